@@ -1,0 +1,49 @@
+# The two commands: `make run` and `make test`. Both set up a new machine first.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+JOBS       ?= $(shell nproc)
+RUN_SECONDS ?= 30
+CMAKE_GENERATOR ?= Ninja
+
+.PHONY: run test bootstrap configure build test-main test-sanitized fuzz bench clean
+
+run: build
+	./$(BUILD)/Quellorin/quellorin --seconds $(RUN_SECONDS)
+
+test: test-main test-sanitized
+
+bootstrap:
+	./scripts/bootstrap
+
+configure: bootstrap
+	cmake -S . -B $(BUILD) -G $(CMAKE_GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELLORIN_WERROR=ON
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+test-main: build
+	ctest --test-dir $(BUILD) -L 'unit|integration|browser' --output-on-failure -j $(JOBS)
+
+# The unit and integration tests again, under AddressSanitizer and UndefinedBehaviorSanitizer.
+test-sanitized: bootstrap
+	cmake -S . -B $(ASAN_BUILD) -G $(CMAKE_GENERATOR) -DCMAKE_BUILD_TYPE=Debug \
+	  -DQUELLORIN_WERROR=ON -DQUELLORIN_SANITIZE=ON -DQUELLORIN_BENCH=OFF
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --test-dir $(ASAN_BUILD) -L 'unit|integration' --output-on-failure -j $(JOBS)
+
+# libFuzzer targets under clang; each runs for FUZZ_SECONDS.
+FUZZ_SECONDS ?= 60
+fuzz: bootstrap
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G $(CMAKE_GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DQUELLORIN_FUZZ=ON
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	for target in $(FUZZ_BUILD)/tests/fuzz/fuzz_*; do \
+	  [ -x "$$target" ] && "$$target" -max_total_time=$(FUZZ_SECONDS) || exit 1; done
+
+bench: build
+	for program in $(BUILD)/bench/bench_*; do [ -x "$$program" ] && "$$program" || exit 1; done
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -1,0 +1,68 @@
+# Helpers that give every target of the project the same flags and layout.
+
+set(QUELLORIN_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast
+    -Wcast-align -Woverloaded-virtual -Wnull-dereference -Wimplicit-fallthrough)
+
+function(quellorin_target_defaults target)
+  target_compile_options(${target} PRIVATE ${QUELLORIN_WARNINGS})
+  if(QUELLORIN_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+  if(QUELLORIN_SANITIZE)
+    target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-sanitize-recover=undefined
+                           -fno-omit-frame-pointer)
+    target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+  endif()
+endfunction()
+
+# quellorin_layer(<name> [DEPS <targets...>])
+# One library per layer folder, made of every source in that folder. Headers are included
+# as "<Folder>/<Type>.h" from the repository root.
+function(quellorin_layer name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
+  if(sources)
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+    quellorin_target_defaults(${name})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} INTERFACE ${ARG_DEPS})
+  endif()
+endfunction()
+
+# quellorin_test_suite(<name> DEPS <targets...>)
+# One GoogleTest executable made of every source in the calling folder. Its tests are
+# registered with CTest under three labels, chosen by the test suite's name:
+#   *Integration*  -> integration (real sockets, real files, child processes)
+#   *Browser*      -> browser
+#   anything else  -> unit
+function(quellorin_test_suite name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(${name} ${sources})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_compile_definitions(${name} PRIVATE
+    QUELLORIN_SOURCE_DIR="${PROJECT_SOURCE_DIR}" QUELLORIN_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  quellorin_target_defaults(${name})
+  set(env "QUELLORIN_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+  add_test(NAME ${name}.unit COMMAND ${name} --gtest_filter=-*Integration*.*:*Browser*.*)
+  set_tests_properties(${name}.unit PROPERTIES LABELS unit ENVIRONMENT "${env}")
+  add_test(NAME ${name}.integration COMMAND ${name} --gtest_filter=*Integration*.*)
+  set_tests_properties(${name}.integration PROPERTIES LABELS integration ENVIRONMENT "${env}")
+endfunction()
+
+# quellorin_benchmark(<name> <source> DEPS <targets...>)
+function(quellorin_benchmark name source)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  add_executable(${name} ${source})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} benchmark::benchmark)
+  target_compile_definitions(${name} PRIVATE QUELLORIN_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  quellorin_target_defaults(${name})
+endfunction()
