@@ -1,0 +1,309 @@
+#include "Platform/Unicode.h"
+
+#include <unicode/brkiter.h>
+#include <unicode/uchar.h>
+#include <unicode/utext.h>
+#include <unicode/utf16.h>
+#include <unicode/utf8.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+
+namespace platform::unicode {
+namespace {
+
+// One code point read from UTF-8: U+FFFD with wellFormed false for an ill-formed subsequence.
+struct Decoded {
+  char32_t codePoint;
+  std::size_t size;
+  bool wellFormed;
+};
+
+// Reads the code point at byte `at` (< text.size()). ICU's U8_NEXT consumes exactly one maximal
+// ill-formed subsequence on error; a well-formed sequence is at most four bytes and a maximal
+// ill-formed one at most three, so a four-byte window gives the same answer as the whole text
+// while keeping ICU's 32-bit offsets away from long texts.
+Decoded decodeUTF8(std::string_view text, std::size_t at) {
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data() + at);
+  const auto window = static_cast<std::int32_t>(std::min<std::size_t>(4, text.size() - at));
+  std::int32_t consumed = 0;
+  UChar32 c = 0;
+  U8_NEXT(bytes, consumed, window, c);
+  const auto size = static_cast<std::size_t>(consumed);
+  if (c < 0) return {replacementCharacter, size, false};
+  return {static_cast<char32_t>(c), size, true};
+}
+
+// Reads the code point at unit `at` (< text.size()): U+FFFD for a lone surrogate.
+Decoded decodeUTF16(std::u16string_view text, std::size_t at) {
+  const char16_t* units = text.data() + at;
+  const auto window = static_cast<std::int32_t>(std::min<std::size_t>(2, text.size() - at));
+  std::int32_t consumed = 0;
+  UChar32 c = 0;
+  U16_NEXT(units, consumed, window, c);
+  const auto size = static_cast<std::size_t>(consumed);
+  if (U_IS_SURROGATE(c)) return {replacementCharacter, size, false};
+  return {static_cast<char32_t>(c), size, true};
+}
+
+std::size_t utf16UnitsOf(char32_t codePoint) { return codePoint > 0xFFFF ? 2 : 1; }
+
+void appendUTF8(std::string& out, char32_t codePoint) {
+  if (codePoint > 0x10FFFF || U_IS_SURROGATE(codePoint)) codePoint = replacementCharacter;
+  std::uint8_t buffer[U8_MAX_LENGTH];
+  std::int32_t length = 0;
+  U8_APPEND_UNSAFE(buffer, length, static_cast<UChar32>(codePoint));
+  out.append(reinterpret_cast<const char*>(buffer), static_cast<std::size_t>(length));
+}
+
+void appendUTF16(std::u16string& out, char32_t codePoint) {
+  if (codePoint > 0xFFFF) {
+    out.push_back(static_cast<char16_t>(U16_LEAD(codePoint)));
+    out.push_back(static_cast<char16_t>(U16_TRAIL(codePoint)));
+  } else {
+    out.push_back(static_cast<char16_t>(codePoint));
+  }
+}
+
+// Calls visit(byteOffset, decoded) for each code point of `utf8`, in order, until it returns false.
+template <typename Visit>
+void forEachCodePoint(std::string_view utf8, Visit visit) {
+  for (std::size_t at = 0; at < utf8.size();) {
+    const Decoded decoded = decodeUTF8(utf8, at);
+    if (!visit(at, decoded)) return;
+    at += decoded.size;
+  }
+}
+
+// Creating a character break iterator parses ICU's rules; each thread keeps one and reuses it.
+icu::BreakIterator* characterBreakIterator() {
+  thread_local std::unique_ptr<icu::BreakIterator> iterator = [] {
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::BreakIterator> created(
+        icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+    if (U_FAILURE(status)) created.reset();
+    return created;
+  }();
+  return iterator.get();
+}
+
+// Closes a UText opened by ICU when it leaves scope.
+struct UTextCloser {
+  void operator()(UText* text) const { utext_close(text); }
+};
+
+// Boundaries from ICU's extended grapheme cluster rules, read straight from the UTF-8 bytes
+// (UText's native indexes are byte offsets). Without ICU's break data every code point counts as
+// a character.
+std::vector<std::size_t> graphemeBoundaries(std::string_view utf8) {
+  std::vector<std::size_t> boundaries{0};
+  if (utf8.empty()) return boundaries;
+  UErrorCode status = U_ZERO_ERROR;
+  std::unique_ptr<UText, UTextCloser> text(
+      utext_openUTF8(nullptr, utf8.data(), static_cast<std::int64_t>(utf8.size()), &status));
+  icu::BreakIterator* iterator = characterBreakIterator();
+  if (iterator != nullptr && U_SUCCESS(status)) iterator->setText(text.get(), status);
+  if (iterator == nullptr || U_FAILURE(status)) {
+    forEachCodePoint(utf8, [&](std::size_t at, const Decoded& decoded) {
+      boundaries.push_back(at + decoded.size);
+      return true;
+    });
+    return boundaries;
+  }
+  iterator->first();
+  for (std::int32_t next = iterator->next(); next != icu::BreakIterator::DONE; next = iterator->next()) {
+    boundaries.push_back(static_cast<std::size_t>(next));
+  }
+  return boundaries;
+}
+
+// The first byte of the trailing run of code points for which `strip` holds, and the first byte
+// after the leading run; ill-formed subsequences never match.
+template <typename Predicate>
+std::string_view trimming(std::string_view utf8, Predicate strip) {
+  std::size_t begin = utf8.size();
+  std::size_t end = 0;
+  forEachCodePoint(utf8, [&](std::size_t at, const Decoded& decoded) {
+    if (decoded.wellFormed && strip(decoded.codePoint)) return true;
+    begin = std::min(begin, at);
+    end = at + decoded.size;
+    return true;
+  });
+  if (begin >= end) return utf8.substr(0, 0);
+  return utf8.substr(begin, end - begin);
+}
+
+}  // namespace
+
+std::u16string toUTF16(std::string_view utf8) {
+  std::u16string out;
+  out.reserve(utf8.size());
+  forEachCodePoint(utf8, [&](std::size_t, const Decoded& decoded) {
+    appendUTF16(out, decoded.codePoint);
+    return true;
+  });
+  return out;
+}
+
+std::string toUTF8(std::u16string_view utf16) {
+  std::string out;
+  out.reserve(utf16.size());
+  for (std::size_t at = 0; at < utf16.size();) {
+    const Decoded decoded = decodeUTF16(utf16, at);
+    appendUTF8(out, decoded.codePoint);
+    at += decoded.size;
+  }
+  return out;
+}
+
+std::u32string toUTF32(std::string_view utf8) {
+  std::u32string out;
+  out.reserve(utf8.size());
+  forEachCodePoint(utf8, [&](std::size_t, const Decoded& decoded) {
+    out.push_back(decoded.codePoint);
+    return true;
+  });
+  return out;
+}
+
+std::string toUTF8(std::u32string_view codePoints) {
+  std::string out;
+  out.reserve(codePoints.size());
+  for (char32_t codePoint : codePoints) appendUTF8(out, codePoint);
+  return out;
+}
+
+std::string toUTF8(char32_t codePoint) {
+  std::string out;
+  appendUTF8(out, codePoint);
+  return out;
+}
+
+bool isValidUTF8(std::string_view bytes) {
+  bool valid = true;
+  forEachCodePoint(bytes, [&](std::size_t, const Decoded& decoded) {
+    valid = decoded.wellFormed;
+    return valid;
+  });
+  return valid;
+}
+
+std::string sanitizedUTF8(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  forEachCodePoint(bytes, [&](std::size_t at, const Decoded& decoded) {
+    if (decoded.wellFormed) {
+      out.append(bytes.substr(at, decoded.size));
+    } else {
+      appendUTF8(out, replacementCharacter);
+    }
+    return true;
+  });
+  return out;
+}
+
+std::size_t utf16Length(std::string_view utf8) {
+  std::size_t units = 0;
+  forEachCodePoint(utf8, [&](std::size_t, const Decoded& decoded) {
+    units += utf16UnitsOf(decoded.codePoint);
+    return true;
+  });
+  return units;
+}
+
+std::size_t utf16Offset(std::string_view utf8, std::size_t byteOffset) {
+  std::size_t units = 0;
+  forEachCodePoint(utf8, [&](std::size_t at, const Decoded& decoded) {
+    if (byteOffset < at + decoded.size) return false;
+    units += utf16UnitsOf(decoded.codePoint);
+    return true;
+  });
+  return units;
+}
+
+std::size_t byteOffset(std::string_view utf8, std::size_t offset) {
+  std::size_t units = 0;
+  std::size_t result = utf8.size();
+  forEachCodePoint(utf8, [&](std::size_t at, const Decoded& decoded) {
+    units += utf16UnitsOf(decoded.codePoint);
+    if (offset < units) {
+      result = at;
+      return false;
+    }
+    return true;
+  });
+  return result;
+}
+
+ByteRange byteRange(std::string_view utf8, UTF16Range range) {
+  const std::size_t begin = byteOffset(utf8, range.location);
+  const std::size_t end = range.length > SIZE_MAX - range.location ? utf8.size()
+                                                                  : byteOffset(utf8, range.end());
+  return {begin, end - begin};
+}
+
+UTF16Range utf16Range(std::string_view utf8, ByteRange range) {
+  const std::size_t begin = utf16Offset(utf8, range.offset);
+  const std::size_t end = range.length > SIZE_MAX - range.offset ? utf16Length(utf8)
+                                                                : utf16Offset(utf8, range.end());
+  return {begin, end - begin};
+}
+
+std::string substring(std::string_view utf8, UTF16Range range) {
+  const ByteRange bytes = byteRange(utf8, range);
+  return std::string(utf8.substr(bytes.offset, bytes.length));
+}
+
+std::string replacing(std::string_view utf8, UTF16Range range, std::string_view replacement) {
+  const ByteRange bytes = byteRange(utf8, range);
+  std::string out;
+  out.reserve(utf8.size() - bytes.length + replacement.size());
+  out.append(utf8.substr(0, bytes.offset));
+  out.append(replacement);
+  out.append(utf8.substr(bytes.end()));
+  return out;
+}
+
+std::vector<std::size_t> characterBoundaries(std::string_view utf8) { return graphemeBoundaries(utf8); }
+
+std::vector<std::string_view> characters(std::string_view utf8) {
+  const std::vector<std::size_t> boundaries = graphemeBoundaries(utf8);
+  std::vector<std::string_view> out;
+  out.reserve(boundaries.size() - 1);
+  for (std::size_t i = 1; i < boundaries.size(); ++i) {
+    out.push_back(utf8.substr(boundaries[i - 1], boundaries[i] - boundaries[i - 1]));
+  }
+  return out;
+}
+
+std::size_t characterCount(std::string_view utf8) { return graphemeBoundaries(utf8).size() - 1; }
+
+std::string_view prefix(std::string_view utf8, std::size_t count) {
+  const std::vector<std::size_t> boundaries = graphemeBoundaries(utf8);
+  if (count >= boundaries.size()) return utf8;
+  return utf8.substr(0, boundaries[count]);
+}
+
+std::string_view suffix(std::string_view utf8, std::size_t count) {
+  const std::vector<std::size_t> boundaries = graphemeBoundaries(utf8);
+  if (count >= boundaries.size()) return utf8;
+  return utf8.substr(boundaries[boundaries.size() - 1 - count]);
+}
+
+bool isWhitespaceOrNewline(char32_t codePoint) {
+  return codePoint <= 0x10FFFF && u_isUWhiteSpace(static_cast<UChar32>(codePoint));
+}
+
+bool isNewline(char32_t codePoint) {
+  return (codePoint >= 0x0A && codePoint <= 0x0D) || codePoint == 0x85 || codePoint == 0x2028 ||
+         codePoint == 0x2029;
+}
+
+std::string_view trimmingWhitespaceAndNewlines(std::string_view utf8) {
+  return trimming(utf8, isWhitespaceOrNewline);
+}
+
+std::string_view trimmingNewlines(std::string_view utf8) { return trimming(utf8, isNewline); }
+
+}  // namespace platform::unicode
