@@ -1,0 +1,52 @@
+#include "SQLite/Cursor.h"
+
+#include "SQLite/FatalError.h"
+
+#include <sqlite3.h>
+
+namespace sql {
+
+double Cursor::readDouble(int index) const { return sqlite3_column_double(handle_, index); }
+
+std::int64_t Cursor::readInt64(int index) const { return sqlite3_column_int64(handle_, index); }
+
+// The byte count is read after the text, so that it counts the UTF-8 form; text holding NUL
+// characters is copied whole.
+std::string Cursor::readText(int index) const {
+  const auto* text = sqlite3_column_text(handle_, index);
+  if (!text) return {};
+  const auto length = static_cast<std::size_t>(sqlite3_column_bytes(handle_, index));
+  return std::string(reinterpret_cast<const char*>(text), length);
+}
+
+Blob Cursor::readBlob(int index) const {
+  const void* data = sqlite3_column_blob(handle_, index);
+  if (!data) return Blob();
+  return Blob(data, static_cast<std::size_t>(sqlite3_column_bytes(handle_, index)));
+}
+
+std::optional<Binding> Cursor::operator[](int index) const {
+  switch (const int type = sqlite3_column_type(handle_, index)) {
+    case SQLITE_INTEGER:
+      return Binding(readInt64(index));
+    case SQLITE_FLOAT:
+      return Binding(readDouble(index));
+    case SQLITE_TEXT:
+      return Binding(readText(index));
+    case SQLITE_BLOB:
+      return Binding(readBlob(index));
+    case SQLITE_NULL:
+      return std::nullopt;
+    default:
+      fatalError("unsupported column type: " + std::to_string(type));
+  }
+}
+
+Bindings Cursor::values() const {
+  Bindings row;
+  row.reserve(static_cast<std::size_t>(columnCount_));
+  for (int i = 0; i < columnCount_; ++i) row.push_back((*this)[i]);
+  return row;
+}
+
+}  // namespace sql

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "SQLite/Binding.h"
+#include "SQLite/Int.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+struct sqlite3_stmt;
+
+namespace sql {
+
+// The current row of a statement. Owns nothing: valid while its statement lives, and its
+// reads reflect whatever row the statement stands on. Every read copies the value out.
+// Column indexes count from 0 and must be below the statement's column count.
+class Cursor {
+ public:
+  Cursor(sqlite3_stmt* handle, int columnCount) noexcept : handle_(handle), columnCount_(columnCount) {}
+
+  int columnCount() const noexcept { return columnCount_; }
+
+  // Column `index` in its stored type; absent for NULL.
+  std::optional<Binding> operator[](int index) const;
+  // Every column of the current row, in order.
+  Bindings values() const;
+
+  // Typed reads: the engine converts the stored value to the requested type.
+  // T is one of double, std::int64_t, std::string, Blob, bool, Int.
+  template <class T>
+  T get(int index) const;
+
+ private:
+  double readDouble(int index) const;
+  std::int64_t readInt64(int index) const;
+  std::string readText(int index) const;
+  Blob readBlob(int index) const;
+
+  sqlite3_stmt* handle_;
+  int columnCount_;
+};
+
+template <> inline double Cursor::get<double>(int index) const { return readDouble(index); }
+template <> inline std::int64_t Cursor::get<std::int64_t>(int index) const { return readInt64(index); }
+template <> inline std::string Cursor::get<std::string>(int index) const { return readText(index); }
+template <> inline Blob Cursor::get<Blob>(int index) const { return readBlob(index); }
+template <> inline bool Cursor::get<bool>(int index) const { return readInt64(index) != 0; }
+template <> inline Int Cursor::get<Int>(int index) const { return Int{readInt64(index)}; }
+
+}  // namespace sql

@@ -1,0 +1,160 @@
+#include "SQLite/Statement.h"
+
+#include "SQLite/Connection.h"
+#include "SQLite/FatalError.h"
+#include "SQLite/Quote.h"
+#include "SQLite/Result.h"
+
+#include <sqlite3.h>
+
+#include <climits>
+
+namespace sql {
+namespace {
+
+int checkedLength(std::size_t length) {
+  if (length > static_cast<std::size_t>(INT_MAX)) fatalError("value of " + std::to_string(length) + " bytes is too long to bind");
+  return static_cast<int>(length);
+}
+
+}  // namespace
+
+Statement::Statement(std::shared_ptr<Connection> connection, const std::string& sql)
+    : connection_(std::move(connection)) {
+  const int code = sqlite3_prepare_v2(connection_->handle(), sql.c_str(), -1, &handle_, nullptr);
+  if (auto failure = Result::make(code, *connection_)) {
+    sqlite3_finalize(handle_);
+    handle_ = nullptr;
+    throw std::move(*failure);
+  }
+}
+
+Statement::~Statement() { sqlite3_finalize(handle_); }
+
+void Statement::reset() noexcept { sqlite3_reset(handle_); }
+
+Statement& Statement::bind(const Bindings& values) {
+  if (values.empty()) return *this;
+  reset();
+  sqlite3_clear_bindings(handle_);
+  const int expected = sqlite3_bind_parameter_count(handle_);
+  if (static_cast<std::size_t>(expected) != values.size())
+    fatalError(std::to_string(expected) + " values expected, " + std::to_string(values.size()) + " passed");
+  for (std::size_t i = 0; i < values.size(); ++i) bindOne(static_cast<int>(i) + 1, values[i]);
+  return *this;
+}
+
+Statement& Statement::bind(const NamedBindings& values) {
+  reset();
+  sqlite3_clear_bindings(handle_);
+  for (const auto& [name, value] : values.values) {
+    const int index = sqlite3_bind_parameter_index(handle_, name.c_str());
+    if (index < 1) fatalError("parameter not found: " + name);
+    bindOne(index, value);
+  }
+  return *this;
+}
+
+// Text is bound with its byte length, so text holding NUL characters is stored whole.
+void Statement::bindOne(int index, const std::optional<Binding>& value) {
+  if (!value) {
+    sqlite3_bind_null(handle_, index);
+    return;
+  }
+  std::visit(
+      [&](const auto& v) {
+        using T = std::decay_t<decltype(v)>;
+        if constexpr (std::is_same_v<T, Blob>) {
+          if (v.bytes.empty()) sqlite3_bind_zeroblob(handle_, index, 0);
+          else sqlite3_bind_blob(handle_, index, v.bytes.data(), checkedLength(v.bytes.size()), SQLITE_TRANSIENT);
+        } else if constexpr (std::is_same_v<T, double>) {
+          sqlite3_bind_double(handle_, index, v);
+        } else if constexpr (std::is_same_v<T, std::int64_t>) {
+          sqlite3_bind_int64(handle_, index, v);
+        } else {
+          sqlite3_bind_text(handle_, index, v.data(), checkedLength(v.size()), SQLITE_TRANSIENT);
+        }
+      },
+      *value);
+}
+
+bool Statement::step() {
+  return connection_->sync([this] {
+    const int code = sqlite3_step(handle_);
+    Result::check(code, *connection_);
+    return code == SQLITE_ROW;
+  });
+}
+
+Statement& Statement::run(const Bindings& values) {
+  if (!values.empty()) return bind(values).run();
+  reset();
+  while (step()) {
+  }
+  return *this;
+}
+
+Statement& Statement::run(const NamedBindings& values) { return bind(values).run(); }
+
+std::optional<Binding> Statement::scalar(const Bindings& values) {
+  if (!values.empty()) return bind(values).scalar();
+  reset();
+  step();
+  return row()[0];
+}
+
+std::optional<Binding> Statement::scalar(const NamedBindings& values) { return bind(values).scalar(); }
+
+std::optional<Bindings> Statement::failableNext() {
+  if (!step()) return std::nullopt;
+  return collectRows();
+}
+
+std::vector<Bindings> Statement::allRows() {
+  std::vector<Bindings> rows;
+  for (const auto& each : *this) rows.push_back(each);
+  return rows;
+}
+
+Bindings Statement::collectRows() const { return row().values(); }
+
+Statement::Iterator Statement::begin() {
+  reset();
+  return Iterator(this);
+}
+
+int Statement::columnCount() const {
+  if (!columnCount_) columnCount_ = sqlite3_column_count(handle_);
+  return *columnCount_;
+}
+
+const std::vector<std::string>& Statement::columnNames() const {
+  if (!columnNames_) {
+    std::vector<std::string> names;
+    for (int i = 0; i < columnCount(); ++i) names.emplace_back(sqlite3_column_name(handle_, i));
+    columnNames_ = std::move(names);
+  }
+  return *columnNames_;
+}
+
+const Cursor& Statement::row() const {
+  if (!row_) row_.emplace(handle_, columnCount());
+  return *row_;
+}
+
+const std::unordered_map<std::string, int>& Statement::columnNameMap() const {
+  if (!columnNameMap_) {
+    std::unordered_map<std::string, int> map;
+    const auto& names = columnNames();
+    for (std::size_t i = 0; i < names.size(); ++i) map[quote(names[i])] = static_cast<int>(i);
+    columnNameMap_ = std::move(map);
+  }
+  return *columnNameMap_;
+}
+
+std::string Statement::description() const {
+  const char* text = sqlite3_sql(handle_);
+  return text ? text : "";
+}
+
+}  // namespace sql

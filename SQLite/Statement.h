@@ -1,0 +1,117 @@
+#pragma once
+
+#include "SQLite/Binding.h"
+#include "SQLite/Cursor.h"
+
+#include <initializer_list>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+struct sqlite3_stmt;
+
+namespace sql {
+
+class Connection;
+
+// Parameter values by name, each name written with its prefix (":id", "@id", "$id"). A type of
+// its own, so that a braced list of values always means positional values.
+struct NamedBindings {
+  using Map = std::map<std::string, std::optional<Binding>>;
+  Map values;
+
+  NamedBindings(std::initializer_list<Map::value_type> list) : values(list) {}
+  explicit NamedBindings(Map map) : values(std::move(map)) {}
+};
+
+// One prepared statement of a connection. It holds its connection, so the connection closes
+// only after its last statement is gone. Steps run on the connection's serial queue;
+// preparing, binding and reading columns run on the calling thread. Not for use from two
+// threads at once. Engine failures throw Result; misuse (a wrong number of values, an
+// unknown parameter name) stops the process.
+class Statement : public std::enable_shared_from_this<Statement> {
+ public:
+  // Prepares the first statement of `sql`. Throws Result when the engine refuses it.
+  Statement(std::shared_ptr<Connection> connection, const std::string& sql);
+  ~Statement();
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+
+  // Binds values to the parameters in order. A non-empty list resets the statement and clears
+  // earlier values first, and must hold exactly one value per parameter; an empty list binds
+  // nothing and leaves the statement as it is.
+  Statement& bind(const Bindings& values);
+  // Resets, clears earlier values, then binds each value to its named parameter.
+  Statement& bind(const NamedBindings& values);
+
+  // Runs to completion, discarding rows. With values, binds them first; without, resets and
+  // keeps the values bound before.
+  Statement& run(const Bindings& values = {});
+  Statement& run(const NamedBindings& values);
+
+  // Column 0 of the first row; absent when there is no row or it is NULL.
+  std::optional<Binding> scalar(const Bindings& values = {});
+  std::optional<Binding> scalar(const NamedBindings& values);
+
+  // One step; true while a row is available.
+  bool step();
+  // Steps and gives the new row, or absent when the statement is done.
+  std::optional<Bindings> failableNext();
+  // Resets, then collects every row.
+  std::vector<Bindings> allRows();
+  // The current row: every column in order.
+  Bindings collectRows() const;
+
+  int columnCount() const;
+  const std::vector<std::string>& columnNames() const;
+  // The current row, valid while the statement lives.
+  const Cursor& row() const;
+  // Each result column's name, quoted as an identifier, to its index (the last wins).
+  const std::unordered_map<std::string, int>& columnNameMap() const;
+
+  // The text the statement was prepared from.
+  std::string description() const;
+  sqlite3_stmt* handle() const noexcept { return handle_; }
+  const std::shared_ptr<Connection>& connection() const noexcept { return connection_; }
+
+  // Iterating resets the statement (keeping its values) and yields each row; a step failure
+  // throws Result from the increment.
+  class Iterator {
+   public:
+    using iterator_category = std::input_iterator_tag;
+    using value_type = Bindings;
+    using difference_type = std::ptrdiff_t;
+
+    explicit Iterator(Statement* statement) : statement_(statement) { ++*this; }
+    const Bindings& operator*() const { return *current_; }
+    const Bindings* operator->() const { return &*current_; }
+    Iterator& operator++() {
+      current_ = statement_->failableNext();
+      return *this;
+    }
+    bool operator==(std::default_sentinel_t) const noexcept { return !current_; }
+
+   private:
+    Statement* statement_;
+    std::optional<Bindings> current_;
+  };
+  Iterator begin();
+  std::default_sentinel_t end() const noexcept { return {}; }
+
+ private:
+  void reset() noexcept;
+  void bindOne(int index, const std::optional<Binding>& value);
+
+  sqlite3_stmt* handle_ = nullptr;
+  std::shared_ptr<Connection> connection_;
+  mutable std::optional<int> columnCount_;
+  mutable std::optional<std::vector<std::string>> columnNames_;
+  mutable std::optional<Cursor> row_;
+  mutable std::optional<std::unordered_map<std::string, int>> columnNameMap_;
+};
+
+}  // namespace sql

@@ -1,0 +1,155 @@
+#include "SQLite/Connection.h"
+#include "SQLite/Result.h"
+#include "SQLite/Statement.h"
+#include "SQLite/Value.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using sql::Binding;
+using sql::Bindings;
+using sql::Blob;
+using sql::Int64;
+
+class StatementTest : public ::testing::Test {
+ protected:
+  void SetUp() override { db->execute("CREATE TABLE t (id INTEGER PRIMARY KEY, a, b)"); }
+  std::shared_ptr<sql::Connection> db = sql::Connection::open(sql::Location::inMemory());
+};
+
+TEST_F(StatementTest, EachStoredTypeRoundTrips) {
+  db->run("INSERT INTO t (a) VALUES (?)", {Int64{-9007199254740993}});
+  db->run("INSERT INTO t (a) VALUES (?)", {0.25});
+  db->run("INSERT INTO t (a) VALUES (?)", {std::string("h\xC3\xA9llo")});
+  db->run("INSERT INTO t (a) VALUES (?)", {Blob({0, 1, 255})});
+  db->run("INSERT INTO t (a) VALUES (?)", {std::nullopt});
+  const auto rows = db->prepare("SELECT a FROM t ORDER BY id")->allRows();
+  const std::vector<Bindings> expected{{Binding(Int64{-9007199254740993})}, {Binding(0.25)},
+                                       {Binding(std::string("h\xC3\xA9llo"))}, {Binding(Blob({0, 1, 255}))},
+                                       {std::nullopt}};
+  EXPECT_EQ(rows, expected);
+}
+
+TEST_F(StatementTest, TextWithNulCharactersIsStoredWhole) {
+  const std::string text("a\0b", 3);
+  db->run("INSERT INTO t (a) VALUES (?)", {text});
+  EXPECT_EQ(db->scalar("SELECT a FROM t"), Binding(text));
+  EXPECT_EQ(db->scalar("SELECT length(CAST(a AS BLOB)) FROM t"), Binding(Int64{3}));
+}
+
+TEST_F(StatementTest, AnEmptyBlobIsBoundAsAZeroLengthBlob) {
+  db->run("INSERT INTO t (a) VALUES (?)", {Blob()});
+  EXPECT_EQ(db->scalar("SELECT typeof(a) FROM t"), Binding(std::string("blob")));
+  EXPECT_EQ(db->scalar("SELECT a FROM t"), Binding(Blob()));
+}
+
+TEST_F(StatementTest, BoolBindsAsZeroOrOneAndTypedReadsConvert) {
+  db->run("INSERT INTO t (a, b) VALUES (?, ?)", {sql::toBinding(true), sql::toBinding(false)});
+  auto statement = db->prepare("SELECT a, b, '12', 2.5 FROM t");
+  ASSERT_TRUE(statement->step());
+  const auto& row = statement->row();
+  EXPECT_TRUE(row.get<bool>(0));
+  EXPECT_FALSE(row.get<bool>(1));
+  EXPECT_EQ(row.get<Int64>(0), 1);
+  EXPECT_EQ(row.get<sql::Int>(2).value, 12);
+  EXPECT_EQ(row.get<std::string>(3), "2.5");
+  EXPECT_EQ(row.get<double>(3), 2.5);
+  EXPECT_EQ(row.get<Blob>(2), Blob({'1', '2'}));
+}
+
+TEST_F(StatementTest, RunningWithoutValuesLeavesParametersNull) {
+  db->run("INSERT INTO t (a, b) VALUES (?, ?)");
+  EXPECT_EQ(db->scalar("SELECT count(*) FROM t WHERE a IS NULL AND b IS NULL"), Binding(Int64{1}));
+}
+
+TEST_F(StatementTest, RunningAgainKeepsTheBoundValues) {
+  auto insert = db->prepare("INSERT INTO t (a) VALUES (?)", {Int64{5}});
+  insert->run();
+  insert->run();
+  EXPECT_EQ(db->scalar("SELECT sum(a) FROM t"), Binding(Int64{10}));
+  insert->run({Int64{1}});
+  EXPECT_EQ(db->scalar("SELECT sum(a) FROM t"), Binding(Int64{11}));
+}
+
+TEST_F(StatementTest, NamedValuesBindByTheirPrefixedNames) {
+  db->run("INSERT INTO t (a, b) VALUES (:a, @b)", sql::NamedBindings{{":a", Int64{1}}, {"@b", std::string("x")}});
+  EXPECT_EQ(db->scalar("SELECT b FROM t WHERE a = $a", sql::NamedBindings{{"$a", Int64{1}}}), Binding(std::string("x")));
+}
+
+TEST_F(StatementTest, ScalarOfAQueryWithoutRowsIsAbsent) {
+  EXPECT_FALSE(db->scalar("SELECT a FROM t"));
+  EXPECT_FALSE(db->prepare("CREATE TABLE u (x)")->scalar());
+}
+
+TEST_F(StatementTest, IteratingTwiceYieldsTheSameRows) {
+  db->execute("INSERT INTO t (a) VALUES (1), (2), (3)");
+  auto statement = db->prepare("SELECT a FROM t WHERE a > ? ORDER BY a", {Int64{1}});
+  std::vector<Bindings> first, second;
+  for (const auto& row : *statement) first.push_back(row);
+  for (const auto& row : *statement) second.push_back(row);
+  EXPECT_EQ(first, (std::vector<Bindings>{{Binding(Int64{2})}, {Binding(Int64{3})}}));
+  EXPECT_EQ(second, first);
+  EXPECT_EQ(statement->allRows(), first);
+}
+
+TEST_F(StatementTest, StepErrorsRaiseAndTheStatementStaysUsable) {
+  db->execute("CREATE TABLE u (x UNIQUE)");
+  auto insert = db->prepare("INSERT INTO u VALUES (?)");
+  insert->run({Int64{1}});
+  EXPECT_THROW(insert->run({Int64{1}}), sql::Result);
+  insert->run({Int64{2}});
+  EXPECT_EQ(db->scalar("SELECT count(*) FROM u"), Binding(Int64{2}));
+  auto failing = db->prepare("SELECT abs(-9223372036854775807 - 1)");
+  EXPECT_THROW(failing->failableNext(), sql::Result);
+}
+
+TEST_F(StatementTest, ColumnNamesAndTheirQuotedMap) {
+  auto statement = db->prepare("SELECT id, a AS \"x\"\"y\", b AS id FROM t");
+  EXPECT_EQ(statement->columnCount(), 3);
+  EXPECT_EQ(statement->columnNames(), (std::vector<std::string>{"id", "x\"y", "id"}));
+  const auto& map = statement->columnNameMap();
+  EXPECT_EQ(map.size(), 2u);
+  EXPECT_EQ(map.at("\"id\""), 2);
+  EXPECT_EQ(map.at("\"x\"\"y\""), 1);
+  EXPECT_EQ(statement->description(), "SELECT id, a AS \"x\"\"y\", b AS id FROM t");
+}
+
+TEST_F(StatementTest, OnlyTheFirstStatementOfATextIsPreparedButScriptsRunWhole) {
+  db->run("INSERT INTO t (a) VALUES (1); INSERT INTO t (a) VALUES (2)");
+  EXPECT_EQ(db->scalar("SELECT count(*) FROM t"), Binding(Int64{1}));
+  db->execute("INSERT INTO t (a) VALUES (1); INSERT INTO t (a) VALUES (2)");
+  EXPECT_EQ(db->scalar("SELECT count(*) FROM t"), Binding(Int64{3}));
+}
+
+TEST_F(StatementTest, PreparationErrorsCarryTheEngineMessage) {
+  try {
+    db->prepare("SELEC 1");
+    FAIL() << "prepared";
+  } catch (const sql::Result& error) {
+    EXPECT_EQ(error.description(), "near \"SELEC\": syntax error (code: 1)");
+  }
+}
+
+TEST_F(StatementTest, CountersFollowTheLastChange) {
+  db->execute("INSERT INTO t (a) VALUES (1), (2), (3)");
+  EXPECT_EQ(db->changes(), 3);
+  EXPECT_EQ(db->lastInsertRowid(), 3);
+  db->run("UPDATE t SET a = 0 WHERE id < ?", {Int64{3}});
+  EXPECT_EQ(db->changes(), 2);
+  EXPECT_EQ(db->totalChanges(), 5);
+}
+
+using StatementDeathTest = StatementTest;
+
+TEST_F(StatementDeathTest, AWrongNumberOfValuesStopsTheProcess) {
+  auto insert = db->prepare("INSERT INTO t (a) VALUES (?)");
+  EXPECT_DEATH(insert->bind({Int64{1}, Int64{2}}), "1 values expected, 2 passed");
+}
+
+TEST_F(StatementDeathTest, AnUnknownParameterNameStopsTheProcess) {
+  auto insert = db->prepare("INSERT INTO t (a) VALUES (:a)");
+  EXPECT_DEATH(insert->bind(sql::NamedBindings{{"a", Int64{1}}}), "parameter not found: a");
+}
+
+}  // namespace
