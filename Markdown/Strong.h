@@ -1,0 +1,18 @@
+#pragma once
+
+#include "Markdown/BaseNode.h"
+
+#include <string>
+
+namespace markdown {
+
+// Strongly emphasised text.
+class Strong : public BaseNode {
+public:
+    using BaseNode::BaseNode;
+
+    std::string debugDescription() const override;
+    void dispatchTo(NodeDispatch& dispatch) const override;
+};
+
+}  // namespace markdown
