@@ -1,0 +1,11 @@
+#pragma once
+
+namespace platform {
+
+// Combines lambdas into one visitor for std::visit.
+template <class... Handlers>
+struct Overloaded : Handlers... {
+  using Handlers::operator()...;
+};
+
+}  // namespace platform
