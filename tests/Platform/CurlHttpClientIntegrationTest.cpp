@@ -1,0 +1,278 @@
+#include "Platform/CurlHttpClient.h"
+#include "tests/support/StandInProcess.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <sys/socket.h>
+#include <netinet/in.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using nlohmann::json;
+using platform::HttpErrorKind;
+
+// Records the order of what the client hands over and can act on each complete line.
+class RecordingHandler : public platform::HttpStreamHandler {
+ public:
+  bool onHead(const platform::HttpResponseHead& head) override {
+    steps.push_back("head");
+    status = head.status;
+    contentType = head.header("content-type").value_or("");
+    return keepAfterHead;
+  }
+  bool onBody(std::string_view bytes) override {
+    steps.push_back("body");
+    body.append(bytes);
+    for (std::size_t end; (end = body.find('\n', scanned)) != std::string::npos; scanned = end + 1) {
+      const std::string line = body.substr(scanned, end - scanned);
+      if (!line.empty()) onLine(line);
+    }
+    return true;
+  }
+
+  std::vector<std::string> steps;
+  long status = 0;
+  std::string contentType;
+  std::string body;
+  bool keepAfterHead = true;
+  std::function<void(const std::string&)> onLine = [](const std::string&) {};
+
+ private:
+  std::size_t scanned = 0;
+};
+
+platform::HttpRequest postTo(const testsupport::StandInProcess& service, const std::string& path) {
+  platform::HttpRequest request;
+  request.method = "POST";
+  request.url = service.baseURL() + path;
+  request.headers = {{"Content-Type", "application/json"}, {"Accept", "text/event-stream"}};
+  request.body = R"({"messages":[{"role":"user","content":"hello"}]})";
+  return request;
+}
+
+std::size_t countOf(const std::string& text, const std::string& fragment) {
+  std::size_t count = 0;
+  for (auto at = text.find(fragment); at != std::string::npos; at = text.find(fragment, at + 1)) ++count;
+  return count;
+}
+
+class CurlHttpClientIntegration : public ::testing::Test {
+ protected:
+  testsupport::StandInProcess service;
+  platform::CurlHttpClient client;
+};
+
+TEST_F(CurlHttpClientIntegration, PlainRequestReturnsHeadAndWholeBody) {
+  platform::HttpRequest request;
+  request.url = service.baseURL() + "/Appcast.xml";
+  const auto result = client.send(request);
+  ASSERT_FALSE(result.error) << result.error->description;
+  ASSERT_TRUE(result.head);
+  EXPECT_EQ(result.head->status, 200);
+  EXPECT_EQ(result.head->header("Content-Type"), "application/xml");
+  EXPECT_NE(result.body.find("<rss"), std::string::npos);
+}
+
+TEST_F(CurlHttpClientIntegration, SendsMethodHeadersAndBody) {
+  platform::HttpRequest request = postTo(service, "/api/processText");
+  ASSERT_FALSE(client.send(request).error);
+  const json received = service.requests().at(0);
+  EXPECT_EQ(received["method"], "POST");
+  EXPECT_EQ(received["body"], json::parse(*request.body));
+  std::map<std::string, std::string> headers;
+  for (const auto& pair : received["headers"]) headers[pair[0]] = pair[1];
+  EXPECT_EQ(headers["Content-Type"], "application/json");
+  EXPECT_EQ(headers["Accept"], "text/event-stream");
+  EXPECT_FALSE(headers.count("Expect"));
+}
+
+TEST_F(CurlHttpClientIntegration, StreamDeliversTheHeadBeforeAnyBody) {
+  RecordingHandler handler;
+  const auto result = client.stream(postTo(service, "/api/processText"), handler);
+  ASSERT_FALSE(result.error);
+  ASSERT_GE(handler.steps.size(), 2u);
+  EXPECT_EQ(handler.steps.front(), "head");
+  EXPECT_EQ(std::count(handler.steps.begin(), handler.steps.end(), "head"), 1);
+  EXPECT_EQ(handler.status, 200);
+  EXPECT_EQ(handler.contentType, "text/event-stream");
+  EXPECT_NE(handler.body.find("workflow_finished"), std::string::npos);
+}
+
+TEST_F(CurlHttpClientIntegration, EachLineArrivesBeforeTheServiceSendsTheNextOne) {
+  // In lockstep the service sends the next event only once the client has seen this one, one
+  // byte per write; a client that waited for more data would leave the stream unfinished.
+  service.queueFault({{"lockstep", true}, {"drip", true}});
+  RecordingHandler handler;
+  std::size_t lines = 0;
+  handler.onLine = [&](const std::string&) {
+    ++lines;
+    service.release();
+  };
+  const auto result = client.stream(postTo(service, "/api/processText"), handler);
+  ASSERT_FALSE(result.error) << result.error->description;
+  EXPECT_EQ(lines, countOf(handler.body, "data: "));
+  EXPECT_NE(handler.body.find("workflow_finished"), std::string::npos);
+}
+
+TEST_F(CurlHttpClientIntegration, IdleLimitBoundsSilenceNotTheWholeExchange) {
+  // A slow drip that takes longer than the idle limit in all, but is never silent that long.
+  service.queueFault({{"drip", true}, {"dripDelayMs", 5}, {"lines", {std::string(60, 'a'), std::string(60, 'b')}}});
+  platform::HttpRequest request = postTo(service, "/api/processText");
+  request.idleTimeout = std::chrono::milliseconds(300);
+  RecordingHandler handler;
+  const auto result = client.stream(request, handler);
+  ASSERT_FALSE(result.error) << result.error->description;
+  EXPECT_EQ(handler.body, std::string(60, 'a') + "\n" + std::string(60, 'b') + "\n");
+}
+
+TEST_F(CurlHttpClientIntegration, StallLongerThanTheIdleLimitTimesOutAfterTheEventsSoFar) {
+  service.queueFault({{"stallAfterEvents", 1}, {"stallMs", 3000}});
+  platform::HttpRequest request = postTo(service, "/api/processText");
+  request.idleTimeout = std::chrono::milliseconds(200);
+  RecordingHandler handler;
+  const auto result = client.stream(request, handler);
+  ASSERT_TRUE(result.error);
+  EXPECT_EQ(result.error->kind, HttpErrorKind::timedOut);
+  EXPECT_FALSE(result.error->description.empty());
+  ASSERT_TRUE(result.head);
+  EXPECT_EQ(result.head->status, 200);
+  EXPECT_EQ(countOf(handler.body, "data: "), 1u);
+}
+
+TEST_F(CurlHttpClientIntegration, SilenceBeforeTheHeadAlsoTimesOut) {
+  service.queueFault({{"delayHeadMs", 2000}});
+  platform::HttpRequest request = postTo(service, "/api/processText");
+  request.idleTimeout = std::chrono::milliseconds(200);
+  RecordingHandler handler;
+  const auto result = client.stream(request, handler);
+  ASSERT_TRUE(result.error);
+  EXPECT_EQ(result.error->kind, HttpErrorKind::timedOut);
+  EXPECT_FALSE(result.head);
+  EXPECT_TRUE(handler.steps.empty());
+}
+
+TEST_F(CurlHttpClientIntegration, ADisconnectPartWayIsATransportFailureAfterTheEventsSoFar) {
+  service.queueFault({{"disconnectAfterEvents", 2}});
+  RecordingHandler handler;
+  const auto result = client.stream(postTo(service, "/api/processText"), handler);
+  ASSERT_TRUE(result.error);
+  EXPECT_EQ(result.error->kind, HttpErrorKind::other);
+  EXPECT_FALSE(result.error->description.empty());
+  EXPECT_EQ(countOf(handler.body, "data: "), 2u);
+}
+
+TEST_F(CurlHttpClientIntegration, CancellingIsReportedAsCancelledNotAsAFailure) {
+  service.queueFault({{"lockstep", true}});
+  platform::HttpCancellation cancellation;
+  RecordingHandler handler;
+  std::thread canceller;
+  handler.onLine = [&](const std::string&) {
+    if (!canceller.joinable()) canceller = std::thread([&] { cancellation.cancel(); });
+  };
+  const auto result = client.stream(postTo(service, "/api/processText"), handler, &cancellation);
+  canceller.join();
+  ASSERT_TRUE(result.error);
+  EXPECT_EQ(result.error->kind, HttpErrorKind::cancelled);
+  EXPECT_EQ(countOf(handler.body, "data: "), 1u);
+
+  // A cancelled token cancels later requests before they start.
+  RecordingHandler later;
+  const auto again = client.stream(postTo(service, "/api/processText"), later, &cancellation);
+  ASSERT_TRUE(again.error);
+  EXPECT_EQ(again.error->kind, HttpErrorKind::cancelled);
+  EXPECT_TRUE(later.steps.empty());
+}
+
+TEST_F(CurlHttpClientIntegration, AHandlerThatStopsEndsTheExchangeWithoutAnError) {
+  service.queueFault({{"status", 403}, {"errorCode", 1}});
+  RecordingHandler handler;
+  handler.keepAfterHead = false;
+  const auto result = client.stream(postTo(service, "/api/processText"), handler);
+  EXPECT_FALSE(result.error);
+  ASSERT_TRUE(result.head);
+  EXPECT_EQ(result.head->status, 403);
+  EXPECT_EQ(handler.steps, std::vector<std::string>{"head"});
+}
+
+TEST_F(CurlHttpClientIntegration, RefusalBodiesAreReadLikeAnyOther) {
+  service.queueFault({{"status", 403}, {"errorCode", 4}});
+  const auto result = client.send(postTo(service, "/api/processText"));
+  ASSERT_FALSE(result.error);
+  EXPECT_EQ(result.head->status, 403);
+  EXPECT_EQ(json::parse(result.body), json({{"errorCode", 4}}));
+}
+
+// A listening loopback socket on a free port, closed on destruction.
+class LoopbackListener {
+ public:
+  LoopbackListener() : socket_(::socket(AF_INET, SOCK_STREAM, 0)) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::listen(socket_, 1);
+    socklen_t length = sizeof address;
+    getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+  }
+  ~LoopbackListener() { close(); }
+  void close() {
+    if (socket_ >= 0) ::close(socket_);
+    socket_ = -1;
+  }
+  int socket() const { return socket_; }
+  std::string url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
+
+ private:
+  int socket_;
+  int port_ = 0;
+};
+
+TEST(CurlHttpClientRawIntegration, AHeaderWithAnEmptyValueIsSentWithItsName) {
+  // The stand-in's HTTP library drops empty headers when parsing, so read the raw request.
+  LoopbackListener listener;
+  std::string received;
+  std::thread server([&] {
+    const int connection = accept(listener.socket(), nullptr, nullptr);
+    char buffer[4096];
+    while (received.find("\r\n\r\n") == std::string::npos) {
+      const ssize_t count = recv(connection, buffer, sizeof buffer, 0);
+      if (count <= 0) break;
+      received.append(buffer, static_cast<std::size_t>(count));
+    }
+    const std::string answer = "HTTP/1.1 204 No Content\r\n\r\n";
+    send(connection, answer.data(), answer.size(), 0);
+    ::close(connection);
+  });
+  platform::CurlHttpClient client;
+  platform::HttpRequest request;
+  request.url = listener.url();
+  request.headers = {{"X-Encrypted-String", ""}, {"Accept", "text/event-stream"}};
+  const auto result = client.send(request);
+  server.join();
+  ASSERT_FALSE(result.error) << result.error->description;
+  EXPECT_EQ(result.head->status, 204);
+  EXPECT_NE(received.find("\r\nX-Encrypted-String:\r\n"), std::string::npos) << received;
+  EXPECT_NE(received.find("\r\nAccept: text/event-stream\r\n"), std::string::npos) << received;
+}
+
+TEST(CurlHttpClientRawIntegration, AClosedPortIsNotConnected) {
+  LoopbackListener listener;
+  const std::string url = listener.url();
+  listener.close();
+
+  platform::CurlHttpClient client;
+  platform::HttpRequest request;
+  request.url = url;
+  const auto result = client.send(request);
+  ASSERT_TRUE(result.error);
+  EXPECT_EQ(result.error->kind, HttpErrorKind::notConnected);
+  EXPECT_FALSE(result.head);
+}
+
+}  // namespace
