@@ -30,7 +30,7 @@ test-sanitized: bootstrap
 	cmake -S . -B $(ASAN_BUILD) -G $(CMAKE_GENERATOR) -DCMAKE_BUILD_TYPE=Debug \
 	  -DQUELLORIN_WERROR=ON -DQUELLORIN_SANITIZE=ON -DQUELLORIN_BENCH=OFF
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
-	ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --test-dir $(ASAN_BUILD) -L 'unit|integration' --output-on-failure -j $(JOBS)
 
 # libFuzzer targets under clang; each runs for FUZZ_SECONDS.
