@@ -1,0 +1,37 @@
+#pragma once
+
+#include <memory>
+
+namespace platform {
+
+class Clock;
+class MainQueue;
+class NotificationCenter;
+class TaskPool;
+class UserDefaults;
+
+// Holds the platform services the process runs on. The application installs one at start
+// (makeReal()); tests install a fresh one per test (VirtualEnvironment). The process-wide
+// shared instances of every layer read their platform services from current().
+//
+// A plain holder: fill in what a test needs, leave the rest empty.
+struct Environment {
+  std::shared_ptr<Clock> clock;
+  std::shared_ptr<MainQueue> mainQueue;
+  std::shared_ptr<TaskPool> taskPool;
+  std::shared_ptr<NotificationCenter> notificationCenter;
+  std::shared_ptr<UserDefaults> userDefaults;
+
+  // The system clock, a main queue on it (to be run by the caller's main thread), a task pool
+  // and a notification centre. The user-defaults store is left for the caller to choose.
+  static std::shared_ptr<Environment> makeReal();
+
+  // The installed environment. Throws std::logic_error when none is installed. Thread-safe.
+  static std::shared_ptr<Environment> current();
+
+  // Installs `environment` (null uninstalls) and returns the one it replaces. Thread-safe;
+  // holders of the previous one keep it alive as long as they need it.
+  static std::shared_ptr<Environment> install(std::shared_ptr<Environment> environment);
+};
+
+}  // namespace platform

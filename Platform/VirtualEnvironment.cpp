@@ -1,0 +1,48 @@
+#include "Platform/VirtualEnvironment.h"
+
+#include "Platform/MainQueue.h"
+#include "Platform/NotificationCenter.h"
+#include "Platform/TaskPool.h"
+#include "Platform/VirtualClock.h"
+
+namespace platform {
+namespace {
+
+std::shared_ptr<Environment> makeVirtual(const std::shared_ptr<VirtualClock>& clock) {
+  auto environment = std::make_shared<Environment>();
+  environment->clock = clock;
+  environment->mainQueue = std::make_shared<MainQueue>(clock);
+  environment->taskPool = std::make_shared<TaskPool>();
+  environment->notificationCenter = std::make_shared<NotificationCenter>(environment->mainQueue);
+  return environment;
+}
+
+}  // namespace
+
+VirtualEnvironment::VirtualEnvironment()
+    : clock_(std::make_shared<VirtualClock>()),
+      environment_(makeVirtual(clock_)),
+      time_(clock_, environment_->mainQueue),
+      previous_(Environment::install(environment_)) {}
+
+VirtualEnvironment::~VirtualEnvironment() {
+  if (environment_->taskPool) environment_->taskPool->waitUntilIdle();
+  Environment::install(previous_);
+}
+
+void VirtualEnvironment::advance(double seconds) { time_.advance(seconds); }
+
+void VirtualEnvironment::runUntilIdle() {
+  auto& mainQueue = *environment_->mainQueue;
+  auto& taskPool = *environment_->taskPool;
+  auto somethingDue = [&] {
+    const auto deadline = mainQueue.nextDeadline();
+    return deadline && *deadline <= clock_->monotonicTime();
+  };
+  do {
+    taskPool.waitUntilIdle();
+    time_.advance(0);
+  } while (!taskPool.isIdle() || somethingDue());
+}
+
+}  // namespace platform

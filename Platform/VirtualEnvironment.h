@@ -1,0 +1,46 @@
+#pragma once
+
+#include <memory>
+
+#include "Platform/Environment.h"
+#include "Platform/VirtualTime.h"
+
+namespace platform {
+
+class VirtualClock;
+
+// For tests: installs a fresh environment on virtual time for its lifetime and puts the
+// previous one back afterwards. The environment has a virtual clock, a main queue driven by
+// advance() on the thread that made this object, a real task pool and a notification centre;
+// the user-defaults store is left empty for the test to fill in.
+//
+//   platform::VirtualEnvironment environment;
+//   platform::MainQueue::main()->asyncAfter(0.3, [&] { fired = true; });
+//   environment.advance(0.3);
+class VirtualEnvironment {
+ public:
+  VirtualEnvironment();
+  // Waits for the task pool's work to finish, then restores the previous environment.
+  ~VirtualEnvironment();
+  VirtualEnvironment(const VirtualEnvironment&) = delete;
+  VirtualEnvironment& operator=(const VirtualEnvironment&) = delete;
+
+  Environment& environment() { return *environment_; }
+  VirtualClock& clock() { return *clock_; }
+
+  // See VirtualTime::advance.
+  void advance(double seconds);
+
+  // Lets the task pool and the main queue settle: waits for the pool to go idle and runs the
+  // main-queue work already due, until neither has anything left. Time does not move. Pool
+  // work must not wait for main-queue work that has not come due.
+  void runUntilIdle();
+
+ private:
+  std::shared_ptr<VirtualClock> clock_;
+  std::shared_ptr<Environment> environment_;
+  VirtualTime time_;
+  std::shared_ptr<Environment> previous_;
+};
+
+}  // namespace platform

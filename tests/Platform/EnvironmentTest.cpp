@@ -1,0 +1,89 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <stdexcept>
+#include <vector>
+
+#include "Platform/Clock.h"
+#include "Platform/Environment.h"
+#include "Platform/MainQueue.h"
+#include "Platform/NotificationCenter.h"
+#include "Platform/TaskPool.h"
+#include "Platform/VirtualClock.h"
+#include "Platform/VirtualEnvironment.h"
+
+namespace {
+
+TEST(Environment, SharedInstancesComeFromTheInstalledEnvironment) {
+  platform::VirtualEnvironment environment;
+  EXPECT_EQ(platform::Clock::current(), environment.environment().clock);
+  EXPECT_EQ(platform::MainQueue::main(), environment.environment().mainQueue);
+  EXPECT_EQ(platform::TaskPool::shared(), environment.environment().taskPool);
+  EXPECT_EQ(platform::NotificationCenter::defaultCenter(), environment.environment().notificationCenter);
+  EXPECT_EQ(environment.environment().userDefaults, nullptr);
+  EXPECT_EQ(platform::Clock::current().get(), &environment.clock());
+}
+
+TEST(Environment, AVirtualEnvironmentRestoresThePreviousOneAndNoneMeansAnError) {
+  const auto before = platform::Environment::install(nullptr);
+  EXPECT_THROW(platform::Environment::current(), std::logic_error);
+  EXPECT_THROW(platform::MainQueue::main(), std::logic_error);
+  {
+    platform::VirtualEnvironment outer;
+    {
+      platform::VirtualEnvironment inner;
+      EXPECT_EQ(platform::Environment::current().get(), &inner.environment());
+    }
+    EXPECT_EQ(platform::Environment::current().get(), &outer.environment());
+  }
+  EXPECT_THROW(platform::Environment::current(), std::logic_error);
+  platform::Environment::install(before);
+}
+
+TEST(Environment, TheRealEnvironmentHasEveryServiceButTheUserDefaultsStore) {
+  const auto real = platform::Environment::makeReal();
+  ASSERT_NE(real->clock, nullptr);
+  EXPECT_GT(real->clock->wallTime(), 1'600'000'000.0);
+  EXPECT_NE(real->mainQueue, nullptr);
+  EXPECT_NE(real->taskPool, nullptr);
+  EXPECT_NE(real->notificationCenter, nullptr);
+  EXPECT_EQ(real->userDefaults, nullptr);
+}
+
+TEST(Environment, EachVirtualEnvironmentStartsFresh) {
+  std::vector<std::chrono::nanoseconds> starts;
+  for (int i = 0; i < 2; ++i) {
+    platform::VirtualEnvironment environment;
+    starts.push_back(environment.clock().monotonicTime());
+    bool leftOver = false;
+    platform::MainQueue::main()->asyncAfter(1.0, [&] { leftOver = true; });
+    environment.advance(0.5);
+    EXPECT_FALSE(leftOver);
+  }
+  EXPECT_EQ(starts[0], starts[1]);
+}
+
+TEST(Environment, RunUntilIdleSettlesWorkBouncingBetweenThePoolAndTheMainQueue) {
+  platform::VirtualEnvironment environment;
+  auto mainQueue = platform::MainQueue::main();
+  auto pool = platform::TaskPool::shared();
+  std::vector<int> steps;  // touched on the main queue only
+  std::atomic<bool> delayedRan{false};
+  // pool -> main -> pool -> main, then one step that is not due yet.
+  pool->async([&] {
+    mainQueue->async([&] {
+      steps.push_back(1);
+      pool->async([&] {
+        mainQueue->async([&] { steps.push_back(2); });
+        mainQueue->asyncAfter(0.2, [&] { delayedRan = true; });
+      });
+    });
+  });
+  environment.runUntilIdle();
+  EXPECT_EQ(steps, (std::vector<int>{1, 2}));
+  EXPECT_FALSE(delayedRan);
+  environment.advance(0.2);
+  EXPECT_TRUE(delayedRan);
+}
+
+}  // namespace
