@@ -24,6 +24,13 @@ bool MainQueue::LaterFirst::operator()(const Pending& a, const Pending& b) const
 MainQueue::MainQueue(std::shared_ptr<const Clock> clock)
     : clock_(std::move(clock)), mainThread_(std::this_thread::get_id()) {}
 
+MainQueue::~MainQueue() {
+  // Released outside the member so that a destructor of captured state may still schedule.
+  std::vector<Pending> dropped;
+  std::lock_guard lock(mutex_);
+  dropped.swap(pending_);
+}
+
 void MainQueue::async(std::function<void()> work) {
   enqueueAt(clock_->monotonicTime(), std::move(work));
 }

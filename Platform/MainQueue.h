@@ -33,6 +33,8 @@ class MainQueue {
   // The clock decides when delayed work is due. The constructing thread is the main thread
   // until run() is called on another one.
   explicit MainQueue(std::shared_ptr<const Clock> clock);
+  // Drops the work that has not run.
+  ~MainQueue();
   MainQueue(const MainQueue&) = delete;
   MainQueue& operator=(const MainQueue&) = delete;
 

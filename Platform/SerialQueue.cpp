@@ -91,7 +91,7 @@ void SerialQueue::async(std::function<void()> work) {
   {
     std::lock_guard lock(state_->mutex);
     state_->entries.push_back(State::Entry{std::move(work), nullptr});
-    if (!state_->thread.joinable()) {
+    if (!state_->thread.joinable() && !state_->stopping) {
       state_->thread = std::thread([state = state_] { workerLoop(state); });
     }
   }

@@ -76,7 +76,9 @@ void TaskPool::async(std::function<void()> work) {
   std::lock_guard lock(state_->mutex);
   state_->queue.push_back(std::move(work));
   const std::size_t waiting = state_->queue.size();
-  if (waiting > state_->idleThreads && state_->threads.size() < state_->threadLimit) {
+  // While the pool shuts down, its remaining workers drain the queue; no new ones start.
+  const bool needsThread = waiting > state_->idleThreads && state_->threads.size() < state_->threadLimit;
+  if (needsThread && !state_->stopping) {
     state_->threads.emplace_back([state = state_] { workerLoop(state); });
   }
   state_->workArrived.notify_one();
