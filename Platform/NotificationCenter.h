@@ -68,7 +68,7 @@ class NotificationCenter {
                const std::shared_ptr<const Notification>& notification) const;
 
   const std::shared_ptr<MainQueue> mainQueue_;
-  mutable std::mutex mutex_;
+  std::mutex mutex_;
   std::map<std::string, std::vector<std::shared_ptr<Registration>>> observersByName_;
   std::uint64_t nextId_ = 1;
 };

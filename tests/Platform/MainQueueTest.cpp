@@ -127,6 +127,19 @@ TEST_F(MainQueueTest, ARepeatingTimerTicksOncePerIntervalOverALongAdvance) {
   EXPECT_TRUE(timer->isValid());
 }
 
+TEST_F(MainQueueTest, ARepeatingTimerThatFellBehindSkipsTheTicksItMissed) {
+  // As when the run loop was blocked (a modal alert): the clock moves on with nothing run.
+  std::vector<double> ticks;
+  queue->scheduleTimer(1.0, true, [&](platform::Timer&) { ticks.push_back(elapsed()); });
+  clock->advanceBy(3500ms);
+  while (queue->runOneDue()) {
+  }
+  EXPECT_EQ(ticks, std::vector<double>{3.5});
+  EXPECT_EQ(queue->nextDeadline(), start + 4s);  // back on the grid of whole intervals
+  time.advance(1.0);
+  EXPECT_EQ(ticks, (std::vector<double>{3.5, 4.0}));
+}
+
 TEST_F(MainQueueTest, ATimerInvalidatedInsideItsOwnTickStops) {
   int ticks = 0;
   queue->scheduleTimer(1.0, true, [&](platform::Timer& timer) {
