@@ -109,6 +109,25 @@ TEST_F(UserDefaultsFileIntegration, EveryTypeSurvivesARestartWithItsType) {
   EXPECT_EQ(reopened->dictionaryRepresentation().size(), 23u);
 }
 
+TEST_F(UserDefaultsFileIntegration, JsonAtTheDeepestAcceptedNestingSurvivesARestart) {
+  nlohmann::json deepest = nlohmann::json::array();
+  nlohmann::json* innermost = &deepest;
+  // Arrays and objects in turn, one level each.
+  for (std::size_t level = 1; level < platform::kMaxJSONNesting; ++level) {
+    if (innermost->is_array()) {
+      innermost->push_back(nlohmann::json::object());
+      innermost = &innermost->back();
+    } else {
+      innermost = &((*innermost)["level" + std::to_string(level)] = nlohmann::json::array({level}));
+    }
+  }
+  ASSERT_FALSE(platform::nestedDeeperThan(deepest, platform::kMaxJSONNesting));
+  UserDefaults::openFile(file_)->setJSON("deep", deepest);
+  platform::LogCapture log;
+  EXPECT_EQ(UserDefaults::openFile(file_)->json("deep"), deepest);
+  EXPECT_EQ(log.text(), "");
+}
+
 TEST_F(UserDefaultsFileIntegration, RemovalSurvivesARestart) {
   {
     auto defaults = UserDefaults::openFile(file_);
@@ -179,6 +198,9 @@ TEST_F(UserDefaultsFileIntegration, UnusableFileIsMovedAsideLoggedAndTheStoreSta
       {"bytes that are not base64", R"({"format": 1, "values": {"k": {"type": "bytes", "value": "@@@@"}}})"},
       {"integer out of range", R"({"format": 1, "values": {"k": {"type": "integer", "value": 9223372036854775808}}})"},
       {"a future format", R"({"format": 2, "values": {}})"},
+      {"number out of range", R"({"format": 1, "values": {"k": {"type": "double", "value": 1e999}}})"},
+      {"value nested too deeply", R"({"format": 1, "values": {"k": {"type": "json", "value": )" +
+                                      std::string(100000, '[') + std::string(100000, ']') + "}}}"},
   };
   for (const auto& broken : cases) {
     SCOPED_TRACE(broken.what);
