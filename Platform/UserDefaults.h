@@ -32,7 +32,9 @@ class DefaultsFile;
 // Persistence: a store opened on a file loads it once and rewrites it whole, atomically, at
 // every change, before the setter returns (writes of several threads at once may share one
 // rewrite). A failed rewrite is logged and the change kept in memory; the next change tries
-// again with everything. The in-memory variant has the same interface and keeps nothing.
+// again with everything. Open one store per file in a process: two stores on one file would
+// overwrite each other's changes. The in-memory variant has the same interface and keeps
+// nothing.
 //
 // Threads: every member may be called from any thread at any time. Reads never wait for the
 // disk. Observers are called on the thread that made the change, after the value changed and

@@ -140,6 +140,21 @@ TEST_F(UserDefaultsFileIntegration, RemovalSurvivesARestart) {
   EXPECT_EQ(reopened->string("userId"), "u");
 }
 
+TEST_F(UserDefaultsFileIntegration, ObserversAreCalledOnceTheFileHoldsTheChange) {
+  auto defaults = UserDefaults::openFile(file_);
+  std::vector<std::optional<DefaultsValue>> inFile;
+  defaults->addObserver("SessionToken", [&](const std::string& key, const std::optional<DefaultsValue>&) {
+    const auto stored = platform::decodeDefaults(readFile(file_));
+    const auto found = stored.find(key);
+    inFile.push_back(found == stored.end() ? std::nullopt : std::optional(found->second));
+  });
+  defaults->setString("SessionToken", "t1");
+  defaults->remove("SessionToken");
+  ASSERT_EQ(inFile.size(), 2u);
+  EXPECT_EQ(inFile[0], DefaultsValue(std::string("t1")));
+  EXPECT_FALSE(inFile[1]);
+}
+
 TEST_F(UserDefaultsFileIntegration, OpeningWithoutAFileCreatesNothingUntilTheFirstChange) {
   auto defaults = UserDefaults::openFile(file_);
   EXPECT_TRUE(defaults->dictionaryRepresentation().empty());
