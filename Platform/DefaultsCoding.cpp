@@ -132,9 +132,11 @@ DefaultsMap decodeDefaults(std::string_view contents) {
   nlohmann::json document;
   try {
     document = nlohmann::json::parse(contents);
-  } catch (const nlohmann::json::parse_error& error) {
+  } catch (const nlohmann::json::exception& error) {
     throw std::runtime_error(std::string("not a JSON document (") + error.what() + ")");
   }
+  // Checked before anything copies a value: {"values": {key: {"value": ...}}} adds 3 levels.
+  if (nestedDeeperThan(document, kMaxJSONNesting + 3)) throw std::runtime_error("a value is nested too deeply");
   if (!document.is_object()) throw std::runtime_error("the document is not a JSON object");
   const auto format = document.find("format");
   if (format == document.end() || *format != kFormat) throw std::runtime_error("unknown format");

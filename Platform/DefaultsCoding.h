@@ -26,8 +26,8 @@ namespace platform {
 std::string encodeDefaults(const DefaultsMap& values);
 
 // The values of a document. Throws std::runtime_error, naming what is wrong, when `contents`
-// is not such a document: not JSON, another format, an unknown type tag, or a value that
-// does not fit its tag. Never returns part of a broken document.
+// is not such a document: not JSON, another format, an unknown type tag, a value that does
+// not fit its tag, or a JSON value nested deeper than kMaxJSONNesting. Never returns part of a broken document.
 DefaultsMap decodeDefaults(std::string_view contents);
 
 }  // namespace platform

@@ -2,10 +2,13 @@
 
 #include "Platform/Overloaded.h"
 
+#include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <limits>
-#include <string_view>
+#include <utility>
+#include <vector>
 
 namespace platform {
 namespace {
@@ -188,7 +191,31 @@ nlohmann::json repairedJSON(nlohmann::json json) {
 
 }  // namespace
 
+bool nestedDeeperThan(const nlohmann::json& json, std::size_t levels) {
+  std::vector<std::pair<const nlohmann::json*, std::size_t>> pending{{&json, 0}};
+  while (!pending.empty()) {
+    const auto [value, depth] = pending.back();
+    pending.pop_back();
+    if (!value->is_structured()) continue;
+    if (depth + 1 > levels) return true;
+    for (const auto& element : *value) pending.emplace_back(&element, depth + 1);
+  }
+  return false;
+}
+
+bool identical(const DefaultsValue& a, const DefaultsValue& b) {
+  const auto* realA = std::get_if<double>(&a);
+  const auto* realB = std::get_if<double>(&b);
+  if (realA && realB) return std::bit_cast<std::uint64_t>(*realA) == std::bit_cast<std::uint64_t>(*realB);
+  return a == b;
+}
+
+bool isASCII(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 std::string withValidText(std::string text) {
+  if (isASCII(text)) return text;
   return repairedJSON(nlohmann::json(std::move(text))).get<std::string>();
 }
 

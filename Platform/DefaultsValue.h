@@ -1,11 +1,13 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -59,10 +61,24 @@ double realOf(const DefaultsValue& value);
 // scalar; dates and bytes have no JSON form.
 std::optional<nlohmann::json> jsonOf(const DefaultsValue& value);
 
+// The deepest nesting of JSON arrays and objects that the store accepts: copying, comparing and
+// writing a JSON value recurse once per level, so deeper values are refused rather than
+// risking the stack. "[]" is nested 1 level, "[[1]]" 2, a scalar 0.
+constexpr std::size_t kMaxJSONNesting = 256;
+
+// True when `json` nests arrays and objects more than `levels` deep. Does not recurse.
+bool nestedDeeperThan(const nlohmann::json& json, std::size_t levels);
+
+// True when `a` and `b` have the same type and would be stored the same way: doubles are
+// compared bit for bit, so NaN equals NaN and -0.0 differs from 0.0.
+bool identical(const DefaultsValue& a, const DefaultsValue& b);
+
 // The same value with every text (JSON strings and object keys included) made valid UTF-8:
 // each ill-formed sequence becomes U+FFFD. Values are stored this way so that what is in
 // memory is exactly what a later start reads back from the file.
+// Texts of ASCII only are returned as they are, at no cost.
 DefaultsValue withValidText(DefaultsValue value);
 std::string withValidText(std::string text);
+bool isASCII(std::string_view text);
 
 }  // namespace platform

@@ -8,4 +8,8 @@ struct Overloaded : Handlers... {
   using Handlers::operator()...;
 };
 
+// Needed by compilers without class template argument deduction for aggregates.
+template <class... Handlers>
+Overloaded(Handlers...) -> Overloaded<Handlers...>;
+
 }  // namespace platform

@@ -6,6 +6,7 @@
 
 #include "Platform/DefaultsCoding.h"
 #include "Platform/DefaultsFile.h"
+#include "Platform/Log.h"
 #include "Platform/Paths.h"
 
 namespace platform {
@@ -39,62 +40,63 @@ UserDefaults::UserDefaults(std::unique_ptr<DefaultsFile> file) : file_(std::move
 
 UserDefaults::~UserDefaults() = default;
 
+namespace {
+
+// Keys are stored made valid (see withValidText); a key looked up is made valid the same way.
+// Real keys are ASCII, which costs nothing.
+template <class Use>
+auto withStoredKey(std::string_view key, Use use) {
+  if (isASCII(key)) return use(key);
+  const std::string valid = withValidText(std::string(key));
+  return use(std::string_view(valid));
+}
+
+template <class Alternative>
+std::optional<Alternative> only(const DefaultsValue& value) {
+  const auto* held = std::get_if<Alternative>(&value);
+  return held ? std::optional<Alternative>(*held) : std::nullopt;
+}
+
+}  // namespace
+
+template <class Convert, class Result>
+Result UserDefaults::read(std::string_view key, Convert convert, Result absent) const {
+  return withStoredKey(key, [&](std::string_view storedKey) -> Result {
+    std::lock_guard lock(mutex_);
+    const auto found = values_.find(storedKey);
+    return found == values_.end() ? absent : convert(found->second);
+  });
+}
+
 bool UserDefaults::contains(std::string_view key) const {
-  std::lock_guard lock(mutex_);
-  return values_.find(key) != values_.end();
+  return read(key, [](const DefaultsValue&) { return true; }, false);
 }
 
 std::optional<DefaultsValue> UserDefaults::object(std::string_view key) const {
-  std::lock_guard lock(mutex_);
-  const auto found = values_.find(key);
-  if (found == values_.end()) return std::nullopt;
-  return found->second;
+  using Result = std::optional<DefaultsValue>;
+  return read(key, [](const DefaultsValue& value) -> Result { return value; }, Result());
 }
 
 std::optional<std::string> UserDefaults::string(std::string_view key) const {
-  std::lock_guard lock(mutex_);
-  const auto found = values_.find(key);
-  return found == values_.end() ? std::nullopt : textOf(found->second);
+  return read(key, textOf, std::optional<std::string>());
 }
 
-bool UserDefaults::bool_(std::string_view key) const {
-  std::lock_guard lock(mutex_);
-  const auto found = values_.find(key);
-  return found != values_.end() && truthOf(found->second);
-}
+bool UserDefaults::bool_(std::string_view key) const { return read(key, truthOf, false); }
 
-std::int64_t UserDefaults::integer(std::string_view key) const {
-  std::lock_guard lock(mutex_);
-  const auto found = values_.find(key);
-  return found == values_.end() ? 0 : integerOf(found->second);
-}
+std::int64_t UserDefaults::integer(std::string_view key) const { return read(key, integerOf, std::int64_t{0}); }
 
-double UserDefaults::double_(std::string_view key) const {
-  std::lock_guard lock(mutex_);
-  const auto found = values_.find(key);
-  return found == values_.end() ? 0.0 : realOf(found->second);
-}
+double UserDefaults::double_(std::string_view key) const { return read(key, realOf, 0.0); }
 
 std::optional<DefaultsDate> UserDefaults::date(std::string_view key) const {
-  std::lock_guard lock(mutex_);
-  const auto found = values_.find(key);
-  if (found == values_.end()) return std::nullopt;
-  const auto* date = std::get_if<DefaultsDate>(&found->second);
-  return date ? std::optional(*date) : std::nullopt;
+  return read(key, only<DefaultsDate>, std::optional<DefaultsDate>());
 }
 
 std::optional<DefaultsBytes> UserDefaults::data(std::string_view key) const {
-  std::lock_guard lock(mutex_);
-  const auto found = values_.find(key);
-  if (found == values_.end()) return std::nullopt;
-  const auto* bytes = std::get_if<DefaultsBytes>(&found->second);
-  return bytes ? std::optional(*bytes) : std::nullopt;
+  return read(key, only<DefaultsBytes>, std::optional<DefaultsBytes>());
 }
 
 std::optional<nlohmann::json> UserDefaults::json(std::string_view key) const {
-  std::lock_guard lock(mutex_);
-  const auto found = values_.find(key);
-  return found == values_.end() ? std::nullopt : jsonOf(found->second);
+  return read(key, jsonOf, std::optional<nlohmann::json>());
 }
 
 DefaultsMap UserDefaults::dictionaryRepresentation() const {
@@ -103,6 +105,11 @@ DefaultsMap UserDefaults::dictionaryRepresentation() const {
 }
 
 void UserDefaults::set(std::string key, DefaultsValue value) {
+  if (const auto* json = std::get_if<nlohmann::json>(&value); json && nestedDeeperThan(*json, kMaxJSONNesting)) {
+    log("[error] UserDefaults: not storing \"" + withValidText(std::move(key)) + "\": its JSON value is nested more than " +
+        std::to_string(kMaxJSONNesting) + " levels deep");
+    return;
+  }
   change(withValidText(std::move(key)), withValidText(std::move(value)));
 }
 
@@ -159,7 +166,7 @@ void UserDefaults::change(std::string key, std::optional<DefaultsValue> value) {
     std::lock_guard lock(mutex_);
     const auto found = values_.find(key);
     if (value) {
-      if (found != values_.end() && found->second == *value) return;
+      if (found != values_.end() && identical(found->second, *value)) return;
       values_.insert_or_assign(key, *value);
     } else {
       if (found == values_.end()) return;

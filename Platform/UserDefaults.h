@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "Platform/DefaultsValue.h"
 
@@ -25,12 +26,15 @@ class DefaultsFile;
 // integer 42 gives "42", an integer read of the text "17" gives 17, a text read of bytes gives
 // none); object() gives the value exactly as stored.
 //
-// Texts and keys are UTF-8; ill-formed sequences are stored as U+FFFD.
+// Texts and keys are UTF-8; ill-formed sequences are stored as U+FFFD, and a key is looked up
+// the same way.
 //
 // Persistence: a store opened on a file loads it once and rewrites it whole, atomically, at
 // every change, before the setter returns (writes of several threads at once may share one
 // rewrite). A failed rewrite is logged and the change kept in memory; the next change tries
-// again with everything. The in-memory variant has the same interface and keeps nothing.
+// again with everything. Open one store per file in a process: two stores on one file would
+// overwrite each other's changes. The in-memory variant has the same interface and keeps
+// nothing.
 //
 // Threads: every member may be called from any thread at any time. Reads never wait for the
 // disk. Observers are called on the thread that made the change, after the value changed and
@@ -81,8 +85,8 @@ class UserDefaults {
   DefaultsMap dictionaryRepresentation() const;
 
   // Each setter stores the value with the setter's type, replacing any earlier value of any
-  // type. Storing a value equal to the present one (same type, same value) changes nothing:
-  // no file write, no observer call.
+  // type. Storing a value identical to the present one (same type, same value; see
+  // identical()) changes nothing: no file write, no observer call.
   void set(std::string key, DefaultsValue value);
   void setString(std::string key, std::string value);
   void setBool(std::string key, bool value);
@@ -90,13 +94,16 @@ class UserDefaults {
   void setDouble(std::string key, double value);
   void setDate(std::string key, DefaultsDate value);
   void setData(std::string key, DefaultsBytes value);
+  // A JSON value nested more than kMaxJSONNesting levels deep is not stored: a line is logged
+  // and the key keeps its value. Pass large values with std::move: a copy of a JSON value
+  // recurses once per level.
   void setJSON(std::string key, nlohmann::json value);
   // Makes the key absent; nothing happens when it already is.
   void remove(std::string_view key);
 
   // Calls `observer` after every change of `key` (a set that changes it, or a remove of a
   // present value), once per change, until removeObserver(). Changes of one key made by
-  // several threads at once may be reported in either order.
+  // several threads at once may be reported in either order. An observer must not throw.
   ObserverToken addObserver(std::string key, Observer observer);
   // Stops the calls for later changes; a call already running on another thread may finish.
   // Unknown or already removed tokens are ignored.
@@ -106,6 +113,10 @@ class UserDefaults {
   struct Registration;
 
   explicit UserDefaults(std::unique_ptr<DefaultsFile> file);
+
+  // `convert` applied to the value under `key`, or `absent`.
+  template <class Convert, class Result = std::invoke_result_t<Convert, const DefaultsValue&>>
+  Result read(std::string_view key, Convert convert, Result absent) const;
 
   void change(std::string key, std::optional<DefaultsValue> value);
   void persist(std::uint64_t generation);

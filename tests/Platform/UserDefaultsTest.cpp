@@ -1,5 +1,7 @@
 #include "Platform/UserDefaults.h"
 
+#include "Platform/Log.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -111,10 +113,39 @@ TEST(UserDefaults, IllFormedUtf8InKeysAndTextsIsStoredAsReplacementCharacters) {
   auto defaults = UserDefaults::inMemory();
   defaults->setString("name\xff", "a\xc3(b");
   EXPECT_EQ(defaults->string("name\xef\xbf\xbd"), "a\xef\xbf\xbd(b");
+  // Looked up with the same ill-formed key, it is found under the same made-valid key.
+  EXPECT_EQ(defaults->string("name\xff"), "a\xef\xbf\xbd(b");
+  EXPECT_TRUE(defaults->contains("name\xfe"));
+  defaults->remove("name\xff");
+  EXPECT_FALSE(defaults->contains("name\xef\xbf\xbd"));
   defaults->setJSON("plan", {{"tier\xfe", "x\x80"}});
   EXPECT_EQ(defaults->json("plan"), nlohmann::json({{"tier\xef\xbf\xbd", "x\xef\xbf\xbd"}}));
   defaults->setString("valid", "⌘ + ⇧ + ␣");
   EXPECT_EQ(defaults->string("valid"), "⌘ + ⇧ + ␣");
+}
+
+// Nested arrays, built without recursion.
+nlohmann::json nestedArrays(std::size_t levels) {
+  nlohmann::json outer = nlohmann::json::array();
+  nlohmann::json* innermost = &outer;
+  for (std::size_t level = 1; level < levels; ++level) {
+    innermost->push_back(nlohmann::json::array());
+    innermost = &innermost->back();
+  }
+  return outer;
+}
+
+TEST(UserDefaults, JsonNestedTooDeeplyIsRefusedWithALogLineAndTheOldValueStays) {
+  auto defaults = UserDefaults::inMemory();
+  defaults->setJSON("plan", nestedArrays(platform::kMaxJSONNesting));
+  EXPECT_EQ(defaults->json("plan"), nestedArrays(platform::kMaxJSONNesting));
+  platform::LogCapture log;
+  defaults->setJSON("plan", nestedArrays(100000));
+  EXPECT_TRUE(log.contains("[error] UserDefaults: not storing \"plan\"")) << log.text();
+  EXPECT_EQ(defaults->json("plan"), nestedArrays(platform::kMaxJSONNesting));
+  EXPECT_TRUE(platform::nestedDeeperThan(nestedArrays(3), 2));
+  EXPECT_FALSE(platform::nestedDeeperThan(nestedArrays(3), 3));
+  EXPECT_FALSE(platform::nestedDeeperThan(nlohmann::json(5), 0));
 }
 
 // --- Typed reads of values of another type ------------------------------------------------
@@ -252,6 +283,19 @@ TEST(UserDefaultsObservers, ChangingOnlyTheTypeIsAChange) {
   defaults->setDouble("k", 1.0);
   defaults->setDouble("k", 1.0);
   EXPECT_EQ(calls, 3);
+}
+
+TEST(UserDefaultsObservers, DoublesAreComparedAsStoredSoNaNIsNoChangeAndTheSignOfZeroIs) {
+  auto defaults = UserDefaults::inMemory();
+  int calls = 0;
+  defaults->addObserver("k", [&](const std::string&, const std::optional<DefaultsValue>&) { ++calls; });
+  defaults->setDouble("k", std::nan(""));
+  defaults->setDouble("k", std::nan(""));
+  EXPECT_EQ(calls, 1);
+  defaults->setDouble("k", -0.0);
+  defaults->setDouble("k", 0.0);
+  EXPECT_EQ(calls, 3);
+  EXPECT_FALSE(std::signbit(defaults->double_("k")));
 }
 
 TEST(UserDefaultsObservers, RemovedObserverIsNotCalledAndOthersStay) {
