@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,7 +24,8 @@ inline constexpr char32_t replacementCharacter = U'\uFFFD';
 struct UTF16Range {
   std::size_t location = 0;
   std::size_t length = 0;
-  std::size_t end() const { return location + length; }
+  // Saturates instead of wrapping, so a range "to the end" may have any large length.
+  std::size_t end() const { return length > SIZE_MAX - location ? SIZE_MAX : location + length; }
   friend bool operator==(const UTF16Range&, const UTF16Range&) = default;
 };
 
@@ -31,9 +33,20 @@ struct UTF16Range {
 struct ByteRange {
   std::size_t offset = 0;
   std::size_t length = 0;
-  std::size_t end() const { return offset + length; }
+  std::size_t end() const { return length > SIZE_MAX - offset ? SIZE_MAX : offset + length; }
   friend bool operator==(const ByteRange&, const ByteRange&) = default;
 };
+
+// One code point read from UTF-8.
+struct CodePoint {
+  char32_t value = 0;      // U+FFFD for an ill-formed subsequence
+  std::size_t size = 0;    // bytes read: 1 to 4
+  bool wellFormed = true;
+};
+
+// The code point that starts at `byteOffset`. An offset inside a sequence reads the continuation
+// byte there as ill-formed; one at or past the end gives U+FFFD of size 0.
+CodePoint codePointAt(std::string_view utf8, std::size_t byteOffset);
 
 // --- Encodings ---------------------------------------------------------------------------------
 
