@@ -1,6 +1,8 @@
 #include "Platform/Unicode.h"
 
 #include <unicode/brkiter.h>
+#include <unicode/bytestream.h>
+#include <unicode/casemap.h>
 #include <unicode/uchar.h>
 #include <unicode/utext.h>
 #include <unicode/utf16.h>
@@ -111,22 +113,6 @@ std::vector<std::size_t> graphemeBoundaries(std::string_view utf8, std::size_t l
     boundaries.push_back(static_cast<std::size_t>(next));
   }
   return boundaries;
-}
-
-// The first byte of the trailing run of code points for which `strip` holds, and the first byte
-// after the leading run; ill-formed subsequences never match.
-template <typename Predicate>
-std::string_view trimming(std::string_view utf8, Predicate strip) {
-  std::size_t begin = utf8.size();
-  std::size_t end = 0;
-  forEachCodePoint(utf8, [&](std::size_t at, const CodePoint& decoded) {
-    if (decoded.wellFormed && strip(decoded.value)) return true;
-    begin = std::min(begin, at);
-    end = at + decoded.size;
-    return true;
-  });
-  if (begin >= end) return utf8.substr(0, 0);
-  return utf8.substr(begin, end - begin);
 }
 
 }  // namespace
@@ -290,10 +276,58 @@ bool isNewline(char32_t codePoint) {
          codePoint == 0x2029;
 }
 
-std::string_view trimmingWhitespaceAndNewlines(std::string_view utf8) {
-  return trimming(utf8, isWhitespaceOrNewline);
+std::string_view trimmingCharacters(std::string_view utf8, const std::function<bool(char32_t)>& inSet) {
+  std::size_t begin = utf8.size();
+  std::size_t end = 0;
+  forEachCodePoint(utf8, [&](std::size_t at, const CodePoint& decoded) {
+    if (decoded.wellFormed && inSet(decoded.value)) return true;
+    begin = std::min(begin, at);
+    end = at + decoded.size;
+    return true;
+  });
+  if (begin >= end) return utf8.substr(0, 0);
+  return utf8.substr(begin, end - begin);
 }
 
-std::string_view trimmingNewlines(std::string_view utf8) { return trimming(utf8, isNewline); }
+std::string_view trimmingWhitespaceAndNewlines(std::string_view utf8) {
+  return trimmingCharacters(utf8, isWhitespaceOrNewline);
+}
+
+std::string_view trimmingNewlines(std::string_view utf8) { return trimmingCharacters(utf8, isNewline); }
+
+bool isAlphanumeric(char32_t codePoint) {
+  if (codePoint > 0x10FFFF) return false;
+  return (U_GET_GC_MASK(static_cast<UChar32>(codePoint)) & (U_GC_L_MASK | U_GC_M_MASK | U_GC_N_MASK)) != 0;
+}
+
+std::string capitalized(std::string_view utf8) {
+  const std::string text = sanitizedUTF8(utf8);
+  std::string out;
+  out.reserve(text.size());
+  // Each word is title-cased as a whole, from its very first character: the word boundaries are
+  // white space, not ICU's word breaks, and nothing skips ahead to the first cased letter. A word
+  // that ICU cannot map stays as it is.
+  constexpr std::uint32_t options = U_TITLECASE_WHOLE_STRING | U_TITLECASE_NO_BREAK_ADJUSTMENT;
+  std::size_t wordStart = 0;
+  auto flushWord = [&](std::size_t wordEnd) {
+    const std::string_view word = std::string_view(text).substr(wordStart, wordEnd - wordStart);
+    if (word.empty()) return;
+    std::string titled;
+    icu::StringByteSink<std::string> sink(&titled);
+    UErrorCode status = U_ZERO_ERROR;
+    icu::CaseMap::utf8ToTitle("", options, nullptr, icu::StringPiece(word.data(), static_cast<std::int32_t>(word.size())),
+                              sink, nullptr, status);
+    out += U_SUCCESS(status) ? std::string_view(titled) : word;
+  };
+  forEachCodePoint(text, [&](std::size_t at, const CodePoint& decoded) {
+    if (!isWhitespaceOrNewline(decoded.value)) return true;
+    flushWord(at);
+    out.append(text, at, decoded.size);
+    wordStart = at + decoded.size;
+    return true;
+  });
+  flushWord(text.size());
+  return out;
+}
 
 }  // namespace platform::unicode

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -115,5 +116,19 @@ std::string_view trimmingWhitespaceAndNewlines(std::string_view utf8);
 
 // `utf8` without the new lines at both ends.
 std::string_view trimmingNewlines(std::string_view utf8);
+
+// `utf8` without the code points for which `inSet` holds at both ends (a view into `utf8`).
+// Ill-formed subsequences are never in the set.
+std::string_view trimmingCharacters(std::string_view utf8, const std::function<bool(char32_t)>& inSet);
+
+// --- Character classes and case ---------------------------------------------------------------
+
+// Letters, marks and numbers (general categories L*, M* and N*), in any script.
+bool isAlphanumeric(char32_t codePoint);
+
+// Each word with its first character in title case and the rest in lower case, a word being a run
+// of characters between white space and new lines ("general" -> "General", "GENERAL" ->
+// "General", "applicationInfo" -> "Applicationinfo"). Ill-formed bytes become U+FFFD.
+std::string capitalized(std::string_view utf8);
 
 }  // namespace platform::unicode

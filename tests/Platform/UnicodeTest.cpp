@@ -264,4 +264,37 @@ TEST(UnicodeWhitespace, TrimmingNewlinesLeavesOtherWhiteSpace) {
   EXPECT_FALSE(unicode::isWhitespaceOrNewline(char32_t{0x110000}));
 }
 
+TEST(UnicodeWhitespace, TrimmingAnyCharacterSet) {
+  const auto notAlphanumeric = [](char32_t c) { return !unicode::isAlphanumeric(c); };
+  EXPECT_EQ(unicode::trimmingCharacters("  #6B39F4;  ", notAlphanumeric), "6B39F4");
+  EXPECT_EQ(unicode::trimmingCharacters("(x#y)", notAlphanumeric), "x#y");
+  EXPECT_EQ(unicode::trimmingCharacters("«été»", notAlphanumeric), "été");
+  EXPECT_EQ(unicode::trimmingCharacters("--", notAlphanumeric), "");
+}
+
+// --- Character classes and case ----------------------------------------------------------------
+
+TEST(UnicodeCase, AlphanumericsAreLettersMarksAndNumbersOfAnyScript) {
+  for (char32_t c : {U'a', U'Z', U'5', U'é', U'中', U'٣', U'́', U'ß'}) {
+    EXPECT_TRUE(unicode::isAlphanumeric(c)) << static_cast<std::uint32_t>(c);
+  }
+  for (char32_t c : {U'#', U' ', U'-', U'_', U'😀', U' ', char32_t{0x110000}}) {
+    EXPECT_FALSE(unicode::isAlphanumeric(c)) << static_cast<std::uint32_t>(c);
+  }
+}
+
+TEST(UnicodeCase, CapitalizedTitleCasesTheFirstCharacterOfEachWhiteSpaceSeparatedWord) {
+  EXPECT_EQ(unicode::capitalized("general"), "General");
+  EXPECT_EQ(unicode::capitalized("GENERAL"), "General");
+  EXPECT_EQ(unicode::capitalized("applicationInfo"), "Applicationinfo");
+  EXPECT_EQ(unicode::capitalized("hello wORLD\tfoo\nbar  baz"), "Hello World\tFoo\nBar  Baz");
+  EXPECT_EQ(unicode::capitalized("well-known 'quoted'"), "Well-known 'quoted'");
+  EXPECT_EQ(unicode::capitalized("élan\u00A0vital"), "Élan\u00A0Vital") << "NBSP separates words";
+  EXPECT_EQ(unicode::capitalized("\u01C6emal"), "\u01C5emal") << "title case, not upper case";
+  EXPECT_EQ(unicode::capitalized("ßtraße"), "Sstraße");
+  EXPECT_EQ(unicode::capitalized("你好 world"), "你好 World");
+  EXPECT_EQ(unicode::capitalized(""), "");
+  EXPECT_EQ(unicode::capitalized("\x80" "ABC"), kReplacement + "abc");
+}
+
 }  // namespace
