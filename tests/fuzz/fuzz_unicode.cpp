@@ -1,5 +1,5 @@
 // Any bytes read as UTF-8 give the same answers through every view: the UTF-16 conversion, the
-// offset conversions, the index, the character boundaries, and trimming.
+// offset conversions, the index, the character boundaries, trimming and capitalisation.
 #include "Platform/UTF16Index.h"
 #include "Platform/Unicode.h"
 
@@ -44,5 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view trimmed = unicode::trimmingWhitespaceAndNewlines(text);
   require(trimmed.size() <= text.size());
   require(unicode::trimmingWhitespaceAndNewlines(trimmed) == trimmed);
+
+  const std::string title = unicode::capitalized(text);
+  require(unicode::isValidUTF8(title));
+  require(unicode::capitalized(title) == title);
   return 0;
 }
