@@ -88,9 +88,14 @@ class StringsTableParser {
   bool atEnd() const { return pos_ >= text_.size(); }
   char peek() const { return text_[pos_]; }
 
-  std::size_t lineOf(std::size_t position) const {
-    const auto end = text_.begin() + static_cast<std::ptrdiff_t>(std::min(position, text_.size()));
-    return 1 + static_cast<std::size_t>(std::count(text_.begin(), end, '\n'));
+  // Lines are asked for in increasing positions mostly, so counting resumes from the last answer.
+  std::size_t lineOf(std::size_t position) {
+    position = std::min(position, text_.size());
+    if (position < counted_.position) counted_ = {};
+    const auto from = text_.begin() + static_cast<std::ptrdiff_t>(counted_.position);
+    const auto to = text_.begin() + static_cast<std::ptrdiff_t>(position);
+    counted_ = {position, counted_.line + static_cast<std::size_t>(std::count(from, to, '\n'))};
+    return counted_.line;
   }
 
   std::size_t startOfLineAfter(std::size_t position) const {
@@ -154,7 +159,7 @@ class StringsTableParser {
   }
 
   std::string readQuoted() {
-    const std::size_t line = lineOf(pos_);
+    const std::size_t start = pos_;
     ++pos_;  // the opening quote
     std::string out;
     while (!atEnd()) {
@@ -166,7 +171,7 @@ class StringsTableParser {
         out.push_back(c);
       }
     }
-    throw ParseError{"unterminated string starting on line " + std::to_string(line)};
+    throw ParseError{"unterminated string starting on line " + std::to_string(lineOf(start))};
   }
 
   void readEscape(std::string& out) {
@@ -211,8 +216,14 @@ class StringsTableParser {
     return value;
   }
 
+  struct LineCount {
+    std::size_t position = 0;
+    std::size_t line = 1;
+  };
+
   std::string_view text_;
   std::size_t pos_ = 0;
+  LineCount counted_;
   StringsTable table_;
 };
 

@@ -1,6 +1,8 @@
 #include "Platform/Unicode.h"
 
 #include <unicode/brkiter.h>
+#include <unicode/bytestream.h>
+#include <unicode/casemap.h>
 #include <unicode/uchar.h>
 #include <unicode/utext.h>
 #include <unicode/utf16.h>
@@ -11,22 +13,15 @@
 #include <memory>
 
 namespace platform::unicode {
-namespace {
 
-// One code point read from UTF-8: U+FFFD with wellFormed false for an ill-formed subsequence.
-struct Decoded {
-  char32_t codePoint;
-  std::size_t size;
-  bool wellFormed;
-};
-
-// Reads the code point at byte `at` (< text.size()). ICU's U8_NEXT consumes exactly one maximal
-// ill-formed subsequence on error; a well-formed sequence is at most four bytes and a maximal
-// ill-formed one at most three, so a four-byte window gives the same answer as the whole text
-// while keeping ICU's 32-bit offsets away from long texts.
-Decoded decodeUTF8(std::string_view text, std::size_t at) {
-  const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data() + at);
-  const auto window = static_cast<std::int32_t>(std::min<std::size_t>(4, text.size() - at));
+// ICU's U8_NEXT consumes exactly one maximal ill-formed subsequence on error. A well-formed
+// sequence is at most four bytes and a maximal ill-formed one at most three, so a four-byte window
+// gives the same answer as the whole text while keeping ICU's 32-bit offsets away from long texts.
+CodePoint codePointAt(std::string_view utf8, std::size_t byteOffset) {
+  if (byteOffset >= utf8.size()) return {replacementCharacter, 0, false};
+  if (const auto first = static_cast<unsigned char>(utf8[byteOffset]); first < 0x80) return {first, 1, true};
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(utf8.data() + byteOffset);
+  const auto window = static_cast<std::int32_t>(std::min<std::size_t>(4, utf8.size() - byteOffset));
   std::int32_t consumed = 0;
   UChar32 c = 0;
   U8_NEXT(bytes, consumed, window, c);
@@ -35,8 +30,10 @@ Decoded decodeUTF8(std::string_view text, std::size_t at) {
   return {static_cast<char32_t>(c), size, true};
 }
 
+namespace {
+
 // Reads the code point at unit `at` (< text.size()): U+FFFD for a lone surrogate.
-Decoded decodeUTF16(std::u16string_view text, std::size_t at) {
+CodePoint decodeUTF16(std::u16string_view text, std::size_t at) {
   const char16_t* units = text.data() + at;
   const auto window = static_cast<std::int32_t>(std::min<std::size_t>(2, text.size() - at));
   std::int32_t consumed = 0;
@@ -46,8 +43,6 @@ Decoded decodeUTF16(std::u16string_view text, std::size_t at) {
   if (U_IS_SURROGATE(c)) return {replacementCharacter, size, false};
   return {static_cast<char32_t>(c), size, true};
 }
-
-std::size_t utf16UnitsOf(char32_t codePoint) { return codePoint > 0xFFFF ? 2 : 1; }
 
 void appendUTF8(std::string& out, char32_t codePoint) {
   if (codePoint > 0x10FFFF || U_IS_SURROGATE(codePoint)) codePoint = replacementCharacter;
@@ -70,7 +65,7 @@ void appendUTF16(std::u16string& out, char32_t codePoint) {
 template <typename Visit>
 void forEachCodePoint(std::string_view utf8, Visit visit) {
   for (std::size_t at = 0; at < utf8.size();) {
-    const Decoded decoded = decodeUTF8(utf8, at);
+    const CodePoint decoded = codePointAt(utf8, at);
     if (!visit(at, decoded)) return;
     at += decoded.size;
   }
@@ -94,9 +89,9 @@ struct UTextCloser {
 };
 
 // Boundaries from ICU's extended grapheme cluster rules, read straight from the UTF-8 bytes
-// (UText's native indexes are byte offsets). Without ICU's break data every code point counts as
-// a character.
-std::vector<std::size_t> graphemeBoundaries(std::string_view utf8) {
+// (UText's native indexes are byte offsets), up to the end of character `limit` at most. Without
+// ICU's break data every code point counts as a character.
+std::vector<std::size_t> graphemeBoundaries(std::string_view utf8, std::size_t limit = SIZE_MAX) {
   std::vector<std::size_t> boundaries{0};
   if (utf8.empty()) return boundaries;
   UErrorCode status = U_ZERO_ERROR;
@@ -105,33 +100,19 @@ std::vector<std::size_t> graphemeBoundaries(std::string_view utf8) {
   icu::BreakIterator* iterator = characterBreakIterator();
   if (iterator != nullptr && U_SUCCESS(status)) iterator->setText(text.get(), status);
   if (iterator == nullptr || U_FAILURE(status)) {
-    forEachCodePoint(utf8, [&](std::size_t at, const Decoded& decoded) {
+    forEachCodePoint(utf8, [&](std::size_t at, const CodePoint& decoded) {
       boundaries.push_back(at + decoded.size);
-      return true;
+      return boundaries.size() <= limit;
     });
     return boundaries;
   }
   iterator->first();
-  for (std::int32_t next = iterator->next(); next != icu::BreakIterator::DONE; next = iterator->next()) {
+  while (boundaries.size() <= limit) {
+    const std::int32_t next = iterator->next();
+    if (next == icu::BreakIterator::DONE) break;
     boundaries.push_back(static_cast<std::size_t>(next));
   }
   return boundaries;
-}
-
-// The first byte of the trailing run of code points for which `strip` holds, and the first byte
-// after the leading run; ill-formed subsequences never match.
-template <typename Predicate>
-std::string_view trimming(std::string_view utf8, Predicate strip) {
-  std::size_t begin = utf8.size();
-  std::size_t end = 0;
-  forEachCodePoint(utf8, [&](std::size_t at, const Decoded& decoded) {
-    if (decoded.wellFormed && strip(decoded.codePoint)) return true;
-    begin = std::min(begin, at);
-    end = at + decoded.size;
-    return true;
-  });
-  if (begin >= end) return utf8.substr(0, 0);
-  return utf8.substr(begin, end - begin);
 }
 
 }  // namespace
@@ -139,8 +120,8 @@ std::string_view trimming(std::string_view utf8, Predicate strip) {
 std::u16string toUTF16(std::string_view utf8) {
   std::u16string out;
   out.reserve(utf8.size());
-  forEachCodePoint(utf8, [&](std::size_t, const Decoded& decoded) {
-    appendUTF16(out, decoded.codePoint);
+  forEachCodePoint(utf8, [&](std::size_t, const CodePoint& decoded) {
+    appendUTF16(out, decoded.value);
     return true;
   });
   return out;
@@ -150,8 +131,8 @@ std::string toUTF8(std::u16string_view utf16) {
   std::string out;
   out.reserve(utf16.size());
   for (std::size_t at = 0; at < utf16.size();) {
-    const Decoded decoded = decodeUTF16(utf16, at);
-    appendUTF8(out, decoded.codePoint);
+    const CodePoint decoded = decodeUTF16(utf16, at);
+    appendUTF8(out, decoded.value);
     at += decoded.size;
   }
   return out;
@@ -160,8 +141,8 @@ std::string toUTF8(std::u16string_view utf16) {
 std::u32string toUTF32(std::string_view utf8) {
   std::u32string out;
   out.reserve(utf8.size());
-  forEachCodePoint(utf8, [&](std::size_t, const Decoded& decoded) {
-    out.push_back(decoded.codePoint);
+  forEachCodePoint(utf8, [&](std::size_t, const CodePoint& decoded) {
+    out.push_back(decoded.value);
     return true;
   });
   return out;
@@ -182,7 +163,7 @@ std::string toUTF8(char32_t codePoint) {
 
 bool isValidUTF8(std::string_view bytes) {
   bool valid = true;
-  forEachCodePoint(bytes, [&](std::size_t, const Decoded& decoded) {
+  forEachCodePoint(bytes, [&](std::size_t, const CodePoint& decoded) {
     valid = decoded.wellFormed;
     return valid;
   });
@@ -192,7 +173,7 @@ bool isValidUTF8(std::string_view bytes) {
 std::string sanitizedUTF8(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size());
-  forEachCodePoint(bytes, [&](std::size_t at, const Decoded& decoded) {
+  forEachCodePoint(bytes, [&](std::size_t at, const CodePoint& decoded) {
     if (decoded.wellFormed) {
       out.append(bytes.substr(at, decoded.size));
     } else {
@@ -205,8 +186,8 @@ std::string sanitizedUTF8(std::string_view bytes) {
 
 std::size_t utf16Length(std::string_view utf8) {
   std::size_t units = 0;
-  forEachCodePoint(utf8, [&](std::size_t, const Decoded& decoded) {
-    units += utf16UnitsOf(decoded.codePoint);
+  forEachCodePoint(utf8, [&](std::size_t, const CodePoint& decoded) {
+    units += static_cast<std::size_t>(U16_LENGTH(decoded.value));
     return true;
   });
   return units;
@@ -214,9 +195,9 @@ std::size_t utf16Length(std::string_view utf8) {
 
 std::size_t utf16Offset(std::string_view utf8, std::size_t byteOffset) {
   std::size_t units = 0;
-  forEachCodePoint(utf8, [&](std::size_t at, const Decoded& decoded) {
+  forEachCodePoint(utf8, [&](std::size_t at, const CodePoint& decoded) {
     if (byteOffset < at + decoded.size) return false;
-    units += utf16UnitsOf(decoded.codePoint);
+    units += static_cast<std::size_t>(U16_LENGTH(decoded.value));
     return true;
   });
   return units;
@@ -225,8 +206,8 @@ std::size_t utf16Offset(std::string_view utf8, std::size_t byteOffset) {
 std::size_t byteOffset(std::string_view utf8, std::size_t offset) {
   std::size_t units = 0;
   std::size_t result = utf8.size();
-  forEachCodePoint(utf8, [&](std::size_t at, const Decoded& decoded) {
-    units += utf16UnitsOf(decoded.codePoint);
+  forEachCodePoint(utf8, [&](std::size_t at, const CodePoint& decoded) {
+    units += static_cast<std::size_t>(U16_LENGTH(decoded.value));
     if (offset < units) {
       result = at;
       return false;
@@ -238,16 +219,12 @@ std::size_t byteOffset(std::string_view utf8, std::size_t offset) {
 
 ByteRange byteRange(std::string_view utf8, UTF16Range range) {
   const std::size_t begin = byteOffset(utf8, range.location);
-  const std::size_t end = range.length > SIZE_MAX - range.location ? utf8.size()
-                                                                  : byteOffset(utf8, range.end());
-  return {begin, end - begin};
+  return {begin, byteOffset(utf8, range.end()) - begin};
 }
 
 UTF16Range utf16Range(std::string_view utf8, ByteRange range) {
   const std::size_t begin = utf16Offset(utf8, range.offset);
-  const std::size_t end = range.length > SIZE_MAX - range.offset ? utf16Length(utf8)
-                                                                : utf16Offset(utf8, range.end());
-  return {begin, end - begin};
+  return {begin, utf16Offset(utf8, range.end()) - begin};
 }
 
 std::string substring(std::string_view utf8, UTF16Range range) {
@@ -280,9 +257,8 @@ std::vector<std::string_view> characters(std::string_view utf8) {
 std::size_t characterCount(std::string_view utf8) { return graphemeBoundaries(utf8).size() - 1; }
 
 std::string_view prefix(std::string_view utf8, std::size_t count) {
-  const std::vector<std::size_t> boundaries = graphemeBoundaries(utf8);
-  if (count >= boundaries.size()) return utf8;
-  return utf8.substr(0, boundaries[count]);
+  const std::vector<std::size_t> boundaries = graphemeBoundaries(utf8, count);
+  return utf8.substr(0, boundaries.back());
 }
 
 std::string_view suffix(std::string_view utf8, std::size_t count) {
@@ -300,10 +276,58 @@ bool isNewline(char32_t codePoint) {
          codePoint == 0x2029;
 }
 
-std::string_view trimmingWhitespaceAndNewlines(std::string_view utf8) {
-  return trimming(utf8, isWhitespaceOrNewline);
+std::string_view trimmingCharacters(std::string_view utf8, const std::function<bool(char32_t)>& inSet) {
+  std::size_t begin = utf8.size();
+  std::size_t end = 0;
+  forEachCodePoint(utf8, [&](std::size_t at, const CodePoint& decoded) {
+    if (decoded.wellFormed && inSet(decoded.value)) return true;
+    begin = std::min(begin, at);
+    end = at + decoded.size;
+    return true;
+  });
+  if (begin >= end) return utf8.substr(0, 0);
+  return utf8.substr(begin, end - begin);
 }
 
-std::string_view trimmingNewlines(std::string_view utf8) { return trimming(utf8, isNewline); }
+std::string_view trimmingWhitespaceAndNewlines(std::string_view utf8) {
+  return trimmingCharacters(utf8, isWhitespaceOrNewline);
+}
+
+std::string_view trimmingNewlines(std::string_view utf8) { return trimmingCharacters(utf8, isNewline); }
+
+bool isAlphanumeric(char32_t codePoint) {
+  if (codePoint > 0x10FFFF) return false;
+  return (U_GET_GC_MASK(static_cast<UChar32>(codePoint)) & (U_GC_L_MASK | U_GC_M_MASK | U_GC_N_MASK)) != 0;
+}
+
+std::string capitalized(std::string_view utf8) {
+  const std::string text = sanitizedUTF8(utf8);
+  std::string out;
+  out.reserve(text.size());
+  // Each word is title-cased as a whole, from its very first character: the word boundaries are
+  // white space, not ICU's word breaks, and nothing skips ahead to the first cased letter. A word
+  // that ICU cannot map stays as it is.
+  constexpr std::uint32_t options = U_TITLECASE_WHOLE_STRING | U_TITLECASE_NO_BREAK_ADJUSTMENT;
+  std::size_t wordStart = 0;
+  auto flushWord = [&](std::size_t wordEnd) {
+    const std::string_view word = std::string_view(text).substr(wordStart, wordEnd - wordStart);
+    if (word.empty()) return;
+    std::string titled;
+    icu::StringByteSink<std::string> sink(&titled);
+    UErrorCode status = U_ZERO_ERROR;
+    icu::CaseMap::utf8ToTitle("", options, nullptr, icu::StringPiece(word.data(), static_cast<std::int32_t>(word.size())),
+                              sink, nullptr, status);
+    out += U_SUCCESS(status) ? std::string_view(titled) : word;
+  };
+  forEachCodePoint(text, [&](std::size_t at, const CodePoint& decoded) {
+    if (!isWhitespaceOrNewline(decoded.value)) return true;
+    flushWord(at);
+    out.append(text, at, decoded.size);
+    wordStart = at + decoded.size;
+    return true;
+  });
+  flushWord(text.size());
+  return out;
+}
 
 }  // namespace platform::unicode

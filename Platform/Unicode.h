@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,7 +25,8 @@ inline constexpr char32_t replacementCharacter = U'\uFFFD';
 struct UTF16Range {
   std::size_t location = 0;
   std::size_t length = 0;
-  std::size_t end() const { return location + length; }
+  // Saturates instead of wrapping, so a range "to the end" may have any large length.
+  std::size_t end() const { return length > SIZE_MAX - location ? SIZE_MAX : location + length; }
   friend bool operator==(const UTF16Range&, const UTF16Range&) = default;
 };
 
@@ -31,9 +34,20 @@ struct UTF16Range {
 struct ByteRange {
   std::size_t offset = 0;
   std::size_t length = 0;
-  std::size_t end() const { return offset + length; }
+  std::size_t end() const { return length > SIZE_MAX - offset ? SIZE_MAX : offset + length; }
   friend bool operator==(const ByteRange&, const ByteRange&) = default;
 };
+
+// One code point read from UTF-8.
+struct CodePoint {
+  char32_t value = 0;      // U+FFFD for an ill-formed subsequence
+  std::size_t size = 0;    // bytes read: 1 to 4, or 0 past the end
+  bool wellFormed = true;
+};
+
+// The code point that starts at `byteOffset`. An offset inside a sequence reads the continuation
+// byte there as ill-formed; one at or past the end gives U+FFFD of size 0.
+CodePoint codePointAt(std::string_view utf8, std::size_t byteOffset);
 
 // --- Encodings ---------------------------------------------------------------------------------
 
@@ -102,5 +116,19 @@ std::string_view trimmingWhitespaceAndNewlines(std::string_view utf8);
 
 // `utf8` without the new lines at both ends.
 std::string_view trimmingNewlines(std::string_view utf8);
+
+// `utf8` without the code points for which `inSet` holds at both ends (a view into `utf8`).
+// Ill-formed subsequences are never in the set.
+std::string_view trimmingCharacters(std::string_view utf8, const std::function<bool(char32_t)>& inSet);
+
+// --- Character classes and case ---------------------------------------------------------------
+
+// Letters, marks and numbers (general categories L*, M* and N*), in any script.
+bool isAlphanumeric(char32_t codePoint);
+
+// Each word with its first character in title case and the rest in lower case, a word being a run
+// of characters between white space and new lines ("general" -> "General", "GENERAL" ->
+// "General", "applicationInfo" -> "Applicationinfo"). Ill-formed bytes become U+FFFD.
+std::string capitalized(std::string_view utf8);
 
 }  // namespace platform::unicode

@@ -1,4 +1,5 @@
 #include "Platform/Unicode.h"
+#include "tests/Platform/RandomText.h"
 
 #include <gtest/gtest.h>
 #include <unicode/utf16.h>
@@ -151,21 +152,10 @@ TEST(UnicodeOffsets, IllFormedBytesCountAsOneReplacementCharacterEach) {
   EXPECT_EQ(unicode::byteOffset(text, 3), 4u);
 }
 
-// Random bytes, biased towards the lead and continuation bytes that make sequences interesting.
-std::string randomBytes(std::mt19937& random, std::size_t size) {
-  static const std::vector<unsigned char> alphabet = {
-      'a', ' ', '\n', '\r', 0x80, 0xBF, 0xC0, 0xC3, 0xA9, 0xCC, 0x81, 0xE0, 0xE2, 0x82, 0xAC,
-      0xED, 0xA0, 0xF0, 0x9F, 0x98, 0xF4, 0x90, 0xF5, 0xFF, 0xE2, 0x80, 0x8D, 0x87, 0xA6};
-  std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
-  std::string bytes;
-  for (std::size_t i = 0; i < size; ++i) bytes.push_back(static_cast<char>(alphabet[pick(random)]));
-  return bytes;
-}
-
 TEST(UnicodeOffsets, EveryViewOfArbitraryBytesAgreesWithTheUTF16Conversion) {
   std::mt19937 random(20261206);
   for (int round = 0; round < 2000; ++round) {
-    const std::string bytes = randomBytes(random, round % 24);
+    const std::string bytes = platform::testing::randomText(random, round % 24);
     SCOPED_TRACE(::testing::PrintToString(bytes));
     const std::u16string utf16 = unicode::toUTF16(bytes);
     ASSERT_EQ(unicode::utf16Length(bytes), utf16.size());
@@ -272,6 +262,39 @@ TEST(UnicodeWhitespace, TrimmingNewlinesLeavesOtherWhiteSpace) {
   EXPECT_FALSE(unicode::isNewline(U'\u00A0'));
   EXPECT_TRUE(unicode::isWhitespaceOrNewline(U'\u00A0'));
   EXPECT_FALSE(unicode::isWhitespaceOrNewline(char32_t{0x110000}));
+}
+
+TEST(UnicodeWhitespace, TrimmingAnyCharacterSet) {
+  const auto notAlphanumeric = [](char32_t c) { return !unicode::isAlphanumeric(c); };
+  EXPECT_EQ(unicode::trimmingCharacters("  #6B39F4;  ", notAlphanumeric), "6B39F4");
+  EXPECT_EQ(unicode::trimmingCharacters("(x#y)", notAlphanumeric), "x#y");
+  EXPECT_EQ(unicode::trimmingCharacters("«été»", notAlphanumeric), "été");
+  EXPECT_EQ(unicode::trimmingCharacters("--", notAlphanumeric), "");
+}
+
+// --- Character classes and case ----------------------------------------------------------------
+
+TEST(UnicodeCase, AlphanumericsAreLettersMarksAndNumbersOfAnyScript) {
+  for (char32_t c : {U'a', U'Z', U'5', U'é', U'中', U'٣', U'́', U'ß'}) {
+    EXPECT_TRUE(unicode::isAlphanumeric(c)) << static_cast<std::uint32_t>(c);
+  }
+  for (char32_t c : {U'#', U' ', U'-', U'_', U'😀', U' ', char32_t{0x110000}}) {
+    EXPECT_FALSE(unicode::isAlphanumeric(c)) << static_cast<std::uint32_t>(c);
+  }
+}
+
+TEST(UnicodeCase, CapitalizedTitleCasesTheFirstCharacterOfEachWhiteSpaceSeparatedWord) {
+  EXPECT_EQ(unicode::capitalized("general"), "General");
+  EXPECT_EQ(unicode::capitalized("GENERAL"), "General");
+  EXPECT_EQ(unicode::capitalized("applicationInfo"), "Applicationinfo");
+  EXPECT_EQ(unicode::capitalized("hello wORLD\tfoo\nbar  baz"), "Hello World\tFoo\nBar  Baz");
+  EXPECT_EQ(unicode::capitalized("well-known 'quoted'"), "Well-known 'quoted'");
+  EXPECT_EQ(unicode::capitalized("élan\u00A0vital"), "Élan\u00A0Vital") << "NBSP separates words";
+  EXPECT_EQ(unicode::capitalized("\u01C6emal"), "\u01C5emal") << "title case, not upper case";
+  EXPECT_EQ(unicode::capitalized("ßtraße"), "Sstraße");
+  EXPECT_EQ(unicode::capitalized("你好 world"), "你好 World");
+  EXPECT_EQ(unicode::capitalized(""), "");
+  EXPECT_EQ(unicode::capitalized("\x80" "ABC"), kReplacement + "abc");
 }
 
 }  // namespace
