@@ -140,6 +140,11 @@ void Connection::runGroup(const std::string& begin, const std::string& commit, c
   });
 }
 
+std::unique_ptr<Backup> Connection::backup(const Backup::DatabaseName& database, std::shared_ptr<Connection> target,
+                                           const Backup::DatabaseName& targetDatabase) {
+  return std::make_unique<Backup>(shared_from_this(), database, std::move(target), targetDatabase);
+}
+
 std::int64_t Connection::changes() const { return sqlite3_changes(handle_); }
 
 std::int64_t Connection::totalChanges() const { return sqlite3_total_changes(handle_); }

@@ -42,6 +42,30 @@ std::optional<Binding> Cursor::operator[](int index) const {
   }
 }
 
+void Cursor::readInto(int index, std::optional<Binding>& slot) const {
+  const int type = sqlite3_column_type(handle_, index);
+  if (type == SQLITE_INTEGER) {
+    slot.emplace(std::in_place_type<std::int64_t>, readInt64(index));
+  } else if (type == SQLITE_FLOAT) {
+    slot.emplace(std::in_place_type<double>, readDouble(index));
+  } else if (type == SQLITE_TEXT && slot && std::holds_alternative<std::string>(*slot)) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(handle_, index));
+    std::get<std::string>(*slot).assign(text ? text : "", static_cast<std::size_t>(sqlite3_column_bytes(handle_, index)));
+  } else if (type == SQLITE_BLOB && slot && std::holds_alternative<Blob>(*slot)) {
+    const auto* data = static_cast<const std::uint8_t*>(sqlite3_column_blob(handle_, index));
+    auto& bytes = std::get<Blob>(*slot).bytes;
+    if (data) bytes.assign(data, data + sqlite3_column_bytes(handle_, index));
+    else bytes.clear();
+  } else {
+    slot = (*this)[index];
+  }
+}
+
+void Cursor::readInto(Bindings& row) const {
+  row.resize(static_cast<std::size_t>(columnCount_));
+  for (int i = 0; i < columnCount_; ++i) readInto(i, row[static_cast<std::size_t>(i)]);
+}
+
 Bindings Cursor::values() const {
   Bindings row;
   row.reserve(static_cast<std::size_t>(columnCount_));

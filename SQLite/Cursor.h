@@ -24,6 +24,8 @@ class Cursor {
   std::optional<Binding> operator[](int index) const;
   // Every column of the current row, in order.
   Bindings values() const;
+  // The same into `row`, reusing the storage of its text and blob values where it can.
+  void readInto(Bindings& row) const;
 
   // Typed reads: the engine converts the stored value to the requested type.
   // T is one of double, std::int64_t, std::string, Blob, bool, Int.
@@ -35,6 +37,7 @@ class Cursor {
   std::int64_t readInt64(int index) const;
   std::string readText(int index) const;
   Blob readBlob(int index) const;
+  void readInto(int index, std::optional<Binding>& slot) const;
 
   sqlite3_stmt* handle_;
   int columnCount_;

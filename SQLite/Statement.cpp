@@ -33,13 +33,18 @@ Statement::~Statement() { sqlite3_finalize(handle_); }
 
 void Statement::reset() noexcept { sqlite3_reset(handle_); }
 
+// Every parameter is bound again right after, so clearing the earlier values first would be
+// wasted work on the hot path of repeated inserts.
+void Statement::beginBinding(std::size_t count) {
+  reset();
+  const int expected = sqlite3_bind_parameter_count(handle_);
+  if (static_cast<std::size_t>(expected) != count)
+    fatalError(std::to_string(expected) + " values expected, " + std::to_string(count) + " passed");
+}
+
 Statement& Statement::bind(const Bindings& values) {
   if (values.empty()) return *this;
-  reset();
-  sqlite3_clear_bindings(handle_);
-  const int expected = sqlite3_bind_parameter_count(handle_);
-  if (static_cast<std::size_t>(expected) != values.size())
-    fatalError(std::to_string(expected) + " values expected, " + std::to_string(values.size()) + " passed");
+  beginBinding(values.size());
   for (std::size_t i = 0; i < values.size(); ++i) bindOne(static_cast<int>(i) + 1, values[i]);
   return *this;
 }
@@ -55,27 +60,34 @@ Statement& Statement::bind(const NamedBindings& values) {
   return *this;
 }
 
-// Text is bound with its byte length, so text holding NUL characters is stored whole.
 void Statement::bindOne(int index, const std::optional<Binding>& value) {
-  if (!value) {
-    sqlite3_bind_null(handle_, index);
-    return;
-  }
+  if (!value) return bindNull(index);
   std::visit(
       [&](const auto& v) {
         using T = std::decay_t<decltype(v)>;
-        if constexpr (std::is_same_v<T, Blob>) {
-          if (v.bytes.empty()) sqlite3_bind_zeroblob(handle_, index, 0);
-          else sqlite3_bind_blob(handle_, index, v.bytes.data(), checkedLength(v.bytes.size()), SQLITE_TRANSIENT);
-        } else if constexpr (std::is_same_v<T, double>) {
-          sqlite3_bind_double(handle_, index, v);
-        } else if constexpr (std::is_same_v<T, std::int64_t>) {
-          sqlite3_bind_int64(handle_, index, v);
-        } else {
-          sqlite3_bind_text(handle_, index, v.data(), checkedLength(v.size()), SQLITE_TRANSIENT);
-        }
+        if constexpr (std::is_same_v<T, Blob>) bindBlob(index, v);
+        else if constexpr (std::is_same_v<T, double>) bindDouble(index, v);
+        else if constexpr (std::is_same_v<T, std::int64_t>) bindInt64(index, v);
+        else bindText(index, v);
       },
       *value);
+}
+
+void Statement::bindNull(int index) { sqlite3_bind_null(handle_, index); }
+
+void Statement::bindInt64(int index, std::int64_t value) { sqlite3_bind_int64(handle_, index, value); }
+
+void Statement::bindDouble(int index, double value) { sqlite3_bind_double(handle_, index, value); }
+
+// Text is bound with its byte length, so text holding NUL characters is stored whole.
+void Statement::bindText(int index, std::string_view value) {
+  sqlite3_bind_text(handle_, index, value.data(), checkedLength(value.size()), SQLITE_TRANSIENT);
+}
+
+// An empty blob is bound as a zero-length blob: a null data pointer would bind NULL.
+void Statement::bindBlob(int index, const Blob& value) {
+  if (value.bytes.empty()) sqlite3_bind_zeroblob(handle_, index, 0);
+  else sqlite3_bind_blob(handle_, index, value.bytes.data(), checkedLength(value.bytes.size()), SQLITE_TRANSIENT);
 }
 
 bool Statement::step() {
@@ -86,24 +98,34 @@ bool Statement::step() {
   });
 }
 
-Statement& Statement::run(const Bindings& values) {
-  if (!values.empty()) return bind(values).run();
-  reset();
+Statement& Statement::stepToCompletion() {
   while (step()) {
   }
   return *this;
 }
 
-Statement& Statement::run(const NamedBindings& values) { return bind(values).run(); }
-
-std::optional<Binding> Statement::scalar(const Bindings& values) {
-  if (!values.empty()) return bind(values).scalar();
-  reset();
+std::optional<Binding> Statement::firstColumnOfFirstRow() {
   step();
+  if (columnCount() == 0) return std::nullopt;
   return row()[0];
 }
 
-std::optional<Binding> Statement::scalar(const NamedBindings& values) { return bind(values).scalar(); }
+// Binding resets the statement already; running without values resets it and keeps them.
+Statement& Statement::run(const Bindings& values) {
+  if (values.empty()) reset();
+  else bind(values);
+  return stepToCompletion();
+}
+
+Statement& Statement::run(const NamedBindings& values) { return bind(values).stepToCompletion(); }
+
+std::optional<Binding> Statement::scalar(const Bindings& values) {
+  if (values.empty()) reset();
+  else bind(values);
+  return firstColumnOfFirstRow();
+}
+
+std::optional<Binding> Statement::scalar(const NamedBindings& values) { return bind(values).firstColumnOfFirstRow(); }
 
 std::optional<Bindings> Statement::failableNext() {
   if (!step()) return std::nullopt;

@@ -2,9 +2,12 @@
 
 #include "SQLite/Binding.h"
 #include "SQLite/Cursor.h"
+#include "SQLite/Value.h"
 
 #include <initializer_list>
 #include <iterator>
+#include <string_view>
+#include <type_traits>
 #include <map>
 #include <memory>
 #include <optional>
@@ -17,6 +20,13 @@ struct sqlite3_stmt;
 namespace sql {
 
 class Connection;
+
+namespace detail {
+template <class T>
+inline constexpr bool isOptional = false;
+template <class T>
+inline constexpr bool isOptional<std::optional<T>> = true;
+}  // namespace detail
 
 // Parameter values by name, each name written with its prefix (":id", "@id", "$id"). A type of
 // its own, so that a braced list of values always means positional values.
@@ -47,15 +57,36 @@ class Statement : public std::enable_shared_from_this<Statement> {
   Statement& bind(const Bindings& values);
   // Resets, clears earlier values, then binds each value to its named parameter.
   Statement& bind(const NamedBindings& values);
+  // Binds each argument to the parameters in order, without building a list: integers, bool,
+  // doubles, text, Blob, any Value type, Binding, or an optional of these (absent is NULL).
+  // The same rules as the list form: reset, clear, exactly one value per parameter.
+  template <class... Values>
+    requires(sizeof...(Values) > 0)
+  Statement& bind(const Values&... values) {
+    beginBinding(sizeof...(Values));
+    int index = 0;
+    (bindArgument(++index, values), ...);
+    return *this;
+  }
 
   // Runs to completion, discarding rows. With values, binds them first; without, resets and
   // keeps the values bound before.
   Statement& run(const Bindings& values = {});
   Statement& run(const NamedBindings& values);
+  template <class... Values>
+    requires(sizeof...(Values) > 0)
+  Statement& run(const Values&... values) {
+    return bind(values...).stepToCompletion();
+  }
 
   // Column 0 of the first row; absent when there is no row or it is NULL.
   std::optional<Binding> scalar(const Bindings& values = {});
   std::optional<Binding> scalar(const NamedBindings& values);
+  template <class... Values>
+    requires(sizeof...(Values) > 0)
+  std::optional<Binding> scalar(const Values&... values) {
+    return bind(values...).firstColumnOfFirstRow();
+  }
 
   // One step; true while a row is available.
   bool step();
@@ -79,7 +110,8 @@ class Statement : public std::enable_shared_from_this<Statement> {
   const std::shared_ptr<Connection>& connection() const noexcept { return connection_; }
 
   // Iterating resets the statement (keeping its values) and yields each row; a step failure
-  // throws Result from the increment.
+  // throws Result from the increment. Keep the statement's pointer alive while iterating:
+  // `for (auto& row : *connection->prepare(...))` would iterate over a freed statement.
   class Iterator {
    public:
     using iterator_category = std::input_iterator_tag;
@@ -89,8 +121,11 @@ class Statement : public std::enable_shared_from_this<Statement> {
     explicit Iterator(Statement* statement) : statement_(statement) { ++*this; }
     const Bindings& operator*() const { return *current_; }
     const Bindings* operator->() const { return &*current_; }
+    // Refills the one row in place, so that its text and blob buffers are reused.
     Iterator& operator++() {
-      current_ = statement_->failableNext();
+      if (!statement_->step()) current_.reset();
+      else if (current_) statement_->row().readInto(*current_);
+      else current_ = statement_->collectRows();
       return *this;
     }
     bool operator==(std::default_sentinel_t) const noexcept { return !current_; }
@@ -104,7 +139,44 @@ class Statement : public std::enable_shared_from_this<Statement> {
 
  private:
   void reset() noexcept;
+  // The statement is freshly reset: run it, or read its first row.
+  Statement& stepToCompletion();
+  std::optional<Binding> firstColumnOfFirstRow();
+  // Resets, clears the values, and stops the process unless `count` values are expected.
+  void beginBinding(std::size_t count);
   void bindOne(int index, const std::optional<Binding>& value);
+  void bindNull(int index);
+  void bindInt64(int index, std::int64_t value);
+  void bindDouble(int index, double value);
+  void bindText(int index, std::string_view value);
+  void bindBlob(int index, const Blob& value);
+
+  template <class T>
+  void bindArgument(int index, const T& value) {
+    if constexpr (std::is_same_v<T, std::nullopt_t>) {
+      bindNull(index);
+    } else if constexpr (detail::isOptional<T>) {
+      if (value) bindArgument(index, *value);
+      else bindNull(index);
+    } else if constexpr (std::is_same_v<T, Binding>) {
+      bindOne(index, value);
+    } else if constexpr (std::is_convertible_v<const T&, std::string_view>) {
+      bindText(index, value);
+    } else if constexpr (std::is_same_v<T, bool>) {
+      bindInt64(index, value ? 1 : 0);
+    } else if constexpr (std::is_integral_v<T>) {
+      static_assert(std::is_signed_v<T> || sizeof(T) < sizeof(std::int64_t),
+                    "unsigned 64-bit integers do not fit the engine's integers; convert explicitly");
+      bindInt64(index, static_cast<std::int64_t>(value));
+    } else if constexpr (std::is_floating_point_v<T>) {
+      bindDouble(index, static_cast<double>(value));
+    } else if constexpr (std::is_same_v<T, Blob>) {
+      bindBlob(index, value);
+    } else {
+      static_assert(Value<T>, "not a value the engine can store");
+      bindArgument(index, ValueTraits<T>::datatypeValue(value));
+    }
+  }
 
   sqlite3_stmt* handle_ = nullptr;
   std::shared_ptr<Connection> connection_;

@@ -140,7 +140,36 @@ TEST_F(StatementTest, CountersFollowTheLastChange) {
   EXPECT_EQ(db->totalChanges(), 5);
 }
 
+TEST_F(StatementTest, ValuesPassedAsArgumentsBindInOrder) {
+  using namespace std::chrono;
+  const sql::Date date = sys_days{year{2024} / 3 / 5} + milliseconds{250};
+  db->execute("CREATE TABLE v (a, b, c, d, e, f, g, h)");
+  db->prepare("INSERT INTO v VALUES (?, ?, ?, ?, ?, ?, ?, ?)")
+      ->run(7, true, sql::Int{-2}, "text", std::string_view("view"), std::optional<double>(), date, Blob({1}));
+  EXPECT_EQ(db->prepare("SELECT * FROM v")->allRows(),
+            (std::vector<Bindings>{{Binding(Int64{7}), Binding(Int64{1}), Binding(Int64{-2}),
+                                    Binding(std::string("text")), Binding(std::string("view")), std::nullopt,
+                                    Binding(std::string("2024-03-05T00:00:00.250")), Binding(Blob({1}))}}));
+  EXPECT_EQ(db->prepare("SELECT ? + ?")->scalar(std::optional<Int64>(40), 2.5), Binding(42.5));
+  EXPECT_EQ(db->prepare("SELECT ?")->scalar(std::nullopt), std::nullopt);
+}
+
+TEST_F(StatementTest, IteratingReusesItsRowAcrossChangingTypes) {
+  db->execute("INSERT INTO t (a) VALUES ('long text value'), (5), ('x'), (x'0102'), (x''), (NULL), (1.5), ('')");
+  auto statement = db->prepare("SELECT a FROM t ORDER BY id");
+  std::vector<Bindings> rows;
+  for (const auto& row : *statement) rows.push_back(row);
+  EXPECT_EQ(rows, (std::vector<Bindings>{{Binding(std::string("long text value"))}, {Binding(Int64{5})},
+                                         {Binding(std::string("x"))}, {Binding(Blob({1, 2}))}, {Binding(Blob())},
+                                         {std::nullopt}, {Binding(1.5)}, {Binding(std::string())}}));
+}
+
 using StatementDeathTest = StatementTest;
+
+TEST_F(StatementDeathTest, AWrongNumberOfArgumentsStopsTheProcess) {
+  auto insert = db->prepare("INSERT INTO t (a, b) VALUES (?, ?)");
+  EXPECT_DEATH(insert->run(1), "2 values expected, 1 passed");
+}
 
 TEST_F(StatementDeathTest, AWrongNumberOfValuesStopsTheProcess) {
   auto insert = db->prepare("INSERT INTO t (a) VALUES (?)");
