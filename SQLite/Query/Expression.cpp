@@ -101,7 +101,7 @@ std::string renderWithLiterals(std::string_view templateText, const Bindings& bi
   return text;
 }
 
-Expression<void> join(std::string_view separator, const std::vector<Expression<void>>& fragments) {
+Expression<void> join(std::string_view separator, std::span<const Expression<void>> fragments) {
   std::string text;
   Bindings bindings;
   std::size_t size = 0;

@@ -3,6 +3,7 @@
 #include <concepts>
 #include <initializer_list>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -119,11 +120,15 @@ Expression<void> fragmentOf(const X& x) {
 }
 
 // The fragments' templates joined by the separator, their bindings concatenated in order.
-Expression<void> join(std::string_view separator, const std::vector<Expression<void>>& fragments);
+Expression<void> join(std::string_view separator, std::span<const Expression<void>> fragments);
 
 template <class R = void>
 Expression<R> join(std::string_view separator, std::initializer_list<Expression<void>> fragments) {
-  return Expression<R>(join(separator, std::vector<Expression<void>>(fragments)));
+  return Expression<R>(join(separator, std::span<const Expression<void>>(fragments.begin(), fragments.size())));
+}
+
+inline Expression<void> join(std::string_view separator, const std::vector<Expression<void>>& fragments) {
+  return join(separator, std::span<const Expression<void>>(fragments));
 }
 
 // name(fragment), keeping the bindings; the empty name gives plain parentheses.

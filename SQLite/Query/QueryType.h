@@ -62,20 +62,41 @@ class QueryType {
   std::string asSQL() const { return expression().asSQL(); }
 
   // Select list (replaced, never extended) ---------------------------------------------------
+  //
+  // Every builder comes twice: on an lvalue it copies the clauses, on an rvalue (the middle of
+  // a chain) it changes them in place and moves them on.
 
   template <Expressible... Columns>
-  Derived select(const Expressible auto& first, const Columns&... rest) const {
-    return withSelect(false, {first.expression(), rest.expression()...});
+  Derived select(const Expressible auto& first, const Columns&... rest) const& {
+    return copy().select(first, rest...);
   }
-  Derived select(std::vector<Expression<void>> columns) const { return withSelect(false, std::move(columns)); }
-  Derived select(Star) const { return withSelect(false, {starExpression()}); }
+  template <Expressible... Columns>
+  Derived select(const Expressible auto& first, const Columns&... rest) && {
+    return std::move(*this).withSelect(false, {first.expression(), rest.expression()...});
+  }
+  Derived select(std::vector<Expression<void>> columns) const& { return copy().select(std::move(columns)); }
+  Derived select(std::vector<Expression<void>> columns) && {
+    return std::move(*this).withSelect(false, std::move(columns));
+  }
+  Derived select(Star) const& { return copy().select(star); }
+  Derived select(Star) && { return std::move(*this).withSelect(false, {starExpression()}); }
 
   template <Expressible... Columns>
-  Derived selectDistinct(const Expressible auto& first, const Columns&... rest) const {
-    return withSelect(true, {first.expression(), rest.expression()...});
+  Derived selectDistinct(const Expressible auto& first, const Columns&... rest) const& {
+    return copy().selectDistinct(first, rest...);
   }
-  Derived selectDistinct(std::vector<Expression<void>> columns) const { return withSelect(true, std::move(columns)); }
-  Derived selectDistinct(Star) const { return withSelect(true, {starExpression()}); }
+  template <Expressible... Columns>
+  Derived selectDistinct(const Expressible auto& first, const Columns&... rest) && {
+    return std::move(*this).withSelect(true, {first.expression(), rest.expression()...});
+  }
+  Derived selectDistinct(std::vector<Expression<void>> columns) const& {
+    return copy().selectDistinct(std::move(columns));
+  }
+  Derived selectDistinct(std::vector<Expression<void>> columns) && {
+    return std::move(*this).withSelect(true, std::move(columns));
+  }
+  Derived selectDistinct(Star) const& { return copy().selectDistinct(star); }
+  Derived selectDistinct(Star) && { return std::move(*this).withSelect(true, {starExpression()}); }
 
   // One typed column: a query yielding single values of T.
   template <class T>
@@ -97,91 +118,142 @@ class QueryType {
   // SELECT EXISTS (this query).
   Select<bool> exists() const { return Select<bool>(compiler::exists(clauses_)); }
 
-  Derived alias(std::string name) const {
-    return changed([&](QueryClauses& c) { c.from.alias = std::move(name); });
+  Derived alias(std::string name) const& { return copy().alias(std::move(name)); }
+  Derived alias(std::string name) && {
+    clauses_.from.alias = std::move(name);
+    return moved();
   }
 
   // Joins: the joined query's own filter is ANDed to the condition.
 
   template <QueryValue Q, ConditionType C>
-  Derived join(JoinType type, const Q& other, const Expression<C>& on) const {
-    Expression<void> condition = on.expression();
-    if (other.clauses().filters) condition = (on && *other.clauses().filters).expression();
-    auto joined = std::make_shared<const QueryClauses>(other.clauses());
-    return changed([&](QueryClauses& c) { c.join.push_back({type, std::move(joined), std::move(condition)}); });
+  Derived join(JoinType type, const Q& other, const Expression<C>& on) const& {
+    return copy().join(type, other, on);
   }
   template <QueryValue Q, ConditionType C>
-  Derived join(const Q& other, const Expression<C>& on) const {
-    return join(JoinType::inner, other, on);
+  Derived join(JoinType type, const Q& other, const Expression<C>& on) && {
+    Expression<void> condition = on.expression();
+    if (other.clauses().filters) condition = (on && *other.clauses().filters).expression();
+    clauses_.join.push_back({type, std::make_shared<const QueryClauses>(other.clauses()), std::move(condition)});
+    return moved();
+  }
+  template <QueryValue Q, ConditionType C>
+  Derived join(const Q& other, const Expression<C>& on) const& {
+    return copy().join(JoinType::inner, other, on);
+  }
+  template <QueryValue Q, ConditionType C>
+  Derived join(const Q& other, const Expression<C>& on) && {
+    return std::move(*this).join(JoinType::inner, other, on);
   }
 
   // Filters: a second filter makes (existing AND new).
   template <ConditionType C>
-  Derived filter(const Expression<C>& predicate) const {
-    return changed([&](QueryClauses& c) {
-      c.filters = c.filters ? (*c.filters && predicate) : Expression<std::optional<bool>>(predicate);
-    });
+  Derived filter(const Expression<C>& predicate) const& {
+    return copy().filter(predicate);
   }
   template <ConditionType C>
-  Derived where(const Expression<C>& predicate) const {
-    return filter(predicate);
+  Derived filter(const Expression<C>& predicate) && {
+    clauses_.filters =
+        clauses_.filters ? (*clauses_.filters && predicate) : Expression<std::optional<bool>>(predicate);
+    return moved();
+  }
+  template <ConditionType C>
+  Derived where(const Expression<C>& predicate) const& {
+    return copy().filter(predicate);
+  }
+  template <ConditionType C>
+  Derived where(const Expression<C>& predicate) && {
+    return std::move(*this).filter(predicate);
   }
 
   // Grouping, replacing any earlier grouping.
   template <Expressible... Terms>
-  Derived group(const Expressible auto& first, const Terms&... rest) const {
-    return withGroup({first.expression(), rest.expression()...}, std::nullopt);
+  Derived group(const Expressible auto& first, const Terms&... rest) const& {
+    return copy().group(first, rest...);
   }
-  Derived group(std::vector<Expression<void>> by) const { return withGroup(std::move(by), std::nullopt); }
-  Derived group(const Expressible auto& by, Having having) const {
-    return withGroup({by.expression()}, std::move(having.predicate));
+  template <Expressible... Terms>
+  Derived group(const Expressible auto& first, const Terms&... rest) && {
+    return std::move(*this).withGroup({first.expression(), rest.expression()...}, std::nullopt);
   }
-  Derived group(std::vector<Expression<void>> by, Having having) const {
-    return withGroup(std::move(by), std::move(having.predicate));
+  Derived group(std::vector<Expression<void>> by) const& { return copy().group(std::move(by)); }
+  Derived group(std::vector<Expression<void>> by) && { return std::move(*this).withGroup(std::move(by), std::nullopt); }
+  Derived group(const Expressible auto& by, Having having) const& { return copy().group(by, std::move(having)); }
+  Derived group(const Expressible auto& by, Having having) && {
+    return std::move(*this).withGroup({by.expression()}, std::move(having.predicate));
+  }
+  Derived group(std::vector<Expression<void>> by, Having having) const& {
+    return copy().group(std::move(by), std::move(having));
+  }
+  Derived group(std::vector<Expression<void>> by, Having having) && {
+    return std::move(*this).withGroup(std::move(by), std::move(having.predicate));
   }
 
   // Ordering, replacing any earlier ordering; an empty list removes it.
   template <Expressible... Terms>
-  Derived order(const Expressible auto& first, const Terms&... rest) const {
-    return order(std::vector<Expression<void>>{first.expression(), rest.expression()...});
+  Derived order(const Expressible auto& first, const Terms&... rest) const& {
+    return copy().order(first, rest...);
   }
-  Derived order(std::vector<Expression<void>> terms) const {
-    return changed([&](QueryClauses& c) { c.order = std::move(terms); });
+  template <Expressible... Terms>
+  Derived order(const Expressible auto& first, const Terms&... rest) && {
+    return std::move(*this).order(std::vector<Expression<void>>{first.expression(), rest.expression()...});
+  }
+  Derived order(std::vector<Expression<void>> terms) const& { return copy().order(std::move(terms)); }
+  Derived order(std::vector<Expression<void>> terms) && {
+    clauses_.order = std::move(terms);
+    return moved();
   }
 
   // LIMIT length; an absent length removes LIMIT and OFFSET.
-  Derived limit(std::optional<std::int64_t> length) const {
-    return changed([&](QueryClauses& c) {
-      c.limit = length ? std::optional<LimitClause>(LimitClause{*length, std::nullopt}) : std::nullopt;
-    });
+  Derived limit(std::optional<std::int64_t> length) const& { return copy().limit(length); }
+  Derived limit(std::optional<std::int64_t> length) && {
+    clauses_.limit = length ? std::optional<LimitClause>(LimitClause{*length, std::nullopt}) : std::nullopt;
+    return moved();
   }
-  Derived limit(std::int64_t length, std::int64_t offset) const {
-    return changed([&](QueryClauses& c) { c.limit = LimitClause{length, offset}; });
+  Derived limit(std::int64_t length, std::int64_t offset) const& { return copy().limit(length, offset); }
+  Derived limit(std::int64_t length, std::int64_t offset) && {
+    clauses_.limit = LimitClause{length, offset};
+    return moved();
   }
 
   template <QueryValue Q>
-  Derived union_(const Q& other) const {
-    return union_(false, other);
+  Derived union_(const Q& other) const& {
+    return copy().union_(false, other);
   }
   template <QueryValue Q>
-  Derived union_(bool all, const Q& other) const {
-    auto shared = std::make_shared<const QueryClauses>(other.clauses());
-    return changed([&](QueryClauses& c) { c.union_.push_back({all, std::move(shared)}); });
+  Derived union_(const Q& other) && {
+    return std::move(*this).union_(false, other);
+  }
+  template <QueryValue Q>
+  Derived union_(bool all, const Q& other) const& {
+    return copy().union_(all, other);
+  }
+  template <QueryValue Q>
+  Derived union_(bool all, const Q& other) && {
+    clauses_.union_.push_back({all, std::make_shared<const QueryClauses>(other.clauses())});
+    return moved();
   }
 
   // WITH alias [(columns)] AS [hint] (query); once recursive, the WITH part stays recursive.
   template <QueryValue A, QueryValue Q>
   Derived with(const A& aliasTable, std::optional<std::vector<Expression<void>>> columns, bool recursive,
-               std::optional<MaterializationHint> hint, const Q& query) const {
-    auto shared = std::make_shared<const QueryClauses>(query.clauses());
-    return changed([&](QueryClauses& c) {
-      c.with.recursive = c.with.recursive || recursive;
-      c.with.clauses.push_back({aliasTable.clauses().from, std::move(columns), hint, std::move(shared)});
-    });
+               std::optional<MaterializationHint> hint, const Q& query) const& {
+    return copy().with(aliasTable, std::move(columns), recursive, hint, query);
   }
   template <QueryValue A, QueryValue Q>
-  Derived with(const A& aliasTable, const Q& query) const {
-    return with(aliasTable, std::nullopt, false, std::nullopt, query);
+  Derived with(const A& aliasTable, std::optional<std::vector<Expression<void>>> columns, bool recursive,
+               std::optional<MaterializationHint> hint, const Q& query) && {
+    clauses_.with.recursive = clauses_.with.recursive || recursive;
+    clauses_.with.clauses.push_back({aliasTable.clauses().from, std::move(columns), hint,
+                                     std::make_shared<const QueryClauses>(query.clauses())});
+    return moved();
+  }
+  template <QueryValue A, QueryValue Q>
+  Derived with(const A& aliasTable, const Q& query) const& {
+    return copy().with(aliasTable, std::nullopt, false, std::nullopt, query);
+  }
+  template <QueryValue A, QueryValue Q>
+  Derived with(const A& aliasTable, const Q& query) && {
+    return std::move(*this).with(aliasTable, std::nullopt, false, std::nullopt, query);
   }
 
   // Source names and qualified columns -------------------------------------------------------
@@ -197,10 +269,10 @@ class QueryType {
   // "table"."column", typed as the column.
   template <class T>
   Expression<T> operator[](const Expression<T>& column) const {
-    return sql::join<T>(".", {tableName(false), column.expression()});
+    return Expression<T>(qualified(column.template_()), column.bindings());
   }
   // "table".*
-  Expression<void> operator[](Star) const { return sql::join(".", {tableName(false), starExpression()}); }
+  Expression<void> operator[](Star) const { return Expression<void>(qualified("*"), {}); }
 
   // Data-changing statements -----------------------------------------------------------------
 
@@ -242,21 +314,25 @@ class QueryType {
 
   Delete delete_() const { return Delete(compiler::delete_(clauses_)); }
 
- protected:
-  template <class Change>
-  Derived changed(Change&& change) const {
-    Derived copy(static_cast<const Derived&>(*this));
-    change(copy.clauses_);
-    return copy;
-  }
-
  private:
-  Derived withSelect(bool distinct, std::vector<Expression<void>> columns) const {
-    return changed([&](QueryClauses& c) { c.select = SelectClause{distinct, std::move(columns)}; });
+  Derived copy() const { return Derived(static_cast<const Derived&>(*this)); }
+  Derived moved() { return Derived(std::move(static_cast<Derived&>(*this))); }
+
+  std::string qualified(std::string_view column) const {
+    std::string text = tableName(false).template_();
+    text.reserve(text.size() + 1 + column.size());
+    text.append(".").append(column);
+    return text;
   }
 
-  Derived withGroup(std::vector<Expression<void>> by, std::optional<Expression<std::optional<bool>>> having) const {
-    return changed([&](QueryClauses& c) { c.group = GroupClause{std::move(by), std::move(having)}; });
+  Derived withSelect(bool distinct, std::vector<Expression<void>> columns) && {
+    clauses_.select = SelectClause{distinct, std::move(columns)};
+    return moved();
+  }
+
+  Derived withGroup(std::vector<Expression<void>> by, std::optional<Expression<std::optional<bool>>> having) && {
+    clauses_.group = GroupClause{std::move(by), std::move(having)};
+    return moved();
   }
 
   template <class T>
