@@ -1,0 +1,284 @@
+#include "SQLite/Query/QueryCompiler.h"
+
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+namespace sql::compiler {
+
+namespace {
+
+// Appends the parts of a statement, one blank between neighbouring parts, bindings in text
+// order. An absent part is simply never added, so it leaves no blank behind.
+class Parts {
+ public:
+  Parts& word(std::string_view text) {
+    separate();
+    text_.append(text);
+    return *this;
+  }
+
+  Parts& fragment(const Expression<void>& part) {
+    separate();
+    append(part);
+    return *this;
+  }
+
+  // The items joined by `separator`, each added with its bindings.
+  Parts& list(const std::vector<Expression<void>>& items, std::string_view separator = ", ") {
+    separate();
+    appendList(items, separator);
+    return *this;
+  }
+
+  // "(" items joined by ", " ")".
+  Parts& parenthesised(const std::vector<Expression<void>>& items) {
+    separate();
+    text_ += '(';
+    appendList(items, ", ");
+    text_ += ')';
+    return *this;
+  }
+
+  Expression<void> build() { return Expression<void>(std::move(text_), std::move(bindings_)); }
+
+ private:
+  void separate() {
+    if (started_) text_ += ' ';
+    started_ = true;
+  }
+
+  void append(const Expression<void>& part) {
+    text_.append(part.template_());
+    bindings_.insert(bindings_.end(), part.bindings().begin(), part.bindings().end());
+  }
+
+  void appendList(const std::vector<Expression<void>>& items, std::string_view separator) {
+    for (std::size_t i = 0; i < items.size(); ++i) {
+      if (i > 0) text_.append(separator);
+      append(items[i]);
+    }
+  }
+
+  std::string text_;
+  Bindings bindings_;
+  bool started_ = false;
+};
+
+Expression<void> quoted(std::string_view name) { return Expression<void>(quote(name, '"'), {}); }
+
+void addWith(Parts& parts, const WithClauses& with) {
+  if (with.clauses.empty()) return;
+  std::vector<Expression<void>> rendered;
+  rendered.reserve(with.clauses.size());
+  for (const auto& clause : with.clauses) {
+    Parts one;
+    one.fragment(tableName(clause.alias, false));
+    if (clause.columns) one.parenthesised(*clause.columns);
+    one.word("AS");
+    if (clause.hint) one.word(rawText(*clause.hint));
+    one.fragment(wrap("", select(*clause.query)));
+    rendered.push_back(one.build());
+  }
+  parts.word(with.recursive ? "WITH RECURSIVE" : "WITH").list(rendered);
+}
+
+void addSelectList(Parts& parts, const QueryClauses& clauses) {
+  parts.word(clauses.select.distinct ? "SELECT DISTINCT" : "SELECT")
+      .list(clauses.select.columns)
+      .word("FROM")
+      .fragment(tableName(clauses.from, true));
+}
+
+void addJoins(Parts& parts, const QueryClauses& clauses) {
+  for (const auto& join : clauses.join) {
+    parts.word(std::string(rawText(join.type)) + " JOIN")
+        .fragment(tableName(join.query->from, true))
+        .word("ON")
+        .fragment(join.condition);
+  }
+}
+
+void addWhere(Parts& parts, const QueryClauses& clauses) {
+  if (clauses.filters) parts.word("WHERE").fragment(clauses.filters->expression());
+}
+
+void addGroupBy(Parts& parts, const QueryClauses& clauses) {
+  if (!clauses.group) return;
+  parts.word("GROUP BY").list(clauses.group->by);
+  if (clauses.group->having) parts.word("HAVING").fragment(clauses.group->having->expression());
+}
+
+void addUnions(Parts& parts, const QueryClauses& clauses) {
+  for (const auto& entry : clauses.union_) {
+    parts.word(entry.all ? "UNION ALL" : "UNION").fragment(select(*entry.query));
+  }
+}
+
+void addOrderBy(Parts& parts, const QueryClauses& clauses) {
+  if (!clauses.order.empty()) parts.word("ORDER BY").list(clauses.order);
+}
+
+void addLimit(Parts& parts, const QueryClauses& clauses) {
+  if (!clauses.limit) return;
+  parts.word("LIMIT " + std::to_string(clauses.limit->length));
+  if (clauses.limit->offset) parts.word("OFFSET " + std::to_string(*clauses.limit->offset));
+}
+
+void addInsertHead(Parts& parts, const QueryClauses& clauses, std::optional<OnConflict> resolution) {
+  parts.word("INSERT");
+  if (resolution) parts.word("OR " + std::string(rawText(*resolution)));
+  parts.word("INTO").fragment(tableName(clauses.from, false));
+}
+
+std::vector<Expression<void>> columnsOf(const std::vector<Setter>& setters) {
+  std::vector<Expression<void>> columns;
+  columns.reserve(setters.size());
+  for (const auto& setter : setters) columns.push_back(setter.column());
+  return columns;
+}
+
+std::vector<Expression<void>> valuesOf(const std::vector<Setter>& setters) {
+  std::vector<Expression<void>> values;
+  values.reserve(setters.size());
+  for (const auto& setter : setters) values.push_back(setter.value());
+  return values;
+}
+
+std::vector<Expression<void>> assignmentsOf(const std::vector<Setter>& setters) {
+  std::vector<Expression<void>> assignments;
+  assignments.reserve(setters.size());
+  for (const auto& setter : setters) assignments.push_back(setter.expression());
+  return assignments;
+}
+
+// The values of `row` in the order of `columns`, matched by column text.
+std::vector<Expression<void>> valuesInColumnOrder(const std::vector<Expression<void>>& columns,
+                                                  const std::vector<Setter>& row) {
+  if (row.size() != columns.size()) {
+    throw std::invalid_argument("a row of a multi-row insert sets " + std::to_string(row.size()) +
+                                " columns where the first row sets " + std::to_string(columns.size()));
+  }
+  std::vector<Expression<void>> values;
+  values.reserve(columns.size());
+  for (const auto& column : columns) {
+    const Setter* match = nullptr;
+    for (const auto& setter : row) {
+      if (setter.column().template_() == column.template_()) match = &setter;
+    }
+    if (match == nullptr) {
+      throw std::invalid_argument("a row of a multi-row insert does not set the column " + column.template_());
+    }
+    values.push_back(match->value());
+  }
+  return values;
+}
+
+}  // namespace
+
+Expression<void> databaseNamespace(const FromClause& from, std::string_view name) {
+  if (!from.database) return quoted(name);
+  return Expression<void>(quote(*from.database, '"') + "." + quote(name, '"'), {});
+}
+
+Expression<void> tableName(const FromClause& from, bool alias) {
+  if (alias && from.alias) {
+    return Expression<void>(databaseNamespace(from, from.name).template_() + " AS " + quote(*from.alias, '"'), {});
+  }
+  return databaseNamespace(from, from.alias.value_or(from.name));
+}
+
+Expression<void> tableNameQualified(const FromClause& from, bool qualified) {
+  if (qualified) return tableName(from, false);
+  return quoted(from.alias.value_or(from.name));
+}
+
+Expression<void> select(const QueryClauses& clauses) {
+  Parts parts;
+  addWith(parts, clauses.with);
+  addSelectList(parts, clauses);
+  addJoins(parts, clauses);
+  addWhere(parts, clauses);
+  addGroupBy(parts, clauses);
+  addUnions(parts, clauses);
+  addOrderBy(parts, clauses);
+  addLimit(parts, clauses);
+  return parts.build();
+}
+
+Expression<void> exists(const QueryClauses& clauses) {
+  return Parts().word("SELECT EXISTS").fragment(wrap("", select(clauses))).build();
+}
+
+Expression<void> insert(const QueryClauses& clauses, std::optional<OnConflict> resolution,
+                        const std::vector<Setter>& setters) {
+  Parts parts;
+  addInsertHead(parts, clauses, resolution);
+  parts.parenthesised(columnsOf(setters)).word("VALUES").parenthesised(valuesOf(setters));
+  addWhere(parts, clauses);
+  return parts.build();
+}
+
+Expression<void> insertMany(const QueryClauses& clauses, std::optional<OnConflict> resolution,
+                            const std::vector<std::vector<Setter>>& rows) {
+  if (rows.empty()) return insertDefaultValues(clauses);
+  const auto columns = columnsOf(rows.front());
+  std::vector<Expression<void>> values;
+  values.reserve(rows.size());
+  for (const auto& row : rows) values.push_back(wrap("", join(", ", valuesInColumnOrder(columns, row))));
+  Parts parts;
+  addInsertHead(parts, clauses, resolution);
+  parts.parenthesised(columns).word("VALUES").list(values);
+  addWhere(parts, clauses);
+  return parts.build();
+}
+
+Expression<void> insertDefaultValues(const QueryClauses& clauses) {
+  return Parts().word("INSERT INTO").fragment(tableName(clauses.from, false)).word("DEFAULT VALUES").build();
+}
+
+Expression<void> insertQuery(const QueryClauses& clauses, const Expression<void>& query) {
+  return Parts().word("INSERT INTO").fragment(tableName(clauses.from, false)).fragment(query).build();
+}
+
+Expression<void> upsert(const QueryClauses& clauses, const std::vector<Setter>& setters,
+                        const Expression<void>& conflictTarget, const std::optional<std::vector<Setter>>& assignments) {
+  std::vector<Setter> updates;
+  if (assignments) {
+    updates = *assignments;
+  } else {
+    const std::string target = conflictTarget.asSQL();
+    for (const auto& setter : setters) {
+      if (setter.column().asSQL() == target) continue;
+      updates.emplace_back(setter.column(),
+                           Expression<void>(quote("excluded", '"') + "." + setter.column().template_(),
+                                            setter.column().bindings()));
+    }
+  }
+  Parts parts;
+  addInsertHead(parts, clauses, std::nullopt);
+  parts.parenthesised(columnsOf(setters)).word("VALUES").parenthesised(valuesOf(setters));
+  addWhere(parts, clauses);
+  parts.word("ON CONFLICT").parenthesised({conflictTarget}).word("DO UPDATE SET").list(assignmentsOf(updates));
+  return parts.build();
+}
+
+Expression<void> update(const QueryClauses& clauses, const std::vector<Setter>& setters) {
+  Parts parts;
+  parts.word("UPDATE").fragment(tableName(clauses.from, false)).word("SET").list(assignmentsOf(setters));
+  addWhere(parts, clauses);
+  addOrderBy(parts, clauses);
+  addLimit(parts, clauses);
+  return parts.build();
+}
+
+Expression<void> delete_(const QueryClauses& clauses) {
+  Parts parts;
+  parts.word("DELETE FROM").fragment(tableName(clauses.from, false));
+  addWhere(parts, clauses);
+  addOrderBy(parts, clauses);
+  addLimit(parts, clauses);
+  return parts.build();
+}
+
+}  // namespace sql::compiler

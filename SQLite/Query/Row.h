@@ -1,0 +1,75 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <utility>
+
+#include "SQLite/Binding.h"
+#include "SQLite/Query/ColumnTypeError.h"
+#include "SQLite/Query/Expression.h"
+#include "SQLite/QueryError.h"
+
+namespace sql {
+
+// Column text (the SQL of a selected expression, or a quoted name "*" expanded to) to its
+// 0-based result position. Built once per prepared query and shared by all its rows.
+using ColumnNames = std::unordered_map<std::string, int>;
+
+// One result row of a typed query with the column-name map of its query. A column is read
+// with the expression that selected it: found by its exact text, else by the one key ending
+// in "." followed by it. Immutable plain value.
+class Row {
+ public:
+  Row(std::shared_ptr<const ColumnNames> columnNames, Bindings values)
+      : columnNames_(std::move(columnNames)), values_(std::move(values)) {}
+
+  // The value of a column that may be NULL; absent for NULL. Throws QueryError (no such or
+  // ambiguous column) and ColumnTypeError (a value stored under another storage type).
+  template <Value V>
+  std::optional<V> get(const Expression<std::optional<V>>& column) const {
+    const auto& stored = values_.at(static_cast<std::size_t>(position(column.template_())));
+    if (!stored) return std::nullopt;
+    return convert<V>(column.template_(), *stored);
+  }
+
+  // The value of a required column; NULL throws QueryError::unexpectedNullValue.
+  template <Value V>
+  V get(const Expression<V>& column) const {
+    const auto& stored = values_.at(static_cast<std::size_t>(position(column.template_())));
+    if (!stored) throw QueryError::unexpectedNullValue(column.template_());
+    return convert<V>(column.template_(), *stored);
+  }
+
+  // The same reads in subscript form; they throw like get.
+  template <class T>
+  auto operator[](const Expression<T>& column) const {
+    return get(column);
+  }
+
+  // The position of a column text in this row (exact key, else the one qualified key ending in
+  // "." + text). Throws QueryError::noSuchColumn or QueryError::ambiguousColumn.
+  int position(const std::string& columnText) const;
+
+  const ColumnNames& columnNames() const { return *columnNames_; }
+  const Bindings& values() const { return values_; }
+
+ private:
+  template <Value V>
+  static V convert(const std::string& columnText, const Binding& stored) {
+    const auto* held = std::get_if<typename ValueTraits<V>::Datatype>(&stored);
+    if (held == nullptr) throw ColumnTypeError(columnText, expectedStorage<V>(), stored);
+    return ValueTraits<V>::fromDatatypeValue(*held);
+  }
+
+  template <Value V>
+  static std::string expectedStorage() {
+    return ColumnTypeError::storageName(Binding(typename ValueTraits<V>::Datatype{}));
+  }
+
+  std::shared_ptr<const ColumnNames> columnNames_;
+  Bindings values_;
+};
+
+}  // namespace sql

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <exception>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "SQLite/Query/Row.h"
+#include "SQLite/Statement.h"
+
+namespace sql {
+
+// Steps a prepared query and yields its rows with the query's column-name map. Owns a share of
+// the statement. Not for use from two threads at once.
+class RowIterator {
+ public:
+  RowIterator(std::shared_ptr<Statement> statement, std::shared_ptr<const ColumnNames> columnNames)
+      : statement_(std::move(statement)), columnNames_(std::move(columnNames)) {}
+
+  // The next row, or absent at the end. A failed step throws Result.
+  std::optional<Row> failableNext() {
+    auto values = statement_->failableNext();
+    if (!values) return std::nullopt;
+    return Row(columnNames_, std::move(*values));
+  }
+
+  // As failableNext, without throwing: a failed step ends the rows and is kept in failure(),
+  // so callers can tell a failure from the end. Once failed, next() stays at the end.
+  std::optional<Row> next() {
+    if (failure_) return std::nullopt;
+    try {
+      return failableNext();
+    } catch (...) {
+      failure_ = std::current_exception();
+      return std::nullopt;
+    }
+  }
+
+  // The error that ended next(), or null.
+  std::exception_ptr failure() const { return failure_; }
+
+  // Every remaining row through `transform`, in order. The first error of a step or of the
+  // transform ends the walk and is thrown.
+  template <class Transform>
+  auto map(Transform&& transform) -> std::vector<std::invoke_result_t<Transform&, const Row&>> {
+    std::vector<std::invoke_result_t<Transform&, const Row&>> results;
+    while (auto row = failableNext()) results.push_back(transform(*row));
+    return results;
+  }
+
+  // As map, leaving out the rows whose transform gives absent.
+  template <class Transform>
+  auto mapPresent(Transform&& transform) -> std::vector<typename std::invoke_result_t<Transform&, const Row&>::value_type> {
+    std::vector<typename std::invoke_result_t<Transform&, const Row&>::value_type> results;
+    while (auto row = failableNext()) {
+      if (auto value = transform(*row)) results.push_back(std::move(*value));
+    }
+    return results;
+  }
+
+  const std::shared_ptr<Statement>& statement() const { return statement_; }
+  const std::shared_ptr<const ColumnNames>& columnNames() const { return columnNames_; }
+
+ private:
+  std::shared_ptr<Statement> statement_;
+  std::shared_ptr<const ColumnNames> columnNames_;
+  std::exception_ptr failure_;
+};
+
+}  // namespace sql

@@ -1,0 +1,95 @@
+#include "SQLite/Query/Row.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace sql {
+namespace {
+
+Row rowOf(ColumnNames names, Bindings values) {
+  return Row(std::make_shared<const ColumnNames>(std::move(names)), std::move(values));
+}
+
+const Expression<Int64> id("id");
+const Expression<std::optional<Int64>> maybeId("id");
+const Expression<std::string> name("name");
+
+TEST(RowTest, AnExactKeyIsFound) {
+  auto row = rowOf({{"\"id\"", 0}, {"\"name\"", 1}}, {Binding{Int64{7}}, Binding{std::string("x")}});
+  EXPECT_EQ(row.get(id), 7);
+  EXPECT_EQ(row.get(name), "x");
+  EXPECT_EQ(row.get(maybeId), std::optional<Int64>(7));
+  EXPECT_EQ(row[name], "x");
+}
+
+TEST(RowTest, APlainColumnFindsTheOneQualifiedKey) {
+  auto row = rowOf({{"\"jobs\".\"id\"", 0}, {"\"jobs\".\"name\"", 1}, {"\"conversations\".\"name\"", 2}},
+                   {Binding{Int64{3}}, Binding{std::string("job")}, Binding{std::string("conversation")}});
+  EXPECT_EQ(row.get(id), 3);
+  EXPECT_EQ(row.get(Expression<std::string>("\"conversations\".\"name\"", {})), "conversation");
+}
+
+TEST(RowTest, TwoQualifiedKeysMakeTheColumnAmbiguous) {
+  auto row = rowOf({{"\"jobs\".\"name\"", 0}, {"\"conversations\".\"name\"", 1}},
+                   {Binding{std::string("a")}, Binding{std::string("b")}});
+  try {
+    row.get(name);
+    FAIL() << "expected an ambiguous column";
+  } catch (const QueryError& error) {
+    EXPECT_EQ(error.kind(), QueryError::Kind::ambiguousColumn);
+    EXPECT_EQ(error.columns(), (std::vector<std::string>{"\"conversations\".\"name\"", "\"jobs\".\"name\""}));
+    EXPECT_EQ(error.description(),
+              "Ambiguous column `\"name\"` (please disambiguate: [\"\\\"conversations\\\".\\\"name\\\"\", "
+              "\"\\\"jobs\\\".\\\"name\\\"\"])");
+  }
+}
+
+TEST(RowTest, AMissingColumnListsAllKeysSorted) {
+  auto row = rowOf({{"\"z\"", 0}, {"\"a\"", 1}, {"\"xname\"", 2}}, {std::nullopt, std::nullopt, std::nullopt});
+  try {
+    row.get(name);
+    FAIL() << "expected no such column";
+  } catch (const QueryError& error) {
+    EXPECT_EQ(error.kind(), QueryError::Kind::noSuchColumn);
+    EXPECT_EQ(error.columns(), (std::vector<std::string>{"\"a\"", "\"xname\"", "\"z\""}));
+    EXPECT_EQ(error.description(), "No such column `\"name\"` in columns [\"\\\"a\\\"\", \"\\\"xname\\\"\", \"\\\"z\\\"\"]");
+  }
+  try {
+    rowOf({}, {}).get(name);
+    FAIL() << "expected no such column";
+  } catch (const QueryError& error) {
+    EXPECT_EQ(error.description(), "No such column `\"name\"` in columns []");
+  }
+}
+
+TEST(RowTest, NullReadsAbsentOrRaisesForARequiredColumn) {
+  auto row = rowOf({{"\"id\"", 0}}, {std::nullopt});
+  EXPECT_EQ(row.get(maybeId), std::nullopt);
+  try {
+    row.get(id);
+    FAIL() << "expected an unexpected null";
+  } catch (const QueryError& error) {
+    EXPECT_EQ(error.kind(), QueryError::Kind::unexpectedNullValue);
+    EXPECT_EQ(error.description(), "Unexpected null value for column `\"id\"`");
+  }
+}
+
+TEST(RowTest, AValueOfAnotherStorageTypeIsATypeErrorNotANull) {
+  auto row = rowOf({{"\"name\"", 0}, {"\"id\"", 1}}, {Binding{Int64{5}}, Binding{std::string("5")}});
+  try {
+    row.get(name);
+    FAIL() << "expected a type error";
+  } catch (const ColumnTypeError& error) {
+    EXPECT_EQ(error.column(), "\"name\"");
+    EXPECT_EQ(error.expected(), "TEXT");
+    EXPECT_EQ(error.found(), "INTEGER");
+    EXPECT_STREQ(error.what(), "Column `\"name\"` holds INTEGER data where TEXT was expected");
+  }
+  EXPECT_THROW(row.get(maybeId), ColumnTypeError);
+}
+
+}  // namespace
+}  // namespace sql
