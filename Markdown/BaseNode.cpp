@@ -1,6 +1,7 @@
 #include "Markdown/BaseNode.h"
 
 #include "Markdown/ChildSequence.h"
+#include "Markdown/NodeHandle.h"
 
 #include <utility>
 
@@ -9,11 +10,10 @@ namespace markdown {
 namespace {
 
 int countAncestorsOfSameType(cmark_node* node) {
-    const cmark_node_type type = cmark_node_get_type(node);
+    const cmark_node_type type = handle::type(node);
     int count = 0;
-    for (cmark_node* ancestor = cmark_node_parent(node); ancestor != nullptr;
-         ancestor = cmark_node_parent(ancestor)) {
-        if (cmark_node_get_type(ancestor) == type) {
+    for (cmark_node* ancestor = handle::parent(node); ancestor != nullptr; ancestor = handle::parent(ancestor)) {
+        if (handle::type(ancestor) == type) {
             ++count;
         }
     }
@@ -40,7 +40,9 @@ const std::vector<std::shared_ptr<Node>>& BaseNode::children() const {
     });
 }
 
-void BaseNode::setChildren(std::vector<std::shared_ptr<Node>> children) { children_.set(std::move(children)); }
+void BaseNode::setChildren(std::vector<std::shared_ptr<Node>> children) {
+    children_.set(std::move(children));
+}
 
 int BaseNode::nestDepth() const {
     return nestDepth_.get([this] { return countAncestorsOfSameType(cmarkNode_); });

@@ -14,7 +14,9 @@ const std::optional<std::string>& CustomBlock::literal() const {
 
 void CustomBlock::setLiteral(std::optional<std::string> literal) { literal_.set(std::move(literal)); }
 
-std::string CustomBlock::debugDescription() const { return "Custom Block - " + description::textOrNil(literal()); }
+std::string CustomBlock::debugDescription() const {
+    return "Custom Block - " + description::textOrNil(literal());
+}
 
 void CustomBlock::dispatchTo(NodeDispatch& dispatch) const { dispatch.onCustomBlock(*this); }
 

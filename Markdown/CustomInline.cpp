@@ -14,7 +14,9 @@ const std::optional<std::string>& CustomInline::literal() const {
 
 void CustomInline::setLiteral(std::optional<std::string> literal) { literal_.set(std::move(literal)); }
 
-std::string CustomInline::debugDescription() const { return "Custom Inline - " + description::textOrNil(literal()); }
+std::string CustomInline::debugDescription() const {
+    return "Custom Inline - " + description::textOrNil(literal());
+}
 
 void CustomInline::dispatchTo(NodeDispatch& dispatch) const { dispatch.onCustomInline(*this); }
 

@@ -14,7 +14,9 @@ const std::optional<std::string>& HtmlInline::literal() const {
 
 void HtmlInline::setLiteral(std::optional<std::string> literal) { literal_.set(std::move(literal)); }
 
-std::string HtmlInline::debugDescription() const { return "Html Inline - " + description::textOrNil(literal()); }
+std::string HtmlInline::debugDescription() const {
+    return "Html Inline - " + description::textOrNil(literal());
+}
 
 void HtmlInline::dispatchTo(NodeDispatch& dispatch) const { dispatch.onHtmlInline(*this); }
 

@@ -29,7 +29,7 @@ std::int64_t List::numberOfItems() const {
 void List::setNumberOfItems(std::int64_t numberOfItems) { numberOfItems_.set(numberOfItems); }
 
 bool List::isTight() const {
-    return isTight_.get([this] { return cmark_node_get_list_tight(cmarkNode()) == 1; });
+    return isTight_.get([this] { return handle::listTight(cmarkNode()); });
 }
 
 void List::setIsTight(bool isTight) { isTight_.set(isTight); }

@@ -3,6 +3,7 @@
 #include "Markdown/Document.h"
 #include "Markdown/MarkdownASTRenderer.h"
 #include "Markdown/MarkdownErrors.h"
+#include "Markdown/NodeHandle.h"
 
 #include <utility>
 
@@ -14,7 +15,7 @@ CmarkTree MarkdownASTRenderable::toAST(MarkdownOptions options) const {
 
 std::shared_ptr<Document> MarkdownASTRenderable::toDocument(MarkdownOptions options) const {
     CmarkTree root = toAST(options);
-    if (cmark_node_get_type(root.get()) != CMARK_NODE_DOCUMENT) {
+    if (handle::type(root.get()) != CMARK_NODE_DOCUMENT) {
         throw MarkdownErrors(MarkdownErrors::astRenderingError);
     }
     cmark_node* const handle = root.get();

@@ -4,7 +4,8 @@
 
 namespace markdown {
 
-std::string MarkdownCommonMarkRenderer::astToCommonMark(cmark_node* tree, MarkdownOptions options, int width) {
+std::string MarkdownCommonMarkRenderer::astToCommonMark(cmark_node* tree, MarkdownOptions options,
+                                                        int width) {
     return takeRenderedText(cmark_render_commonmark(tree, options.rawValue(), width));
 }
 

@@ -20,5 +20,6 @@ int headingLevel(cmark_node* node);
 std::int64_t listStart(cmark_node* node);
 cmark_list_type listType(cmark_node* node);
 cmark_delim_type listDelimiter(cmark_node* node);
+bool listTight(cmark_node* node);
 
 }  // namespace markdown::handle

@@ -15,6 +15,7 @@
 #include "Markdown/LineBreak.h"
 #include "Markdown/Link.h"
 #include "Markdown/List.h"
+#include "Markdown/NodeHandle.h"
 #include "Markdown/Paragraph.h"
 #include "Markdown/SoftBreak.h"
 #include "Markdown/Strong.h"
@@ -24,7 +25,7 @@
 namespace markdown {
 
 std::shared_ptr<Node> nodeObject(cmark_node* node, const std::shared_ptr<cmark_node>& tree) {
-    switch (cmark_node_get_type(node)) {
+    switch (handle::type(node)) {
     case CMARK_NODE_DOCUMENT:
         return std::make_shared<Document>(node, tree);
     case CMARK_NODE_BLOCK_QUOTE:
