@@ -61,17 +61,79 @@ bool isAllASCII(std::string_view text) {
   return true;
 }
 
-json parseObject(std::string_view text) {
-  json parsed = json::parse(text.begin(), text.end(), nullptr, false);
-  if (!parsed.is_discarded() || isAllASCII(text)) return parsed;
-  // The JSON parser refuses invalid UTF-8; read it the way a text decoder would instead.
-  return json::parse(withInvalidBytesReplaced(text), nullptr, false);
+std::optional<StreamEvent> textEvent(std::string kind, std::optional<std::string> text) {
+  if (!text) return std::nullopt;
+  return StreamEvent{std::move(kind), std::move(*text)};
 }
 
-std::optional<StreamEvent> eventWithText(const json& object, const std::string& kind, const char* member) {
-  const auto found = object.find(member);
-  if (found == object.end() || !found->is_string()) return std::nullopt;
-  return StreamEvent{kind, found->get<std::string>()};
+// The members of an event object that the reader uses, taken straight from the parser's
+// events without building the whole object: the reader runs for every line of every answer.
+class EventMembers final : public nlohmann::json_sax<json> {
+ public:
+  std::optional<std::string> event;
+  std::optional<std::string> answer;
+  std::optional<std::string> message;
+
+  bool null() override { return inObject(); }
+  bool boolean(bool) override { return inObject(); }
+  bool number_integer(number_integer_t) override { return inObject(); }
+  bool number_unsigned(number_unsigned_t) override { return inObject(); }
+  bool number_float(number_float_t, const string_t&) override { return inObject(); }
+  bool binary(binary_t&) override { return inObject(); }
+  bool string(string_t& value) override {
+    if (depth_ == 1 && current_ != nullptr) *current_ = std::move(value);
+    return inObject();
+  }
+  bool start_object(std::size_t) override { return open(true); }
+  bool end_object() override { return close(); }
+  bool start_array(std::size_t) override { return open(false); }
+  bool end_array() override { return close(); }
+  bool key(string_t& name) override {
+    if (depth_ != 1) return true;
+    current_ = name == "event" ? &event : name == "answer" ? &answer : name == "message" ? &message : nullptr;
+    // A repeated member replaces the earlier one, whatever its type.
+    if (current_ != nullptr) current_->reset();
+    return true;
+  }
+  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
+
+ private:
+  // Only an object is an event: a scalar or an array at the top ends the parse at once.
+  bool inObject() const { return depth_ > 0; }
+  bool open(bool isObject) {
+    if (depth_ == 0 && !isObject) return false;
+    ++depth_;
+    return true;
+  }
+  bool close() {
+    --depth_;
+    if (depth_ == 1) current_ = nullptr;
+    return true;
+  }
+
+  std::optional<std::string>* current_ = nullptr;
+  int depth_ = 0;
+};
+
+std::optional<EventMembers> parseEventMembers(std::string_view text) {
+  EventMembers members;
+  if (!json::sax_parse(text.begin(), text.end(), &members)) return std::nullopt;
+  return members;
+}
+
+// nullopt when the text is not a JSON object. The JSON parser refuses invalid UTF-8; such text
+// is read the way a text decoder reads it instead, with U+FFFD in place of the bad bytes.
+std::optional<EventMembers> readEventMembers(std::string_view text) {
+  if (auto members = parseEventMembers(text)) return members;
+  if (isAllASCII(text)) return std::nullopt;
+  return parseEventMembers(withInvalidBytesReplaced(text));
+}
+
+// The whole object, for the log line of an error event.
+std::string objectDescription(std::string_view text) {
+  json parsed = json::parse(text.begin(), text.end(), nullptr, false);
+  if (parsed.is_discarded()) parsed = json::parse(withInvalidBytesReplaced(text), nullptr, false);
+  return parsed.dump();
 }
 
 }  // namespace
@@ -80,18 +142,19 @@ EventStreamReader::EventStreamReader(EventCallback onEvent) : onEvent_(std::move
 
 std::optional<StreamEvent> EventStreamReader::handleStreamLine(std::string_view line) {
   if (!line.starts_with(kDataPrefix)) return std::nullopt;
-  const json object = parseObject(line.substr(kDataPrefix.size()));
-  if (!object.is_object()) return std::nullopt;
-  const auto kind = object.find("event");
-  if (kind == object.end() || !kind->is_string()) return std::nullopt;
-  const std::string& name = kind->get_ref<const std::string&>();
-  if (name == "message") return eventWithText(object, name, "answer");
-  if (name == "workflow_started" || name == "workflow_finished") return eventWithText(object, name, "message");
-  if (name == "error") {
-    platform::log("接收到错误：" + object.dump());
-    return eventWithText(object, name, "message");
+  const std::string_view payload = line.substr(kDataPrefix.size());
+  auto members = readEventMembers(payload);
+  if (!members || !members->event) return std::nullopt;
+  std::string& kind = *members->event;
+  if (kind == "message") return textEvent(std::move(kind), std::move(members->answer));
+  if (kind == "workflow_started" || kind == "workflow_finished") {
+    return textEvent(std::move(kind), std::move(members->message));
   }
-  platform::log("接收到事件：" + name);
+  if (kind == "error") {
+    platform::log("接收到错误：" + objectDescription(payload));
+    return textEvent(std::move(kind), std::move(members->message));
+  }
+  platform::log("接收到事件：" + kind);
   return std::nullopt;
 }
 

@@ -40,8 +40,20 @@ TEST(EventStreamLine, SkipsLinesThatAreNotExactlyAnEventObject) {
   EXPECT_FALSE(lineEvent(R"(data: {"event":"message","answer":42})"));
   EXPECT_FALSE(lineEvent(R"(data: {"event":"message","answer":null})"));
   EXPECT_FALSE(lineEvent(R"(data: {"event":"workflow_started"})"));
+  EXPECT_FALSE(lineEvent(R"(data: "message")"));
+  EXPECT_FALSE(lineEvent(R"(data: {"nested":{"event":"message","answer":"inner"}})"));
+  EXPECT_FALSE(lineEvent(R"(data: {"event":"message","answer":"x"} trailing)"));
+  EXPECT_FALSE(lineEvent(R"(data: {"event":"message","answer":"x","answer":7})"));
   EXPECT_FALSE(lineEvent(""));
   EXPECT_FALSE(lineEvent(": comment"));
+}
+
+TEST(EventStreamLine, ReadsOnlyTopLevelMembersAndTheLastOfARepeatedOne) {
+  EXPECT_EQ(lineEvent(R"(data: {"meta":{"answer":"inner","event":"x"},"event":"message","answer":"outer"})"),
+            (StreamEvent{"message", "outer"}));
+  EXPECT_EQ(lineEvent(R"(data: {"event":"message","answer":7,"answer":"last"})"), (StreamEvent{"message", "last"}));
+  EXPECT_EQ(lineEvent(R"(data: {"list":[{"answer":"no"}],"answer":"yes","event":"message"})"),
+            (StreamEvent{"message", "yes"}));
 }
 
 TEST(EventStreamLine, LogsErrorsAndUnknownKinds) {
