@@ -7,6 +7,13 @@
 namespace platform {
 namespace {
 
+int alphabetValue(char c) {
+  if (c >= 'A' && c <= 'Z') return c - 'A';
+  if (c >= 'a' && c <= 'z') return c - 'a' + 26;
+  if (c >= '0' && c <= '9') return c - '0' + 52;
+  return c == '+' ? 62 : 63;
+}
+
 bool isBase64AlphabetCharacter(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' || c == '/';
 }
@@ -22,6 +29,9 @@ std::optional<std::size_t> validatedPaddingCount(std::string_view text) {
   if (padding > 2) return std::nullopt;
   const std::string_view body = text.substr(0, text.size() - padding);
   if (!std::all_of(body.begin(), body.end(), isBase64AlphabetCharacter)) return std::nullopt;
+  // The bits that padding leaves unused must be zero, so that each byte string has one text.
+  const int unusedBitsMask = padding == 2 ? 0x0F : padding == 1 ? 0x03 : 0;
+  if ((alphabetValue(body.back()) & unusedBitsMask) != 0) return std::nullopt;
   return padding;
 }
 

@@ -13,8 +13,9 @@ namespace platform {
 std::string base64Encode(std::string_view bytes);
 
 // Decodes strictly: the text must be a whole number of four-character groups from the
-// alphabet, with "=" only as the last one or two characters. Whitespace, line breaks,
-// missing padding or any other character make it fail (nullopt).
+// alphabet, with "=" only as the last one or two characters, and the bits that padding leaves
+// unused set to zero. Whitespace, line breaks, missing padding or any other character make it
+// fail (nullopt).
 std::optional<std::string> base64Decode(std::string_view text);
 
 }  // namespace platform

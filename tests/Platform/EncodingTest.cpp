@@ -46,6 +46,8 @@ TEST(Base64, RejectsWhatALenientDecoderWouldAccept) {
   EXPECT_FALSE(platform::base64Decode("===="));
   EXPECT_FALSE(platform::base64Decode("Zm9-YmFy"));     // URL-safe alphabet
   EXPECT_FALSE(platform::base64Decode("Zm9v*mFy"));
+  EXPECT_FALSE(platform::base64Decode("Zh=="));         // unused bits set: "f" is only "Zg=="
+  EXPECT_FALSE(platform::base64Decode("Zm9="));         // "fo" is only "Zm8="
 }
 
 TEST(AES, MatchesTheFips197KnownAnswerAndPadsAFullBlock) {

@@ -1,0 +1,211 @@
+#include "Quellorin/Services/EventStreamReader.h"
+
+#include "Platform/Log.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstring>
+#include <utility>
+
+namespace quellorin {
+namespace {
+
+using nlohmann::json;
+
+constexpr std::string_view kDataPrefix = "data: ";
+constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
+
+// The length of the valid UTF-8 sequence at the start of `text`, or 0 when it is not one.
+std::size_t validSequenceLength(std::string_view text) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const auto continuation = [&](std::size_t i) { return i < text.size() && (byte(i) & 0xC0) == 0x80; };
+  const unsigned char lead = byte(0);
+  if (lead < 0x80) return 1;
+  if (lead >= 0xC2 && lead <= 0xDF) return continuation(1) ? 2 : 0;
+  if (lead >= 0xE0 && lead <= 0xEF) {
+    if (!continuation(1) || !continuation(2)) return 0;
+    if (lead == 0xE0 && byte(1) < 0xA0) return 0;  // overlong
+    if (lead == 0xED && byte(1) > 0x9F) return 0;  // surrogate
+    return 3;
+  }
+  if (lead >= 0xF0 && lead <= 0xF4) {
+    if (!continuation(1) || !continuation(2) || !continuation(3)) return 0;
+    if (lead == 0xF0 && byte(1) < 0x90) return 0;  // overlong
+    if (lead == 0xF4 && byte(1) > 0x8F) return 0;  // above U+10FFFF
+    return 4;
+  }
+  return 0;
+}
+
+// `text` with every invalid UTF-8 byte replaced by U+FFFD, as a text decoder reads it.
+std::string withInvalidBytesReplaced(std::string_view text) {
+  std::string repaired;
+  repaired.reserve(text.size() + 8);
+  while (!text.empty()) {
+    const std::size_t length = validSequenceLength(text);
+    if (length == 0) {
+      repaired.append(kReplacementCharacter);
+      text.remove_prefix(1);
+    } else {
+      repaired.append(text.substr(0, length));
+      text.remove_prefix(length);
+    }
+  }
+  return repaired;
+}
+
+bool isAllASCII(std::string_view text) {
+  for (char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+std::optional<StreamEvent> textEvent(std::string kind, std::optional<std::string> text) {
+  if (!text) return std::nullopt;
+  return StreamEvent{std::move(kind), std::move(*text)};
+}
+
+// The members of an event object that the reader uses, taken straight from the parser's
+// events without building the whole object: the reader runs for every line of every answer.
+class EventMembers final : public nlohmann::json_sax<json> {
+ public:
+  std::optional<std::string> event;
+  std::optional<std::string> answer;
+  std::optional<std::string> message;
+
+  bool null() override { return inObject(); }
+  bool boolean(bool) override { return inObject(); }
+  bool number_integer(number_integer_t) override { return inObject(); }
+  bool number_unsigned(number_unsigned_t) override { return inObject(); }
+  bool number_float(number_float_t, const string_t&) override { return inObject(); }
+  bool binary(binary_t&) override { return inObject(); }
+  bool string(string_t& value) override {
+    if (depth_ == 1 && current_ != nullptr) *current_ = std::move(value);
+    return inObject();
+  }
+  bool start_object(std::size_t) override { return open(true); }
+  bool end_object() override { return close(); }
+  bool start_array(std::size_t) override { return open(false); }
+  bool end_array() override { return close(); }
+  bool key(string_t& name) override {
+    if (depth_ != 1) return true;
+    current_ = name == "event" ? &event : name == "answer" ? &answer : name == "message" ? &message : nullptr;
+    // A repeated member replaces the earlier one, whatever its type.
+    if (current_ != nullptr) current_->reset();
+    return true;
+  }
+  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
+
+ private:
+  // Only an object is an event: a scalar or an array at the top ends the parse at once.
+  bool inObject() const { return depth_ > 0; }
+  bool open(bool isObject) {
+    if (depth_ == 0 && !isObject) return false;
+    ++depth_;
+    return true;
+  }
+  bool close() {
+    --depth_;
+    if (depth_ == 1) current_ = nullptr;
+    return true;
+  }
+
+  std::optional<std::string>* current_ = nullptr;
+  int depth_ = 0;
+};
+
+std::optional<EventMembers> parseEventMembers(std::string_view text) {
+  EventMembers members;
+  if (!json::sax_parse(text.begin(), text.end(), &members)) return std::nullopt;
+  return members;
+}
+
+// nullopt when the text is not a JSON object. The JSON parser refuses invalid UTF-8; such text
+// is read the way a text decoder reads it instead, with U+FFFD in place of the bad bytes.
+std::optional<EventMembers> readEventMembers(std::string_view text) {
+  if (auto members = parseEventMembers(text)) return members;
+  if (isAllASCII(text)) return std::nullopt;
+  return parseEventMembers(withInvalidBytesReplaced(text));
+}
+
+// The whole object, for the log line of an error event.
+std::string objectDescription(std::string_view text) {
+  json parsed = json::parse(text.begin(), text.end(), nullptr, false);
+  if (parsed.is_discarded()) parsed = json::parse(withInvalidBytesReplaced(text), nullptr, false);
+  return parsed.dump();
+}
+
+}  // namespace
+
+EventStreamReader::EventStreamReader(EventCallback onEvent) : onEvent_(std::move(onEvent)) {}
+
+std::optional<StreamEvent> EventStreamReader::handleStreamLine(std::string_view line) {
+  if (!line.starts_with(kDataPrefix)) return std::nullopt;
+  const std::string_view payload = line.substr(kDataPrefix.size());
+  auto members = readEventMembers(payload);
+  if (!members || !members->event) return std::nullopt;
+  std::string& kind = *members->event;
+  if (kind == "message") return textEvent(std::move(kind), std::move(members->answer));
+  if (kind == "workflow_started" || kind == "workflow_finished") {
+    return textEvent(std::move(kind), std::move(members->message));
+  }
+  if (kind == "error") {
+    platform::log("接收到错误：" + objectDescription(payload));
+    return textEvent(std::move(kind), std::move(members->message));
+  }
+  platform::log("接收到事件：" + kind);
+  return std::nullopt;
+}
+
+void EventStreamReader::handleLine(std::string_view line) {
+  if (auto event = handleStreamLine(line)) {
+    ++delivered_;
+    onEvent_(*event);
+  }
+}
+
+void EventStreamReader::feed(std::string_view bytes) {
+  if (afterCarriageReturn_ && !bytes.empty()) {
+    afterCarriageReturn_ = false;
+    if (bytes.front() == '\n') bytes.remove_prefix(1);  // the second half of a "\r\n"
+  }
+  while (!bytes.empty()) {
+    const char* start = bytes.data();
+    const char* end = start + bytes.size();
+    const char* newline = static_cast<const char*>(std::memchr(start, '\n', bytes.size()));
+    const auto searchLength = static_cast<std::size_t>((newline != nullptr ? newline : end) - start);
+    const char* carriage = static_cast<const char*>(std::memchr(start, '\r', searchLength));
+    const char* lineEnd = carriage ? carriage : newline;
+    if (lineEnd == nullptr) {
+      pending_.append(bytes);
+      return;
+    }
+    const std::string_view piece(start, static_cast<std::size_t>(lineEnd - start));
+    std::size_t consumed = piece.size() + 1;
+    if (carriage != nullptr) {
+      if (lineEnd + 1 < end && lineEnd[1] == '\n') {
+        ++consumed;
+      } else if (lineEnd + 1 == end) {
+        afterCarriageReturn_ = true;
+      }
+    }
+    if (pending_.empty()) {
+      handleLine(piece);
+    } else {
+      pending_.append(piece);
+      const std::string line = std::exchange(pending_, std::string());
+      handleLine(line);
+    }
+    bytes.remove_prefix(consumed);
+  }
+}
+
+void EventStreamReader::finish() {
+  afterCarriageReturn_ = false;
+  if (pending_.empty()) return;
+  const std::string line = std::exchange(pending_, std::string());
+  handleLine(line);
+}
+
+}  // namespace quellorin

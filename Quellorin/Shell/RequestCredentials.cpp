@@ -1,0 +1,33 @@
+#include "Quellorin/Shell/RequestCredentials.h"
+
+#include "Platform/AES.h"
+#include "Platform/Base64.h"
+#include "Platform/DeviceIdentifier.h"
+
+#include <chrono>
+
+namespace quellorin {
+
+const std::string_view kCredentialKeyText = "JYTSV7XG/COUr2ZUy2iyW5neYvs8/bi2a/iR0ut5mes=";
+const std::string_view kCredentialPrefix = "JYTSV7XG/COUr2ZUy2iyW5neYvs8/bi2a/iR0ut5mes=_";
+
+std::string deviceIdentifier() { return platform::readDeviceIdentifier(); }
+
+std::string makeEncryptedString() {
+  const auto now = std::chrono::system_clock::now().time_since_epoch();
+  return makeEncryptedString(std::chrono::duration_cast<std::chrono::seconds>(now).count());
+}
+
+std::string makeEncryptedString(std::int64_t unixSeconds) {
+  const auto key = platform::base64Decode(kCredentialKeyText);
+  if (!key) return std::string();
+  const std::string plaintext = std::string(kCredentialPrefix) + std::to_string(unixSeconds);
+  const std::string ciphertext = encryptAES(plaintext, *key);
+  return ciphertext.empty() ? std::string() : platform::base64Encode(ciphertext);
+}
+
+std::string encryptAES(std::string_view data, std::string_view key) {
+  return platform::aes256ECBEncrypt(data, key).value_or(std::string());
+}
+
+}  // namespace quellorin

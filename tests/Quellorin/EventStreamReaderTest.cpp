@@ -1,0 +1,136 @@
+#include "Quellorin/Services/EventStreamReader.h"
+
+#include "Platform/Log.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+using quellorin::EventStreamReader;
+using quellorin::StreamEvent;
+
+std::optional<StreamEvent> lineEvent(std::string_view line) { return EventStreamReader::handleStreamLine(line); }
+
+class EventStreamReaderTest : public ::testing::Test {
+ protected:
+  std::vector<StreamEvent> events;
+  EventStreamReader reader{[this](const StreamEvent& event) { events.push_back(event); }};
+};
+
+TEST(EventStreamLine, TakesEachKindsTextFromItsMember) {
+  EXPECT_EQ(lineEvent(R"(data: {"event":"message","answer":"Hi","message":"not this"})"), (StreamEvent{"message", "Hi"}));
+  EXPECT_EQ(lineEvent(R"(data: {"event":"workflow_started","message":"go","answer":"x"})"),
+            (StreamEvent{"workflow_started", "go"}));
+  EXPECT_EQ(lineEvent(R"(data: {"event":"workflow_finished","message":"done"})"),
+            (StreamEvent{"workflow_finished", "done"}));
+  EXPECT_EQ(lineEvent(R"(data: {"event":"message","answer":""})"), (StreamEvent{"message", ""}));
+}
+
+TEST(EventStreamLine, SkipsLinesThatAreNotExactlyAnEventObject) {
+  EXPECT_FALSE(lineEvent(R"(data:{"event":"message","answer":"no space"})"));
+  EXPECT_FALSE(lineEvent(R"(Data: {"event":"message","answer":"case"})"));
+  EXPECT_FALSE(lineEvent(R"( data: {"event":"message","answer":"indented"})"));
+  EXPECT_FALSE(lineEvent("data: not json"));
+  EXPECT_FALSE(lineEvent(R"(data: ["event","message"])"));
+  EXPECT_FALSE(lineEvent(R"(data: {"event":"message","answer":"cut)"));
+  EXPECT_FALSE(lineEvent(R"(data: {"answer":"no kind"})"));
+  EXPECT_FALSE(lineEvent(R"(data: {"event":1,"answer":"kind is a number"})"));
+  EXPECT_FALSE(lineEvent(R"(data: {"event":"message","answer":42})"));
+  EXPECT_FALSE(lineEvent(R"(data: {"event":"message","answer":null})"));
+  EXPECT_FALSE(lineEvent(R"(data: {"event":"workflow_started"})"));
+  EXPECT_FALSE(lineEvent(R"(data: "message")"));
+  EXPECT_FALSE(lineEvent(R"(data: {"nested":{"event":"message","answer":"inner"}})"));
+  EXPECT_FALSE(lineEvent(R"(data: {"event":"message","answer":"x"} trailing)"));
+  EXPECT_FALSE(lineEvent(R"(data: {"event":"message","answer":"x","answer":7})"));
+  EXPECT_FALSE(lineEvent(""));
+  EXPECT_FALSE(lineEvent(": comment"));
+}
+
+TEST(EventStreamLine, ReadsOnlyTopLevelMembersAndTheLastOfARepeatedOne) {
+  EXPECT_EQ(lineEvent(R"(data: {"meta":{"answer":"inner","event":"x"},"event":"message","answer":"outer"})"),
+            (StreamEvent{"message", "outer"}));
+  EXPECT_EQ(lineEvent(R"(data: {"event":"message","answer":7,"answer":"last"})"), (StreamEvent{"message", "last"}));
+  EXPECT_EQ(lineEvent(R"(data: {"list":[{"answer":"no"}],"answer":"yes","event":"message"})"),
+            (StreamEvent{"message", "yes"}));
+}
+
+TEST(EventStreamLine, LogsErrorsAndUnknownKinds) {
+  platform::LogCapture log;
+  EXPECT_EQ(lineEvent(R"(data: {"event":"error","message":"quota"})"), (StreamEvent{"error", "quota"}));
+  EXPECT_FALSE(lineEvent(R"(data: {"event":"error","code":3})"));
+  EXPECT_FALSE(lineEvent(R"(data: {"event":"ping"})"));
+  EXPECT_EQ(log.text(),
+            "接收到错误：{\"event\":\"error\",\"message\":\"quota\"}\n"
+            "接收到错误：{\"code\":3,\"event\":\"error\"}\n"
+            "接收到事件：ping\n");
+}
+
+TEST(EventStreamLine, ReadsInvalidUTF8AsReplacementCharacters) {
+  EXPECT_EQ(lineEvent("data: {\"event\":\"message\",\"answer\":\"a\xff" "b\xe4\xb8\"}"),
+            (StreamEvent{"message", "a\xEF\xBF\xBD" "b\xEF\xBF\xBD\xEF\xBF\xBD"}));
+  EXPECT_EQ(lineEvent("data: {\"event\":\"message\",\"answer\":\"\xe4\xbd\xa0\xe5\xa5\xbd\"}"),
+            (StreamEvent{"message", "你好"}));
+}
+
+TEST_F(EventStreamReaderTest, DeliversEachEventAsSoonAsItsLineIsComplete) {
+  const std::string stream =
+      "data: {\"event\":\"workflow_started\",\"message\":\"s\"}\n\n"
+      "data: {\"event\":\"message\",\"answer\":\"你好\"}\r\n"
+      "data: {\"event\":\"message\",\"answer\":\"!\"}\r"
+      "data: {\"event\":\"workflow_finished\",\"message\":\"f\"}\n";
+  const std::vector<StreamEvent> expected = {
+      {"workflow_started", "s"}, {"message", "你好"}, {"message", "!"}, {"workflow_finished", "f"}};
+  // One byte at a time: an event appears exactly when the byte ending its line arrives.
+  for (std::size_t i = 0; i < stream.size(); ++i) {
+    const std::size_t before = events.size();
+    reader.feed(std::string_view(&stream[i], 1));
+    if (events.size() != before) {
+      EXPECT_EQ(events.size(), before + 1);
+      EXPECT_TRUE(stream[i] == '\n' || stream[i] == '\r') << "event at byte " << i;
+    }
+  }
+  reader.finish();
+  EXPECT_EQ(events, expected);
+  EXPECT_EQ(reader.eventsDelivered(), 4u);
+}
+
+TEST_F(EventStreamReaderTest, GivesTheSameEventsWhereverThePiecesAreCut) {
+  const std::string stream =
+      "data: {\"event\":\"message\",\"answer\":\"é\"}\r\n"
+      ": comment\r\n"
+      "data: {\"event\":\"message\",\"answer\":\"ü\"}\r"
+      "\n"
+      "data: {\"event\":\"message\",\"answer\":\"日本\"}\n";
+  const std::vector<StreamEvent> expected = {{"message", "é"}, {"message", "ü"}, {"message", "日本"}};
+  for (std::size_t cut = 0; cut <= stream.size(); ++cut) {
+    for (std::size_t second = cut; second <= stream.size(); second += 7) {
+      events.clear();
+      EventStreamReader split([this](const StreamEvent& event) { events.push_back(event); });
+      split.feed(std::string_view(stream).substr(0, cut));
+      split.feed(std::string_view(stream).substr(cut, second - cut));
+      split.feed(std::string_view(stream).substr(second));
+      split.finish();
+      ASSERT_EQ(events, expected) << "cut at " << cut << " and " << second;
+    }
+  }
+}
+
+TEST_F(EventStreamReaderTest, HandlesALastLineWithoutALineBreakAtTheEnd) {
+  reader.feed("data: {\"event\":\"message\",\"answer\":\"tail\"}");
+  EXPECT_TRUE(events.empty());
+  reader.finish();
+  EXPECT_EQ(events, (std::vector<StreamEvent>{{"message", "tail"}}));
+  reader.finish();
+  EXPECT_EQ(events.size(), 1u);
+}
+
+TEST_F(EventStreamReaderTest, AnObjectSpreadOverSeveralLinesIsNotJoined) {
+  reader.feed("data: {\"event\":\"message\",\n");
+  reader.feed("data: \"answer\":\"x\"}\n");
+  reader.finish();
+  EXPECT_TRUE(events.empty());
+}
+
+}  // namespace

@@ -1,0 +1,109 @@
+#include "Platform/AES.h"
+#include "Platform/Base64.h"
+#include "Quellorin/Shell/RequestCredentials.h"
+#include "Quellorin/Shell/ServiceAddress.h"
+#include "Quellorin/Shell/ShortcutDisplayString.h"
+#include "Quellorin/Shell/URLQueryParameters.h"
+#include "Quellorin/Shell/UpdaterDelegate.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+
+namespace {
+
+using namespace quellorin;
+
+// Computed with: printf '%s' "<prefix>1767225600" | openssl enc -aes-256-ecb -K <key as hex> | base64 -w0
+constexpr const char* kCredentialAt1767225600 =
+    "XUhUgQ3dEl3K+CX5ZyzX+Y6UwKNkGKPLQszcmvGuD4GpTBMlw9zqOdkWWRfLKtpqMQULYRGNvyL9wzkpLFXExw==";
+
+TEST(RequestCredentials, MatchesTheOpensslCommandLine) {
+  EXPECT_EQ(makeEncryptedString(1767225600), kCredentialAt1767225600);
+}
+
+TEST(RequestCredentials, KeyAndPrefixHaveTheirFixedShape) {
+  EXPECT_EQ(kCredentialKeyText.size(), 44u);
+  EXPECT_EQ(platform::base64Decode(kCredentialKeyText).value_or("").size(), 32u);
+  EXPECT_EQ(kCredentialPrefix, std::string(kCredentialKeyText) + "_");
+}
+
+TEST(RequestCredentials, ChangeWithTheSecondAndStayWithinIt) {
+  EXPECT_EQ(makeEncryptedString(1767225600), makeEncryptedString(1767225600));
+  EXPECT_NE(makeEncryptedString(1767225600), makeEncryptedString(1767225601));
+}
+
+TEST(RequestCredentials, TheCurrentOneDecryptsToThePrefixAndTenDigits) {
+  const std::string credential = makeEncryptedString();
+  ASSERT_EQ(credential.size(), 88u);
+  const auto ciphertext = platform::base64Decode(credential);
+  ASSERT_TRUE(ciphertext);
+  EXPECT_EQ(ciphertext->size(), 64u);
+  const auto plain = platform::aes256ECBDecrypt(*ciphertext, *platform::base64Decode(kCredentialKeyText));
+  ASSERT_TRUE(plain);
+  ASSERT_EQ(plain->size(), 55u);
+  EXPECT_TRUE(plain->starts_with(kCredentialPrefix));
+  EXPECT_EQ(plain->substr(45).find_first_not_of("0123456789"), std::string::npos);
+}
+
+TEST(RequestCredentials, EncryptionFailureGivesNoBytes) {
+  EXPECT_EQ(encryptAES("text", "a key of the wrong length"), "");
+  EXPECT_EQ(encryptAES("text", std::string(32, 'k')).size(), 16u);
+}
+
+TEST(RequestCredentials, DeviceIdentifierIsNeverEmpty) { EXPECT_FALSE(deviceIdentifier().empty()); }
+
+TEST(ShortcutDisplayString, ModifiersComeInTheirFixedOrder) {
+  const auto all = modifier::control | modifier::shift | modifier::command | modifier::option;
+  EXPECT_EQ(shortcutDisplayString(0, all), "⌘ + ⌥ + ⌃ + ⇧ + A");
+  EXPECT_EQ(shortcutDisplayString(49, modifier::command | modifier::shift), "⌘ + ⇧ + ␣");
+  EXPECT_EQ(shortcutDisplayString(49, 0), "␣");
+  EXPECT_EQ(shortcutDisplayString(36, modifier::control), "⌃ + ⏎");
+}
+
+TEST(ShortcutDisplayString, OtherModifierBitsChangeNothing) {
+  const auto noise = modifier::capsLock | modifier::numericPad | modifier::function;
+  EXPECT_EQ(shortcutDisplayString(123, noise), "←");
+  EXPECT_EQ(shortcutDisplayString(123, noise | modifier::option), "⌥ + ←");
+}
+
+TEST(ShortcutDisplayString, KeyNameTableHasItsSeventySevenEntriesAndFallsBackElsewhere) {
+  int named = 0;
+  for (int code = 0; code <= 0xFFFF; ++code) {
+    const std::string name = keyCodeDisplayName(static_cast<std::uint16_t>(code));
+    if (name != "未知键(" + std::to_string(code) + ")") ++named;
+  }
+  EXPECT_EQ(named, 77);
+  EXPECT_EQ(keyCodeDisplayName(10), "未知键(10)");
+  EXPECT_EQ(keyCodeDisplayName(96), "未知键(96)");
+  EXPECT_EQ(keyCodeDisplayName(127), "未知键(127)");
+  EXPECT_EQ(keyCodeDisplayName(48), "`");
+  EXPECT_EQ(keyCodeDisplayName(50), "\"");
+  EXPECT_EQ(keyCodeDisplayName(42), "\\");
+  EXPECT_EQ(keyCodeDisplayName(67), "F3");
+  EXPECT_EQ(keyCodeDisplayName(126), "↑");
+}
+
+TEST(URLQueryParameters, TheLastItemOfANameWinsAndAValuelessOneRemovesIt) {
+  using Map = std::map<std::string, std::string>;
+  EXPECT_EQ(urlQueryParameters("quellorin://login?token=a&token=b"), Map({{"token", "b"}}));
+  EXPECT_EQ(urlQueryParameters("quellorin://login?token=a&token"), Map());
+  EXPECT_EQ(urlQueryParameters("quellorin://login?token=&x=1"), Map({{"token", ""}, {"x", "1"}}));
+  EXPECT_EQ(urlQueryParameters("quellorin://login?"), Map());
+  EXPECT_EQ(urlQueryParameters("quellorin://login"), std::nullopt);
+  EXPECT_EQ(urlQueryParameters("no url at all"), std::nullopt);
+}
+
+TEST(ServiceAddress, EnvironmentOverridesTheBuiltInAddress) {
+  const char* old = std::getenv("QUELLORIN_SERVICE_URL");
+  const std::optional<std::string> saved = old ? std::optional<std::string>(old) : std::nullopt;
+  unsetenv("QUELLORIN_SERVICE_URL");
+  EXPECT_TRUE(serviceBaseURL().starts_with("https://"));
+  setenv("QUELLORIN_SERVICE_URL", "http://127.0.0.1:8080/", 1);
+  EXPECT_EQ(serviceBaseURL(), "http://127.0.0.1:8080");
+  EXPECT_EQ(UpdaterDelegate().feedURLStringForUpdater(), "http://127.0.0.1:8080/Appcast.xml");
+  if (saved) setenv("QUELLORIN_SERVICE_URL", saved->c_str(), 1); else unsetenv("QUELLORIN_SERVICE_URL");
+}
+
+}  // namespace
