@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 #include "Platform/AttributeName.h"
 #include "Platform/Color.h"
@@ -104,6 +105,11 @@ void LayoutManager::invalidateLayout() {
   fragments_.clear();
 }
 
+void LayoutManager::setLinkAttributes(Attributes attributes) {
+  linkAttributes_ = std::move(attributes);
+  invalidateLayout();
+}
+
 std::size_t LayoutManager::numberOfGlyphs() const { return textStorage_ != nullptr ? textStorage_->length() : 0; }
 
 TextRange LayoutManager::glyphRange(TextRange characterRange, TextRange* actualCharacterRange) const {
@@ -165,7 +171,13 @@ void LayoutManager::layOutParagraph(TextRange range, std::size_t contentLength, 
 
   std::string utf8;
   AttrListHandle attributes(pango_attr_list_new());
-  text.enumerateAttributes({range.location, contentLength}, [&](const Attributes& runAttributes, TextRange run) {
+  text.enumerateAttributes({range.location, contentLength}, [&](const Attributes& stored, TextRange run) {
+    Attributes runAttributes = stored;
+    if (runAttributes.count(AttributeName::link) != 0) {
+      for (const auto& [key, value] : linkAttributes_) {
+        runAttributes.insert_or_assign(key, value);
+      }
+    }
     Piece piece{run.location - range.location, utf8.size(),
                 unicode::toUTF8(std::u16string_view(text.string()).substr(run.location, run.length))};
     std::size_t byteEnd = piece.byteStart + piece.utf8.size();

@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "Platform/AttributedString.h"
 #include "Platform/Geometry.h"
 #include "Platform/PangoHandles.h"
 #include "Platform/TextContainer.h"
@@ -52,6 +53,11 @@ class LayoutManager {
   const std::vector<std::shared_ptr<TextContainer>>& textContainers() const { return textContainers_; }
   void invalidateLayout();
 
+  // Attributes laid over every run that carries a link, for display only (the text keeps its
+  // own); empty by default.
+  const Attributes& linkAttributes() const { return linkAttributes_; }
+  void setLinkAttributes(Attributes attributes);
+
   std::size_t numberOfGlyphs() const;
   TextRange glyphRange(TextRange characterRange, TextRange* actualCharacterRange = nullptr) const;
   TextRange characterRange(TextRange glyphRange, TextRange* actualGlyphRange = nullptr) const;
@@ -82,6 +88,7 @@ class LayoutManager {
   const LineFragment* fragmentFor(std::size_t glyphIndex) const;
 
   TextStorage* textStorage_ = nullptr;
+  Attributes linkAttributes_;
   std::vector<std::shared_ptr<TextContainer>> textContainers_;
   mutable bool valid_ = false;
   mutable std::vector<Paragraph> paragraphs_;
