@@ -28,9 +28,9 @@ const Attributes& TextView::linkTextAttributes() const { return layoutManager()-
 
 void TextView::setLinkTextAttributes(Attributes attributes) { layoutManager()->setLinkAttributes(std::move(attributes)); }
 
-void TextView::draw(GraphicsContext& context) const {
+void TextView::draw(GraphicsContext& context, Point origin) const {
   GraphicsContext::Current current(&context);
-  layoutManager()->drawGlyphs({0, layoutManager()->numberOfGlyphs()}, {0, 0});
+  layoutManager()->drawGlyphs({0, layoutManager()->numberOfGlyphs()}, origin);
 }
 
 }  // namespace platform

@@ -37,8 +37,9 @@ class TextView {
   const Attributes& linkTextAttributes() const;
   void setLinkTextAttributes(Attributes attributes);
 
-  // Draws the whole text into `context`, the container's origin at the view's top left.
-  void draw(GraphicsContext& context) const;
+  // Draws the whole text into `context`, the container's origin at `origin` (the view's top
+  // left by default).
+  void draw(GraphicsContext& context, Point origin = {0, 0}) const;
 
  private:
   Rect frame_;
