@@ -76,7 +76,7 @@ class LayoutManager {
   // The union of all used rectangles.
   Rect usedRect() const;
 
-  // Draws the lines holding `glyphRange` into the current graphics context, offset by `origin`;
+  // Draws the paragraphs holding `glyphRange` into the current graphics context, offset by `origin`;
   // does nothing without a current context. Subclasses draw more around it.
   virtual void drawGlyphs(TextRange glyphRange, Point origin);
 
