@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Markdown/MarkdownASTRenderable.h"
+#include "Markdown/MarkdownAttributedStringRenderable.h"
 #include "Markdown/MarkdownCommonMarkRenderable.h"
 #include "Markdown/MarkdownGroffRenderable.h"
 #include "Markdown/MarkdownHTMLRenderable.h"
@@ -15,8 +15,7 @@ namespace markdown {
 // Markdown text with every conversion of the library:
 //   Markdown(answer).toHTML(MarkdownOptions::hardBreaks)
 // A plain value; distinct objects may be used on distinct threads.
-class Markdown final : public MarkdownASTRenderable,
-                       public MarkdownHTMLRenderable,
+class Markdown final : public MarkdownAttributedStringRenderable,
                        public MarkdownXMLRenderable,
                        public MarkdownLaTeXRenderable,
                        public MarkdownGroffRenderable,

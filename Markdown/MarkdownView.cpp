@@ -1,0 +1,217 @@
+#include "Markdown/MarkdownView.h"
+
+#include <stdlib.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <mutex>
+#include <set>
+#include <sstream>
+#include <system_error>
+#include <utility>
+
+#include "Markdown/Markdown.h"
+#include "Markdown/MarkdownErrors.h"
+#include "Platform/AtomicFile.h"
+#include "Platform/XdgURLOpener.h"
+
+namespace markdown {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kPlaceholder = "MARKDOWN_HTML";
+
+// Views alive, so that their copies can be removed when the application terminates.
+struct LiveViews {
+  std::mutex mutex;
+  std::set<MarkdownView*> views;
+};
+
+LiveViews& liveViews() {
+  static LiveViews* registry = [] {
+    std::atexit([] { MarkdownView::applicationWillTerminate(); });
+    return new LiveViews;  // lives to the very end of the process, past the exit handler
+  }();
+  return *registry;
+}
+
+std::string readText(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) {
+    throw fs::filesystem_error("cannot read the template page", path, std::make_error_code(std::errc::io_error));
+  }
+  std::ostringstream contents;
+  contents << file.rdbuf();
+  return contents.str();
+}
+
+void replaceAll(std::string& text, const std::string& placeholder, const std::string& replacement) {
+  for (std::size_t at = text.find(placeholder); at != std::string::npos;
+       at = text.find(placeholder, at + replacement.size())) {
+    text.replace(at, placeholder.size(), replacement);
+  }
+}
+
+// A new, empty folder of our own under the temporary folder.
+fs::path makeReplacementDirectory() {
+  std::string pattern = (fs::temp_directory_path() / "quellorin-markdown-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) {
+    throw fs::filesystem_error("cannot make a temporary folder", fs::path(pattern), std::error_code(errno, std::generic_category()));
+  }
+  return pattern;
+}
+
+// The copy lives in "<replacement directory>/Markdown"; both go.
+void removeCopy(const fs::path& copyFolder) {
+  std::error_code ignored;
+  fs::remove_all(copyFolder.parent_path(), ignored);
+}
+
+std::optional<std::string> schemeOf(const std::string& url) {
+  std::size_t colon = url.find(':');
+  if (colon == std::string::npos || colon == 0) {
+    return std::nullopt;
+  }
+  return url.substr(0, colon);
+}
+
+}  // namespace
+
+std::shared_ptr<platform::Bundle> MarkdownView::moduleResourceBundle() {
+  static const std::shared_ptr<platform::Bundle> found = []() -> std::shared_ptr<platform::Bundle> {
+    std::error_code error;
+    std::vector<fs::path> folders{platform::Bundle::main()->bundlePath(),
+                                  fs::read_symlink("/proc/self/exe", error).parent_path()};
+    for (const fs::path& folder : folders) {
+      fs::path candidate = folder / "Markdown_Markdown.bundle";
+      if (!folder.empty() && fs::is_directory(candidate, error)) {
+        return std::make_shared<platform::Bundle>(candidate);
+      }
+    }
+    return nullptr;
+  }();
+  return found;
+}
+
+MarkdownView::MarkdownView(platform::Rect frame, std::string markdownString, bool openLinksExternally,
+                           std::shared_ptr<platform::Bundle> templateBundle, bool writableBundle,
+                           std::shared_ptr<platform::WebViewConfiguration> configuration, MarkdownOptions options,
+                           Completion didLoadSuccessfully, std::shared_ptr<platform::URLOpener> urlOpener)
+    : WebView(frame, std::move(configuration)),
+      bundle_(std::move(templateBundle)),
+      writableBundle_(writableBundle),
+      openLinksExternally_(openLinksExternally),
+      options_(options),
+      didLoadSuccessfully_(std::move(didLoadSuccessfully)),
+      urlOpener_(urlOpener ? std::move(urlOpener) : std::make_shared<platform::XdgURLOpener>()) {
+  if (!bundle_) {
+    std::shared_ptr<platform::Bundle> library = moduleResourceBundle();
+    std::optional<fs::path> templateFolder = library ? library->path("MarkdownView", "bundle") : std::nullopt;
+    if (!templateFolder) {
+      throw MarkdownErrors(MarkdownErrors::nonStandardBundleFormatError);
+    }
+    bundle_ = std::make_shared<platform::Bundle>(*templateFolder);
+  }
+  setNavigationDelegate(this);
+  render(markdownString);
+  std::lock_guard lock(liveViews().mutex);
+  liveViews().views.insert(this);
+}
+
+MarkdownView::~MarkdownView() {
+  {
+    std::lock_guard lock(liveViews().mutex);
+    liveViews().views.erase(this);
+  }
+  clearTemporaryDirectory();
+}
+
+void MarkdownView::applicationWillTerminate() {
+  std::lock_guard lock(liveViews().mutex);
+  for (MarkdownView* view : liveViews().views) {
+    view->clearTemporaryDirectory();
+  }
+}
+
+fs::path MarkdownView::baseURL() const { return bundle_->bundlePath() / "index.html"; }
+
+void MarkdownView::rerender(std::string markdownString, std::optional<MarkdownOptions> options,
+                            Completion didLoadSuccessfully) {
+  if (options) {
+    options_ = *options;
+  }
+  if (didLoadSuccessfully) {
+    didLoadSuccessfully_ = std::move(didLoadSuccessfully);
+  }
+  render(markdownString);
+}
+
+void MarkdownView::clearTemporaryDirectory() {
+  if (temporaryDirectoryURL_) {
+    removeCopy(*temporaryDirectoryURL_);
+  }
+}
+
+void MarkdownView::render(const std::string& markdownString) {
+  std::string html = Markdown(markdownString).toHTML(options_);
+  std::error_code error;
+  if (!fs::is_regular_file(baseURL(), error)) {
+    throw MarkdownErrors(MarkdownErrors::nonStandardBundleFormatError);
+  }
+  std::string page = readText(baseURL());
+  replaceAll(page, kPlaceholder, html);
+  fs::path pageURL = makeWritableCopy(page);
+  loadFileURL(pageURL, pageURL.parent_path());
+}
+
+fs::path MarkdownView::makeWritableCopy(const std::string& pageHTML) {
+  fs::path resources = bundle_->bundlePath();
+  std::error_code error;
+  if (!fs::is_directory(resources, error)) {
+    throw MarkdownErrors(MarkdownErrors::nonStandardBundleFormatError);
+  }
+  fs::path copyFolder = makeReplacementDirectory() / "Markdown";
+  try {
+    fs::copy(resources, copyFolder, fs::copy_options::recursive);
+    fs::path pageURL = copyFolder / "index.html";
+    platform::writeFileAtomically(pageURL, pageHTML, 0600);
+    if (temporaryDirectoryURL_) {
+      removeCopy(*temporaryDirectoryURL_);
+    }
+    temporaryDirectoryURL_ = copyFolder;
+    return pageURL;
+  } catch (...) {
+    removeCopy(copyFolder);
+    throw;
+  }
+}
+
+void MarkdownView::decidePolicyForNavigationAction(platform::WebView&, const platform::NavigationAction& action,
+                                                   const std::function<void(platform::NavigationActionPolicy)>& decide) {
+  if (!action.url || action.navigationType != platform::NavigationType::linkActivated || !openLinksExternally_) {
+    decide(platform::NavigationActionPolicy::allow);
+    return;
+  }
+  std::optional<std::string> scheme = schemeOf(*action.url);
+  if (scheme && configuration().urlSchemeHandler(*scheme) != nullptr) {
+    decide(platform::NavigationActionPolicy::allow);
+    return;
+  }
+  decide(platform::NavigationActionPolicy::cancel);
+  urlOpener_->openURL(*action.url);
+}
+
+void MarkdownView::decidePolicyForNavigationResponse(platform::WebView&, const platform::NavigationResponse&,
+                                                     const std::function<void(platform::NavigationResponsePolicy)>& decide) {
+  decide(platform::NavigationResponsePolicy::allow);
+}
+
+void MarkdownView::didFinishNavigation(platform::WebView&) {
+  if (didLoadSuccessfully_) {
+    didLoadSuccessfully_();
+  }
+}
+
+}  // namespace markdown

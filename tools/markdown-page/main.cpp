@@ -1,0 +1,72 @@
+// markdown-page MARKDOWN-FILE
+//
+// Makes a Markdown web view over the file's Markdown (links opened outside, the library's own
+// page template) and prints "page <path>" for the page it wrote. Then reads commands from
+// standard input, one per line:
+//   click <url>   a link to <url> is clicked in the page; prints "cancel" or "allow", and
+//                 "open <url>" when the view hands the link to the system
+//   finish        the page load finishes; prints "loaded <count>"
+// At the end of input the view is destroyed, which removes its copy of the template.
+
+#include <cstdio>
+#include <exception>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "Markdown/MarkdownView.h"
+#include "Platform/URLOpener.h"
+
+namespace {
+
+// Prints what it is asked to open instead of opening it.
+class PrintingURLOpener final : public platform::URLOpener {
+ public:
+  bool openURL(const std::string& url) override {
+    std::cout << "open " << url << std::endl;
+    return true;
+  }
+};
+
+std::string readFile(const char* path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) {
+    throw std::runtime_error(std::string("cannot read ") + path);
+  }
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: markdown-page MARKDOWN-FILE\n");
+    return 2;
+  }
+  try {
+    int loads = 0;
+    markdown::MarkdownView view({0, 0, 800, 600}, readFile(argv[1]), true, nullptr, true, nullptr,
+                                markdown::MarkdownOptions::default_, [&loads] { ++loads; },
+                                std::make_shared<PrintingURLOpener>());
+    std::cout << "page " << view.host().fileLoads().back().file.string() << std::endl;
+    std::string line;
+    while (std::getline(std::cin, line)) {
+      if (line.rfind("click ", 0) == 0) {
+        view.host().clickLink(line.substr(6));
+        bool allowed = view.host().navigations().back().policy == platform::NavigationActionPolicy::allow;
+        std::cout << (allowed ? "allow" : "cancel") << std::endl;
+      } else if (line == "finish") {
+        view.host().finishLoading();
+        std::cout << "loaded " << loads << std::endl;
+      }
+    }
+    return 0;
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "markdown-page: %s\n", error.what());
+    return 1;
+  }
+}

@@ -1,0 +1,108 @@
+// markdown-snapshot OUTPUT.png [MARKDOWN-FILE] [--debug]
+//
+// Draws a Markdown document (a built-in sample with headings, lists, quotes, code and a rule
+// when no file is given) with the Markdown text view, 640 points wide at twice the pixel
+// density, on white, and writes it as a PNG. --debug outlines every line fragment.
+
+#include <cstdio>
+#include <exception>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "Markdown/MarkdownDebugTextView.h"
+#include "Markdown/MarkdownStyler.h"
+#include "Markdown/MarkdownTextView.h"
+#include "Platform/CairoImageContext.h"
+#include "Platform/Unicode.h"
+
+namespace {
+
+constexpr double kWidth = 640;
+constexpr double kMargin = 20;
+
+const char* const kSample = R"(# Quellorin answers
+
+Text with *emphasis*, **strength**, `inline code` and a [link](https://example.org).
+A soft break keeps the paragraph going.
+
+## Lists
+
+1. First step
+2. Second step, long enough to wrap onto a second line inside the item's own text column
+   - a nested bullet
+   - another one
+3. Third
+
+Counting on from eight:
+
+8. eight
+9. nine
+10. ten
+
+> A quote with a stripe.
+>
+> > And a nested quote with two.
+
+```swift
+let answer = 42
+print(answer)
+
+// a blank line stays inside the block
+```
+
+---
+
+### The end
+)";
+
+std::string readFile(const char* path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) {
+    throw std::runtime_error(std::string("cannot read ") + path);
+  }
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: markdown-snapshot OUTPUT.png [MARKDOWN-FILE] [--debug]\n");
+    return 2;
+  }
+  try {
+    std::string markdown = kSample;
+    bool debug = false;
+    for (int index = 2; index < argc; ++index) {
+      if (std::string(argv[index]) == "--debug") {
+        debug = true;
+      } else {
+        markdown = readFile(argv[index]);
+      }
+    }
+    auto styler = std::make_shared<markdown::MarkdownStyler>(markdown::MarkdownStylerConfiguration::standard());
+    platform::Rect frame{0, 0, kWidth - 2 * kMargin, 0};
+    std::unique_ptr<markdown::MarkdownTextView> view =
+        debug ? std::make_unique<markdown::MarkdownDebugTextView>(frame, styler)
+              : std::make_unique<markdown::MarkdownTextView>(frame, styler);
+    view->setString(platform::unicode::toUTF16(markdown));
+    view->render();  // a second time, so that errors are reported rather than swallowed
+
+    const auto& fragments = view->layoutManager()->lineFragments();
+    double height = (fragments.empty() ? 0 : fragments.back().rect.maxY()) + 2 * kMargin;
+    platform::CairoImageContext image(static_cast<int>(kWidth), static_cast<int>(height + 0.5), 2.0);
+    image.setFillColor(platform::Color::whiteColor());
+    image.fillRect({0, 0, kWidth, height});
+    view->draw(image, {kMargin, kMargin});
+    image.writePNG(argv[1]);
+    std::printf("%s: %d x %d pixels\n", argv[1], image.pixelWidth(), image.pixelHeight());
+    return 0;
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "markdown-snapshot: %s\n", error.what());
+    return 1;
+  }
+}
