@@ -2,7 +2,10 @@
 
 #include "Platform/Log.h"
 
+#include <nlohmann/json.hpp>
+
 #include <cstdlib>
+#include <fstream>
 #include <system_error>
 #include <utility>
 
@@ -14,6 +17,7 @@ namespace platform {
 namespace {
 
 constexpr std::string_view kDefaultTable = "Localizable";
+constexpr std::string_view kInfoDictionaryFile = "Info.json";
 constexpr std::string_view kDevelopmentLocalization = "en";
 
 bool isDirectory(const std::filesystem::path& path) {
@@ -77,6 +81,18 @@ std::string chooseLocalization(const std::filesystem::path& root, const std::vec
 std::mutex& mainBundleMutex() {
   static std::mutex mutex;
   return mutex;
+}
+
+// The JSON object in `file`; an empty object when the file is missing or holds anything else.
+nlohmann::json readInfoDictionary(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return nlohmann::json::object();
+  nlohmann::json dictionary = nlohmann::json::parse(in, nullptr, /*allow_exceptions=*/false);
+  if (!dictionary.is_object()) {
+    log("[error] " + file.string() + " is not a JSON object; the bundle has no information dictionary");
+    return nlohmann::json::object();
+  }
+  return dictionary;
 }
 
 std::shared_ptr<Bundle>& mainBundleSlot() {
@@ -179,6 +195,26 @@ const StringsTable* Bundle::table(const std::filesystem::path& file) const {
     }
   }
   return found->second ? &*found->second : nullptr;
+}
+
+const nlohmann::json& Bundle::infoDictionary() const {
+  std::lock_guard lock(mutex_);
+  if (!infoDictionary_) {
+    infoDictionary_ = std::make_unique<const nlohmann::json>(readInfoDictionary(root_ / kInfoDictionaryFile));
+  }
+  return *infoDictionary_;
+}
+
+const nlohmann::json* Bundle::object(std::string_view forInfoDictionaryKey) const {
+  const nlohmann::json& dictionary = infoDictionary();
+  const auto found = dictionary.find(forInfoDictionaryKey);
+  return found == dictionary.end() ? nullptr : &*found;
+}
+
+std::optional<std::string> Bundle::bundleIdentifier() const {
+  const nlohmann::json* identifier = object("CFBundleIdentifier");
+  if (identifier == nullptr || !identifier->is_string()) return std::nullopt;
+  return identifier->get<std::string>();
 }
 
 bool Bundle::redirectToLanguage(std::string_view code) {

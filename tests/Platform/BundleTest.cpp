@@ -2,6 +2,7 @@
 #include "Platform/Log.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <atomic>
 #include <cstdlib>
@@ -185,6 +186,30 @@ TEST(Bundle, LookupsOnManyThreadsWhileTheLanguageChanges) {
   stop = true;
   for (auto& reader : readers) reader.join();
   EXPECT_EQ(unexpected, 0);
+}
+
+TEST(Bundle, TheInformationDictionaryComesFromInfoJson) {
+  const Bundle bundle = fixtureBundle({});
+  EXPECT_EQ(bundle.bundleIdentifier(), "org.example.fixture");
+  ASSERT_NE(bundle.object("CFBundleShortVersionString"), nullptr);
+  EXPECT_EQ(*bundle.object("CFBundleShortVersionString"), "2.5");
+  EXPECT_EQ(*bundle.object("CFBundleExecutable"), 42) << "values keep their JSON type";
+  EXPECT_EQ(bundle.object("CFBundleVersion"), nullptr);
+  EXPECT_EQ(bundle.resourcePath(), kFixtures);
+}
+
+TEST(Bundle, AMissingOrMalformedInformationDictionaryIsEmpty) {
+  platform::LogCapture log;
+  const Bundle withoutFile(kFixtures / "scripts", {});
+  EXPECT_TRUE(withoutFile.infoDictionary().empty());
+  EXPECT_EQ(withoutFile.bundleIdentifier(), std::nullopt);
+  EXPECT_TRUE(log.text().empty());
+
+  const Bundle broken(kFixtures.parent_path() / "BrokenInfo", {});
+  EXPECT_TRUE(broken.infoDictionary().is_object());
+  EXPECT_TRUE(broken.infoDictionary().empty());
+  EXPECT_EQ(broken.bundleIdentifier(), std::nullopt);
+  EXPECT_TRUE(log.contains("BrokenInfo/Info.json is not a JSON object"));
 }
 
 }  // namespace
