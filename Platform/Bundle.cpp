@@ -105,6 +105,11 @@ std::shared_ptr<Bundle>& mainBundleSlot() {
 Bundle::Bundle(std::filesystem::path root, std::vector<std::string> preferredLanguages)
     : root_(std::move(root)), localization_(chooseLocalization(root_, preferredLanguages)) {}
 
+std::shared_ptr<Bundle> Bundle::open(const std::filesystem::path& folder, std::vector<std::string> preferredLanguages) {
+  if (!isDirectory(folder)) return nullptr;
+  return std::make_shared<Bundle>(folder, std::move(preferredLanguages));
+}
+
 std::shared_ptr<Bundle> Bundle::main() {
   std::lock_guard lock(mainBundleMutex());
   auto& bundle = mainBundleSlot();
@@ -218,10 +223,8 @@ std::optional<std::string> Bundle::bundleIdentifier() const {
 }
 
 bool Bundle::redirectToLanguage(std::string_view code) {
-  std::shared_ptr<const Bundle> attached;
-  if (const auto folder = path(code, "lproj"); folder && isDirectory(*folder)) {
-    attached = std::make_shared<const Bundle>(*folder, std::vector<std::string>{});
-  }
+  const auto folder = path(code, "lproj");
+  std::shared_ptr<const Bundle> attached = folder ? open(*folder, {}) : nullptr;
   std::lock_guard lock(mutex_);
   languageBundle_ = std::move(attached);
   return languageBundle_ != nullptr;

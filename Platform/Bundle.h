@@ -35,6 +35,10 @@ class Bundle {
   Bundle(const Bundle&) = delete;
   Bundle& operator=(const Bundle&) = delete;
 
+  // The bundle at `folder`, or nullptr when `folder` is not a folder.
+  static std::shared_ptr<Bundle> open(const std::filesystem::path& folder,
+                                      std::vector<std::string> preferredLanguages = preferredLanguagesFromEnvironment());
+
   // The process-wide main bundle, rooted at resourcesDirectory() when first asked for.
   static std::shared_ptr<Bundle> main();
   // Installs `bundle` as the main bundle (tests install their own) and returns the previous one.

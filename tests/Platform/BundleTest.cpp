@@ -188,6 +188,14 @@ TEST(Bundle, LookupsOnManyThreadsWhileTheLanguageChanges) {
   EXPECT_EQ(unexpected, 0);
 }
 
+TEST(Bundle, OpensOnlyFolders) {
+  const auto opened = Bundle::open(kFixtures / "fr.lproj", {});
+  ASSERT_NE(opened, nullptr);
+  EXPECT_EQ(opened->localizedString("greeting"), "Bonjour") << "a language folder is a bundle of its own";
+  EXPECT_EQ(Bundle::open(kFixtures / "de.lproj", {}), nullptr);
+  EXPECT_EQ(Bundle::open(kFixtures / "missing", {}), nullptr);
+}
+
 TEST(Bundle, TheInformationDictionaryComesFromInfoJson) {
   const Bundle bundle = fixtureBundle({});
   EXPECT_EQ(bundle.bundleIdentifier(), "org.example.fixture");
