@@ -113,7 +113,13 @@ std::shared_ptr<Bundle> Bundle::open(const std::filesystem::path& folder, std::v
 std::shared_ptr<Bundle> Bundle::main() {
   std::lock_guard lock(mainBundleMutex());
   auto& bundle = mainBundleSlot();
-  if (!bundle) bundle = std::make_shared<Bundle>(resourcesDirectory());
+  if (!bundle) {
+    const std::filesystem::path resources = resourcesDirectory();
+    if (!isDirectory(resources)) {
+      log("[error] resources folder " + resources.string() + " not found; interface texts show their keys");
+    }
+    bundle = std::make_shared<Bundle>(resources);
+  }
   return bundle;
 }
 

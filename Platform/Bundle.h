@@ -39,7 +39,8 @@ class Bundle {
   static std::shared_ptr<Bundle> open(const std::filesystem::path& folder,
                                       std::vector<std::string> preferredLanguages = preferredLanguagesFromEnvironment());
 
-  // The process-wide main bundle, rooted at resourcesDirectory() when first asked for.
+  // The process-wide main bundle, rooted at resourcesDirectory() when first asked for (a missing
+  // folder is logged; lookups then give their keys).
   static std::shared_ptr<Bundle> main();
   // Installs `bundle` as the main bundle (tests install their own) and returns the previous one.
   static std::shared_ptr<Bundle> replaceMain(std::shared_ptr<Bundle> bundle);

@@ -158,6 +158,14 @@ TEST(Bundle, TheMainBundleFollowsSetLanguage) {
   EXPECT_EQ(platform::localizedString("not a key"), "not a key");
 }
 
+TEST(Bundle, AMainBundleWithoutItsFolderGivesKeysAndSaysWhy) {
+  ScopedEnvironment configured("QUELLORIN_RESOURCES", "/nonexistent/quellorin-resources");
+  ScopedMainBundle scoped(nullptr);
+  platform::LogCapture log;
+  EXPECT_EQ(platform::localizedString("exit"), "exit");
+  EXPECT_TRUE(log.contains("resources folder /nonexistent/quellorin-resources not found"));
+}
+
 TEST(Bundle, TheResourcesFolderComesFromTheBuildOrTheEnvironment) {
   {
     ScopedEnvironment unset("QUELLORIN_RESOURCES", nullptr);
