@@ -2,7 +2,10 @@
 
 #include "Platform/Log.h"
 
+#include <nlohmann/json.hpp>
+
 #include <cstdlib>
+#include <fstream>
 #include <system_error>
 #include <utility>
 
@@ -14,6 +17,7 @@ namespace platform {
 namespace {
 
 constexpr std::string_view kDefaultTable = "Localizable";
+constexpr std::string_view kInfoDictionaryFile = "Info.json";
 constexpr std::string_view kDevelopmentLocalization = "en";
 
 bool isDirectory(const std::filesystem::path& path) {
@@ -79,6 +83,18 @@ std::mutex& mainBundleMutex() {
   return mutex;
 }
 
+// The JSON object in `file`; an empty object when the file is missing or holds anything else.
+nlohmann::json readInfoDictionary(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return nlohmann::json::object();
+  nlohmann::json dictionary = nlohmann::json::parse(in, nullptr, /*allow_exceptions=*/false);
+  if (!dictionary.is_object()) {
+    log("[error] " + file.string() + " is not a JSON object; the bundle has no information dictionary");
+    return nlohmann::json::object();
+  }
+  return dictionary;
+}
+
 std::shared_ptr<Bundle>& mainBundleSlot() {
   static std::shared_ptr<Bundle> bundle;
   return bundle;
@@ -89,10 +105,21 @@ std::shared_ptr<Bundle>& mainBundleSlot() {
 Bundle::Bundle(std::filesystem::path root, std::vector<std::string> preferredLanguages)
     : root_(std::move(root)), localization_(chooseLocalization(root_, preferredLanguages)) {}
 
+std::shared_ptr<Bundle> Bundle::open(const std::filesystem::path& folder, std::vector<std::string> preferredLanguages) {
+  if (!isDirectory(folder)) return nullptr;
+  return std::make_shared<Bundle>(folder, std::move(preferredLanguages));
+}
+
 std::shared_ptr<Bundle> Bundle::main() {
   std::lock_guard lock(mainBundleMutex());
   auto& bundle = mainBundleSlot();
-  if (!bundle) bundle = std::make_shared<Bundle>(resourcesDirectory());
+  if (!bundle) {
+    const std::filesystem::path resources = resourcesDirectory();
+    if (!isDirectory(resources)) {
+      log("[error] resources folder " + resources.string() + " not found; interface texts show their keys");
+    }
+    bundle = std::make_shared<Bundle>(resources);
+  }
   return bundle;
 }
 
@@ -181,11 +208,29 @@ const StringsTable* Bundle::table(const std::filesystem::path& file) const {
   return found->second ? &*found->second : nullptr;
 }
 
-bool Bundle::redirectToLanguage(std::string_view code) {
-  std::shared_ptr<const Bundle> attached;
-  if (const auto folder = path(code, "lproj"); folder && isDirectory(*folder)) {
-    attached = std::make_shared<const Bundle>(*folder, std::vector<std::string>{});
+const nlohmann::json& Bundle::infoDictionary() const {
+  std::lock_guard lock(mutex_);
+  if (!infoDictionary_) {
+    infoDictionary_ = std::make_unique<const nlohmann::json>(readInfoDictionary(root_ / kInfoDictionaryFile));
   }
+  return *infoDictionary_;
+}
+
+const nlohmann::json* Bundle::object(std::string_view forInfoDictionaryKey) const {
+  const nlohmann::json& dictionary = infoDictionary();
+  const auto found = dictionary.find(forInfoDictionaryKey);
+  return found == dictionary.end() ? nullptr : &*found;
+}
+
+std::optional<std::string> Bundle::bundleIdentifier() const {
+  const nlohmann::json* identifier = object("CFBundleIdentifier");
+  if (identifier == nullptr || !identifier->is_string()) return std::nullopt;
+  return identifier->get<std::string>();
+}
+
+bool Bundle::redirectToLanguage(std::string_view code) {
+  const auto folder = path(code, "lproj");
+  std::shared_ptr<const Bundle> attached = folder ? open(*folder, {}) : nullptr;
   std::lock_guard lock(mutex_);
   languageBundle_ = std::move(attached);
   return languageBundle_ != nullptr;

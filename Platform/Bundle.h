@@ -2,6 +2,8 @@
 
 #include "Platform/StringsTable.h"
 
+#include <nlohmann/json_fwd.hpp>
+
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -15,7 +17,8 @@ namespace platform {
 
 // A folder of resources, laid out as the desktop lays out an application's resources: files at
 // the root, and one "<code>.lproj" folder per language holding that language's resources and
-// string tables ("<table>.strings", "Localizable" by default).
+// string tables ("<table>.strings", "Localizable" by default). "Info.json" at the root, when
+// present, is the bundle's information dictionary (identifier, version, executable name).
 //
 // The main bundle is the application's resources folder. Its texts come from the localisation
 // that the user's language preferences pick (the LANGUAGE, LC_ALL, LC_MESSAGES and LANG
@@ -32,7 +35,12 @@ class Bundle {
   Bundle(const Bundle&) = delete;
   Bundle& operator=(const Bundle&) = delete;
 
-  // The process-wide main bundle, rooted at resourcesDirectory() when first asked for.
+  // The bundle at `folder`, or nullptr when `folder` is not a folder.
+  static std::shared_ptr<Bundle> open(const std::filesystem::path& folder,
+                                      std::vector<std::string> preferredLanguages = preferredLanguagesFromEnvironment());
+
+  // The process-wide main bundle, rooted at resourcesDirectory() when first asked for (a missing
+  // folder is logged; lookups then give their keys).
   static std::shared_ptr<Bundle> main();
   // Installs `bundle` as the main bundle (tests install their own) and returns the previous one.
   static std::shared_ptr<Bundle> replaceMain(std::shared_ptr<Bundle> bundle);
@@ -48,6 +56,16 @@ class Bundle {
   static void setLanguage(std::string_view code);
 
   const std::filesystem::path& bundlePath() const { return root_; }
+  // Where the resources are: the root itself, since the bundle is flat.
+  const std::filesystem::path& resourcePath() const { return root_; }
+
+  // The JSON object in "Info.json", read on first use; an empty object when the file is missing,
+  // or when it is not a JSON object (logged once).
+  const nlohmann::json& infoDictionary() const;
+  // The value of `key` in the information dictionary, or nullptr.
+  const nlohmann::json* object(std::string_view forInfoDictionaryKey) const;
+  // "CFBundleIdentifier" of the information dictionary when it is a text.
+  std::optional<std::string> bundleIdentifier() const;
 
   // The file "<name>.<type>" ("<name>" when `type` is empty) in `subdirectory` of the bundle,
   // looked for at the root first, then in the folder of the preferred localisation; folders count
@@ -85,6 +103,7 @@ class Bundle {
   mutable std::mutex mutex_;
   std::shared_ptr<const Bundle> languageBundle_;
   mutable std::map<std::filesystem::path, std::optional<StringsTable>> tables_;
+  mutable std::unique_ptr<const nlohmann::json> infoDictionary_;
 };
 
 // The text of `key` in the main bundle's default table, the key itself when it has none: what

@@ -2,6 +2,7 @@
 #include "Platform/Log.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <atomic>
 #include <cstdlib>
@@ -157,6 +158,14 @@ TEST(Bundle, TheMainBundleFollowsSetLanguage) {
   EXPECT_EQ(platform::localizedString("not a key"), "not a key");
 }
 
+TEST(Bundle, AMainBundleWithoutItsFolderGivesKeysAndSaysWhy) {
+  ScopedEnvironment configured("QUELLORIN_RESOURCES", "/nonexistent/quellorin-resources");
+  ScopedMainBundle scoped(nullptr);
+  platform::LogCapture log;
+  EXPECT_EQ(platform::localizedString("exit"), "exit");
+  EXPECT_TRUE(log.contains("resources folder /nonexistent/quellorin-resources not found"));
+}
+
 TEST(Bundle, TheResourcesFolderComesFromTheBuildOrTheEnvironment) {
   {
     ScopedEnvironment unset("QUELLORIN_RESOURCES", nullptr);
@@ -185,6 +194,38 @@ TEST(Bundle, LookupsOnManyThreadsWhileTheLanguageChanges) {
   stop = true;
   for (auto& reader : readers) reader.join();
   EXPECT_EQ(unexpected, 0);
+}
+
+TEST(Bundle, OpensOnlyFolders) {
+  const auto opened = Bundle::open(kFixtures / "fr.lproj", {});
+  ASSERT_NE(opened, nullptr);
+  EXPECT_EQ(opened->localizedString("greeting"), "Bonjour") << "a language folder is a bundle of its own";
+  EXPECT_EQ(Bundle::open(kFixtures / "de.lproj", {}), nullptr);
+  EXPECT_EQ(Bundle::open(kFixtures / "missing", {}), nullptr);
+}
+
+TEST(Bundle, TheInformationDictionaryComesFromInfoJson) {
+  const Bundle bundle = fixtureBundle({});
+  EXPECT_EQ(bundle.bundleIdentifier(), "org.example.fixture");
+  ASSERT_NE(bundle.object("CFBundleShortVersionString"), nullptr);
+  EXPECT_EQ(*bundle.object("CFBundleShortVersionString"), "2.5");
+  EXPECT_EQ(*bundle.object("CFBundleExecutable"), 42) << "values keep their JSON type";
+  EXPECT_EQ(bundle.object("CFBundleVersion"), nullptr);
+  EXPECT_EQ(bundle.resourcePath(), kFixtures);
+}
+
+TEST(Bundle, AMissingOrMalformedInformationDictionaryIsEmpty) {
+  platform::LogCapture log;
+  const Bundle withoutFile(kFixtures / "scripts", {});
+  EXPECT_TRUE(withoutFile.infoDictionary().empty());
+  EXPECT_EQ(withoutFile.bundleIdentifier(), std::nullopt);
+  EXPECT_TRUE(log.text().empty());
+
+  const Bundle broken(kFixtures.parent_path() / "BrokenInfo", {});
+  EXPECT_TRUE(broken.infoDictionary().is_object());
+  EXPECT_TRUE(broken.infoDictionary().empty());
+  EXPECT_EQ(broken.bundleIdentifier(), std::nullopt);
+  EXPECT_TRUE(log.contains("BrokenInfo/Info.json is not a JSON object"));
 }
 
 }  // namespace

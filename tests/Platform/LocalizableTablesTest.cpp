@@ -3,6 +3,7 @@
 #include "Platform/Unicode.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <set>
 #include <string>
@@ -57,6 +58,16 @@ TEST(LocalizableTables, TheResourcesBundleRedirectsToEachLanguage) {
     for (const auto& [key, value] : table.entries()) EXPECT_EQ(bundle.localizedString(key), value);
   }
   EXPECT_EQ(bundle.localizedString("a name the user gave a pipeline"), "a name the user gave a pipeline");
+}
+
+TEST(LocalizableTables, TheApplicationBundleNamesItselfAndItsVersion) {
+  const Bundle bundle(kResources, {});
+  EXPECT_TRUE(bundle.bundleIdentifier().has_value());
+  for (const char* key : {"CFBundleShortVersionString", "CFBundleExecutable"}) {
+    const auto* value = bundle.object(key);
+    ASSERT_NE(value, nullptr) << key;
+    EXPECT_TRUE(value->is_string()) << key;
+  }
 }
 
 }  // namespace
