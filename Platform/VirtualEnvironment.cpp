@@ -3,6 +3,7 @@
 #include "Platform/MainQueue.h"
 #include "Platform/NotificationCenter.h"
 #include "Platform/TaskPool.h"
+#include "Platform/UserDefaults.h"
 #include "Platform/VirtualClock.h"
 
 namespace platform {
@@ -14,6 +15,7 @@ std::shared_ptr<Environment> makeVirtual(const std::shared_ptr<VirtualClock>& cl
   environment->mainQueue = std::make_shared<MainQueue>(clock);
   environment->taskPool = std::make_shared<TaskPool>();
   environment->notificationCenter = std::make_shared<NotificationCenter>(environment->mainQueue);
+  environment->userDefaults = UserDefaults::inMemory();
   return environment;
 }
 
