@@ -1,5 +1,7 @@
 #include "Platform/VirtualEnvironment.h"
 
+#include <chrono>
+
 #include "Platform/MainQueue.h"
 #include "Platform/NotificationCenter.h"
 #include "Platform/TaskPool.h"
@@ -45,6 +47,17 @@ void VirtualEnvironment::runUntilIdle() {
     taskPool.waitUntilIdle();
     time_.advance(0);
   } while (!taskPool.isIdle() || somethingDue());
+}
+
+bool VirtualEnvironment::runUntil(const std::function<bool()>& condition, double limitSeconds) {
+  const auto giveUp = std::chrono::steady_clock::now() + durationFromSeconds(limitSeconds);
+  while (true) {
+    time_.advance(0);
+    if (condition()) return true;
+    const auto left = giveUp - std::chrono::steady_clock::now();
+    if (left.count() <= 0) return false;
+    environment_->mainQueue->waitForDueWork(std::chrono::duration_cast<std::chrono::nanoseconds>(left));
+  }
 }
 
 }  // namespace platform

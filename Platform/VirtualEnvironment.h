@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "Platform/Environment.h"
@@ -36,6 +37,12 @@ class VirtualEnvironment {
   // main-queue work already due, until neither has anything left. Time does not move. Pool
   // work must not wait for main-queue work that has not come due.
   void runUntilIdle();
+
+  // Runs the main-queue work that is due, and then the work that other threads (a server's,
+  // a library's) post, until `condition` holds; the condition is checked on this thread after
+  // each round. Time does not move. Gives up after `limitSeconds` of real time without the
+  // condition, so that a broken test fails instead of hanging; answers whether it held.
+  bool runUntil(const std::function<bool()>& condition, double limitSeconds = 30);
 
  private:
   std::shared_ptr<VirtualClock> clock_;

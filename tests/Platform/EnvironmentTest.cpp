@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <semaphore>
+#include <thread>
 #include <string>
 #include <stdexcept>
 #include <vector>
@@ -144,6 +146,35 @@ TEST(Environment, RunUntilIdleSettlesWorkBouncingBetweenThePoolAndTheMainQueue) 
   EXPECT_FALSE(delayedRan);
   environment.advance(0.2);
   EXPECT_TRUE(delayedRan);
+}
+
+TEST(Environment, RunUntilRunsWorkThatAnotherThreadPostsUntilTheConditionHolds) {
+  platform::VirtualEnvironment environment;
+  auto mainQueue = platform::MainQueue::main();
+  int delivered = 0;  // touched on the main queue and the test's thread only
+  std::binary_semaphore handled(0);
+  // A thread of its own, as a server or a library would have: each post waits for the
+  // previous one to have been handled on the main queue.
+  std::thread server([&] {
+    for (int i = 0; i < 3; ++i) {
+      mainQueue->async([&] {
+        ++delivered;
+        handled.release();
+      });
+      handled.acquire();
+    }
+  });
+  EXPECT_TRUE(environment.runUntil([&] { return delivered == 3; }));
+  server.join();
+  EXPECT_EQ(delivered, 3);
+}
+
+TEST(Environment, RunUntilAnswersWhetherTheConditionHeld) {
+  platform::VirtualEnvironment environment;
+  bool ran = false;
+  platform::MainQueue::main()->async([&] { ran = true; });
+  EXPECT_TRUE(environment.runUntil([&] { return ran; }, 0));
+  EXPECT_FALSE(environment.runUntil([] { return false; }, 0));
 }
 
 }  // namespace
