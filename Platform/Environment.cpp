@@ -8,6 +8,7 @@
 #include "Platform/NotificationCenter.h"
 #include "Platform/SystemClock.h"
 #include "Platform/TaskPool.h"
+#include "Platform/UserDefaults.h"
 
 namespace platform {
 namespace {
@@ -30,6 +31,7 @@ std::shared_ptr<Environment> Environment::makeReal() {
   environment->mainQueue = std::make_shared<MainQueue>(environment->clock);
   environment->taskPool = std::make_shared<TaskPool>();
   environment->notificationCenter = std::make_shared<NotificationCenter>(environment->mainQueue);
+  environment->userDefaults = UserDefaults::openStandard();
   return environment;
 }
 

@@ -22,8 +22,9 @@ struct Environment {
   std::shared_ptr<NotificationCenter> notificationCenter;
   std::shared_ptr<UserDefaults> userDefaults;
 
-  // The system clock, a main queue on it (to be run by the caller's main thread), a task pool
-  // and a notification centre. The user-defaults store is left for the caller to choose.
+  // The application's services: the system clock, a main queue on it (to be run by the
+  // caller's main thread), a task pool, a notification centre, and the user-defaults store on
+  // its standard file (decided by HOME and XDG_CONFIG_HOME now).
   static std::shared_ptr<Environment> makeReal();
 
   // The installed environment. Throws std::logic_error when none is installed. Thread-safe.

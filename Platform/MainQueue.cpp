@@ -71,7 +71,7 @@ void MainQueue::enqueueAt(std::chrono::nanoseconds deadline, std::function<void(
     pending_.push_back(Pending{deadline, nextSequence_++, std::move(work)});
     std::push_heap(pending_.begin(), pending_.end(), LaterFirst{});
   }
-  wakeUp_.notify_one();
+  wakeUp_.notify_all();
 }
 
 bool MainQueue::isMainThread() const { return std::this_thread::get_id() == mainThread_.load(); }
@@ -108,6 +108,13 @@ std::optional<std::chrono::nanoseconds> MainQueue::nextDeadline() const {
   std::lock_guard lock(mutex_);
   if (pending_.empty()) return std::nullopt;
   return pending_.front().deadline;
+}
+
+bool MainQueue::waitForDueWork(std::chrono::nanoseconds limit) const {
+  std::unique_lock lock(mutex_);
+  return wakeUp_.wait_for(lock, limit, [&] {
+    return !pending_.empty() && pending_.front().deadline <= clock_->monotonicTime();
+  });
 }
 
 bool MainQueue::runOneDue() {

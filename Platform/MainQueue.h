@@ -67,6 +67,10 @@ class MainQueue {
   // thread; answers whether it ran something.
   bool runOneDue();
 
+  // For drivers on virtual time: blocks until some pending work is due on the clock (posted
+  // from another thread, say) or `limit` of real time has passed; answers whether work is due.
+  bool waitForDueWork(std::chrono::nanoseconds limit) const;
+
   // The main queue of the installed environment (see Environment).
   static std::shared_ptr<MainQueue> main();
 
@@ -88,7 +92,7 @@ class MainQueue {
   std::atomic<std::thread::id> mainThread_;
 
   mutable std::mutex mutex_;
-  std::condition_variable wakeUp_;
+  mutable std::condition_variable wakeUp_;
   std::vector<Pending> pending_;  // a heap ordered by LaterFirst
   std::uint64_t nextSequence_ = 0;
   bool stopRequested_ = false;

@@ -126,10 +126,12 @@ SerialQueue::Turn::Turn(const SerialQueue& queue) {
   State* state = queue.state_.get();
   if (isCurrentOnThisThread(state)) return;
   std::unique_lock lock(state->mutex);
-  const int ticket = 0;  // its address marks this caller's place in line
-  state->entries.push_back(State::Entry{nullptr, &ticket});
-  state->changed.wait(lock, [&] { return !state->busy && state->entries.front().syncTicket == &ticket; });
-  state->entries.pop_front();
+  if (state->busy || !state->entries.empty()) {
+    const int ticket = 0;  // its address marks this caller's place in line
+    state->entries.push_back(State::Entry{nullptr, &ticket});
+    state->changed.wait(lock, [&] { return !state->busy && state->entries.front().syncTicket == &ticket; });
+    state->entries.pop_front();
+  }
   state->busy = true;
   state_ = state;
   currentQueues.push_back(state);
@@ -138,11 +140,13 @@ SerialQueue::Turn::Turn(const SerialQueue& queue) {
 SerialQueue::Turn::~Turn() {
   if (state_ == nullptr) return;
   currentQueues.pop_back();
+  bool othersWaiting = false;
   {
     std::lock_guard lock(state_->mutex);
     state_->busy = false;
+    othersWaiting = !state_->entries.empty();
   }
-  state_->changed.notify_all();
+  if (othersWaiting) state_->changed.notify_all();
 }
 
 }  // namespace platform

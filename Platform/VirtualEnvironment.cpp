@@ -1,8 +1,11 @@
 #include "Platform/VirtualEnvironment.h"
 
+#include <chrono>
+
 #include "Platform/MainQueue.h"
 #include "Platform/NotificationCenter.h"
 #include "Platform/TaskPool.h"
+#include "Platform/UserDefaults.h"
 #include "Platform/VirtualClock.h"
 
 namespace platform {
@@ -14,6 +17,7 @@ std::shared_ptr<Environment> makeVirtual(const std::shared_ptr<VirtualClock>& cl
   environment->mainQueue = std::make_shared<MainQueue>(clock);
   environment->taskPool = std::make_shared<TaskPool>();
   environment->notificationCenter = std::make_shared<NotificationCenter>(environment->mainQueue);
+  environment->userDefaults = UserDefaults::inMemory();
   return environment;
 }
 
@@ -43,6 +47,17 @@ void VirtualEnvironment::runUntilIdle() {
     taskPool.waitUntilIdle();
     time_.advance(0);
   } while (!taskPool.isIdle() || somethingDue());
+}
+
+bool VirtualEnvironment::runUntil(const std::function<bool()>& condition, double limitSeconds) {
+  const auto giveUp = std::chrono::steady_clock::now() + durationFromSeconds(limitSeconds);
+  while (true) {
+    time_.advance(0);
+    if (condition()) return true;
+    const auto left = giveUp - std::chrono::steady_clock::now();
+    if (left.count() <= 0) return false;
+    environment_->mainQueue->waitForDueWork(std::chrono::duration_cast<std::chrono::nanoseconds>(left));
+  }
 }
 
 }  // namespace platform

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "Platform/Environment.h"
@@ -11,8 +12,9 @@ class VirtualClock;
 
 // For tests: installs a fresh environment on virtual time for its lifetime and puts the
 // previous one back afterwards. The environment has a virtual clock, a main queue driven by
-// advance() on the thread that made this object, a real task pool and a notification centre;
-// the user-defaults store is left empty for the test to fill in.
+// advance() on the thread that made this object, a real task pool, a notification centre and
+// an empty in-memory user-defaults store. A test may replace the store or add services; the
+// clock and the main queue stay as made.
 //
 //   platform::VirtualEnvironment environment;
 //   platform::MainQueue::main()->asyncAfter(0.3, [&] { fired = true; });
@@ -35,6 +37,12 @@ class VirtualEnvironment {
   // main-queue work already due, until neither has anything left. Time does not move. Pool
   // work must not wait for main-queue work that has not come due.
   void runUntilIdle();
+
+  // Runs the main-queue work that is due, and then the work that other threads (a server's,
+  // a library's) post, until `condition` holds; the condition is checked on this thread after
+  // each round. Time does not move. Gives up after `limitSeconds` of real time without the
+  // condition, so that a broken test fails instead of hanging; answers whether it held.
+  bool runUntil(const std::function<bool()>& condition, double limitSeconds = 30);
 
  private:
   std::shared_ptr<VirtualClock> clock_;

@@ -74,6 +74,8 @@ int main(int argc, char** argv) {
     mainQueue.scheduleTimer(limit, false, [&mainQueue](platform::Timer&) { mainQueue.stop(); });
   }
   mainQueue.run();
+  // The services end with main(), not among the static destructors.
+  platform::Environment::install(nullptr);
   platform::log("Quellorin stopped");
   return 0;
 }

@@ -1,6 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <semaphore>
+#include <thread>
+#include <string>
 #include <stdexcept>
 #include <vector>
 
@@ -9,6 +17,7 @@
 #include "Platform/MainQueue.h"
 #include "Platform/NotificationCenter.h"
 #include "Platform/TaskPool.h"
+#include "Platform/UserDefaults.h"
 #include "Platform/VirtualClock.h"
 #include "Platform/VirtualEnvironment.h"
 
@@ -20,7 +29,6 @@ TEST(Environment, SharedInstancesComeFromTheInstalledEnvironment) {
   EXPECT_EQ(platform::MainQueue::main(), environment.environment().mainQueue);
   EXPECT_EQ(platform::TaskPool::shared(), environment.environment().taskPool);
   EXPECT_EQ(platform::NotificationCenter::defaultCenter(), environment.environment().notificationCenter);
-  EXPECT_EQ(environment.environment().userDefaults, nullptr);
   EXPECT_EQ(platform::Clock::current().get(), &environment.clock());
 }
 
@@ -40,14 +48,68 @@ TEST(Environment, AVirtualEnvironmentRestoresThePreviousOneAndNoneMeansAnError) 
   platform::Environment::install(before);
 }
 
-TEST(Environment, TheRealEnvironmentHasEveryServiceButTheUserDefaultsStore) {
-  const auto real = platform::Environment::makeReal();
-  ASSERT_NE(real->clock, nullptr);
-  EXPECT_GT(real->clock->wallTime(), 1'600'000'000.0);
-  EXPECT_NE(real->mainQueue, nullptr);
-  EXPECT_NE(real->taskPool, nullptr);
-  EXPECT_NE(real->notificationCenter, nullptr);
-  EXPECT_EQ(real->userDefaults, nullptr);
+// Points HOME at a fresh folder, without XDG_CONFIG_HOME, for its lifetime.
+class TemporaryHome {
+ public:
+  TemporaryHome()
+      : path_(std::filesystem::temp_directory_path() / ("quellorin-environment-" + std::to_string(getpid()))) {
+    std::filesystem::create_directories(path_);
+    save("HOME", home_);
+    save("XDG_CONFIG_HOME", config_);
+    setenv("HOME", path_.c_str(), 1);
+    unsetenv("XDG_CONFIG_HOME");
+  }
+  ~TemporaryHome() {
+    restore("HOME", home_);
+    restore("XDG_CONFIG_HOME", config_);
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  TemporaryHome(const TemporaryHome&) = delete;
+  TemporaryHome& operator=(const TemporaryHome&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  static void save(const char* name, std::optional<std::string>& into) {
+    if (const char* value = std::getenv(name)) into = value;
+  }
+  static void restore(const char* name, const std::optional<std::string>& value) {
+    if (value) {
+      setenv(name, value->c_str(), 1);
+    } else {
+      unsetenv(name);
+    }
+  }
+
+  std::filesystem::path path_;
+  std::optional<std::string> home_;
+  std::optional<std::string> config_;
+};
+
+TEST(EnvironmentIntegration, TheRealEnvironmentKeepsUserDefaultsInTheStandardFile) {
+  TemporaryHome home;
+  {
+    const auto real = platform::Environment::makeReal();
+    ASSERT_NE(real->clock, nullptr);
+    EXPECT_GT(real->clock->wallTime(), 1'600'000'000.0);
+    EXPECT_NE(real->mainQueue, nullptr);
+    EXPECT_NE(real->taskPool, nullptr);
+    EXPECT_NE(real->notificationCenter, nullptr);
+    ASSERT_NE(real->userDefaults, nullptr);
+    real->userDefaults->setString("Language", "fr");
+  }
+  EXPECT_TRUE(std::filesystem::exists(home.path() / ".config/quellorin/user-defaults.json"));
+  EXPECT_EQ(platform::Environment::makeReal()->userDefaults->string("Language"), "fr");
+}
+
+TEST(Environment, EachVirtualEnvironmentHasItsOwnEmptyUserDefaults) {
+  for (int i = 0; i < 2; ++i) {
+    platform::VirtualEnvironment environment;
+    auto& defaults = *environment.environment().userDefaults;
+    EXPECT_FALSE(defaults.contains("SessionToken"));
+    defaults.setString("SessionToken", "token");
+  }
 }
 
 TEST(Environment, EachVirtualEnvironmentStartsFresh) {
@@ -84,6 +146,35 @@ TEST(Environment, RunUntilIdleSettlesWorkBouncingBetweenThePoolAndTheMainQueue) 
   EXPECT_FALSE(delayedRan);
   environment.advance(0.2);
   EXPECT_TRUE(delayedRan);
+}
+
+TEST(Environment, RunUntilRunsWorkThatAnotherThreadPostsUntilTheConditionHolds) {
+  platform::VirtualEnvironment environment;
+  auto mainQueue = platform::MainQueue::main();
+  int delivered = 0;  // touched on the main queue and the test's thread only
+  std::binary_semaphore handled(0);
+  // A thread of its own, as a server or a library would have: each post waits for the
+  // previous one to have been handled on the main queue.
+  std::thread server([&] {
+    for (int i = 0; i < 3; ++i) {
+      mainQueue->async([&] {
+        ++delivered;
+        handled.release();
+      });
+      handled.acquire();
+    }
+  });
+  EXPECT_TRUE(environment.runUntil([&] { return delivered == 3; }));
+  server.join();
+  EXPECT_EQ(delivered, 3);
+}
+
+TEST(Environment, RunUntilAnswersWhetherTheConditionHeld) {
+  platform::VirtualEnvironment environment;
+  bool ran = false;
+  platform::MainQueue::main()->async([&] { ran = true; });
+  EXPECT_TRUE(environment.runUntil([&] { return ran; }, 0));
+  EXPECT_FALSE(environment.runUntil([] { return false; }, 0));
 }
 
 }  // namespace

@@ -90,6 +90,16 @@ TEST_F(MainQueueTest, WorkScheduledByWorkRunsWithinTheSameAdvanceWhenItComesDue)
   EXPECT_EQ(queue->nextDeadline(), start + 5200ms);
 }
 
+TEST_F(MainQueueTest, WorkPostedAtADeadlineQueuesBehindWorkAlreadyDueThere) {
+  queue->asyncAfter(0.2, [&] {
+    ran.push_back("A");
+    queue->async([&] { ran.push_back("C, posted by A"); });
+  });
+  queue->asyncAfter(0.2, [&] { ran.push_back("B"); });
+  time.advance(0.2);
+  EXPECT_EQ(ran, (std::vector<std::string>{"A", "B", "C, posted by A"}));
+}
+
 TEST_F(MainQueueTest, CancelledWorkItemsDoNotRun) {
   auto kept = std::make_shared<platform::WorkItem>([&] { ran.push_back("kept"); });
   auto cancelled = std::make_shared<platform::WorkItem>([&] { ran.push_back("cancelled"); });
