@@ -1,11 +1,11 @@
 #include "Platform/DefaultsCoding.h"
 
-#include "Platform/Base64.h"
-#include "Platform/Overloaded.h"
-
 #include <cmath>
 #include <limits>
 #include <stdexcept>
+
+#include "Platform/Base64.h"
+#include "Platform/Overloaded.h"
 
 namespace platform {
 namespace {

@@ -1,14 +1,14 @@
 #include "Platform/DefaultsValue.h"
 
-#include "Platform/Overloaded.h"
-#include "Platform/Unicode.h"
-
 #include <bit>
 #include <charconv>
 #include <cmath>
 #include <limits>
 #include <utility>
 #include <vector>
+
+#include "Platform/Overloaded.h"
+#include "Platform/Unicode.h"
 
 namespace platform {
 namespace {
