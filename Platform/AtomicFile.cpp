@@ -7,7 +7,8 @@
 #include <cerrno>
 #include <string>
 #include <system_error>
-#include <utility>
+
+#include "Platform/FileDescriptor.h"
 
 namespace platform {
 namespace {
@@ -18,24 +19,6 @@ std::string temporaryPrefix(const std::filesystem::path& path) { return path.fil
 [[noreturn]] void throwErrno(const std::string& step, const std::filesystem::path& path) {
   throw std::system_error(errno, std::generic_category(), step + " " + path.string());
 }
-
-// Owns one open file descriptor.
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-
-  int get() const { return fd_; }
-  // Closes now, reporting the error that close() may carry for buffered writes.
-  int close() { return ::close(std::exchange(fd_, -1)); }
-
- private:
-  int fd_;
-};
 
 void writeAll(int fd, std::string_view contents, const std::filesystem::path& path) {
   while (!contents.empty()) {
@@ -49,8 +32,8 @@ void writeAll(int fd, std::string_view contents, const std::filesystem::path& pa
 }
 
 void syncFolder(const std::filesystem::path& folder) {
-  Descriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (directory.get() < 0) throwErrno("open folder", folder);
+  FileDescriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!directory.valid()) throwErrno("open folder", folder);
   if (::fsync(directory.get()) != 0) throwErrno("fsync folder", folder);
 }
 
@@ -59,8 +42,8 @@ void syncFolder(const std::filesystem::path& folder) {
 void writeFileAtomically(const std::filesystem::path& path, std::string_view contents, mode_t mode) {
   const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
   std::string temporary = (folder / (temporaryPrefix(path) + "XXXXXX")).string();
-  Descriptor file(::mkostemp(temporary.data(), O_CLOEXEC));
-  if (file.get() < 0) throwErrno("create temporary file for", path);
+  FileDescriptor file(::mkostemp(temporary.data(), O_CLOEXEC));
+  if (!file.valid()) throwErrno("create temporary file for", path);
   try {
     if (::fchmod(file.get(), mode) != 0) throwErrno("set mode of", temporary);
     writeAll(file.get(), contents, temporary);

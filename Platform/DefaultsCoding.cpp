@@ -1,12 +1,11 @@
 #include "Platform/DefaultsCoding.h"
 
-#include "Platform/Overloaded.h"
-
-#include <openssl/evp.h>
-
 #include <cmath>
 #include <limits>
 #include <stdexcept>
+
+#include "Platform/Base64.h"
+#include "Platform/Overloaded.h"
 
 namespace platform {
 namespace {
@@ -18,31 +17,13 @@ constexpr int kFormat = 1;
 }
 
 std::string base64(const DefaultsBytes& bytes) {
-  if (bytes.size() > static_cast<std::size_t>(std::numeric_limits<int>::max() / 4 * 3)) {
-    throw std::length_error("bytes value too large to store");
-  }
-  std::string text(4 * ((bytes.size() + 2) / 3) + 1, '\0');
-  const int length = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(text.data()), bytes.data(),
-                                     static_cast<int>(bytes.size()));
-  text.resize(static_cast<std::size_t>(length));
-  return text;
+  return base64Encode(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
-// Accepts only the canonical form that base64() writes.
 std::optional<DefaultsBytes> fromBase64(const std::string& text) {
-  if (text.size() % 4 != 0 || text.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
-    return std::nullopt;
-  }
-  DefaultsBytes bytes(text.size() / 4 * 3);
-  const int length = EVP_DecodeBlock(bytes.data(), reinterpret_cast<const unsigned char*>(text.data()),
-                                     static_cast<int>(text.size()));
-  if (length < 0) return std::nullopt;
-  // The decoder counts the padding as zero bytes.
-  std::size_t padding = 0;
-  for (auto at = text.rbegin(); at != text.rend() && *at == '=' && padding < 2; ++at) ++padding;
-  bytes.resize(static_cast<std::size_t>(length) - padding);
-  if (base64(bytes) != text) return std::nullopt;
-  return bytes;
+  const auto decoded = base64Decode(text);
+  if (!decoded) return std::nullopt;
+  return DefaultsBytes(decoded->begin(), decoded->end());
 }
 
 nlohmann::json encodeDouble(double value) {

@@ -12,6 +12,7 @@
 
 #include "Platform/AtomicFile.h"
 #include "Platform/DefaultsCoding.h"
+#include "Platform/FileDescriptor.h"
 #include "Platform/Log.h"
 
 namespace platform {
@@ -23,32 +24,28 @@ constexpr mode_t kFileMode = 0600;
   throw std::system_error(errno, std::generic_category(), step);
 }
 
-// The whole file, or nothing when it does not exist. Throws std::system_error when it exists
-// but cannot be read, or is not a regular file.
+// The whole file, or nothing when it does not exist. Throws when it exists but cannot be read
+// or is not a regular file.
 std::optional<std::string> readWholeFile(const std::filesystem::path& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
+  FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!file.valid()) {
     if (errno == ENOENT) return std::nullopt;
     throwErrno("cannot open it");
   }
-  std::string contents;
   struct stat status {};
-  bool regular = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+  if (::fstat(file.get(), &status) != 0) throwErrno("cannot inspect it");
+  if (!S_ISREG(status.st_mode)) throw std::runtime_error("it is not a regular file");
+  std::string contents;
   char buffer[16384];
-  ssize_t count = 0;
-  while (regular && (count = ::read(fd, buffer, sizeof buffer)) != 0) {
+  while (true) {
+    const ssize_t count = ::read(file.get(), buffer, sizeof buffer);
+    if (count == 0) return contents;
     if (count < 0) {
       if (errno == EINTR) continue;
-      const int readError = errno;
-      ::close(fd);
-      errno = readError;
       throwErrno("cannot read it");
     }
     contents.append(buffer, static_cast<std::size_t>(count));
   }
-  ::close(fd);
-  if (!regular) throw std::runtime_error("it is not a regular file");
-  return contents;
 }
 
 }  // namespace

@@ -1,14 +1,14 @@
 #include "Platform/DefaultsValue.h"
 
-#include "Platform/Overloaded.h"
-
-#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cmath>
 #include <limits>
 #include <utility>
 #include <vector>
+
+#include "Platform/Overloaded.h"
+#include "Platform/Unicode.h"
 
 namespace platform {
 namespace {
@@ -178,8 +178,8 @@ std::optional<nlohmann::json> jsonOf(const DefaultsValue& value) {
 
 namespace {
 
-// Serialising refuses ill-formed UTF-8; serialising with replacement and reading the result
-// back gives the same value with each ill-formed sequence turned into U+FFFD.
+// Serialising refuses ill-formed UTF-8 in any string or key of the tree; serialising with
+// replacement and reading the result back gives the same tree with U+FFFD in their place.
 nlohmann::json repairedJSON(nlohmann::json json) {
   try {
     (void)json.dump();
@@ -210,13 +210,8 @@ bool identical(const DefaultsValue& a, const DefaultsValue& b) {
   return a == b;
 }
 
-bool isASCII(std::string_view text) {
-  return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
 std::string withValidText(std::string text) {
-  if (isASCII(text)) return text;
-  return repairedJSON(nlohmann::json(std::move(text))).get<std::string>();
+  return unicode::isValidUTF8(text) ? text : unicode::sanitizedUTF8(text);
 }
 
 DefaultsValue withValidText(DefaultsValue value) {

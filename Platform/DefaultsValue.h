@@ -7,7 +7,6 @@
 #include <map>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -76,9 +75,7 @@ bool identical(const DefaultsValue& a, const DefaultsValue& b);
 // The same value with every text (JSON strings and object keys included) made valid UTF-8:
 // each ill-formed sequence becomes U+FFFD. Values are stored this way so that what is in
 // memory is exactly what a later start reads back from the file.
-// Texts of ASCII only are returned as they are, at no cost.
 DefaultsValue withValidText(DefaultsValue value);
 std::string withValidText(std::string text);
-bool isASCII(std::string_view text);
 
 }  // namespace platform

@@ -8,6 +8,7 @@
 #include "Platform/DefaultsFile.h"
 #include "Platform/Log.h"
 #include "Platform/Paths.h"
+#include "Platform/Unicode.h"
 
 namespace platform {
 
@@ -43,10 +44,10 @@ UserDefaults::~UserDefaults() = default;
 namespace {
 
 // Keys are stored made valid (see withValidText); a key looked up is made valid the same way.
-// Real keys are ASCII, which costs nothing.
+// Real keys are valid already and are used as they are.
 template <class Use>
 auto withStoredKey(std::string_view key, Use use) {
-  if (isASCII(key)) return use(key);
+  if (unicode::isValidUTF8(key)) return use(key);
   const std::string valid = withValidText(std::string(key));
   return use(std::string_view(valid));
 }

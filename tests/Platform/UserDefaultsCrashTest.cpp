@@ -1,4 +1,6 @@
+#include <poll.h>
 #include <signal.h>
+#include <sys/syscall.h>
 #include <sys/inotify.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -75,10 +77,18 @@ constexpr KillMoment kKillMoments[] = {
     {"renamed into place", IN_MOVED_TO, false},
 };
 
-// Blocks until the folder watched by `watch` reports `moment`.
-bool waitFor(int watch, const KillMoment& moment, const std::string& fileName) {
+// Blocks until the folder watched by `watch` reports `moment`; false when the writer, watched
+// through `writer` (a pidfd), ends first, so that a writer that dies by itself fails the test
+// instead of hanging it.
+bool waitFor(int watch, int writer, const KillMoment& moment, const std::string& fileName) {
   alignas(inotify_event) char buffer[4096];
   while (true) {
+    pollfd ready[] = {{watch, POLLIN, 0}, {writer, POLLIN, 0}};
+    if (::poll(ready, 2, -1) < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (ready[1].revents != 0) return false;
     const ssize_t length = ::read(watch, buffer, sizeof buffer);
     if (length < 0 && errno == EINTR) continue;
     if (length <= 0) return false;
@@ -92,6 +102,24 @@ bool waitFor(int watch, const KillMoment& moment, const std::string& fileName) {
     }
   }
 }
+
+// Kills and reaps the writer if the test stops early, so that no writer outlives the test.
+class WriterGuard {
+ public:
+  explicit WriterGuard(pid_t pid) : pid_(pid) {}
+  ~WriterGuard() {
+    if (pid_ <= 0) return;
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, nullptr, 0);
+  }
+  WriterGuard(const WriterGuard&) = delete;
+  WriterGuard& operator=(const WriterGuard&) = delete;
+
+  void reaped() { pid_ = -1; }
+
+ private:
+  pid_t pid_;
+};
 
 // A writer process killed with SIGKILL at each moment of its writing, over and over: the file
 // must always be one whole document, holding the last write the writer finished or the one it
@@ -119,16 +147,24 @@ TEST(UserDefaultsCrashIntegration, WriterKilledMidWriteLeavesTheOldOrTheNewValue
       ::close(report[0]);
       writeForever(file, report[1]);
     }
+    WriterGuard guard(child);
     ::close(report[1]);
+    // glibc's pidfd_open() wrapper lacks C linkage in C++; the system call has none of that.
+    const int writer = static_cast<int>(::syscall(SYS_pidfd_open, child, 0));
+    ASSERT_GE(writer, 0);
 
     // Skip a different number of writes each round, then kill at the chosen moment.
-    for (int skipped = 0; skipped < round % 3; ++skipped) ASSERT_TRUE(waitFor(watch, moment, file.filename()));
-    ASSERT_TRUE(waitFor(watch, moment, file.filename()));
+    for (int skipped = 0; skipped < round % 3; ++skipped) {
+      ASSERT_TRUE(waitFor(watch, writer, moment, file.filename()));
+    }
+    ASSERT_TRUE(waitFor(watch, writer, moment, file.filename()));
     ASSERT_EQ(::kill(child, SIGKILL), 0);
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
+    guard.reaped();
     ASSERT_TRUE(WIFSIGNALED(status));
     ::close(watch);
+    ::close(writer);
     std::int64_t finished = inFile;
     for (std::int64_t reported = 0; readReport(report[0], reported);) finished = reported;
     ::close(report[0]);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "DefaultsTestHome.h"
+#include "Platform/AtomicFile.h"
 #include "Platform/DefaultsCoding.h"
 #include "Platform/Log.h"
 #include "Platform/Paths.h"
@@ -275,6 +276,23 @@ TEST_F(UserDefaultsFileIntegration, AFailedWriteIsLoggedTheValueKeptAndTheNextWr
   auto reopened = UserDefaults::openFile(file_);
   EXPECT_EQ(reopened->string("SessionToken"), "kept");
   EXPECT_EQ(reopened->string("userId"), "u1");
+}
+
+TEST_F(UserDefaultsFileIntegration, AReplaceThatFailsLeavesTheOldFileAndNoTemporaryFile) {
+  const auto folder = home_.root() / "replace";
+  std::filesystem::create_directories(folder / "target" / "inside");
+  EXPECT_THROW(platform::writeFileAtomically(folder / "target", "new", 0600), std::system_error);
+  EXPECT_TRUE(std::filesystem::is_directory(folder / "target" / "inside"));
+  int entries = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) ++entries;
+  EXPECT_EQ(entries, 1);
+
+  platform::writeFileAtomically(folder / "plain", "old", 0640);
+  platform::writeFileAtomically(folder / "plain", "new", 0640);
+  EXPECT_EQ(readFile(folder / "plain"), "new");
+  EXPECT_EQ(std::filesystem::status(folder / "plain").permissions(),
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                std::filesystem::perms::group_read);
 }
 
 TEST_F(UserDefaultsFileIntegration, ManyThreadsWritingDifferentKeysLeaveACompleteFile) {
