@@ -2,6 +2,7 @@
 
 #include "SQLite/Quote.h"
 #include "SQLite/Result.h"
+#include "SQLite/SchemaReader.h"
 
 #include <sqlite3.h>
 
@@ -144,6 +145,8 @@ std::unique_ptr<Backup> Connection::backup(const Backup::DatabaseName& database,
                                            const Backup::DatabaseName& targetDatabase) {
   return std::make_unique<Backup>(shared_from_this(), database, std::move(target), targetDatabase);
 }
+
+SchemaReader Connection::schema() { return SchemaReader(shared_from_this()); }
 
 std::int64_t Connection::changes() const { return sqlite3_changes(handle_); }
 

@@ -36,6 +36,8 @@ namespace sql {
 // reaches the engine: see each setter for what it turns into.
 //
 // Names that clash with C++ keywords carry a trailing underscore: Operation::delete_.
+class SchemaReader;
+
 class Connection : public std::enable_shared_from_this<Connection> {
   struct OpenToken {};
 
@@ -176,6 +178,9 @@ class Connection : public std::enable_shared_from_this<Connection> {
   // Throws Result with the target's error when the engine refuses.
   std::unique_ptr<Backup> backup(const Backup::DatabaseName& database, std::shared_ptr<Connection> target,
                                  const Backup::DatabaseName& targetDatabase);
+
+  // A reader of this connection's schema (include SQLite/SchemaReader.h to use it).
+  SchemaReader schema();
 
   // --- Attached databases, pragmas and checks ---
 

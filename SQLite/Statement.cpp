@@ -90,7 +90,9 @@ void Statement::bindBlob(int index, const Blob& value) {
   else sqlite3_bind_blob(handle_, index, value.bytes.data(), checkedLength(value.bytes.size()), SQLITE_TRANSIENT);
 }
 
+// A text holding only blanks or comments prepares to no statement at all, which has no rows.
 bool Statement::step() {
+  if (!handle_) return false;
   return connection_->sync([this] {
     const int code = sqlite3_step(handle_);
     Result::check(code, *connection_);

@@ -122,6 +122,12 @@ TEST_F(StatementTest, OnlyTheFirstStatementOfATextIsPreparedButScriptsRunWhole) 
   EXPECT_EQ(db->scalar("SELECT count(*) FROM t"), Binding(Int64{3}));
 }
 
+TEST_F(StatementTest, ATextWithoutAStatementRunsAsNothing) {
+  EXPECT_FALSE(db->scalar("  -- only a comment"));
+  EXPECT_EQ(db->prepare("")->allRows(), std::vector<Bindings>{});
+  EXPECT_EQ(db->prepare("")->description(), "");
+}
+
 TEST_F(StatementTest, PreparationErrorsCarryTheEngineMessage) {
   try {
     db->prepare("SELEC 1");

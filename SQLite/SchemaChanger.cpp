@@ -1,0 +1,182 @@
+#include "SQLite/SchemaChanger.h"
+
+#include "SQLite/Connection.h"
+#include "SQLite/FatalError.h"
+#include "SQLite/IndexDefinition.h"
+#include "SQLite/Quote.h"
+#include "SQLite/SchemaSQL.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace sql {
+namespace {
+
+std::string removingAll(std::string text, const std::string& part) {
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at)) text.erase(at, part.size());
+  return text;
+}
+
+// Characters as people count them, approximated by Unicode code points.
+std::size_t characterCount(const std::string& text) {
+  return static_cast<std::size_t>(
+      std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+bool isCurrentTimeKeyword(const LiteralValue& value) {
+  return value.kind == LiteralValue::Kind::CURRENT_TIME || value.kind == LiteralValue::Kind::CURRENT_DATE ||
+         value.kind == LiteralValue::Kind::CURRENT_TIMESTAMP;
+}
+
+}  // namespace
+
+// A table as it is copied: its name, columns and indexes.
+struct SchemaChanger::TableDefinition {
+  std::string name;
+  std::vector<ColumnDefinition> columns;
+  std::vector<IndexDefinition> indexes;
+
+  TableDefinition apply(const std::optional<Operation>& operation) const {
+    if (!operation) return *this;
+    TableDefinition changed = *this;
+    switch (operation->kind) {
+      case Operation::Kind::addColumn:
+        fatalError("Use 'ALTER TABLE ADD COLUMN (...)'");
+      case Operation::Kind::dropColumn:
+        std::erase_if(changed.columns, [&](const auto& column) { return column.name == operation->name; });
+        std::erase_if(changed.indexes, [&](const auto& index) {
+          return std::find(index.columns.begin(), index.columns.end(), operation->name) != index.columns.end();
+        });
+        break;
+      case Operation::Kind::renameColumn:
+        for (auto& column : changed.columns)
+          if (column.name == operation->name) column.name = operation->newName;
+        for (auto& index : changed.indexes)
+          std::replace(index.columns.begin(), index.columns.end(), operation->name, operation->newName);
+        break;
+      case Operation::Kind::renameTable:
+        changed.name = operation->name;
+        for (auto& index : changed.indexes) {
+          if (operation->name.starts_with("tmp_")) index.name = "tmp_" + index.name;
+          else if (index.table.starts_with("tmp_")) index.name = removingAll(index.name, "tmp_");
+          index.table = operation->name;
+        }
+        break;
+    }
+    return changed;
+  }
+};
+
+SchemaChanger::Error SchemaChanger::Error::invalidColumnDefinition(std::string message) {
+  return Error(Kind::invalidColumnDefinition, {}, "Invalid column definition: " + message);
+}
+
+SchemaChanger::Error SchemaChanger::Error::foreignKeyError(std::vector<ForeignKeyError> violations) {
+  std::string text = "Foreign key errors: [";
+  for (std::size_t i = 0; i < violations.size(); ++i) text += (i > 0 ? ", " : "") + violations[i].description();
+  return Error(Kind::foreignKeyError, std::move(violations), text + "]");
+}
+
+std::optional<std::string> SchemaChanger::Operation::nativeSQL(const std::string& table,
+                                                               const SQLiteVersion& version) const {
+  const std::string alter = "ALTER TABLE " + quote(table);
+  switch (kind) {
+    case Kind::addColumn:
+      return alter + " ADD COLUMN " + column.definitionSQL();
+    case Kind::dropColumn:
+      if (version >= SQLiteVersion{3, 35, 0}) return alter + " DROP COLUMN " + quote(name);
+      return std::nullopt;
+    case Kind::renameColumn:
+      if (version >= SQLiteVersion{3, 25, 0}) return alter + " RENAME COLUMN " + quote(name) + " TO " + quote(newName);
+      return std::nullopt;
+    case Kind::renameTable:
+      return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+SchemaChanger::SchemaChanger(std::shared_ptr<Connection> connection)
+    : SchemaChanger(connection, connection->sqliteVersion()) {}
+
+SchemaChanger::SchemaChanger(std::shared_ptr<Connection> connection, SQLiteVersion version)
+    : connection_(std::move(connection)), schemaReader_(connection_), version_(version) {}
+
+std::string SchemaChanger::description() const { return "SQLiteSchemaChanger: " + connection_->description(); }
+
+void SchemaChanger::run(const std::string& sql) { connection_->prepare(sql)->run(); }
+
+void SchemaChanger::drop(const std::string& table, bool ifExists) {
+  run(std::string("DROP TABLE ") + (ifExists ? "IF EXISTS" : "") + " " + quote(table));
+}
+
+void SchemaChanger::rename(const std::string& table, const std::string& to) {
+  run("ALTER TABLE " + quote(table) + " RENAME TO " + quote(to));
+}
+
+void SchemaChanger::validate(const ColumnDefinition& column) const {
+  if (column.primaryKey) throw Error::invalidColumnDefinition("can not add primary key column");
+  if (isCurrentTimeKeyword(column.defaultValue)) throw Error::invalidColumnDefinition("Invalid default value");
+  if (!column.nullable && column.defaultValue.kind == LiteralValue::Kind::NULL_)
+    throw Error::invalidColumnDefinition("NOT NULL columns must have a default value other than NULL");
+}
+
+void SchemaChanger::alter(const std::string& table, const std::function<void(AlterTableDefinition&)>& block) {
+  AlterTableDefinition definition(table);
+  block(definition);
+  for (const auto& operation : definition.operations()) {
+    if (operation.kind == Operation::Kind::addColumn) validate(operation.column);
+    if (const auto native = operation.nativeSQL(table, version_)) run(*native);
+    else rebuild(table, operation);
+  }
+}
+
+// The foreign-key switches are ignored inside a transaction, so they are set before it begins
+// and restored after it ends.
+void SchemaChanger::rebuild(const std::string& table, const Operation& operation) {
+  const bool foreignKeys = connection_->foreignKeys();
+  const bool deferForeignKeys = connection_->deferForeignKeys();
+  if (foreignKeys && !sqlite3_get_autocommit(connection_->handle()))
+    throw std::logic_error("cannot rebuild table " + table +
+                           " inside an open transaction while foreign keys are on: dropping it would cascade");
+  connection_->setDeferForeignKeys(true);
+  connection_->setForeignKeys(false);
+  try {
+    connection_->transaction(Connection::TransactionMode::deferred, [&] {
+      const std::string copy = "tmp_" + table;
+      copyTable(table, copy, operation);
+      drop(table, true);
+      rename(copy, table);
+      if (auto violations = connection_->foreignKeyCheck(); !violations.empty())
+        throw Error::foreignKeyError(std::move(violations));
+    });
+  } catch (...) {
+    connection_->setDeferForeignKeys(deferForeignKeys);
+    connection_->setForeignKeys(foreignKeys);
+    throw;
+  }
+  connection_->setDeferForeignKeys(deferForeignKeys);
+  connection_->setForeignKeys(foreignKeys);
+}
+
+void SchemaChanger::copyTable(const std::string& from, const std::string& to, const Operation& operation) {
+  TableDefinition source{from, {}, {}};
+  source.columns = schemaReader_.columnDefinitions(from);
+  source.indexes = schemaReader_.indexDefinitions(from);
+  const auto target = source.apply(Operation::renameTable(to)).apply(operation);
+  run(createTableSQL(false, target.name, target.columns));
+  createIndexes(target);
+  const auto& sourceSide = operation.kind == Operation::Kind::dropColumn ? source.apply(operation) : source;
+  run(copyRowsSQL(target.name, target.columns, sourceSide.name, sourceSide.columns));
+}
+
+void SchemaChanger::createIndexes(const TableDefinition& table) {
+  for (const auto& index : table.indexes) {
+    if (characterCount(index.name) > IndexDefinition::IndexError::maximumNameLength)
+      throw IndexDefinition::IndexError::tooLong(index.name, table.name);
+    run(index.createSQL(false));
+  }
+}
+
+}  // namespace sql
