@@ -278,8 +278,8 @@ class QueryType {
   // Data-changing statements -----------------------------------------------------------------
 
   template <std::same_as<Setter>... More>
-  Insert insert(const Setter& first, const More&... rest) const {
-    return insert(std::vector<Setter>{first, rest...});
+  Insert insert(Setter first, More... rest) const {
+    return insert(setterList(std::move(first), std::move(rest)...));
   }
   Insert insert(const std::vector<Setter>& setters) const {
     return Insert(compiler::insert(clauses_, std::nullopt, setters));
@@ -308,8 +308,8 @@ class QueryType {
   }
 
   template <std::same_as<Setter>... More>
-  Update update(const Setter& first, const More&... rest) const {
-    return update(std::vector<Setter>{first, rest...});
+  Update update(Setter first, More... rest) const {
+    return update(setterList(std::move(first), std::move(rest)...));
   }
   Update update(const std::vector<Setter>& setters) const { return Update(compiler::update(clauses_, setters)); }
 
@@ -367,6 +367,15 @@ class QueryType {
       rows.push_back(recordSetters(record, extraSetters, userInfo, forcingNilValueSetters));
     }
     return rows;
+  }
+
+  template <class... More>
+  static std::vector<Setter> setterList(Setter first, More... rest) {
+    std::vector<Setter> setters;
+    setters.reserve(1 + sizeof...(rest));
+    setters.push_back(std::move(first));
+    (setters.push_back(std::move(rest)), ...);
+    return setters;
   }
 
   static bool hasOneRowLength(const std::vector<std::vector<Setter>>& rows) {
