@@ -10,8 +10,20 @@ namespace {
 
 // Appends the parts of a statement, one blank between neighbouring parts, bindings in text
 // order. An absent part is simply never added, so it leaves no blank behind.
+class Parts;
+
+// Appends an item that is itself a fragment.
+struct Identity {
+  void operator()(Parts& parts, const Expression<void>& item) const;
+};
+
 class Parts {
  public:
+  Parts() {
+    text_.reserve(256);
+    bindings_.reserve(8);
+  }
+
   Parts& word(std::string_view text) {
     separate();
     text_.append(text);
@@ -24,21 +36,32 @@ class Parts {
     return *this;
   }
 
-  // The items joined by `separator`, each added with its bindings.
-  Parts& list(const std::vector<Expression<void>>& items, std::string_view separator = ", ") {
+  // The items joined by `separator`, each added with its bindings; `project` picks the fragment
+  // of an item (a setter's column, value or assignment), so nothing is copied on the way.
+  template <class Items, class Project = Identity>
+  Parts& list(const Items& items, std::string_view separator = ", ", Project project = {}) {
     separate();
-    appendList(items, separator);
+    appendList(items, separator, project);
     return *this;
   }
 
   // "(" items joined by ", " ")".
-  Parts& parenthesised(const std::vector<Expression<void>>& items) {
+  template <class Items, class Project = Identity>
+  Parts& parenthesised(const Items& items, Project project = {}) {
     separate();
     text_ += '(';
-    appendList(items, ", ");
+    appendList(items, ", ", project);
     text_ += ')';
     return *this;
   }
+
+  // Appends a fragment's text and bindings with no blank before it.
+  void append(const Expression<void>& part) {
+    text_.append(part.template_());
+    bindings_.insert(bindings_.end(), part.bindings().begin(), part.bindings().end());
+  }
+
+  void appendText(std::string_view text) { text_.append(text); }
 
   Expression<void> build() { return Expression<void>(std::move(text_), std::move(bindings_)); }
 
@@ -48,21 +71,29 @@ class Parts {
     started_ = true;
   }
 
-  void append(const Expression<void>& part) {
-    text_.append(part.template_());
-    bindings_.insert(bindings_.end(), part.bindings().begin(), part.bindings().end());
-  }
-
-  void appendList(const std::vector<Expression<void>>& items, std::string_view separator) {
-    for (std::size_t i = 0; i < items.size(); ++i) {
-      if (i > 0) text_.append(separator);
-      append(items[i]);
+  template <class Items, class Project>
+  void appendList(const Items& items, std::string_view separator, Project project) {
+    bool first = true;
+    for (const auto& item : items) {
+      if (!first) text_.append(separator);
+      first = false;
+      project(*this, item);
     }
   }
 
   std::string text_;
   Bindings bindings_;
   bool started_ = false;
+};
+
+void Identity::operator()(Parts& parts, const Expression<void>& item) const { parts.append(item); }
+
+const auto columnOf = [](Parts& parts, const Setter& setter) { parts.append(setter.column()); };
+const auto valueOf = [](Parts& parts, const Setter& setter) { parts.append(setter.value()); };
+const auto assignmentOf = [](Parts& parts, const Setter& setter) {
+  parts.append(setter.column());
+  parts.appendText(" = ");
+  parts.append(setter.value());
 };
 
 Expression<void> quoted(std::string_view name) { return Expression<void>(quote(name, '"'), {}); }
@@ -131,27 +162,6 @@ void addInsertHead(Parts& parts, const QueryClauses& clauses, std::optional<OnCo
   parts.word("INTO").fragment(tableName(clauses.from, false));
 }
 
-std::vector<Expression<void>> columnsOf(const std::vector<Setter>& setters) {
-  std::vector<Expression<void>> columns;
-  columns.reserve(setters.size());
-  for (const auto& setter : setters) columns.push_back(setter.column());
-  return columns;
-}
-
-std::vector<Expression<void>> valuesOf(const std::vector<Setter>& setters) {
-  std::vector<Expression<void>> values;
-  values.reserve(setters.size());
-  for (const auto& setter : setters) values.push_back(setter.value());
-  return values;
-}
-
-std::vector<Expression<void>> assignmentsOf(const std::vector<Setter>& setters) {
-  std::vector<Expression<void>> assignments;
-  assignments.reserve(setters.size());
-  for (const auto& setter : setters) assignments.push_back(setter.expression());
-  return assignments;
-}
-
 // The values of `row` in the order of `columns`, matched by column text.
 std::vector<Expression<void>> valuesInColumnOrder(const std::vector<Expression<void>>& columns,
                                                   const std::vector<Setter>& row) {
@@ -214,7 +224,7 @@ Expression<void> insert(const QueryClauses& clauses, std::optional<OnConflict> r
                         const std::vector<Setter>& setters) {
   Parts parts;
   addInsertHead(parts, clauses, resolution);
-  parts.parenthesised(columnsOf(setters)).word("VALUES").parenthesised(valuesOf(setters));
+  parts.parenthesised(setters, columnOf).word("VALUES").parenthesised(setters, valueOf);
   addWhere(parts, clauses);
   return parts.build();
 }
@@ -222,7 +232,8 @@ Expression<void> insert(const QueryClauses& clauses, std::optional<OnConflict> r
 Expression<void> insertMany(const QueryClauses& clauses, std::optional<OnConflict> resolution,
                             const std::vector<std::vector<Setter>>& rows) {
   if (rows.empty()) return insertDefaultValues(clauses);
-  const auto columns = columnsOf(rows.front());
+  std::vector<Expression<void>> columns;
+  for (const auto& setter : rows.front()) columns.push_back(setter.column());
   std::vector<Expression<void>> values;
   values.reserve(rows.size());
   for (const auto& row : rows) values.push_back(wrap("", join(", ", valuesInColumnOrder(columns, row))));
@@ -257,15 +268,18 @@ Expression<void> upsert(const QueryClauses& clauses, const std::vector<Setter>& 
   }
   Parts parts;
   addInsertHead(parts, clauses, std::nullopt);
-  parts.parenthesised(columnsOf(setters)).word("VALUES").parenthesised(valuesOf(setters));
+  parts.parenthesised(setters, columnOf).word("VALUES").parenthesised(setters, valueOf);
   addWhere(parts, clauses);
-  parts.word("ON CONFLICT").parenthesised({conflictTarget}).word("DO UPDATE SET").list(assignmentsOf(updates));
+  parts.word("ON CONFLICT")
+      .parenthesised(std::vector<Expression<void>>{conflictTarget})
+      .word("DO UPDATE SET")
+      .list(updates, ", ", assignmentOf);
   return parts.build();
 }
 
 Expression<void> update(const QueryClauses& clauses, const std::vector<Setter>& setters) {
   Parts parts;
-  parts.word("UPDATE").fragment(tableName(clauses.from, false)).word("SET").list(assignmentsOf(setters));
+  parts.word("UPDATE").fragment(tableName(clauses.from, false)).word("SET").list(setters, ", ", assignmentOf);
   addWhere(parts, clauses);
   addOrderBy(parts, clauses);
   addLimit(parts, clauses);

@@ -142,25 +142,25 @@ RowIterator prepareRowIterator(Connection& db, const std::string& sql, const Bin
 }
 
 namespace {
-template <class Answer>
-std::int64_t runAndRead(Connection& db, const Expression<void>& compiled, Answer answer) {
+template <class Kind, class Answer>
+std::int64_t runAndRead(Connection& db, const CompiledStatement<Kind>& statement, Answer answer) {
   return db.sync([&] {
-    db.prepare(compiled.template_(), compiled.bindings())->run();
+    db.prepare(statement.template_(), statement.bindings())->run();
     return answer();
   });
 }
 }  // namespace
 
 std::int64_t run(Connection& db, const Insert& insert) {
-  return runAndRead(db, insert.expression(), [&] { return db.lastInsertRowid(); });
+  return runAndRead(db, insert, [&] { return db.lastInsertRowid(); });
 }
 
 std::int64_t run(Connection& db, const Update& update) {
-  return runAndRead(db, update.expression(), [&] { return db.changes(); });
+  return runAndRead(db, update, [&] { return db.changes(); });
 }
 
 std::int64_t run(Connection& db, const Delete& del) {
-  return runAndRead(db, del.expression(), [&] { return db.changes(); });
+  return runAndRead(db, del, [&] { return db.changes(); });
 }
 
 }  // namespace sql

@@ -14,6 +14,7 @@
 #include "SQLite/Query/Operators.h"
 #include "SQLite/Query/QueryClauses.h"
 #include "SQLite/Query/QueryCompiler.h"
+#include "SQLite/Query/SQLiteEncoder.h"
 #include "SQLite/Query/Setter.h"
 
 namespace sql {
@@ -277,8 +278,8 @@ class QueryType {
   // Data-changing statements -----------------------------------------------------------------
 
   template <std::same_as<Setter>... More>
-  Insert insert(const Setter& first, const More&... rest) const {
-    return insert(std::vector<Setter>{first, rest...});
+  Insert insert(Setter first, More... rest) const {
+    return insert(setterList(std::move(first), std::move(rest)...));
   }
   Insert insert(const std::vector<Setter>& setters) const {
     return Insert(compiler::insert(clauses_, std::nullopt, setters));
@@ -307,16 +308,83 @@ class QueryType {
   }
 
   template <std::same_as<Setter>... More>
-  Update update(const Setter& first, const More&... rest) const {
-    return update(std::vector<Setter>{first, rest...});
+  Update update(Setter first, More... rest) const {
+    return update(setterList(std::move(first), std::move(rest)...));
   }
   Update update(const std::vector<Setter>& setters) const { return Update(compiler::update(clauses_, setters)); }
 
   Delete delete_() const { return Delete(compiler::delete_(clauses_)); }
 
+  // Statements from records: the record's setters, in field order, then the extra setters.
+
+  template <Record R>
+  Insert insert(const R& record, const std::vector<Setter>& extraSetters = {}, const UserInfo& userInfo = {}) const {
+    return insert(recordSetters(record, extraSetters, userInfo));
+  }
+  template <Record R>
+  Insert insert(OnConflict resolution, const R& record, const std::vector<Setter>& extraSetters = {},
+                const UserInfo& userInfo = {}) const {
+    return insert(resolution, recordSetters(record, extraSetters, userInfo));
+  }
+  // One row per record. When the records write different numbers of fields, every record is
+  // encoded again with NULL setters for its absent optional fields.
+  template <Record R>
+  Insert insertMany(const std::vector<R>& records, const std::vector<Setter>& extraSetters = {},
+                    const UserInfo& userInfo = {}) const {
+    auto rows = recordRows(records, extraSetters, userInfo, false);
+    if (!hasOneRowLength(rows)) rows = recordRows(records, extraSetters, userInfo, true);
+    return insertMany(rows);
+  }
+  template <Record R>
+  Insert upsert(const R& record, const Expressible auto& onConflictOf, const std::vector<Setter>& extraSetters = {},
+                const UserInfo& userInfo = {}) const {
+    return upsert(recordSetters(record, extraSetters, userInfo), onConflictOf);
+  }
+  template <Record R>
+  Update update(const R& record, const std::vector<Setter>& extraSetters = {}, const UserInfo& userInfo = {}) const {
+    return update(recordSetters(record, extraSetters, userInfo));
+  }
+
  private:
   Derived copy() const { return Derived(static_cast<const Derived&>(*this)); }
   Derived moved() { return Derived(std::move(static_cast<Derived&>(*this))); }
+
+  template <Record R>
+  static std::vector<Setter> recordSetters(const R& record, const std::vector<Setter>& extraSetters,
+                                           const UserInfo& userInfo, bool forcingNilValueSetters = false) {
+    auto setters = SQLiteEncoder::encode(record, userInfo, forcingNilValueSetters);
+    setters.insert(setters.end(), extraSetters.begin(), extraSetters.end());
+    return setters;
+  }
+
+  template <Record R>
+  static std::vector<std::vector<Setter>> recordRows(const std::vector<R>& records,
+                                                     const std::vector<Setter>& extraSetters,
+                                                     const UserInfo& userInfo, bool forcingNilValueSetters) {
+    std::vector<std::vector<Setter>> rows;
+    rows.reserve(records.size());
+    for (const auto& record : records) {
+      rows.push_back(recordSetters(record, extraSetters, userInfo, forcingNilValueSetters));
+    }
+    return rows;
+  }
+
+  template <class... More>
+  static std::vector<Setter> setterList(Setter first, More... rest) {
+    std::vector<Setter> setters;
+    setters.reserve(1 + sizeof...(rest));
+    setters.push_back(std::move(first));
+    (setters.push_back(std::move(rest)), ...);
+    return setters;
+  }
+
+  static bool hasOneRowLength(const std::vector<std::vector<Setter>>& rows) {
+    if (rows.empty()) return false;
+    for (const auto& row : rows) {
+      if (row.size() != rows.front().size()) return false;
+    }
+    return true;
+  }
 
   std::string qualified(std::string_view column) const {
     std::string text = tableName(false).template_();

@@ -27,6 +27,29 @@ class PartList {
  private:
   std::vector<Expression<void>> parts_;
 };
+// True when the text is one parenthesised group: "(" ... ")" with the first parenthesis
+// closed by the last character. Parentheses inside quoted identifiers and literals are skipped.
+bool isParenthesised(std::string_view text) {
+  if (text.size() < 2 || text.front() != '(' || text.back() != ')') return false;
+  int depth = 0;
+  char quote = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (quote != 0) {
+      if (c == quote) quote = 0;  // a doubled mark closes and reopens: the same state
+      continue;
+    }
+    if (c == '"' || c == '\'') {
+      quote = c;
+    } else if (c == '(') {
+      ++depth;
+    } else if (c == ')' && --depth == 0) {
+      return i == text.size() - 1;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 std::string_view rawText(Dependency dependency) { return dependencyTexts[static_cast<std::size_t>(dependency)]; }
@@ -48,7 +71,13 @@ Expression<void> render(const ColumnDefinition& definition) {
   }
   if (!definition.nullAllowed) parts.add("NOT NULL");
   if (definition.unique) parts.add("UNIQUE");
-  if (definition.check) parts.add(join(" ", {Expression<void>::literal("CHECK"), *definition.check}));
+  if (definition.check) {
+    // Operator conditions carry their own parentheses; ranges and raw conditions get a pair,
+    // which the column CHECK requires.
+    const auto& condition = *definition.check;
+    parts.add(join(" ", {Expression<void>::literal("CHECK"),
+                         isParenthesised(condition.template_()) ? condition : wrap("", condition)}));
+  }
   if (definition.defaultValue) parts.add(wrap("DEFAULT ", *definition.defaultValue));
   if (definition.references) {
     parts.add("REFERENCES").add(definition.references->first).add(wrap("", definition.references->second));

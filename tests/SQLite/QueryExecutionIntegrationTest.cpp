@@ -280,6 +280,19 @@ TEST_F(QueryExecutionIntegrationTest, AFailedStepIsNeverTheEndOfTheRows) {
   EXPECT_THROW(prepareRowIterator(*db, query).map([&](const Row& row) { return row.get(failing); }), Result);
 }
 
+TEST_F(QueryExecutionIntegrationTest, ColumnChecksOfEveryShapeRunOnTheEngine) {
+  const Table ranged("ranged");
+  const Expression<Int64> n("n");
+  const Expression<Int64> m("m");
+  db->run(ranged.create(false, false, false, [&](TableBuilder& t) {
+    t.column(n, {.check = between(n, 1, 9)});
+    t.column(m, {.check = m > 0});
+  }));
+  EXPECT_EQ(run(*db, ranged.insert(assign(n, 5), assign(m, 1))), 1);
+  EXPECT_THROW(run(*db, ranged.insert(assign(n, 10), assign(m, 1))), Result);
+  EXPECT_THROW(run(*db, ranged.insert(assign(n, 5), assign(m, 0))), Result);
+}
+
 TEST_F(QueryExecutionIntegrationTest, ManyRowsAndUpsertRunOnTheEngine) {
   run(*db, prompts.insertMany({{assign(id, 1), assign(prompt, "one")}, {assign(prompt, "two"), assign(id, 2)}}));
   EXPECT_EQ(scalar(*db, prompts.selectScalar(prompt).filter(id == 2)), "two");

@@ -68,6 +68,13 @@ TEST(TableBuilderTest, DefaultsAreWrittenAsLiterals) {
 TEST(TableBuilderTest, ChecksAndCollations) {
   EXPECT_EQ(definitionOf([](TableBuilder& t) { t.column(parentId, {.check = parentId > 0}); }),
             "\"parentId\" INTEGER CHECK (\"parentId\" > 0)");
+  EXPECT_EQ(definitionOf([](TableBuilder& t) { t.column(n, {.check = between(n, 1, 9)}); }),
+            "\"n\" INTEGER NOT NULL CHECK (\"n\" BETWEEN 1 AND 9)");
+  EXPECT_EQ(definitionOf([](TableBuilder& t) { t.column(n, {.check = (n > 0) && (n < 9)}); }),
+            "\"n\" INTEGER NOT NULL CHECK ((\"n\" > 0) AND (\"n\" < 9))");
+  const Expression<bool> split("(\"a\" > 0) AND (\"b)\" > 0)", {});
+  EXPECT_EQ(definitionOf([&](TableBuilder& t) { t.column(n, {.check = split}); }),
+            "\"n\" INTEGER NOT NULL CHECK ((\"a\" > 0) AND (\"b)\" > 0))");
   EXPECT_EQ(definitionOf([](TableBuilder& t) { t.column(name, {.collate = Collation::custom("latin")}); }),
             "\"name\" TEXT NOT NULL COLLATE \"latin\"");
 }
