@@ -3,8 +3,6 @@
 #include "Markdown/NodeDispatch.h"
 #include "Markdown/NodeHandle.h"
 
-#include <utility>
-
 namespace markdown {
 
 int Heading::headingLevel() const {

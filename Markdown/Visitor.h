@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Markdown/BlockQuote.h"
+#include "Markdown/ChildSequence.h"
 #include "Markdown/Code.h"
 #include "Markdown/CodeBlock.h"
 #include "Markdown/CustomBlock.h"
@@ -15,14 +16,14 @@
 #include "Markdown/LineBreak.h"
 #include "Markdown/Link.h"
 #include "Markdown/List.h"
+#include "Markdown/NodeDispatch.h"
 #include "Markdown/Paragraph.h"
 #include "Markdown/SoftBreak.h"
 #include "Markdown/Strong.h"
 #include "Markdown/Text.h"
 #include "Markdown/ThematicBreak.h"
-#include "Markdown/ChildSequence.h"
-#include "Markdown/NodeDispatch.h"
 
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <sstream>
 #include <string>
@@ -78,6 +79,30 @@ TEST(MarkdownHTMLTest, InvalidUTF8IsAnErrorUnlessCmarkValidatesIt) {
     const Markdown broken("ok \xFF\xFE bytes");
     EXPECT_EQ(errorOf([&] { broken.toHTML(MarkdownOptions::hardBreaks); }), MarkdownErrors::markdownToASTError);
     EXPECT_EQ(broken.toHTML(MarkdownOptions::validateUTF8), "<p>ok \xEF\xBF\xBD\xEF\xBF\xBD bytes</p>\n");
+}
+
+// The application's road adds nothing to cmark: the library's HTML is cmark's, byte for byte.
+TEST(MarkdownHTMLTest, HTMLIsCmarksOwnForEveryOptionSet) {
+    const std::string answer =
+        "# Answer\n\nSome *prose* with **weight**, `code`, a [link](https://example.com \"t\")\n"
+        "and a second line.  \nA hard break, <span>inline html</span> &amp; entities &copy;.\n\n"
+        "1. one\n2. two\n   - nested\n\n> quote\n> more\n\n```python\nprint('hi')\n```\n\n"
+        "<table><tr><td>raw</td></tr></table>\n\n| a | [b](javascript:x) |\n\n---\n\"quotes\" -- dashes...\n";
+    for (const MarkdownOptions options :
+         {MarkdownOptions::default_, MarkdownOptions::hardBreaks, MarkdownOptions::unsafe, MarkdownOptions::smart,
+          MarkdownOptions{MarkdownOptions::sourcePos, MarkdownOptions::hardBreaks, MarkdownOptions::smartUnsafe}}) {
+        char* expected = cmark_markdown_to_html(answer.data(), answer.size(), options.rawValue());
+        EXPECT_EQ(Markdown(answer).toHTML(options), expected) << "options " << options.rawValue();
+        std::free(expected);
+    }
+}
+
+TEST(MarkdownHTMLTest, CopiesAreIndependentValues) {
+    const Markdown original("*one*");
+    Markdown copy = original;
+    copy.setMarkdownString("two");
+    EXPECT_EQ(original.toHTML(), "<p><em>one</em></p>\n");
+    EXPECT_EQ(copy.toHTML(), "<p>two</p>\n");
 }
 
 TEST(MarkdownHTMLTest, ChangedTextIsConvertedAnew) {

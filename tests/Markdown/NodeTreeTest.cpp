@@ -195,6 +195,28 @@ TEST(NodeTreeTest, ANodeOutlivesItsDocument) {
     EXPECT_EQ(std::dynamic_pointer_cast<BaseNode>(item)->nestDepth(), 0);
 }
 
+TEST(NodeTreeTest, NestingBeyondTheLimitIsRefused) {
+    // n quotes put the text n + 2 levels below the document: quotes, paragraph, text.
+    const int quotes = MarkdownASTRenderable::maximumNestingDepth - 2;
+    const auto deepest = Markdown(std::string(quotes, '>') + " x\n\nafter").toDocument();
+    std::shared_ptr<Node> node = deepest->children()[0];
+    for (int level = 1; level < quotes; ++level) {
+        node = node->children()[0];
+    }
+    EXPECT_EQ(std::dynamic_pointer_cast<BlockQuote>(node)->nestDepth(), quotes - 1);
+    EXPECT_EQ(std::dynamic_pointer_cast<Text>(node->children()[0]->children()[0])->literal(), "x");
+
+    const Markdown tooDeep(std::string(quotes + 1, '>') + " x\n\nafter");
+    try {
+        tooDeep.toDocument();
+        ADD_FAILURE() << "no error";
+    } catch (const MarkdownErrors& error) {
+        EXPECT_EQ(error.code(), MarkdownErrors::markdownToASTError);
+    }
+    // The text conversions walk no node objects and take any depth.
+    EXPECT_EQ(tooDeep.toHTML().substr(0, 12), "<blockquote>");
+}
+
 TEST(NodeTreeTest, ToDocumentPassesParseErrorsOn) {
     try {
         Markdown("\xFF").toDocument();
