@@ -4,8 +4,10 @@
 #include <stdexcept>
 #include <utility>
 
+#include "Platform/CurlHttpClient.h"
 #include "Platform/MainQueue.h"
 #include "Platform/NotificationCenter.h"
+#include "Platform/RecordingAlertPresenter.h"
 #include "Platform/SystemClock.h"
 #include "Platform/TaskPool.h"
 
@@ -30,6 +32,8 @@ std::shared_ptr<Environment> Environment::makeReal() {
   environment->mainQueue = std::make_shared<MainQueue>(environment->clock);
   environment->taskPool = std::make_shared<TaskPool>();
   environment->notificationCenter = std::make_shared<NotificationCenter>(environment->mainQueue);
+  environment->httpClient = std::make_shared<CurlHttpClient>();
+  environment->alertPresenter = std::make_shared<RecordingAlertPresenter>();
   return environment;
 }
 

@@ -4,7 +4,9 @@
 
 namespace platform {
 
+class AlertPresenter;
 class Clock;
+class HttpClient;
 class MainQueue;
 class NotificationCenter;
 class TaskPool;
@@ -21,9 +23,12 @@ struct Environment {
   std::shared_ptr<TaskPool> taskPool;
   std::shared_ptr<NotificationCenter> notificationCenter;
   std::shared_ptr<UserDefaults> userDefaults;
+  std::shared_ptr<HttpClient> httpClient;
+  std::shared_ptr<AlertPresenter> alertPresenter;
 
-  // The system clock, a main queue on it (to be run by the caller's main thread), a task pool
-  // and a notification centre. The user-defaults store is left for the caller to choose.
+  // The system clock, a main queue on it (to be run by the caller's main thread), a task pool,
+  // a notification centre, the libcurl HTTP client and the simulated desktop's alerts. The
+  // user-defaults store is left for the caller to choose.
   static std::shared_ptr<Environment> makeReal();
 
   // The installed environment. Throws std::logic_error when none is installed. Thread-safe.

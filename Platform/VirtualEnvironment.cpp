@@ -1,7 +1,9 @@
 #include "Platform/VirtualEnvironment.h"
 
+#include "Platform/CurlHttpClient.h"
 #include "Platform/MainQueue.h"
 #include "Platform/NotificationCenter.h"
+#include "Platform/RecordingAlertPresenter.h"
 #include "Platform/TaskPool.h"
 #include "Platform/VirtualClock.h"
 
@@ -14,6 +16,8 @@ std::shared_ptr<Environment> makeVirtual(const std::shared_ptr<VirtualClock>& cl
   environment->mainQueue = std::make_shared<MainQueue>(clock);
   environment->taskPool = std::make_shared<TaskPool>();
   environment->notificationCenter = std::make_shared<NotificationCenter>(environment->mainQueue);
+  environment->httpClient = std::make_shared<CurlHttpClient>();
+  environment->alertPresenter = std::make_shared<RecordingAlertPresenter>();
   return environment;
 }
 

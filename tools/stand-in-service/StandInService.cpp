@@ -66,6 +66,12 @@ std::vector<std::string> streamUnits(const Fault& fault, const std::string& repl
   if (fault.lines) {
     for (const auto& line : *fault.lines) answer.push_back(line + "\n");
   }
+  if (fault.invalidUtf8) {
+    // Before the closing event and its blank line; control requests are JSON, so the raw byte
+    // cannot come from a test's "lines".
+    answer.insert(answer.end() - std::min<std::ptrdiff_t>(2, std::ssize(answer)),
+                  "data: {\"event\":\"message\",\"answer\":\"bad \xff byte\"}\n");
+  }
   if (!fault.noise) return answer;
   std::vector<std::string> units;
   for (const auto& unit : answer) {
