@@ -209,6 +209,9 @@ AIService::Attempt AIService::send(const platform::HttpRequest& request, Call& c
   if (result.head) attempt.status = result.head->status;
   attempt.error = result.error;
   if (!result.error) handler.finish();
+  // A refusal whose body broke off is still a refusal: it is reported before its failure,
+  // which then counts as coming after an event and is never resent.
+  if (result.error && attempt.status == 403) call.deliver(errorEvent(kForbiddenText));
   attempt.refusalBody = handler.takeRefusalBody();
   return attempt;
 }

@@ -214,6 +214,24 @@ TEST_F(AIServiceIntegration, ForbiddenWithAnUnknownCodeOrAnUnreadableBodyShowsNo
   EXPECT_TRUE(journalOf("post").empty());
 }
 
+TEST_F(AIServiceIntegration, ARefusalWhoseBodyBreaksOffIsReportedThenItsFailureOnce) {
+  service.queueFault({{"status", 403}, {"errorCode", 1}, {"disconnectAfterEvents", 0}});
+  request();
+  const auto errors = errorEvents();
+  ASSERT_EQ(errors.size(), 2u);
+  EXPECT_EQ(errors[0], "[quellorin-error] Forbidden access. You do not have permission to access this resource.");
+  EXPECT_EQ(journalOf("alert"), std::vector<std::string>{"alert: Network request or parsing failed：" + errors[1]});
+  EXPECT_EQ(requestsTo("/api/processText").size(), 1u);
+}
+
+TEST_F(AIServiceIntegration, AStreamWithoutEventsEndsQuietlyAndRefreshesTheUsage) {
+  service.queueFault({{"lines", json::array()}});
+  request();
+  EXPECT_TRUE(events.empty());
+  EXPECT_EQ(requestsTo("/api/getUserSubInfo").size(), 1u);
+  EXPECT_EQ(journal().back(), "post: UserInfoChanged");
+}
+
 TEST_F(AIServiceIntegration, AnyOtherStatusGivesOneEventAndOneAlert) {
   for (int status : {404, 204}) {
     service.queueFault({{"status", status}});

@@ -1,6 +1,8 @@
 #include "Quellorin/Shell/Account.h"
 
 #include "Platform/Clock.h"
+#include "Quellorin/Shell/ServiceAddress.h"
+#include "Quellorin/Shell/UpdaterDelegate.h"
 #include "tests/Quellorin/ServiceFixture.h"
 
 #include <gtest/gtest.h>
@@ -163,6 +165,42 @@ TEST_F(AccountIntegration, UnreadableAnswersAndALostConnectionShowTheirAlerts) {
   EXPECT_EQ(journalOf("alert").back(), "alert: The network connection was lost.");
   EXPECT_TRUE(log.contains("请求失败: 网络连接已断开"));
   EXPECT_FALSE(defaults().contains("apiUsageCount"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(AccountIntegration, TheLoginPageCallsBackWithATokenThatSignsIn) {
+  platform::HttpRequest page;
+  page.url = quellorin::serviceBaseURL() + "/auth/login?callback=macos";
+  const auto answer = virtualEnvironment.environment().httpClient->send(page);
+  ASSERT_FALSE(answer.error);
+  const auto start = answer.body.find("quellorin://");
+  ASSERT_NE(start, std::string::npos);
+  const std::string callback = answer.body.substr(start, answer.body.find('"', start) - start);
+  callBack({callback});
+  EXPECT_EQ(defaults().string("SessionToken"), "stand-in-session-token");
+  EXPECT_EQ(defaults().string("userId"), "user-42");
+}
+
+TEST_F(AccountIntegration, TheServiceAnswersTheUpdateFeedAndTheOnboardingVideos) {
+  auto& http = *virtualEnvironment.environment().httpClient;
+  platform::HttpRequest feed;
+  feed.url = quellorin::UpdaterDelegate().feedURLStringForUpdater();
+  const auto rss = http.send(feed);
+  ASSERT_FALSE(rss.error);
+  EXPECT_EQ(rss.head->status, 200);
+  EXPECT_NE(rss.body.find("<rss"), std::string::npos);
+  for (const char* path : {"/static/videos/tripple-space-translation.mp4", "/static/videos/tripple-space-pipeline.mp4",
+                           "/static/videos/tripple-space-freeask.mp4"}) {
+    platform::HttpRequest video;
+    video.url = quellorin::serviceBaseURL() + path;
+    const auto result = http.send(video);
+    ASSERT_FALSE(result.error) << path;
+    EXPECT_EQ(result.head->header("Content-Type"), "video/mp4");
+    EXPECT_EQ(result.body.substr(4, 4), "ftyp");
+  }
 }
 
 }  // namespace

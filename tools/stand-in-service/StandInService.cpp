@@ -196,6 +196,17 @@ void StandInService::answerProcessText(const httplib::Request& request, httplib:
     response.set_content(R"({"error":"the body is not a JSON object"})", "application/json");
     return;
   }
+  if (fault.status != 200 && fault.disconnectAfterEvents) {
+    // A refusal whose body breaks off half-way.
+    response.status = fault.status;
+    auto half = std::make_shared<std::string>(json{{"errorCode", fault.errorCode.value_or(0)}}.dump());
+    half->resize(half->size() / 2);
+    response.set_chunked_content_provider("application/json", [half](std::size_t, httplib::DataSink& sink) {
+      sink.write(half->data(), half->size());
+      return false;
+    });
+    return;
+  }
   if (fault.status != 200) {
     response.status = fault.status;
     if (fault.body) {
