@@ -123,11 +123,13 @@ HttpError timedOutError(std::chrono::milliseconds idleTimeout) {
 HttpError cancelledError() { return {HttpErrorKind::cancelled, "The request was cancelled."}; }
 
 void setMethodAndBody(CURL* easy, const HttpRequest& request) {
-  if (request.method == "GET") {
+  if (request.method == "GET" && !request.body) {
     curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
   } else if (request.method == "POST") {
     curl_easy_setopt(easy, CURLOPT_POST, 1L);
   } else {
+    // Any other method, and a GET that carries a body, which libcurl would otherwise turn into
+    // a POST.
     curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, request.method.c_str());
   }
   if (request.body || request.method == "POST") {

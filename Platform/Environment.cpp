@@ -4,8 +4,10 @@
 #include <stdexcept>
 #include <utility>
 
+#include "Platform/CurlHttpClient.h"
 #include "Platform/MainQueue.h"
 #include "Platform/NotificationCenter.h"
+#include "Platform/RecordingAlertPresenter.h"
 #include "Platform/SystemClock.h"
 #include "Platform/TaskPool.h"
 #include "Platform/UserDefaults.h"
@@ -32,6 +34,8 @@ std::shared_ptr<Environment> Environment::makeReal() {
   environment->taskPool = std::make_shared<TaskPool>();
   environment->notificationCenter = std::make_shared<NotificationCenter>(environment->mainQueue);
   environment->userDefaults = UserDefaults::openStandard();
+  environment->httpClient = std::make_shared<CurlHttpClient>();
+  environment->alertPresenter = std::make_shared<RecordingAlertPresenter>();
   return environment;
 }
 

@@ -4,7 +4,9 @@
 
 namespace platform {
 
+class AlertPresenter;
 class Clock;
+class HttpClient;
 class MainQueue;
 class NotificationCenter;
 class TaskPool;
@@ -21,10 +23,13 @@ struct Environment {
   std::shared_ptr<TaskPool> taskPool;
   std::shared_ptr<NotificationCenter> notificationCenter;
   std::shared_ptr<UserDefaults> userDefaults;
+  std::shared_ptr<HttpClient> httpClient;
+  std::shared_ptr<AlertPresenter> alertPresenter;
 
   // The application's services: the system clock, a main queue on it (to be run by the
-  // caller's main thread), a task pool, a notification centre, and the user-defaults store on
-  // its standard file (decided by HOME and XDG_CONFIG_HOME now).
+  // caller's main thread), a task pool, a notification centre, the user-defaults store on
+  // its standard file (decided by HOME and XDG_CONFIG_HOME now), the libcurl HTTP client and
+  // the simulated desktop's alerts.
   static std::shared_ptr<Environment> makeReal();
 
   // The installed environment. Throws std::logic_error when none is installed. Thread-safe.

@@ -2,8 +2,10 @@
 
 #include <chrono>
 
+#include "Platform/CurlHttpClient.h"
 #include "Platform/MainQueue.h"
 #include "Platform/NotificationCenter.h"
+#include "Platform/RecordingAlertPresenter.h"
 #include "Platform/TaskPool.h"
 #include "Platform/UserDefaults.h"
 #include "Platform/VirtualClock.h"
@@ -18,6 +20,8 @@ std::shared_ptr<Environment> makeVirtual(const std::shared_ptr<VirtualClock>& cl
   environment->taskPool = std::make_shared<TaskPool>();
   environment->notificationCenter = std::make_shared<NotificationCenter>(environment->mainQueue);
   environment->userDefaults = UserDefaults::inMemory();
+  environment->httpClient = std::make_shared<CurlHttpClient>();
+  environment->alertPresenter = std::make_shared<RecordingAlertPresenter>();
   return environment;
 }
 

@@ -3,8 +3,9 @@
 // Reports bytes/s and events/s, and the peak resident memory of each run (VmHWM, reset before
 // the run) so that 5 MB and 50 MB runs can be compared.
 
-#include "Platform/CurlHttpClient.h"
-#include "Quellorin/Services/EventStreamReader.h"
+#include "Platform/Environment.h"
+#include "Platform/UserDefaults.h"
+#include "Quellorin/Services/AIService.h"
 #include "tests/support/StandInProcess.h"
 
 #include <benchmark/benchmark.h>
@@ -34,47 +35,39 @@ double peakMemoryKilobytes() {
   return 0;
 }
 
-class CountingHandler final : public platform::HttpStreamHandler {
- public:
-  explicit CountingHandler(std::size_t& events)
-      : reader_([&events](const quellorin::StreamEvent&) { ++events; }) {}
-  bool onHead(const platform::HttpResponseHead&) override { return true; }
-  bool onBody(std::string_view bytes) override {
-    reader_.feed(bytes);
+// A real environment (libcurl client, system clock) with an in-memory store, installed once.
+void installEnvironment() {
+  static const bool installed = [] {
+    auto environment = platform::Environment::makeReal();
+    environment->userDefaults = platform::UserDefaults::inMemory();
+    platform::Environment::install(environment);
+    setenv("QUELLORIN_SERVICE_URL", service().baseURL().c_str(), 1);
     return true;
-  }
-  void finish() { reader_.finish(); }
-
- private:
-  quellorin::EventStreamReader reader_;
-};
-
-platform::HttpRequest processTextRequest() {
-  platform::HttpRequest request;
-  request.method = "POST";
-  request.url = service().baseURL() + "/api/processText";
-  request.headers = {{"Content-Type", "application/json"}, {"Accept", "text/event-stream"}};
-  request.body = R"({"messages":[{"role":"user","content":"bench"}]})";
-  request.idleTimeout = std::chrono::seconds(120);
-  return request;
+  }();
+  (void)installed;
 }
 
+const std::vector<quellorin::AIService::Message> kMessages = {{{"role", "user"}, {"content", "bench"}}};
+
 void BM_ClientStream(benchmark::State& state) {
+  installEnvironment();
   const auto bytes = state.range(0) * kMegabyte;
-  platform::CurlHttpClient client;
+  quellorin::AIService client;
   std::size_t events = 0;
+  std::size_t errors = 0;
   double peak = 0;
   for (auto _ : state) {
     state.PauseTiming();
     service().queueFault({{"bulkBytes", bytes}});
     resetPeakMemory();
     state.ResumeTiming();
-    CountingHandler handler(events);
-    const auto result = client.stream(processTextRequest(), handler);
-    handler.finish();
-    if (result.error) state.SkipWithError(result.error->description.c_str());
+    client.processText("fast", false, "conversation__1", kMessages, [&](const quellorin::StreamEvent& event) {
+      ++events;
+      if (event.event == "error") ++errors;
+    });
     peak = std::max(peak, peakMemoryKilobytes());
   }
+  if (errors > 0) state.SkipWithError("the stream reported an error");
   state.SetBytesProcessed(state.iterations() * bytes);
   state.counters["events/s"] = benchmark::Counter(static_cast<double>(events), benchmark::Counter::kIsRate);
   state.counters["events"] = static_cast<double>(events) / static_cast<double>(state.iterations());
@@ -98,33 +91,24 @@ BENCHMARK(BM_CurlToDevNull)->Arg(5)->Arg(50)->Unit(benchmark::kMillisecond)->Use
 
 // One byte per network write, the service sending the next event only once the callback has
 // had this one: the run completes only if every event reaches the callback as soon as its
-// line is complete. Time per iteration is the round trip of all events.
+// line is complete (a held-back event would stall the stream into a time-out). Time per
+// iteration is the round trip of all events of one answer.
 void BM_DripLockstep(benchmark::State& state) {
-  platform::CurlHttpClient client;
+  installEnvironment();
+  quellorin::AIService client(std::chrono::seconds(5));
   std::size_t events = 0;
+  std::size_t errors = 0;
   for (auto _ : state) {
     state.PauseTiming();
     service().queueFault({{"drip", true}, {"lockstep", true}});
     state.ResumeTiming();
-    std::size_t before = events;
-    platform::HttpRequest request = processTextRequest();
-    request.idleTimeout = std::chrono::seconds(5);
-    struct ReleasingHandler final : platform::HttpStreamHandler {
-      explicit ReleasingHandler(std::size_t& count)
-          : reader([&count](const quellorin::StreamEvent&) {
-              ++count;
-              service().release();
-            }) {}
-      bool onHead(const platform::HttpResponseHead&) override { return true; }
-      bool onBody(std::string_view bytes) override {
-        reader.feed(bytes);
-        return true;
-      }
-      quellorin::EventStreamReader reader;
-    } handler(events);
-    const auto result = client.stream(request, handler);
-    if (result.error || events - before < 3) state.SkipWithError("an event was held back");
+    client.processText("fast", false, "conversation__1", kMessages, [&](const quellorin::StreamEvent& event) {
+      ++events;
+      if (event.event == "error") ++errors;
+      service().release();
+    });
   }
+  if (errors > 0) state.SkipWithError("an event was held back");
   state.counters["events"] = static_cast<double>(events) / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_DripLockstep)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);

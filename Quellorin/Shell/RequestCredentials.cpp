@@ -2,9 +2,9 @@
 
 #include "Platform/AES.h"
 #include "Platform/Base64.h"
+#include "Platform/Clock.h"
 #include "Platform/DeviceIdentifier.h"
 
-#include <chrono>
 
 namespace quellorin {
 
@@ -14,8 +14,8 @@ const std::string_view kCredentialPrefix = "JYTSV7XG/COUr2ZUy2iyW5neYvs8/bi2a/iR
 std::string deviceIdentifier() { return platform::readDeviceIdentifier(); }
 
 std::string makeEncryptedString() {
-  const auto now = std::chrono::system_clock::now().time_since_epoch();
-  return makeEncryptedString(std::chrono::duration_cast<std::chrono::seconds>(now).count());
+  // Truncated toward zero, as the service expects whole seconds.
+  return makeEncryptedString(static_cast<std::int64_t>(platform::Clock::current()->wallTime()));
 }
 
 std::string makeEncryptedString(std::int64_t unixSeconds) {

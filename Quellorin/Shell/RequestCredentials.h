@@ -17,7 +17,8 @@ std::string deviceIdentifier();
 
 // The device credential sent when nobody is signed in: Base64 (no line breaks) of the
 // AES-256-ECB/PKCS#7 ciphertext of kCredentialPrefix followed by the decimal Unix time in
-// whole seconds. The empty text when it cannot be made. Any thread; no state.
+// whole seconds of the installed environment's clock. The empty text when it cannot be made.
+// Any thread; no state.
 std::string makeEncryptedString();
 // The same for a given time, in whole seconds since 1970.
 std::string makeEncryptedString(std::int64_t unixSeconds);

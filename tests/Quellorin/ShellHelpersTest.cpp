@@ -1,5 +1,6 @@
 #include "Platform/AES.h"
 #include "Platform/Base64.h"
+#include "Platform/VirtualEnvironment.h"
 #include "Quellorin/Shell/RequestCredentials.h"
 #include "Quellorin/Shell/ServiceAddress.h"
 #include "Quellorin/Shell/ShortcutDisplayString.h"
@@ -34,7 +35,14 @@ TEST(RequestCredentials, ChangeWithTheSecondAndStayWithinIt) {
   EXPECT_NE(makeEncryptedString(1767225600), makeEncryptedString(1767225601));
 }
 
-TEST(RequestCredentials, TheCurrentOneDecryptsToThePrefixAndTenDigits) {
+TEST(RequestCredentials, TheCurrentOneFollowsTheEnvironmentsClock) {
+  platform::VirtualEnvironment environment;  // its wall clock starts at 1767225600
+  EXPECT_EQ(makeEncryptedString(), kCredentialAt1767225600);
+  environment.advance(0.999);
+  EXPECT_EQ(makeEncryptedString(), kCredentialAt1767225600);  // whole seconds, cut toward zero
+  environment.advance(0.001);
+  EXPECT_EQ(makeEncryptedString(), makeEncryptedString(1767225601));
+
   const std::string credential = makeEncryptedString();
   ASSERT_EQ(credential.size(), 88u);
   const auto ciphertext = platform::base64Decode(credential);

@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <optional>
 #include <stdexcept>
 #include <string>
 

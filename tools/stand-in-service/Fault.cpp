@@ -26,6 +26,7 @@ Fault Fault::fromJSON(const nlohmann::json& json) {
   readIfPresent(json, "stallMs", fault.stallMs);
   readIfPresent(json, "delayHeadMs", fault.delayHeadMs);
   readIfPresent(json, "noise", fault.noise);
+  readIfPresent(json, "invalidUtf8", fault.invalidUtf8);
   readIfPresent(json, "drip", fault.drip);
   readIfPresent(json, "dripDelayMs", fault.dripDelayMs);
   readIfPresent(json, "splitWrites", fault.splitWrites);

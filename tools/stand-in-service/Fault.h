@@ -22,6 +22,7 @@ struct Fault {
   int stallMs = 5000;                         // "stallMs"
   int delayHeadMs = 0;                        // "delayHeadMs": wait before answering at all
   bool noise = false;                         // "noise": junk lines around every event
+  bool invalidUtf8 = false;                   // "invalidUtf8": a message with a raw 0xFF byte
   bool drip = false;                          // "drip": one byte per network write
   int dripDelayMs = 0;                        // "dripDelayMs": pause between dripped bytes
   bool splitWrites = false;                   // "splitWrites": each line in two writes

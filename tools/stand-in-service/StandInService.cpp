@@ -66,6 +66,12 @@ std::vector<std::string> streamUnits(const Fault& fault, const std::string& repl
   if (fault.lines) {
     for (const auto& line : *fault.lines) answer.push_back(line + "\n");
   }
+  if (fault.invalidUtf8) {
+    // Before the closing event and its blank line; control requests are JSON, so the raw byte
+    // cannot come from a test's "lines".
+    answer.insert(answer.end() - std::min<std::ptrdiff_t>(2, std::ssize(answer)),
+                  "data: {\"event\":\"message\",\"answer\":\"bad \xff byte\"}\n");
+  }
   if (!fault.noise) return answer;
   std::vector<std::string> units;
   for (const auto& unit : answer) {
@@ -188,6 +194,17 @@ void StandInService::answerProcessText(const httplib::Request& request, httplib:
   if (fault.status == 200 && !body.is_object()) {
     response.status = 400;
     response.set_content(R"({"error":"the body is not a JSON object"})", "application/json");
+    return;
+  }
+  if (fault.status != 200 && fault.disconnectAfterEvents) {
+    // A refusal whose body breaks off half-way.
+    response.status = fault.status;
+    auto half = std::make_shared<std::string>(json{{"errorCode", fault.errorCode.value_or(0)}}.dump());
+    half->resize(half->size() / 2);
+    response.set_chunked_content_provider("application/json", [half](std::size_t, httplib::DataSink& sink) {
+      sink.write(half->data(), half->size());
+      return false;
+    });
     return;
   }
   if (fault.status != 200) {
