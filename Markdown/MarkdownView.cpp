@@ -7,12 +7,14 @@
 #include <mutex>
 #include <set>
 #include <sstream>
+#include <stdexcept>
 #include <system_error>
 #include <utility>
 
 #include "Markdown/Markdown.h"
 #include "Markdown/MarkdownErrors.h"
 #include "Platform/AtomicFile.h"
+#include "Platform/Environment.h"
 #include "Platform/XdgURLOpener.h"
 
 namespace markdown {
@@ -69,6 +71,16 @@ void removeCopy(const fs::path& copyFolder) {
   fs::remove_all(copyFolder.parent_path(), ignored);
 }
 
+// The notification centre of the installed environment; none when no environment is installed
+// (a tool without an application around it).
+std::shared_ptr<platform::NotificationCenter> installedNotificationCenter() {
+  try {
+    return platform::NotificationCenter::defaultCenter();
+  } catch (const std::logic_error&) {
+    return nullptr;
+  }
+}
+
 std::optional<std::string> schemeOf(const std::string& url) {
   std::size_t colon = url.find(':');
   if (colon == std::string::npos || colon == 0) {
@@ -116,11 +128,22 @@ MarkdownView::MarkdownView(platform::Rect frame, std::string markdownString, boo
   }
   setNavigationDelegate(this);
   render(markdownString);
-  std::lock_guard lock(liveViews().mutex);
-  liveViews().views.insert(this);
+  {
+    std::lock_guard lock(liveViews().mutex);
+    liveViews().views.insert(this);
+  }
+  notificationCenter_ = installedNotificationCenter();
+  if (notificationCenter_) {
+    terminationObserver_ = notificationCenter_->addObserver(
+        applicationWillTerminateNotification, platform::NotificationCenter::Delivery::postingThread,
+        [this](const platform::Notification&) { clearTemporaryDirectory(); });
+  }
 }
 
 MarkdownView::~MarkdownView() {
+  if (notificationCenter_) {
+    notificationCenter_->removeObserver(terminationObserver_);
+  }
   {
     std::lock_guard lock(liveViews().mutex);
     liveViews().views.erase(this);

@@ -6,7 +6,9 @@
 #include <sstream>
 
 #include "Markdown/MarkdownErrors.h"
+#include "Platform/NotificationCenter.h"
 #include "Platform/RecordingURLOpener.h"
+#include "Platform/VirtualEnvironment.h"
 
 namespace markdown {
 namespace {
@@ -138,6 +140,15 @@ TEST_F(MarkdownViewIntegrationTest, EachNewCopyRemovesThePreviousAndTheLastGoesA
   EXPECT_TRUE(fs::exists(secondCopy));
   MarkdownView::applicationWillTerminate();
   EXPECT_FALSE(fs::exists(secondCopy.parent_path()));
+}
+
+TEST_F(MarkdownViewIntegrationTest, TheTerminationNotificationRemovesTheCopy) {
+  platform::VirtualEnvironment environment;
+  auto view = makeView("one", false, nullptr);
+  fs::path copy = *view->temporaryDirectoryURL();
+  platform::NotificationCenter::defaultCenter()->post(MarkdownView::applicationWillTerminateNotification);
+  EXPECT_FALSE(fs::exists(copy.parent_path()));
+  EXPECT_EQ(view->temporaryDirectoryURL(), copy) << "the view still names its last copy";
 }
 
 TEST_F(MarkdownViewIntegrationTest, DestroyingTheViewRemovesItsCopy) {
