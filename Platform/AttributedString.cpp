@@ -76,7 +76,10 @@ const Attributes& AttributedString::attributes(std::size_t position, TextRange* 
 
 const AttributeValue* AttributedString::attribute(const std::string& key, std::size_t position,
                                                   TextRange* longestRange) const {
-  std::size_t index = runIndexAt((attributes(position), position));
+  if (position >= text_.size()) {
+    throw std::out_of_range("attributed string: position outside the text");
+  }
+  std::size_t index = runIndexAt(position);
   auto valueIn = [&key](const Run& run) -> const AttributeValue* {
     auto found = run.attributes.find(key);
     return found != run.attributes.end() ? &found->second : nullptr;

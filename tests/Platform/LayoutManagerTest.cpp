@@ -145,3 +145,33 @@ TEST(LayoutManagerTest, MeasuredSizeGrowsWithTheText) {
 
 }  // namespace
 }  // namespace platform
+
+namespace platform {
+namespace {
+
+TEST(LayoutManagerTest, TailIndentsAndAlignmentPlaceTheLine) {
+  ParagraphStyle inset;
+  inset.tailIndent = -100;
+  Laid narrowed(AttributedString(u"words words words words words words words words words", withStyle(inset)), 300);
+  for (const auto& fragment : narrowed.layout->lineFragments()) {
+    EXPECT_LE(fragment.usedRect.maxX() - 2 * narrowed.container->lineFragmentPadding(), 300 - 100 - 10 + 0.01);
+  }
+  ParagraphStyle right;
+  right.alignment = TextAlignment::right;
+  Laid aligned(AttributedString(u"end", withStyle(right)), 300);
+  const auto& line = aligned.layout->lineFragments().at(0);
+  EXPECT_NEAR(line.usedRect.maxX(), 300, 0.5);
+}
+
+TEST(AttributeValueTest, ValuesOfDifferentTypesNeverCompareEqual) {
+  AttributeValue one = 1;
+  AttributeValue oneAgain = 1;
+  AttributeValue oneAsDouble = 1.0;
+  EXPECT_EQ(one, oneAgain);
+  EXPECT_FALSE(one == oneAsDouble);
+  EXPECT_TRUE(oneAsDouble.holds<double>());
+  EXPECT_EQ(one.get<double>(), nullptr);
+}
+
+}  // namespace
+}  // namespace platform
