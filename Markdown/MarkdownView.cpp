@@ -60,7 +60,8 @@ void replaceAll(std::string& text, const std::string& placeholder, const std::st
 fs::path makeReplacementDirectory() {
   std::string pattern = (fs::temp_directory_path() / "quellorin-markdown-XXXXXX").string();
   if (mkdtemp(pattern.data()) == nullptr) {
-    throw fs::filesystem_error("cannot make a temporary folder", fs::path(pattern), std::error_code(errno, std::generic_category()));
+    throw fs::filesystem_error("cannot make a temporary folder", fs::path(pattern),
+                               std::error_code(errno, std::generic_category()));
   }
   return pattern;
 }
@@ -211,8 +212,9 @@ fs::path MarkdownView::makeWritableCopy(const std::string& pageHTML) {
   }
 }
 
-void MarkdownView::decidePolicyForNavigationAction(platform::WebView&, const platform::NavigationAction& action,
-                                                   const std::function<void(platform::NavigationActionPolicy)>& decide) {
+void MarkdownView::decidePolicyForNavigationAction(
+    platform::WebView&, const platform::NavigationAction& action,
+    const std::function<void(platform::NavigationActionPolicy)>& decide) {
   if (!action.url || action.navigationType != platform::NavigationType::linkActivated || !openLinksExternally_) {
     decide(platform::NavigationActionPolicy::allow);
     return;
@@ -226,8 +228,9 @@ void MarkdownView::decidePolicyForNavigationAction(platform::WebView&, const pla
   urlOpener_->openURL(*action.url);
 }
 
-void MarkdownView::decidePolicyForNavigationResponse(platform::WebView&, const platform::NavigationResponse&,
-                                                     const std::function<void(platform::NavigationResponsePolicy)>& decide) {
+void MarkdownView::decidePolicyForNavigationResponse(
+    platform::WebView&, const platform::NavigationResponse&,
+    const std::function<void(platform::NavigationResponsePolicy)>& decide) {
   decide(platform::NavigationResponsePolicy::allow);
 }
 

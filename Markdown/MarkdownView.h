@@ -69,8 +69,9 @@ class MarkdownView final : public platform::WebView, public platform::Navigation
   // beside the program), found once per process; null when there is none.
   static std::shared_ptr<platform::Bundle> moduleResourceBundle();
 
-  void decidePolicyForNavigationAction(platform::WebView& webView, const platform::NavigationAction& action,
-                                       const std::function<void(platform::NavigationActionPolicy)>& decisionHandler) override;
+  void decidePolicyForNavigationAction(
+      platform::WebView& webView, const platform::NavigationAction& action,
+      const std::function<void(platform::NavigationActionPolicy)>& decisionHandler) override;
   void decidePolicyForNavigationResponse(
       platform::WebView& webView, const platform::NavigationResponse& response,
       const std::function<void(platform::NavigationResponsePolicy)>& decisionHandler) override;

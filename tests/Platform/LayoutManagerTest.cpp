@@ -15,7 +15,8 @@ namespace {
 // A storage laid out into one container of the given width.
 struct Laid {
   explicit Laid(AttributedString text, double width = 300)
-      : storage(std::move(text)), layout(std::make_shared<LayoutManager>()),
+      : storage(std::move(text)),
+        layout(std::make_shared<LayoutManager>()),
         container(std::make_shared<TextContainer>(Size{width, 0})) {
     layout->addTextContainer(container);
     storage.addLayoutManager(layout);
