@@ -38,7 +38,9 @@ std::u16string codeBlockText(const std::string& literal) {
 
 AttributedStringVisitor::AttributedStringVisitor(std::shared_ptr<Styler> styler, MarkdownOptions options,
                                                  ListPrefixGeneratorBuilder listPrefixGeneratorBuilder)
-    : styler_(std::move(styler)), options_(options), listPrefixGeneratorBuilder_(std::move(listPrefixGeneratorBuilder)) {}
+    : styler_(std::move(styler)),
+      options_(options),
+      listPrefixGeneratorBuilder_(std::move(listPrefixGeneratorBuilder)) {}
 
 AttributedString AttributedStringVisitor::joinedChildren(const Node& node) {
   AttributedString joined;

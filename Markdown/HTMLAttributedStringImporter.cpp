@@ -31,10 +31,25 @@ struct GumboOutputRelease {
 
 bool isBlock(GumboTag tag) {
   switch (tag) {
-    case GUMBO_TAG_P: case GUMBO_TAG_DIV: case GUMBO_TAG_H1: case GUMBO_TAG_H2: case GUMBO_TAG_H3:
-    case GUMBO_TAG_H4: case GUMBO_TAG_H5: case GUMBO_TAG_H6: case GUMBO_TAG_PRE: case GUMBO_TAG_BLOCKQUOTE:
-    case GUMBO_TAG_UL: case GUMBO_TAG_OL: case GUMBO_TAG_LI: case GUMBO_TAG_HR: case GUMBO_TAG_TABLE:
-    case GUMBO_TAG_TR: case GUMBO_TAG_DL: case GUMBO_TAG_DT: case GUMBO_TAG_DD:
+    case GUMBO_TAG_P:
+    case GUMBO_TAG_DIV:
+    case GUMBO_TAG_H1:
+    case GUMBO_TAG_H2:
+    case GUMBO_TAG_H3:
+    case GUMBO_TAG_H4:
+    case GUMBO_TAG_H5:
+    case GUMBO_TAG_H6:
+    case GUMBO_TAG_PRE:
+    case GUMBO_TAG_BLOCKQUOTE:
+    case GUMBO_TAG_UL:
+    case GUMBO_TAG_OL:
+    case GUMBO_TAG_LI:
+    case GUMBO_TAG_HR:
+    case GUMBO_TAG_TABLE:
+    case GUMBO_TAG_TR:
+    case GUMBO_TAG_DL:
+    case GUMBO_TAG_DT:
+    case GUMBO_TAG_DD:
       return true;
     default:
       return false;
@@ -48,13 +63,20 @@ bool isMonospacedByDefault(GumboTag tag) {
 
 std::optional<double> headingSize(GumboTag tag) {
   switch (tag) {
-    case GUMBO_TAG_H1: return 24;
-    case GUMBO_TAG_H2: return 18;
-    case GUMBO_TAG_H3: return 14;
-    case GUMBO_TAG_H4: return 12;
-    case GUMBO_TAG_H5: return 10;
-    case GUMBO_TAG_H6: return 8;
-    default: return std::nullopt;
+    case GUMBO_TAG_H1:
+      return 24;
+    case GUMBO_TAG_H2:
+      return 18;
+    case GUMBO_TAG_H3:
+      return 14;
+    case GUMBO_TAG_H4:
+      return 12;
+    case GUMBO_TAG_H5:
+      return 10;
+    case GUMBO_TAG_H6:
+      return 8;
+    default:
+      return std::nullopt;
   }
 }
 
@@ -152,17 +174,31 @@ class Importer {
       style.bold = true;
     }
     switch (element.tag) {
-      case GUMBO_TAG_STRONG: case GUMBO_TAG_B: style.bold = true; break;
-      case GUMBO_TAG_EM: case GUMBO_TAG_I: style.italic = true; break;
-      case GUMBO_TAG_PRE: style.preformatted = true; break;
-      case GUMBO_TAG_BLOCKQUOTE: style.indent += kQuoteIndent; break;
-      case GUMBO_TAG_UL: case GUMBO_TAG_OL: style.indent += kListIndent; break;
+      case GUMBO_TAG_STRONG:
+      case GUMBO_TAG_B:
+        style.bold = true;
+        break;
+      case GUMBO_TAG_EM:
+      case GUMBO_TAG_I:
+        style.italic = true;
+        break;
+      case GUMBO_TAG_PRE:
+        style.preformatted = true;
+        break;
+      case GUMBO_TAG_BLOCKQUOTE:
+        style.indent += kQuoteIndent;
+        break;
+      case GUMBO_TAG_UL:
+      case GUMBO_TAG_OL:
+        style.indent += kListIndent;
+        break;
       case GUMBO_TAG_A:
         if (GumboAttribute* href = gumbo_get_attribute(&element.attributes, "href")) {
           style.link = href->value;
         }
         break;
-      default: break;
+      default:
+        break;
     }
     return style;
   }
@@ -221,9 +257,9 @@ class Importer {
 
   void append(const std::u16string& characters, const Style& style) {
     platform::Attributes attributes{
-        {platform::AttributeName::font,
-         platform::Font(style.family, style.size,
-                        (style.bold ? platform::fontTraitBold : 0U) | (style.italic ? platform::fontTraitItalic : 0U))}};
+        {platform::AttributeName::font, platform::Font(style.family, style.size,
+                                                       (style.bold ? platform::fontTraitBold : 0U) |
+                                                           (style.italic ? platform::fontTraitItalic : 0U))}};
     if (style.link) {
       attributes.emplace(platform::AttributeName::link, *style.link);
     }

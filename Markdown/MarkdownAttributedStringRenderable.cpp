@@ -14,8 +14,8 @@ const char* const kDefaultStylesheet = "* {font-family: Helvetica } code, pre { 
 platform::AttributedString MarkdownAttributedStringRenderable::toAttributedString(
     MarkdownOptions options, const std::optional<std::string>& stylesheet) const {
   std::string html = toHTML(options);
-  return HTMLAttributedStringImporter::attributedString("<style>" + stylesheet.value_or(kDefaultStylesheet) + "</style>" +
-                                                        html);
+  return HTMLAttributedStringImporter::attributedString("<style>" + stylesheet.value_or(kDefaultStylesheet) +
+                                                        "</style>" + html);
 }
 
 platform::AttributedString MarkdownAttributedStringRenderable::toAttributedString(

@@ -16,7 +16,8 @@ class MarkdownAttributedStringRenderable : public virtual MarkdownHTMLRenderable
   // The text's HTML (as toHTML gives it), preceded by "<style>" + stylesheet + "</style>", read
   // by the HTML import. Without a stylesheet: "* {font-family: Helvetica } code, pre { font-family: Menlo }".
   // Throws MarkdownErrors (markdownToASTError, astRenderingError, htmlDataConversionError).
-  platform::AttributedString toAttributedString(MarkdownOptions options, const std::optional<std::string>& stylesheet) const;
+  platform::AttributedString toAttributedString(MarkdownOptions options,
+                                                const std::optional<std::string>& stylesheet) const;
 
   // The text styled by `styler`, through the node tree and AttributedStringVisitor (no HTML).
   // Throws MarkdownErrors (markdownToASTError, astRenderingError).

@@ -44,11 +44,10 @@ void forEachRunOf(const platform::AttributedString& text, const std::string& key
 void MarkdownLayoutManager::drawGlyphs(TextRange glyphRange, Point origin) {
   TextRange characters = characterRange(glyphRange);
   withSavedState(*this, [&](GraphicsContext& context, const platform::AttributedString& text) {
-    forEachRunOf<BlockBackgroundColorAttribute>(
-        text, BlockBackgroundColorAttribute::key, characters,
-        [&](const BlockBackgroundColorAttribute& background, TextRange run) {
-          drawBlockBackground(context, background, run, origin);
-        });
+    forEachRunOf<BlockBackgroundColorAttribute>(text, BlockBackgroundColorAttribute::key, characters,
+                                                [&](const BlockBackgroundColorAttribute& background, TextRange run) {
+                                                  drawBlockBackground(context, background, run, origin);
+                                                });
   });
   LayoutManager::drawGlyphs(glyphRange, origin);
   drawCustomAttributes(glyphRange, origin);
@@ -63,14 +62,14 @@ void MarkdownLayoutManager::drawCustomAttributes(TextRange glyphRange, Point ori
                                          });
   });
   withSavedState(*this, [&](GraphicsContext& context, const platform::AttributedString& text) {
-    forEachRunOf<QuoteStripeAttribute>(text, QuoteStripeAttribute::key, characters,
-                                       [&](const QuoteStripeAttribute& stripes, TextRange run) {
-                                         drawQuoteStripes(context, stripes, run, origin);
-                                       });
+    forEachRunOf<QuoteStripeAttribute>(
+        text, QuoteStripeAttribute::key, characters,
+        [&](const QuoteStripeAttribute& stripes, TextRange run) { drawQuoteStripes(context, stripes, run, origin); });
   });
 }
 
-void MarkdownLayoutManager::drawBlockBackground(GraphicsContext& context, const BlockBackgroundColorAttribute& background,
+void MarkdownLayoutManager::drawBlockBackground(GraphicsContext& context,
+                                                const BlockBackgroundColorAttribute& background,
                                                 TextRange characterRange, Point origin) {
   context.setFillColor(background.color);
   // The block's extent: every stretch carrying a background, as glyph ranges, with stretches
@@ -92,19 +91,20 @@ void MarkdownLayoutManager::drawBlockBackground(GraphicsContext& context, const 
     }
   }
   double inset = background.inset;
-  enumerateLineFragments(glyphRange(characterRange), [&](Rect rect, Rect used, TextContainer& container, TextRange line) {
-    bool opensBlock = std::any_of(merged.begin(), merged.end(), [&](TextRange block) {
-      return block.location >= line.location && block.location < line.end();
-    });
-    bool closesBlock = std::any_of(merged.begin(), merged.end(), [&](TextRange block) {
-      return block.end() > line.location && block.end() <= line.end();
-    });
-    double left = used.minX() + container.lineFragmentPadding() - inset;
-    double right = rect.maxX();
-    double top = opensBlock ? used.minY() - inset : rect.minY();
-    double bottom = closesBlock ? used.maxY() + inset : used.maxY();
-    context.fillRect({left + origin.x, top + origin.y, right - left, bottom - top});
-  });
+  enumerateLineFragments(glyphRange(characterRange),
+                         [&](Rect rect, Rect used, TextContainer& container, TextRange line) {
+                           bool opensBlock = std::any_of(merged.begin(), merged.end(), [&](TextRange block) {
+                             return block.location >= line.location && block.location < line.end();
+                           });
+                           bool closesBlock = std::any_of(merged.begin(), merged.end(), [&](TextRange block) {
+                             return block.end() > line.location && block.end() <= line.end();
+                           });
+                           double left = used.minX() + container.lineFragmentPadding() - inset;
+                           double right = rect.maxX();
+                           double top = opensBlock ? used.minY() - inset : rect.minY();
+                           double bottom = closesBlock ? used.maxY() + inset : used.maxY();
+                           context.fillRect({left + origin.x, top + origin.y, right - left, bottom - top});
+                         });
 }
 
 void MarkdownLayoutManager::drawThematicBreak(GraphicsContext& context, const ThematicBreakAttribute& rule,

@@ -14,13 +14,13 @@
 namespace markdown {
 
 using platform::AttributedString;
-using platform::AttributeName::font;
-using platform::AttributeName::foregroundColor;
-using platform::AttributeName::paragraphStyle;
 using platform::Font;
 using platform::ParagraphStyle;
 using platform::ParagraphStyleRef;
 using platform::TextRange;
+using platform::AttributeName::font;
+using platform::AttributeName::foregroundColor;
+using platform::AttributeName::paragraphStyle;
 
 namespace {
 
@@ -80,7 +80,8 @@ void indentParagraphStyles(AttributedString& text, TextRange range, double by) {
 void setFontPreservingTraits(AttributedString& text, const Font& newFont, TextRange range) {
   for (const auto& [old, run] : runsOfType<Font>(text, font, range)) {
     Font result = newFont;
-    for (platform::FontTrait trait : {platform::fontTraitMonospace, platform::fontTraitItalic, platform::fontTraitBold}) {
+    for (platform::FontTrait trait :
+         {platform::fontTraitMonospace, platform::fontTraitItalic, platform::fontTraitBold}) {
       if (old.hasTrait(trait) && !result.hasTrait(trait)) {
         result = withTrait(result, trait);
       }
@@ -175,12 +176,18 @@ void MarkdownStyler::styleParagraph(AttributedString& text) {
 
 std::tuple<Font, platform::Color, std::shared_ptr<ParagraphStyle>> MarkdownStyler::headingAttributes(int level) const {
   switch (level) {
-    case 2: return {fonts_->heading2(), colors_->heading2(), paragraphStyles_->heading2()};
-    case 3: return {fonts_->heading3(), colors_->heading3(), paragraphStyles_->heading3()};
-    case 4: return {fonts_->heading4(), colors_->heading4(), paragraphStyles_->heading4()};
-    case 5: return {fonts_->heading5(), colors_->heading5(), paragraphStyles_->heading5()};
-    case 6: return {fonts_->heading6(), colors_->heading6(), paragraphStyles_->heading6()};
-    default: return {fonts_->heading1(), colors_->heading1(), paragraphStyles_->heading1()};
+    case 2:
+      return {fonts_->heading2(), colors_->heading2(), paragraphStyles_->heading2()};
+    case 3:
+      return {fonts_->heading3(), colors_->heading3(), paragraphStyles_->heading3()};
+    case 4:
+      return {fonts_->heading4(), colors_->heading4(), paragraphStyles_->heading4()};
+    case 5:
+      return {fonts_->heading5(), colors_->heading5(), paragraphStyles_->heading5()};
+    case 6:
+      return {fonts_->heading6(), colors_->heading6(), paragraphStyles_->heading6()};
+    default:
+      return {fonts_->heading1(), colors_->heading1(), paragraphStyles_->heading1()};
   }
 }
 
@@ -198,11 +205,12 @@ void MarkdownStyler::styleHtmlBlock(AttributedString& text) { applyCodeBlockStyl
 
 void MarkdownStyler::applyCodeBlockStyle(AttributedString& text) {
   double inset = codeBlockOptions_.containerInset;
-  text.setAttributes({{font, fonts_->code()},
-                      {foregroundColor, colors_->code()},
-                      {paragraphStyle, insetParagraphStyle(*paragraphStyles_->code(), inset)},
-                      {BlockBackgroundColorAttribute::key, BlockBackgroundColorAttribute{colors_->codeBlockBackground(), inset}}},
-                     whole(text));
+  text.setAttributes(
+      {{font, fonts_->code()},
+       {foregroundColor, colors_->code()},
+       {paragraphStyle, insetParagraphStyle(*paragraphStyles_->code(), inset)},
+       {BlockBackgroundColorAttribute::key, BlockBackgroundColorAttribute{colors_->codeBlockBackground(), inset}}},
+      whole(text));
 }
 
 void MarkdownStyler::styleThematicBreak(AttributedString& text) {
@@ -213,7 +221,9 @@ void MarkdownStyler::styleThematicBreak(AttributedString& text) {
   text.addAttribute(paragraphStyle, ParagraphStyleRef(style), whole(text));
 }
 
-void MarkdownStyler::styleListItemPrefix(AttributedString& text) { text.setAttributes(listPrefixAttributes(), whole(text)); }
+void MarkdownStyler::styleListItemPrefix(AttributedString& text) {
+  text.setAttributes(listPrefixAttributes(), whole(text));
+}
 
 void MarkdownStyler::styleBlockQuote(AttributedString& text, int nestDepth) {
   double stripeWidth = quoteStripeOptions_.thickness + quoteStripeOptions_.spacingAfter;

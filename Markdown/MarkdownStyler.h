@@ -64,7 +64,8 @@ class MarkdownStyler : public Styler {
   // Font, colour and paragraph style of a heading; levels other than 2 to 6 take level 1's.
   virtual std::tuple<platform::Font, platform::Color, std::shared_ptr<platform::ParagraphStyle>> headingAttributes(
       int level) const;
-  virtual void styleFirstItemParagraph(platform::AttributedString& text, std::size_t prefixLength, platform::TextRange range);
+  virtual void styleFirstItemParagraph(platform::AttributedString& text, std::size_t prefixLength,
+                                       platform::TextRange range);
 
  private:
   std::shared_ptr<const FontCollection> fonts_;

@@ -7,12 +7,14 @@
 #include <mutex>
 #include <set>
 #include <sstream>
+#include <stdexcept>
 #include <system_error>
 #include <utility>
 
 #include "Markdown/Markdown.h"
 #include "Markdown/MarkdownErrors.h"
 #include "Platform/AtomicFile.h"
+#include "Platform/Environment.h"
 #include "Platform/XdgURLOpener.h"
 
 namespace markdown {
@@ -58,7 +60,8 @@ void replaceAll(std::string& text, const std::string& placeholder, const std::st
 fs::path makeReplacementDirectory() {
   std::string pattern = (fs::temp_directory_path() / "quellorin-markdown-XXXXXX").string();
   if (mkdtemp(pattern.data()) == nullptr) {
-    throw fs::filesystem_error("cannot make a temporary folder", fs::path(pattern), std::error_code(errno, std::generic_category()));
+    throw fs::filesystem_error("cannot make a temporary folder", fs::path(pattern),
+                               std::error_code(errno, std::generic_category()));
   }
   return pattern;
 }
@@ -67,6 +70,16 @@ fs::path makeReplacementDirectory() {
 void removeCopy(const fs::path& copyFolder) {
   std::error_code ignored;
   fs::remove_all(copyFolder.parent_path(), ignored);
+}
+
+// The notification centre of the installed environment; none when no environment is installed
+// (a tool without an application around it).
+std::shared_ptr<platform::NotificationCenter> installedNotificationCenter() {
+  try {
+    return platform::NotificationCenter::defaultCenter();
+  } catch (const std::logic_error&) {
+    return nullptr;
+  }
 }
 
 std::optional<std::string> schemeOf(const std::string& url) {
@@ -116,11 +129,22 @@ MarkdownView::MarkdownView(platform::Rect frame, std::string markdownString, boo
   }
   setNavigationDelegate(this);
   render(markdownString);
-  std::lock_guard lock(liveViews().mutex);
-  liveViews().views.insert(this);
+  {
+    std::lock_guard lock(liveViews().mutex);
+    liveViews().views.insert(this);
+  }
+  notificationCenter_ = installedNotificationCenter();
+  if (notificationCenter_) {
+    terminationObserver_ = notificationCenter_->addObserver(
+        applicationWillTerminateNotification, platform::NotificationCenter::Delivery::postingThread,
+        [this](const platform::Notification&) { clearTemporaryDirectory(); });
+  }
 }
 
 MarkdownView::~MarkdownView() {
+  if (notificationCenter_) {
+    notificationCenter_->removeObserver(terminationObserver_);
+  }
   {
     std::lock_guard lock(liveViews().mutex);
     liveViews().views.erase(this);
@@ -188,8 +212,9 @@ fs::path MarkdownView::makeWritableCopy(const std::string& pageHTML) {
   }
 }
 
-void MarkdownView::decidePolicyForNavigationAction(platform::WebView&, const platform::NavigationAction& action,
-                                                   const std::function<void(platform::NavigationActionPolicy)>& decide) {
+void MarkdownView::decidePolicyForNavigationAction(
+    platform::WebView&, const platform::NavigationAction& action,
+    const std::function<void(platform::NavigationActionPolicy)>& decide) {
   if (!action.url || action.navigationType != platform::NavigationType::linkActivated || !openLinksExternally_) {
     decide(platform::NavigationActionPolicy::allow);
     return;
@@ -203,8 +228,9 @@ void MarkdownView::decidePolicyForNavigationAction(platform::WebView&, const pla
   urlOpener_->openURL(*action.url);
 }
 
-void MarkdownView::decidePolicyForNavigationResponse(platform::WebView&, const platform::NavigationResponse&,
-                                                     const std::function<void(platform::NavigationResponsePolicy)>& decide) {
+void MarkdownView::decidePolicyForNavigationResponse(
+    platform::WebView&, const platform::NavigationResponse&,
+    const std::function<void(platform::NavigationResponsePolicy)>& decide) {
   decide(platform::NavigationResponsePolicy::allow);
 }
 

@@ -9,6 +9,7 @@
 #include "Markdown/MarkdownOptions.h"
 #include "Platform/Bundle.h"
 #include "Platform/NavigationDelegate.h"
+#include "Platform/NotificationCenter.h"
 #include "Platform/URLOpener.h"
 #include "Platform/WebView.h"
 
@@ -25,10 +26,14 @@ namespace markdown {
 // the view's configuration. Without `openLinksExternally`, clicked links are followed in the view.
 //
 // Copies: each rendering makes a new copy and removes the one before; the last is removed when
-// the view is destroyed or the application terminates. Main thread only.
+// the view is destroyed or the application terminates (the notification
+// `applicationWillTerminateNotification` on the installed environment's notification centre,
+// or the process's exit). Main thread only.
 class MarkdownView final : public platform::WebView, public platform::NavigationDelegate {
  public:
   using Completion = std::function<void()>;
+
+  static inline const std::string applicationWillTerminateNotification = "NSApplicationWillTerminateNotification";
 
   // Renders at once. `templateBundle` null means the library's own template. Throws what
   // rendering throws (see rerender); no view is made then.
@@ -64,8 +69,9 @@ class MarkdownView final : public platform::WebView, public platform::Navigation
   // beside the program), found once per process; null when there is none.
   static std::shared_ptr<platform::Bundle> moduleResourceBundle();
 
-  void decidePolicyForNavigationAction(platform::WebView& webView, const platform::NavigationAction& action,
-                                       const std::function<void(platform::NavigationActionPolicy)>& decisionHandler) override;
+  void decidePolicyForNavigationAction(
+      platform::WebView& webView, const platform::NavigationAction& action,
+      const std::function<void(platform::NavigationActionPolicy)>& decisionHandler) override;
   void decidePolicyForNavigationResponse(
       platform::WebView& webView, const platform::NavigationResponse& response,
       const std::function<void(platform::NavigationResponsePolicy)>& decisionHandler) override;
@@ -82,6 +88,8 @@ class MarkdownView final : public platform::WebView, public platform::Navigation
   std::optional<std::filesystem::path> temporaryDirectoryURL_;
   Completion didLoadSuccessfully_;
   std::shared_ptr<platform::URLOpener> urlOpener_;
+  std::shared_ptr<platform::NotificationCenter> notificationCenter_;
+  platform::NotificationCenter::ObserverToken terminationObserver_;
 };
 
 }  // namespace markdown

@@ -2,7 +2,12 @@
 
 namespace markdown {
 
-StaticColorCollection::StaticColorCollection(platform::Color heading1, platform::Color heading2, platform::Color heading3, platform::Color heading4, platform::Color heading5, platform::Color heading6, platform::Color body, platform::Color code, platform::Color link, platform::Color quote, platform::Color quoteStripe, platform::Color thematicBreak, platform::Color listItemPrefix, platform::Color codeBlockBackground)
+StaticColorCollection::StaticColorCollection(platform::Color heading1, platform::Color heading2,
+                                             platform::Color heading3, platform::Color heading4,
+                                             platform::Color heading5, platform::Color heading6, platform::Color body,
+                                             platform::Color code, platform::Color link, platform::Color quote,
+                                             platform::Color quoteStripe, platform::Color thematicBreak,
+                                             platform::Color listItemPrefix, platform::Color codeBlockBackground)
     : heading1_(std::move(heading1)),
       heading2_(std::move(heading2)),
       heading3_(std::move(heading3)),

@@ -10,7 +10,11 @@ namespace markdown {
 // A colour collection whose colours are all given by the caller.
 class StaticColorCollection final : public ColorCollection {
  public:
-  StaticColorCollection(platform::Color heading1, platform::Color heading2, platform::Color heading3, platform::Color heading4, platform::Color heading5, platform::Color heading6, platform::Color body, platform::Color code, platform::Color link, platform::Color quote, platform::Color quoteStripe, platform::Color thematicBreak, platform::Color listItemPrefix, platform::Color codeBlockBackground);
+  StaticColorCollection(platform::Color heading1, platform::Color heading2, platform::Color heading3,
+                        platform::Color heading4, platform::Color heading5, platform::Color heading6,
+                        platform::Color body, platform::Color code, platform::Color link, platform::Color quote,
+                        platform::Color quoteStripe, platform::Color thematicBreak, platform::Color listItemPrefix,
+                        platform::Color codeBlockBackground);
   // A readable set on a white page.
   static StaticColorCollection standard();
 

@@ -2,7 +2,9 @@
 
 namespace markdown {
 
-StaticFontCollection::StaticFontCollection(platform::Font heading1, platform::Font heading2, platform::Font heading3, platform::Font heading4, platform::Font heading5, platform::Font heading6, platform::Font body, platform::Font code, platform::Font listItemPrefix)
+StaticFontCollection::StaticFontCollection(platform::Font heading1, platform::Font heading2, platform::Font heading3,
+                                           platform::Font heading4, platform::Font heading5, platform::Font heading6,
+                                           platform::Font body, platform::Font code, platform::Font listItemPrefix)
     : heading1_(std::move(heading1)),
       heading2_(std::move(heading2)),
       heading3_(std::move(heading3)),

@@ -10,7 +10,9 @@ namespace markdown {
 // A font collection whose fonts are all given by the caller.
 class StaticFontCollection final : public FontCollection {
  public:
-  StaticFontCollection(platform::Font heading1, platform::Font heading2, platform::Font heading3, platform::Font heading4, platform::Font heading5, platform::Font heading6, platform::Font body, platform::Font code, platform::Font listItemPrefix);
+  StaticFontCollection(platform::Font heading1, platform::Font heading2, platform::Font heading3,
+                       platform::Font heading4, platform::Font heading5, platform::Font heading6, platform::Font body,
+                       platform::Font code, platform::Font listItemPrefix);
   // DejaVu Sans for text, DejaVu Sans Mono for code, headings from 24 down to 12 points.
   static StaticFontCollection standard();
 

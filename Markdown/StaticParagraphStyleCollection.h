@@ -7,7 +7,8 @@
 
 namespace markdown {
 
-// The standard paragraph styles: one style object shared by the six heading levels (8 points after), one for the body (8 before, 8 after, 8 between lines) and one for code (8 before, 8 after).
+// The standard paragraph styles: one style object shared by the six heading levels (8 points after), one for the body
+// (8 before, 8 after, 8 between lines) and one for code (8 before, 8 after).
 class StaticParagraphStyleCollection final : public ParagraphStyleCollection {
  public:
   StaticParagraphStyleCollection();
@@ -30,7 +31,9 @@ class StaticParagraphStyleCollection final : public ParagraphStyleCollection {
   void setBody(std::shared_ptr<platform::ParagraphStyle> value) { body_ = std::move(value); }
   void setCode(std::shared_ptr<platform::ParagraphStyle> value) { code_ = std::move(value); }
 
-  std::unique_ptr<ParagraphStyleCollection> clone() const override { return std::make_unique<StaticParagraphStyleCollection>(*this); }
+  std::unique_ptr<ParagraphStyleCollection> clone() const override {
+    return std::make_unique<StaticParagraphStyleCollection>(*this);
+  }
 
  private:
   std::shared_ptr<platform::ParagraphStyle> heading1_;

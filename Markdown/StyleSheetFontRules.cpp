@@ -19,7 +19,8 @@ std::string trimmed(std::string_view text) {
 }
 
 std::string lowercased(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return text;
 }
 
@@ -63,7 +64,8 @@ std::optional<std::string> firstFamily(std::string_view value) {
 }
 
 bool isTypeSelector(const std::string& selector) {
-  return !selector.empty() && std::all_of(selector.begin(), selector.end(), [](unsigned char c) { return std::isalnum(c) != 0; });
+  return !selector.empty() &&
+         std::all_of(selector.begin(), selector.end(), [](unsigned char c) { return std::isalnum(c) != 0; });
 }
 
 }  // namespace

@@ -76,7 +76,10 @@ const Attributes& AttributedString::attributes(std::size_t position, TextRange* 
 
 const AttributeValue* AttributedString::attribute(const std::string& key, std::size_t position,
                                                   TextRange* longestRange) const {
-  std::size_t index = runIndexAt((attributes(position), position));
+  if (position >= text_.size()) {
+    throw std::out_of_range("attributed string: position outside the text");
+  }
+  std::size_t index = runIndexAt(position);
   auto valueIn = [&key](const Run& run) -> const AttributeValue* {
     auto found = run.attributes.find(key);
     return found != run.attributes.end() ? &found->second : nullptr;
@@ -127,23 +130,22 @@ std::vector<AttributeRun> AttributedString::runsOf(const std::string& key, TextR
   return result;
 }
 
-void AttributedString::enumerateAttribute(
-    const std::string& key, TextRange range,
-    const std::function<void(const AttributeValue*, TextRange)>& visit) const {
+void AttributedString::enumerateAttribute(const std::string& key, TextRange range,
+                                          const std::function<void(const AttributeValue*, TextRange)>& visit) const {
   for (const AttributeRun& run : runsOf(key, range)) {
     visit(run.value ? &*run.value : nullptr, run.range);
   }
 }
 
-void AttributedString::enumerateAttributes(
-    TextRange range, const std::function<void(const Attributes&, TextRange)>& visit) const {
+void AttributedString::enumerateAttributes(TextRange range,
+                                           const std::function<void(const Attributes&, TextRange)>& visit) const {
   checkRange(range);
   if (range.length == 0) {
     return;
   }
   std::vector<std::pair<Attributes, TextRange>> pieces;
-  for (std::size_t index = runIndexAt(range.location);
-       index < runs_.size() && runs_[index].location < range.end(); ++index) {
+  for (std::size_t index = runIndexAt(range.location); index < runs_.size() && runs_[index].location < range.end();
+       ++index) {
     const Run& run = runs_[index];
     std::size_t start = std::max(run.location, range.location);
     std::size_t end = std::min(run.end(), range.end());
@@ -197,8 +199,7 @@ void AttributedString::replaceCharacters(TextRange range, const AttributedString
   checkRange(range);
   std::size_t first = splitAt(range.location);
   std::size_t last = splitAt(range.end());
-  runs_.erase(runs_.begin() + static_cast<std::ptrdiff_t>(first),
-              runs_.begin() + static_cast<std::ptrdiff_t>(last));
+  runs_.erase(runs_.begin() + static_cast<std::ptrdiff_t>(first), runs_.begin() + static_cast<std::ptrdiff_t>(last));
   std::vector<Run> inserted = replacement.runs_;
   for (Run& run : inserted) {
     run.location += range.location;

@@ -13,7 +13,8 @@ CairoImageContext::CairoImageContext(int widthInPoints, int heightInPoints, doub
     : surface_(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(widthInPoints * scale),
                                           static_cast<int>(heightInPoints * scale))),
       cairo_(cairo_create(surface_.get())) {
-  if (cairo_surface_status(surface_.get()) != CAIRO_STATUS_SUCCESS || cairo_status(cairo_.get()) != CAIRO_STATUS_SUCCESS) {
+  if (cairo_surface_status(surface_.get()) != CAIRO_STATUS_SUCCESS ||
+      cairo_status(cairo_.get()) != CAIRO_STATUS_SUCCESS) {
     throw std::runtime_error("cairo: cannot make an image of that size");
   }
   cairo_scale(cairo_.get(), scale, scale);

@@ -59,10 +59,11 @@ FontDescriptionHandle Font::pangoDescription() const {
   FontDescriptionHandle description(pango_font_description_new());
   pango_font_description_set_family(description.get(), family_.c_str());
   pango_font_description_set_size(description.get(), toPangoUnits(pointSize_));
-  pango_font_description_set_weight(description.get(), hasTrait(fontTraitBold) ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
-  pango_font_description_set_style(description.get(), hasTrait(fontTraitItalic) ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+  pango_font_description_set_weight(description.get(),
+                                    hasTrait(fontTraitBold) ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+  pango_font_description_set_style(description.get(),
+                                   hasTrait(fontTraitItalic) ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
   return description;
 }
 
 }  // namespace platform
-

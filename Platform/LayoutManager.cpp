@@ -181,11 +181,13 @@ void LayoutManager::layOutParagraph(TextRange range, std::size_t contentLength, 
     Piece piece{run.location - range.location, utf8.size(),
                 unicode::toUTF8(std::u16string_view(text.string()).substr(run.location, run.length))};
     std::size_t byteEnd = piece.byteStart + piece.utf8.size();
-    insertRanged(*attributes, pango_attr_font_desc_new(fontOf(runAttributes).pangoDescription().get()), piece.byteStart, byteEnd);
+    insertRanged(*attributes, pango_attr_font_desc_new(fontOf(runAttributes).pangoDescription().get()), piece.byteStart,
+                 byteEnd);
     auto color = runAttributes.find(AttributeName::foregroundColor);
     if (color != runAttributes.end() && color->second.holds<Color>()) {
       const Color& c = *color->second.get<Color>();
-      insertRanged(*attributes, pango_attr_foreground_new(colorComponent(c.red), colorComponent(c.green), colorComponent(c.blue)),
+      insertRanged(*attributes,
+                   pango_attr_foreground_new(colorComponent(c.red), colorComponent(c.green), colorComponent(c.blue)),
                    piece.byteStart, byteEnd);
       insertRanged(*attributes, pango_attr_foreground_alpha_new(colorComponent(c.alpha)), piece.byteStart, byteEnd);
     }
@@ -205,11 +207,19 @@ void LayoutManager::layOutParagraph(TextRange range, std::size_t contentLength, 
     pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
   }
   switch (style.alignment) {
-    case TextAlignment::right: pango_layout_set_alignment(layout, PANGO_ALIGN_RIGHT); break;
-    case TextAlignment::center: pango_layout_set_alignment(layout, PANGO_ALIGN_CENTER); break;
-    case TextAlignment::justified: pango_layout_set_justify(layout, TRUE); break;
+    case TextAlignment::right:
+      pango_layout_set_alignment(layout, PANGO_ALIGN_RIGHT);
+      break;
+    case TextAlignment::center:
+      pango_layout_set_alignment(layout, PANGO_ALIGN_CENTER);
+      break;
+    case TextAlignment::justified:
+      pango_layout_set_justify(layout, TRUE);
+      break;
     case TextAlignment::left:
-    case TextAlignment::natural: pango_layout_set_alignment(layout, PANGO_ALIGN_LEFT); break;
+    case TextAlignment::natural:
+      pango_layout_set_alignment(layout, PANGO_ALIGN_LEFT);
+      break;
   }
   // Tab stops are measured from the text area's left edge, the layout's from its own.
   std::vector<TextTab> tabs = style.tabStops;
@@ -239,12 +249,16 @@ void LayoutManager::layOutParagraph(TextRange range, std::size_t contentLength, 
     double fragmentTop = firstLine ? paragraphTop : lineTop;
     double fragmentBottom = lineTop + lineHeight + (lastLine ? style.paragraphSpacing : 0);
     std::size_t glyphStart = range.location + paragraph.utf16OffsetOf(static_cast<std::size_t>(line->start_index));
-    std::size_t glyphEnd = lastLine ? range.end()
-                                    : range.location + paragraph.utf16OffsetOf(static_cast<std::size_t>(line->start_index + line->length));
+    std::size_t glyphEnd =
+        lastLine ? range.end()
+                 : range.location + paragraph.utf16OffsetOf(static_cast<std::size_t>(line->start_index + line->length));
     LineFragment fragment;
-    fragment.rect = {0, fragmentTop, container.size().width > 0 ? container.size().width : fromPangoUnits(logical.width) + 2 * padding + layoutLeft,
-                     fragmentBottom - fragmentTop};
-    fragment.usedRect = {layoutLeft + fromPangoUnits(logical.x), lineTop, fromPangoUnits(logical.width) + 2 * padding, lineHeight};
+    fragment.rect = {
+        0, fragmentTop,
+        container.size().width > 0 ? container.size().width : fromPangoUnits(logical.width) + 2 * padding + layoutLeft,
+        fragmentBottom - fragmentTop};
+    fragment.usedRect = {layoutLeft + fromPangoUnits(logical.x), lineTop, fromPangoUnits(logical.width) + 2 * padding,
+                         lineHeight};
     fragment.glyphRange = {glyphStart, glyphEnd - glyphStart};
     fragments_.push_back(fragment);
     top = fragmentBottom;
@@ -315,7 +329,8 @@ Point LayoutManager::locationForGlyph(std::size_t glyphIndex) const {
       PangoRectangle position;
       int byteIndex = static_cast<int>(paragraph.byteIndexOf(glyphIndex - paragraph.range.location));
       pango_layout_index_to_pos(paragraph.layout.get(), byteIndex, &position);
-      return {paragraph.layoutOrigin.x + fromPangoUnits(position.x), paragraph.layoutOrigin.y + fromPangoUnits(position.y)};
+      return {paragraph.layoutOrigin.x + fromPangoUnits(position.x),
+              paragraph.layoutOrigin.y + fromPangoUnits(position.y)};
     }
   }
   throw std::out_of_range("layout manager: glyph index outside the text");
@@ -351,7 +366,8 @@ void LayoutManager::drawGlyphs(TextRange glyphRange, Point origin) {
   for (const Paragraph& paragraph : paragraphs_) {
     bool touches = paragraph.range.location < glyphRange.end() && glyphRange.location < paragraph.range.end();
     if (touches) {
-      context->drawLayout(*paragraph.layout, {origin.x + paragraph.layoutOrigin.x, origin.y + paragraph.layoutOrigin.y});
+      context->drawLayout(*paragraph.layout,
+                          {origin.x + paragraph.layoutOrigin.x, origin.y + paragraph.layoutOrigin.y});
     }
   }
   context->restoreGState();

@@ -19,7 +19,7 @@ struct ParagraphStyle {
   double lineSpacing = 0;          // extra space below each line
   double paragraphSpacing = 0;     // extra space after the paragraph's last line
   double paragraphSpacingBefore = 0;
-  std::vector<TextTab> tabStops;   // ascending by location; none means default stops every 28 pt
+  std::vector<TextTab> tabStops;  // ascending by location; none means default stops every 28 pt
 
   std::shared_ptr<ParagraphStyle> copy() const { return std::make_shared<ParagraphStyle>(*this); }
   bool operator==(const ParagraphStyle&) const = default;

@@ -14,11 +14,11 @@ class RecordingGraphicsContext final : public GraphicsContext {
   struct Operation {
     enum class Kind { fillRect, strokeRect, strokeLine, text };
     Kind kind;
-    Rect rect;          // fillRect, strokeRect; for text: origin and the layout's logical size
-    Point from, to;     // strokeLine
-    Color color;        // fill colour for fills and text, stroke colour for strokes
-    double lineWidth;   // strokes
-    std::string text;   // text: the layout's UTF-8 text
+    Rect rect;         // fillRect, strokeRect; for text: origin and the layout's logical size
+    Point from, to;    // strokeLine
+    Color color;       // fill colour for fills and text, stroke colour for strokes
+    double lineWidth;  // strokes
+    std::string text;  // text: the layout's UTF-8 text
   };
 
   void saveGState() override;

@@ -26,7 +26,9 @@ void TextView::setString(const std::u16string& text) {
 
 const Attributes& TextView::linkTextAttributes() const { return layoutManager()->linkAttributes(); }
 
-void TextView::setLinkTextAttributes(Attributes attributes) { layoutManager()->setLinkAttributes(std::move(attributes)); }
+void TextView::setLinkTextAttributes(Attributes attributes) {
+  layoutManager()->setLinkAttributes(std::move(attributes));
+}
 
 void TextView::draw(GraphicsContext& context, Point origin) const {
   GraphicsContext::Current current(&context);

@@ -3,7 +3,8 @@
 namespace platform {
 
 WebView::WebView(Rect frame, std::shared_ptr<WebViewConfiguration> configuration)
-    : frame_(frame), configuration_(configuration ? std::move(configuration) : std::make_shared<WebViewConfiguration>()) {}
+    : frame_(frame),
+      configuration_(configuration ? std::move(configuration) : std::make_shared<WebViewConfiguration>()) {}
 
 void WebView::loadFileURL(const std::filesystem::path& file, const std::filesystem::path& readAccess) {
   host_.recordFileLoad(file, readAccess);

@@ -36,8 +36,9 @@ bool WebViewHost::finishLoading() {
   pendingURL_.reset();
   bool allowed = true;
   if (NavigationDelegate* delegate = view_.navigationDelegate()) {
-    delegate->decidePolicyForNavigationResponse(
-        view_, {url}, [&allowed](NavigationResponsePolicy policy) { allowed = policy == NavigationResponsePolicy::allow; });
+    delegate->decidePolicyForNavigationResponse(view_, {url}, [&allowed](NavigationResponsePolicy policy) {
+      allowed = policy == NavigationResponsePolicy::allow;
+    });
   }
   if (!allowed) {
     return false;

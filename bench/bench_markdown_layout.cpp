@@ -21,17 +21,23 @@ namespace {
 // nested list, a quote and a code block. About 1 KB.
 std::string section(int number) {
   std::string n = std::to_string(number);
-  return "## Section " + n + "\n\n"
-         "This paragraph has *emphasis*, **strong text**, `inline code` and a [link](https://example.org/" + n +
+  return "## Section " + n +
+         "\n\n"
+         "This paragraph has *emphasis*, **strong text**, `inline code` and a [link](https://example.org/" +
+         n +
          ").\nIt continues after a soft break with more words to wrap across the line width.\n\n"
-         "1. First point of section " + n + "\n"
+         "1. First point of section " +
+         n +
+         "\n"
          "2. Second point, with a nested list:\n"
          "   - nested bullet one\n"
          "   - nested bullet two\n"
          "3. Third point\n\n"
          "> A quoted remark about the section, long enough to take a line of its own.\n"
          ">\n> > And a nested reply.\n\n"
-         "```cpp\nint value = " + n + ";\nstd::cout << value << std::endl;\n\nreturn value;\n```\n\n"
+         "```cpp\nint value = " +
+         n +
+         ";\nstd::cout << value << std::endl;\n\nreturn value;\n```\n\n"
          "---\n\n";
 }
 
@@ -47,7 +53,8 @@ void BM_RenderAndLayOut(benchmark::State& state) {
   const std::string document = documentOf(static_cast<std::size_t>(state.range(0)));
   auto styler = std::make_shared<markdown::MarkdownStyler>(markdown::MarkdownStylerConfiguration::standard());
   for (auto _ : state) {
-    platform::TextStorage storage(markdown::Markdown(document).toAttributedString(markdown::MarkdownOptions::default_, styler));
+    platform::TextStorage storage(
+        markdown::Markdown(document).toAttributedString(markdown::MarkdownOptions::default_, styler));
     auto layout = std::make_shared<markdown::MarkdownLayoutManager>();
     layout->addTextContainer(std::make_shared<platform::TextContainer>(platform::Size{600, 0}));
     storage.addLayoutManager(layout);
@@ -60,7 +67,8 @@ void BM_RenderOnly(benchmark::State& state) {
   const std::string document = documentOf(static_cast<std::size_t>(state.range(0)));
   auto styler = std::make_shared<markdown::MarkdownStyler>(markdown::MarkdownStylerConfiguration::standard());
   for (auto _ : state) {
-    benchmark::DoNotOptimize(markdown::Markdown(document).toAttributedString(markdown::MarkdownOptions::default_, styler).length());
+    benchmark::DoNotOptimize(
+        markdown::Markdown(document).toAttributedString(markdown::MarkdownOptions::default_, styler).length());
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(document.size()));
 }

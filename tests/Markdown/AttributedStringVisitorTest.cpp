@@ -49,10 +49,12 @@ class RecordingStyler final : public Styler {
   void styleCustomInline(AttributedString&) override { calls.push_back("customInline"); }
   void styleEmphasis(AttributedString&) override { calls.push_back("emphasis"); }
   void styleStrong(AttributedString&) override { calls.push_back("strong"); }
-  void styleLink(AttributedString&, const std::optional<std::string>& title, const std::optional<std::string>& url) override {
+  void styleLink(AttributedString&, const std::optional<std::string>& title,
+                 const std::optional<std::string>& url) override {
     calls.push_back("link " + title.value_or("-") + " " + url.value_or("-"));
   }
-  void styleImage(AttributedString&, const std::optional<std::string>&, const std::optional<std::string>& url) override {
+  void styleImage(AttributedString&, const std::optional<std::string>&,
+                  const std::optional<std::string>& url) override {
     calls.push_back("image " + url.value_or("-"));
   }
 };
@@ -187,7 +189,8 @@ TEST_F(StyledDocumentTest, NestedQuotesStackStripesAndIndents) {
   ASSERT_TRUE(outer != nullptr && inner != nullptr);
   EXPECT_EQ(outer->locations, std::vector<double>{0});
   EXPECT_EQ(inner->locations, (std::vector<double>{0, stripe}));
-  const auto* innerStyle = text.attribute<platform::ParagraphStyleRef>(platform::AttributeName::paragraphStyle, text.length() - 1);
+  const auto* innerStyle =
+      text.attribute<platform::ParagraphStyleRef>(platform::AttributeName::paragraphStyle, text.length() - 1);
   ASSERT_NE(innerStyle, nullptr);
   EXPECT_EQ(innerStyle->shared()->headIndent, 2 * stripe);
 }

@@ -15,7 +15,8 @@ using platform::AttributedString;
 
 platform::Font fontOf(const AttributedString& text, const std::u16string& word) {
   std::size_t at = text.string().find(word);
-  const auto* font = at == std::u16string::npos ? nullptr : text.attribute<platform::Font>(platform::AttributeName::font, at);
+  const auto* font =
+      at == std::u16string::npos ? nullptr : text.attribute<platform::Font>(platform::AttributeName::font, at);
   if (font == nullptr) {
     throw std::runtime_error("no font on the word");
   }
@@ -33,7 +34,8 @@ TEST(StyleSheetFontRulesTest, TypeSelectorsBeatTheUniversalOneAndLaterRulesWin) 
 }
 
 TEST(HTMLAttributedStringImporterTest, TheDefaultStylesheetSetsHelveticaAndMenlo) {
-  AttributedString text = Markdown("Some `code` here\n\n```\nblock\n```").toAttributedString(MarkdownOptions::default_, std::nullopt);
+  AttributedString text =
+      Markdown("Some `code` here\n\n```\nblock\n```").toAttributedString(MarkdownOptions::default_, std::nullopt);
   EXPECT_EQ(text.string(), u"Some code here\nblock\n");
   EXPECT_EQ(fontOf(text, u"Some").family(), "Helvetica");
   EXPECT_EQ(fontOf(text, u"code").family(), "Menlo");
@@ -42,7 +44,8 @@ TEST(HTMLAttributedStringImporterTest, TheDefaultStylesheetSetsHelveticaAndMenlo
 }
 
 TEST(HTMLAttributedStringImporterTest, AGivenStylesheetReplacesTheDefault) {
-  AttributedString text = Markdown("# Head\n\nbody `x`").toAttributedString(MarkdownOptions::default_, "h1 { font-family: Serif }");
+  AttributedString text =
+      Markdown("# Head\n\nbody `x`").toAttributedString(MarkdownOptions::default_, "h1 { font-family: Serif }");
   EXPECT_EQ(fontOf(text, u"Head").family(), "Serif");
   EXPECT_EQ(fontOf(text, u"body").family(), platform::Font::defaultFamily);
   EXPECT_EQ(fontOf(text, u"x").family(), platform::Font::defaultMonospaceFamily);
@@ -71,7 +74,8 @@ TEST(HTMLAttributedStringImporterTest, ListItemsGetMarkersAndWhiteSpaceCollapses
 }
 
 TEST(HTMLAttributedStringImporterTest, RawHtmlCommentsAndScriptsLeaveNothing) {
-  AttributedString text = Markdown("<div>raw</div>\n\nafter").toAttributedString(MarkdownOptions::default_, std::nullopt);
+  AttributedString text =
+      Markdown("<div>raw</div>\n\nafter").toAttributedString(MarkdownOptions::default_, std::nullopt);
   EXPECT_EQ(text.string(), u"after\n");
 }
 

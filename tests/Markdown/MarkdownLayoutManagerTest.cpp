@@ -27,14 +27,17 @@ const Color kRule = Color::fromRGB(0xAA0000);
 template <class L>
 struct Drawn {
   Drawn(AttributedString text, Point origin = {0, 0})
-      : storage(std::move(text)), layout(std::make_shared<L>()),
+      : storage(std::move(text)),
+        layout(std::make_shared<L>()),
         container(std::make_shared<platform::TextContainer>(platform::Size{400, 0})) {
     layout->addTextContainer(container);
     storage.addLayoutManager(layout);
     platform::GraphicsContext::Current current(&context);
     layout->drawGlyphs({0, storage.length()}, origin);
   }
-  const platform::LayoutManager::LineFragment& fragment(std::size_t index) const { return layout->lineFragments().at(index); }
+  const platform::LayoutManager::LineFragment& fragment(std::size_t index) const {
+    return layout->lineFragments().at(index);
+  }
   double padding() const { return container->lineFragmentPadding(); }
 
   platform::TextStorage storage;
@@ -47,9 +50,10 @@ AttributedString codeBlock(const std::u16string& text, double inset) {
   auto style = std::make_shared<platform::ParagraphStyle>();
   style->firstLineHeadIndent = style->headIndent = inset;
   style->tailIndent = -inset;
-  return AttributedString(text, {{platform::AttributeName::font, platform::Font::monospaced(12)},
-                                 {platform::AttributeName::paragraphStyle, platform::ParagraphStyleRef(style)},
-                                 {BlockBackgroundColorAttribute::key, BlockBackgroundColorAttribute{kBackground, inset}}});
+  return AttributedString(text,
+                          {{platform::AttributeName::font, platform::Font::monospaced(12)},
+                           {platform::AttributeName::paragraphStyle, platform::ParagraphStyleRef(style)},
+                           {BlockBackgroundColorAttribute::key, BlockBackgroundColorAttribute{kBackground, inset}}});
 }
 
 TEST(MarkdownLayoutManagerTest, OneLineBlockBackgroundReachesPastTheTextOnEverySide) {
@@ -104,8 +108,9 @@ TEST(MarkdownLayoutManagerTest, ThematicBreakRuleRunsFromItsIndentToTheFragments
   auto style = std::make_shared<platform::ParagraphStyle>();
   style->firstLineHeadIndent = 30;
   AttributedString text(u"above\n");
-  text.append(AttributedString(u"\u200B\n", {{ThematicBreakAttribute::key, ThematicBreakAttribute{2, kRule}},
-                                             {platform::AttributeName::paragraphStyle, platform::ParagraphStyleRef(style)}}));
+  text.append(
+      AttributedString(u"\u200B\n", {{ThematicBreakAttribute::key, ThematicBreakAttribute{2, kRule}},
+                                     {platform::AttributeName::paragraphStyle, platform::ParagraphStyleRef(style)}}));
   text.append(AttributedString(u"below"));
   Drawn<MarkdownLayoutManager> drawn(text, {7, 9});
 

@@ -16,13 +16,13 @@ namespace markdown {
 namespace {
 
 using platform::AttributedString;
+using platform::Color;
+using platform::Font;
+using platform::ParagraphStyleRef;
 using platform::AttributeName::font;
 using platform::AttributeName::foregroundColor;
 using platform::AttributeName::link;
 using platform::AttributeName::paragraphStyle;
-using platform::Color;
-using platform::Font;
-using platform::ParagraphStyleRef;
 
 // The value of `key` at `position`, which the test expects to be there with type T.
 template <class T>
@@ -97,7 +97,8 @@ TEST_F(MarkdownStylerTest, HeadingLevelsOutsideOneToSixTakeLevelOne) {
     styler().styleHeading(heading, level);
     EXPECT_EQ(fontAt(heading, 0), configuration.fonts->heading1()) << level;
     EXPECT_EQ(valueAt<Color>(heading, foregroundColor, 0), configuration.colors->heading1());
-    EXPECT_EQ(valueAt<ParagraphStyleRef>(heading, paragraphStyle, 0).shared(), configuration.paragraphStyles->heading1());
+    EXPECT_EQ(valueAt<ParagraphStyleRef>(heading, paragraphStyle, 0).shared(),
+              configuration.paragraphStyles->heading1());
   }
   AttributedString third = text(u"Third");
   styler().styleHeading(third, 3);

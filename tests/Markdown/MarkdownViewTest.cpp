@@ -6,7 +6,9 @@
 #include <sstream>
 
 #include "Markdown/MarkdownErrors.h"
+#include "Platform/NotificationCenter.h"
 #include "Platform/RecordingURLOpener.h"
+#include "Platform/VirtualEnvironment.h"
 
 namespace markdown {
 namespace {
@@ -70,8 +72,8 @@ TEST_F(MarkdownViewIntegrationTest, EveryPlaceholderIsFilledAndATemplateWithoutO
   MarkdownView twice({}, "*a*", false, templateWith("MARKDOWN_HTML|MARKDOWN_HTML"), true, nullptr,
                      MarkdownOptions::default_, nullptr, opener);
   EXPECT_EQ(readFile(loadedPage(twice)), "<p><em>a</em></p>\n|<p><em>a</em></p>\n");
-  MarkdownView none({}, "*a*", false, templateWith("<p>fixed</p>"), true, nullptr, MarkdownOptions::default_,
-                    nullptr, opener);
+  MarkdownView none({}, "*a*", false, templateWith("<p>fixed</p>"), true, nullptr, MarkdownOptions::default_, nullptr,
+                    opener);
   EXPECT_EQ(readFile(loadedPage(none)), "<p>fixed</p>");
 }
 
@@ -117,8 +119,9 @@ TEST_F(MarkdownViewIntegrationTest, ACompletionGivenToALaterRenderingIsCalled) {
 TEST_F(MarkdownViewIntegrationTest, ReRenderingKeepsOptionsUnlessGivenAndReplacesTheCompletion) {
   int first = 0;
   int second = 0;
-  MarkdownView view({}, "a\nb", false, templateWith("MARKDOWN_HTML"), true, nullptr, MarkdownOptions::hardBreaks,
-                    [&first] { ++first; }, opener);
+  MarkdownView view(
+      {}, "a\nb", false, templateWith("MARKDOWN_HTML"), true, nullptr, MarkdownOptions::hardBreaks,
+      [&first] { ++first; }, opener);
   view.rerender("c\nd");
   EXPECT_EQ(readFile(loadedPage(view)), "<p>c<br />\nd</p>\n");
   view.rerender("c\nd", MarkdownOptions::default_, [&second] { ++second; });
@@ -138,6 +141,15 @@ TEST_F(MarkdownViewIntegrationTest, EachNewCopyRemovesThePreviousAndTheLastGoesA
   EXPECT_TRUE(fs::exists(secondCopy));
   MarkdownView::applicationWillTerminate();
   EXPECT_FALSE(fs::exists(secondCopy.parent_path()));
+}
+
+TEST_F(MarkdownViewIntegrationTest, TheTerminationNotificationRemovesTheCopy) {
+  platform::VirtualEnvironment environment;
+  auto view = makeView("one", false, nullptr);
+  fs::path copy = *view->temporaryDirectoryURL();
+  platform::NotificationCenter::defaultCenter()->post(MarkdownView::applicationWillTerminateNotification);
+  EXPECT_FALSE(fs::exists(copy.parent_path()));
+  EXPECT_EQ(view->temporaryDirectoryURL(), copy) << "the view still names its last copy";
 }
 
 TEST_F(MarkdownViewIntegrationTest, DestroyingTheViewRemovesItsCopy) {

@@ -15,7 +15,8 @@ namespace {
 // A storage laid out into one container of the given width.
 struct Laid {
   explicit Laid(AttributedString text, double width = 300)
-      : storage(std::move(text)), layout(std::make_shared<LayoutManager>()),
+      : storage(std::move(text)),
+        layout(std::make_shared<LayoutManager>()),
         container(std::make_shared<TextContainer>(Size{width, 0})) {
     layout->addTextContainer(container);
     storage.addLayoutManager(layout);
@@ -141,6 +142,36 @@ TEST(LayoutManagerTest, MeasuredSizeGrowsWithTheText) {
   EXPECT_GT(one.width, 3);
   EXPECT_NEAR(two.width, 2 * one.width, 0.01);
   EXPECT_NEAR(one.height, Font::monospaced(10).lineHeight(), 1.0);
+}
+
+}  // namespace
+}  // namespace platform
+
+namespace platform {
+namespace {
+
+TEST(LayoutManagerTest, TailIndentsAndAlignmentPlaceTheLine) {
+  ParagraphStyle inset;
+  inset.tailIndent = -100;
+  Laid narrowed(AttributedString(u"words words words words words words words words words", withStyle(inset)), 300);
+  for (const auto& fragment : narrowed.layout->lineFragments()) {
+    EXPECT_LE(fragment.usedRect.maxX() - 2 * narrowed.container->lineFragmentPadding(), 300 - 100 - 10 + 0.01);
+  }
+  ParagraphStyle right;
+  right.alignment = TextAlignment::right;
+  Laid aligned(AttributedString(u"end", withStyle(right)), 300);
+  const auto& line = aligned.layout->lineFragments().at(0);
+  EXPECT_NEAR(line.usedRect.maxX(), 300, 0.5);
+}
+
+TEST(AttributeValueTest, ValuesOfDifferentTypesNeverCompareEqual) {
+  AttributeValue one = 1;
+  AttributeValue oneAgain = 1;
+  AttributeValue oneAsDouble = 1.0;
+  EXPECT_EQ(one, oneAgain);
+  EXPECT_FALSE(one == oneAsDouble);
+  EXPECT_TRUE(oneAsDouble.holds<double>());
+  EXPECT_EQ(one.get<double>(), nullptr);
 }
 
 }  // namespace

@@ -12,8 +12,10 @@ namespace platform {
 namespace {
 
 struct Parts {
-  Parts() : storage(std::make_shared<TextStorage>()), layout(std::make_shared<LayoutManager>()),
-            container(std::make_shared<TextContainer>()) {
+  Parts()
+      : storage(std::make_shared<TextStorage>()),
+        layout(std::make_shared<LayoutManager>()),
+        container(std::make_shared<TextContainer>()) {
     storage->addLayoutManager(layout);
     layout->addTextContainer(container);
   }
