@@ -105,6 +105,9 @@ std::shared_ptr<Bundle>& mainBundleSlot() {
 Bundle::Bundle(std::filesystem::path root, std::vector<std::string> preferredLanguages)
     : root_(std::move(root)), localization_(chooseLocalization(root_, preferredLanguages)) {}
 
+// Defined here, where the information dictionary's JSON type is complete.
+Bundle::~Bundle() = default;
+
 std::shared_ptr<Bundle> Bundle::open(const std::filesystem::path& folder, std::vector<std::string> preferredLanguages) {
   if (!isDirectory(folder)) return nullptr;
   return std::make_shared<Bundle>(folder, std::move(preferredLanguages));

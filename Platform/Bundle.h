@@ -32,6 +32,7 @@ class Bundle {
   explicit Bundle(std::filesystem::path root,
                   std::vector<std::string> preferredLanguages = preferredLanguagesFromEnvironment());
 
+  ~Bundle();
   Bundle(const Bundle&) = delete;
   Bundle& operator=(const Bundle&) = delete;
 
