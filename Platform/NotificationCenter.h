@@ -26,6 +26,9 @@ class MainQueue;
 // Once removeObserver() has returned, no delivery that has not yet begun calls the observer,
 // including deliveries already queued on the main queue and the rest of a post in progress;
 // a delivery already under way on another thread may still complete.
+//
+// An exception thrown by an observer called during post() reaches the poster, and the
+// observers after it miss that post; one thrown on the main queue is logged there.
 class NotificationCenter {
  public:
   enum class Delivery { mainQueue, postingThread };

@@ -3,6 +3,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -13,12 +14,21 @@
 
 namespace {
 
-// Reads "--seconds N"; zero means run until interrupted.
-double runLimitSeconds(int argc, char** argv) {
-  for (int i = 1; i + 1 < argc; ++i) {
-    if (std::strcmp(argv[i], "--seconds") == 0) return std::strtod(argv[i + 1], nullptr);
+// Reads "--seconds N": how long to run; zero (the default) means until interrupted. A missing,
+// malformed or negative N is refused with a log line, and the answer is none.
+std::optional<double> runLimitSeconds(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--seconds") != 0) continue;
+    const char* text = i + 1 < argc ? argv[i + 1] : "";
+    char* end = nullptr;
+    const double seconds = std::strtod(text, &end);
+    if (end == text || *end != '\0' || !(seconds >= 0)) {
+      platform::log(std::string("[error] --seconds needs a number of seconds, got \"") + text + "\"");
+      return std::nullopt;
+    }
+    return seconds;
   }
-  return 0;
+  return 0.0;
 }
 
 sigset_t stopSignals() {
@@ -60,18 +70,20 @@ class StopSignalWatcher {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const auto limit = runLimitSeconds(argc, argv);
+  if (!limit) return 2;
+
   auto environment = platform::Environment::makeReal();
   auto& mainQueue = *environment->mainQueue;
   StopSignalWatcher stopSignalWatcher(mainQueue);
   platform::Environment::install(environment);
-  const double limit = runLimitSeconds(argc, argv);
 
   platform::log("Quellorin starting");
   platform::log("documents folder: " + platform::documentsDirectory().string());
   platform::log("config folder: " + platform::applicationConfigDirectory().string());
 
-  if (limit > 0) {
-    mainQueue.scheduleTimer(limit, false, [&mainQueue](platform::Timer&) { mainQueue.stop(); });
+  if (*limit > 0) {
+    mainQueue.scheduleTimer(*limit, false, [&mainQueue](platform::Timer&) { mainQueue.stop(); });
   }
   mainQueue.run();
   // The services end with main(), not among the static destructors.

@@ -116,4 +116,15 @@ TEST(MainIntegration, StopsCleanlyOnInterruptAndOnTerminate) {
   }
 }
 
+TEST(MainIntegration, RefusesATimeLimitThatIsNotANumberOfSeconds) {
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{"--seconds", "soon"}, {"--seconds", "-1"}, {"--seconds", "2x"}, {"--seconds"}}) {
+    Application application(arguments);
+    const std::string given = arguments.size() > 1 ? arguments[1] : "";
+    EXPECT_EQ(application.readLine(), "[error] --seconds needs a number of seconds, got \"" + given + "\"");
+    EXPECT_EQ(application.readLine(), std::nullopt);
+    EXPECT_EQ(application.wait(), 2);
+  }
+}
+
 }  // namespace
