@@ -76,6 +76,16 @@ TEST(MarkdownTextViewTest, ANewStylerRestylesTheMarkdownNotTheRenderedText) {
   EXPECT_EQ(fontAt(view, 0), platform::Font::boldSystem(30));
 }
 
+TEST(MarkdownTextViewTest, TypingChangesWhatIsShownWithoutRendering) {
+  auto styler = makeStyler();
+  MarkdownTextView view({0, 0, 300, 200}, styler);
+  view.setString(u"**bold**");
+  view.textStorage()->replaceCharacters({4, 0}, platform::AttributedString(u"!"));
+  EXPECT_EQ(view.string(), u"bold!");
+  EXPECT_EQ(view.markdownString(), u"**bold**");
+  EXPECT_EQ(styler->documents, 1);
+}
+
 TEST(MarkdownTextViewTest, ViewsDrawThroughTheirMarkdownLayoutManagers) {
   MarkdownTextView plain({0, 0, 300, 200}, makeStyler());
   MarkdownDebugTextView debug({0, 0, 300, 200}, makeStyler());
