@@ -38,8 +38,9 @@ class DefaultsFile;
 //
 // Threads: every member may be called from any thread at any time. Reads never wait for the
 // disk. Observers are called on the thread that made the change, after the value changed and
-// the file was written, and never under the store's lock: an observer may read and write the
-// store, and add or remove observers.
+// the file was written (or its failure logged), and never under the store's lock: an observer
+// may read and write the store, and add or remove observers. Code that must run on the main
+// queue hops there itself.
 class UserDefaults {
  public:
   // Called with the key and its new value, or with no value when the key was removed.
