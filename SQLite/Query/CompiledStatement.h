@@ -13,8 +13,6 @@ namespace sql {
 template <class Kind>
 class CompiledStatement {
  public:
-  using UnderlyingType = Kind;
-
   explicit CompiledStatement(Expression<void> compiled) : compiled_(std::move(compiled)) {}
   CompiledStatement(std::string templateText, Bindings bindings)
       : compiled_(std::move(templateText), std::move(bindings)) {}
@@ -34,6 +32,8 @@ class CompiledStatement {
 struct InsertKind {};
 struct UpdateKind {};
 struct DeleteKind {};
+template <class T>
+struct SelectKind {};
 
 using Insert = CompiledStatement<InsertKind>;
 using Update = CompiledStatement<UpdateKind>;
@@ -41,6 +41,6 @@ using Delete = CompiledStatement<DeleteKind>;
 
 // A compiled SELECT yielding values of T.
 template <class T>
-using Select = CompiledStatement<Expression<T>>;
+using Select = CompiledStatement<SelectKind<T>>;
 
 }  // namespace sql

@@ -96,6 +96,9 @@ const auto assignmentOf = [](Parts& parts, const Setter& setter) {
   parts.append(setter.value());
 };
 
+// The alias when there is one, else the name.
+std::string_view sourceName(const FromClause& from) { return from.alias ? *from.alias : from.name; }
+
 Expression<void> quoted(std::string_view name) { return Expression<void>(quote(name, '"'), {}); }
 
 void addWith(Parts& parts, const WithClauses& with) {
@@ -191,16 +194,22 @@ Expression<void> databaseNamespace(const FromClause& from, std::string_view name
   return Expression<void>(quote(*from.database, '"') + "." + quote(name, '"'), {});
 }
 
+std::string sourceText(const FromClause& from) {
+  std::string text = from.database ? quote(*from.database, '"') + "." : std::string();
+  text += quote(sourceName(from), '"');
+  return text;
+}
+
 Expression<void> tableName(const FromClause& from, bool alias) {
   if (alias && from.alias) {
     return Expression<void>(databaseNamespace(from, from.name).template_() + " AS " + quote(*from.alias, '"'), {});
   }
-  return databaseNamespace(from, from.alias.value_or(from.name));
+  return Expression<void>(sourceText(from), {});
 }
 
 Expression<void> tableNameQualified(const FromClause& from, bool qualified) {
   if (qualified) return tableName(from, false);
-  return quoted(from.alias.value_or(from.name));
+  return quoted(sourceName(from));
 }
 
 Expression<void> select(const QueryClauses& clauses) {

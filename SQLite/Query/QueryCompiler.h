@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -18,6 +19,9 @@ Expression<void> databaseNamespace(const FromClause& from, std::string_view name
 // With `alias` and an alias present: "db"."name" AS "alias". Otherwise the quoted alias or
 // name, database-qualified when the source names a database.
 Expression<void> tableName(const FromClause& from, bool alias);
+
+// The text of tableName(from, false).
+std::string sourceText(const FromClause& from);
 
 // Qualified: tableName(from, false). Unqualified: the quoted alias or name, never a database.
 Expression<void> tableNameQualified(const FromClause& from, bool qualified);

@@ -386,8 +386,9 @@ class QueryType {
     return true;
   }
 
+  // tableName(false), ".", column: built in one text.
   std::string qualified(std::string_view column) const {
-    std::string text = tableName(false).template_();
+    std::string text = compiler::sourceText(clauses_.from);
     text.reserve(text.size() + 1 + column.size());
     text.append(".").append(column);
     return text;

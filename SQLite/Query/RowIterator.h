@@ -14,16 +14,20 @@
 namespace sql {
 
 // Steps a prepared query and yields its rows with the query's column-name map. Owns a share of
-// the statement. Not for use from two threads at once.
+// the statement. Once the rows have ended (or a step has failed) it stays at the end: the
+// statement is not stepped again, so it never starts over. Not for use from two threads at once.
 class RowIterator {
  public:
   RowIterator(std::shared_ptr<Statement> statement, std::shared_ptr<const ColumnNames> columnNames)
       : statement_(std::move(statement)), columnNames_(std::move(columnNames)) {}
 
-  // The next row, or absent at the end. A failed step throws Result.
+  // The next row, or absent at the end. A failed step throws Result (once; then the rows end).
   std::optional<Row> failableNext() {
+    if (finished_) return std::nullopt;
+    finished_ = true;
     auto values = statement_->failableNext();
     if (!values) return std::nullopt;
+    finished_ = false;
     return Row(columnNames_, std::move(*values));
   }
 
@@ -68,6 +72,7 @@ class RowIterator {
   std::shared_ptr<Statement> statement_;
   std::shared_ptr<const ColumnNames> columnNames_;
   std::exception_ptr failure_;
+  bool finished_ = false;
 };
 
 }  // namespace sql

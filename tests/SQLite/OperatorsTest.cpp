@@ -42,6 +42,35 @@ static_assert(std::is_same_v<decltype(!Expression<std::optional<bool>>("a")), Ex
 static_assert(std::is_same_v<decltype(concat(Expression<Text>("a"), "b")), Expression<Text>>);
 static_assert(std::is_same_v<decltype(between(Expression<OptInt>("a"), 1, 5)), Expression<std::optional<bool>>>);
 
+// The eight shapes of comparisons and arithmetic, each with its result type.
+using E = Expression<Int64>;
+using EO = Expression<OptInt>;
+static_assert(std::is_same_v<decltype(E("a") < E("b")), Expression<bool>>);
+static_assert(std::is_same_v<decltype(E("a") < EO("b")), Expression<std::optional<bool>>>);
+static_assert(std::is_same_v<decltype(EO("a") < E("b")), Expression<std::optional<bool>>>);
+static_assert(std::is_same_v<decltype(EO("a") < EO("b")), Expression<std::optional<bool>>>);
+static_assert(std::is_same_v<decltype(E("a") < 1), Expression<bool>>);
+static_assert(std::is_same_v<decltype(EO("a") < 1), Expression<std::optional<bool>>>);
+static_assert(std::is_same_v<decltype(1 < E("a")), Expression<bool>>);
+static_assert(std::is_same_v<decltype(1 < EO("a")), Expression<std::optional<bool>>>);
+static_assert(std::is_same_v<decltype(E("a") - EO("b")), Expression<OptInt>>);
+static_assert(std::is_same_v<decltype(EO("a") - 1), Expression<OptInt>>);
+static_assert(std::is_same_v<decltype(1 - EO("a")), Expression<OptInt>>);
+static_assert(std::is_same_v<decltype(E("a") % 2), Expression<Int64>>);
+static_assert(std::is_same_v<decltype(xor_(EO("a"), 2)), Expression<OptInt>>);
+// Equality: E·E, E·E?, E?·E, E?·E?, E·v, v·E, and the NULL-aware E?·v?, v?·E?.
+static_assert(std::is_same_v<decltype(E("a") != E("b")), Expression<bool>>);
+static_assert(std::is_same_v<decltype(EO("a") != EO("b")), Expression<std::optional<bool>>>);
+static_assert(std::is_same_v<decltype(E("a") != 1), Expression<bool>>);
+static_assert(std::is_same_v<decltype(1 != E("a")), Expression<bool>>);
+static_assert(std::is_same_v<decltype(OptInt{1} == EO("a")), Expression<std::optional<bool>>>);
+static_assert(std::is_same_v<decltype(is(EO("a"), OptInt{})), Expression<std::optional<bool>>>);
+static_assert(std::is_same_v<decltype(isNot(E("a"), 1)), Expression<bool>>);
+// Conditions over Bool and optional Bool.
+static_assert(std::is_same_v<decltype(Expression<bool>("a") && Expression<std::optional<bool>>("b")),
+                             Expression<std::optional<bool>>>);
+static_assert(std::is_same_v<decltype(false || Expression<bool>("b")), Expression<bool>>);
+
 // Wrong shapes do not compile.
 static_assert(!Equatable<Expression<Int64>, Text>);
 static_assert(!Equatable<Expression<Int64>, Expression<Text>>);
@@ -52,6 +81,10 @@ static_assert(!Orderable<Expression<OptInt>, OptInt>);
 static_assert(!Addable<Expression<Text>, Expression<Text>>);
 static_assert(!Addable<Expression<bool>, bool>);
 static_assert(!Joinable<Expression<Int64>, Expression<Int64>>);
+static_assert(!Joinable<Expression<bool>, std::optional<bool>>);
+template <class L, class R>
+concept Remaindered = requires(const L& l, const R& r) { l % r; };
+static_assert(!Remaindered<Expression<double>, double>);  // integer operators take integers only
 static_assert(!UsableAsBool<Expression<bool>>);
 static_assert(!std::is_convertible_v<Expression<bool>, bool>);
 

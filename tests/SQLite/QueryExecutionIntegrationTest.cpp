@@ -134,6 +134,29 @@ TEST_F(QueryExecutionIntegrationTest, InnerJoinOnQualifiedColumns) {
   EXPECT_EQ(read, (std::vector<std::pair<Int64, std::string>>{{b, "beta"}, {a, "alpha"}}));
 }
 
+TEST_F(QueryExecutionIntegrationTest, IteratorsOfOneSequenceContinueAndNeverStartOver) {
+  for (const char* text : {"a", "b", "c"}) insertPrompt(text);
+  auto rows = prepare(*db, prompts.order(id));
+  std::vector<std::string> first;
+  for (const auto& row : rows) {
+    first.push_back(row.get(prompt));
+    break;
+  }
+  std::vector<std::string> rest;
+  for (const auto& row : rows) rest.push_back(row.get(prompt));
+  EXPECT_EQ(first, (std::vector<std::string>{"a"}));
+  EXPECT_EQ(rest, (std::vector<std::string>{"b", "c"}));
+  std::size_t again = 0;
+  for (const auto& row : rows) again += row.values().size();
+  EXPECT_EQ(again, 0U);
+
+  auto iterator = prepareRowIterator(*db, prompts);
+  while (iterator.failableNext()) {
+  }
+  EXPECT_FALSE(iterator.failableNext().has_value());
+  EXPECT_FALSE(iterator.next().has_value());
+}
+
 TEST_F(QueryExecutionIntegrationTest, PluckAddsLimitOneAndKeepsTheOffset) {
   for (const char* text : {"a", "b", "c", "d", "e", "f"}) insertPrompt(text);
   auto first = pluck(*db, prompts.filter(prompt == "c"));

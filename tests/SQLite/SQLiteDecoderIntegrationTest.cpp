@@ -56,6 +56,14 @@ struct JustScore {
   }
 };
 
+struct OptionalSteps {
+  std::optional<std::vector<Step>> absentColumn;
+  template <class Self, class Visitor>
+  static void codingFields(Self& self, Visitor& visit) {
+    visit("absentColumn", self.absentColumn);
+  }
+};
+
 struct Optionals {
   std::optional<std::string> missing;
   std::optional<std::int8_t> narrow;
@@ -156,6 +164,13 @@ TEST_F(SQLiteDecoderIntegrationTest, JsonFieldsAndMissingColumns) {
   const auto optionals = decode<Optionals>(*row);
   EXPECT_EQ(optionals.missing, std::nullopt);
   EXPECT_EQ(optionals.narrow, std::nullopt);
+  // A missing column is absent for a plain optional field, but an error for a JSON field.
+  try {
+    decode<OptionalSteps>(*row);
+    FAIL() << "expected no such column";
+  } catch (const QueryError& error) {
+    EXPECT_EQ(error.kind(), QueryError::Kind::noSuchColumn);
+  }
 }
 
 TEST_F(SQLiteDecoderIntegrationTest, BrokenStoredTextIsAnErrorNotACrash) {

@@ -60,6 +60,14 @@ struct NarrowField {
   }
 };
 
+struct OnlyAbsentNarrow {
+  std::optional<std::int16_t> maybe;
+  template <class Self, class Visitor>
+  static void codingFields(Self& self, Visitor& visit) {
+    visit("maybe", self.maybe);
+  }
+};
+
 TEST(SQLiteEncoderTest, OneSetterPerWrittenFieldInFieldOrder) {
   Note note{7, "n", std::nullopt, std::nullopt, 0.1F, true, 3, {{"a", 1}}};
   const auto setters = SQLiteEncoder::encode(note, {});
@@ -94,6 +102,7 @@ TEST(SQLiteEncoderTest, NarrowIntegersAreRefused) {
     EXPECT_STREQ(error.what(), "encoding an Int8 is not supported");
   }
   EXPECT_THROW(SQLiteEncoder::encode(NarrowField<std::uint64_t>{}, {}), RecordCodingError);
+  EXPECT_TRUE(SQLiteEncoder::encode(OnlyAbsentNarrow{}, {}, true).empty());
   NarrowField<std::int32_t> present{1, 2};
   EXPECT_THROW(SQLiteEncoder::encode(present, {}, true), RecordCodingError);
 }
