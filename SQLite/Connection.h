@@ -112,6 +112,27 @@ class Connection : public std::enable_shared_from_this<Connection> {
   std::optional<Binding> scalar(const std::string& sql, const NamedBindings& values);
   std::shared_ptr<Statement> vacuum();
 
+  // The same with the values passed as arguments (see Statement::bind).
+  template <class... Values>
+    requires(sizeof...(Values) > 0)
+  std::shared_ptr<Statement> prepare(const std::string& sql, const Values&... values) {
+    auto statement = prepare(sql);
+    statement->bind(values...);
+    return statement;
+  }
+  template <class... Values>
+    requires(sizeof...(Values) > 0)
+  std::shared_ptr<Statement> run(const std::string& sql, const Values&... values) {
+    auto statement = prepare(sql);
+    statement->run(values...);
+    return statement;
+  }
+  template <class... Values>
+    requires(sizeof...(Values) > 0)
+  std::optional<Binding> scalar(const std::string& sql, const Values&... values) {
+    return prepare(sql)->scalar(values...);
+  }
+
   // Runs `block` between BEGIN <mode> TRANSACTION and COMMIT TRANSACTION, all on this
   // connection's queue. When the block or the commit throws, the transaction is rolled back
   // and the error rethrown (or the rollback's own error, when that fails too).
