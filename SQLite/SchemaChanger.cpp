@@ -32,11 +32,12 @@ bool isCurrentTimeKeyword(const LiteralValue& value) {
 
 }  // namespace
 
-// A table as it is copied: its name, columns and indexes.
+// A table as it is copied: its name, columns, indexes and UNIQUE constraints.
 struct SchemaChanger::TableDefinition {
   std::string name;
   std::vector<ColumnDefinition> columns;
   std::vector<IndexDefinition> indexes;
+  std::vector<std::vector<std::string>> unique;
 
   TableDefinition apply(const std::optional<Operation>& operation) const {
     if (!operation) return *this;
@@ -49,12 +50,16 @@ struct SchemaChanger::TableDefinition {
         std::erase_if(changed.indexes, [&](const auto& index) {
           return std::find(index.columns.begin(), index.columns.end(), operation->name) != index.columns.end();
         });
+        std::erase_if(changed.unique, [&](const auto& names) {
+          return std::find(names.begin(), names.end(), operation->name) != names.end();
+        });
         break;
       case Operation::Kind::renameColumn:
         for (auto& column : changed.columns)
           if (column.name == operation->name) column.name = operation->newName;
         for (auto& index : changed.indexes)
           std::replace(index.columns.begin(), index.columns.end(), operation->name, operation->newName);
+        for (auto& names : changed.unique) std::replace(names.begin(), names.end(), operation->name, operation->newName);
         break;
       case Operation::Kind::renameTable:
         changed.name = operation->name;
@@ -161,11 +166,12 @@ void SchemaChanger::rebuild(const std::string& table, const Operation& operation
 }
 
 void SchemaChanger::copyTable(const std::string& from, const std::string& to, const Operation& operation) {
-  TableDefinition source{from, {}, {}};
+  TableDefinition source{from, {}, {}, {}};
   source.columns = schemaReader_.columnDefinitions(from);
   source.indexes = schemaReader_.indexDefinitions(from);
+  source.unique = schemaReader_.uniqueConstraints(from);
   const auto target = source.apply(Operation::renameTable(to)).apply(operation);
-  run(createTableSQL(false, target.name, target.columns));
+  run(createTableSQL(false, target.name, target.columns, target.unique));
   createIndexes(target);
   const auto& sourceSide = operation.kind == Operation::Kind::dropColumn ? source.apply(operation) : source;
   run(copyRowsSQL(target.name, target.columns, sourceSide.name, sourceSide.columns));

@@ -155,6 +155,17 @@ std::vector<std::string> SchemaReader::indexColumnNames(const std::string& name)
   return names;
 }
 
+std::vector<std::vector<std::string>> SchemaReader::uniqueConstraints(const std::string& table) {
+  std::vector<std::string> names;
+  NamedRows rows(connection_->prepare("PRAGMA index_list(" + quote(table) + ")"));
+  rows.forEach([&](const NamedRows& row) {
+    if (row.text("origin") == "u") names.push_back(row.text("name").value_or(""));
+  });
+  std::vector<std::vector<std::string>> constraints;
+  for (const auto& name : names) constraints.push_back(indexColumnNames(name));
+  return constraints;
+}
+
 std::vector<IndexDefinition> SchemaReader::indexDefinitions(const std::string& table) {
   std::vector<IndexDefinition> indexes;
   NamedRows rows(connection_->prepare("PRAGMA index_list(" + quote(table) + ")"));

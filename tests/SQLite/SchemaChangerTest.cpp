@@ -172,6 +172,18 @@ TEST_F(SchemaChangerTest, AKeyOverTwoColumnsSurvivesARebuild) {
   db->run("INSERT INTO t VALUES (1, 3)");
 }
 
+TEST_F(SchemaChangerTest, UniqueConstraintsSurviveARebuild) {
+  db->execute("CREATE TABLE t (a UNIQUE, b, c, d, UNIQUE (b, c)); INSERT INTO t VALUES (1, 2, 3, 4)");
+  SchemaChanger(db, beforeDropColumn).alter("t", [](auto& t) { t.drop("d"); });
+  EXPECT_THROW(db->run("INSERT INTO t VALUES (1, 0, 0)"), sql::Result);
+  EXPECT_THROW(db->run("INSERT INTO t VALUES (0, 2, 3)"), sql::Result);
+  db->run("INSERT INTO t VALUES (0, 2, 0)");
+  SchemaChanger(db, beforeDropColumn).alter("t", [](auto& t) { t.drop("c"); });
+  db->run("INSERT INTO t VALUES (5, 2)");  // the constraint over b and c went with c
+  EXPECT_THROW(db->run("INSERT INTO t VALUES (5, 9)"), sql::Result);
+  EXPECT_EQ(db->schema().uniqueConstraints("t"), (std::vector<std::vector<std::string>>{{"a"}}));
+}
+
 TEST_F(SchemaChangerTest, ATableNameWithABlankCanBeRebuilt) {
   db->execute("CREATE TABLE \"order items\" (a, b); INSERT INTO \"order items\" VALUES (1, 2)");
   SchemaChanger(db, beforeDropColumn).alter("order items", [](auto& t) { t.drop("b"); });

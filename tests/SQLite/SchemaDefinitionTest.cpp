@@ -124,6 +124,8 @@ TEST(SchemaSQL, CreateTableAndCopyRows) {
   EXPECT_EQ(sql::quotedColumnNames(columns), "\"a\", \"b\"");
   EXPECT_EQ(sql::copyRowsSQL("new", columns, "old", {column("x", Affinity::INTEGER), column("y", Affinity::TEXT)}),
             "INSERT INTO \"new\" (\"a\", \"b\") SELECT \"x\", \"y\" FROM \"old\"");
+  EXPECT_EQ(sql::createTableSQL(false, "t", columns, {{"a"}, {"a", "b"}}),
+            "CREATE TABLE \"t\" ( \"a\" INTEGER,\n\"b\" TEXT,\nUNIQUE (\"a\"),\nUNIQUE (\"a\", \"b\") )");
   EXPECT_THROW(sql::createTableSQL(false, "t", {}), std::invalid_argument);
   EXPECT_THROW(sql::copyRowsSQL("n", columns, "o", {}), std::invalid_argument);
   EXPECT_THROW(sql::copyRowsSQL("n", columns, "o", {columns[0]}), std::invalid_argument);
