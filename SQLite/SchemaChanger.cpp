@@ -150,9 +150,11 @@ void SchemaChanger::rebuild(const std::string& table, const Operation& operation
   try {
     connection_->transaction(Connection::TransactionMode::deferred, [&] {
       const std::string copy = "tmp_" + table;
+      const auto triggers = triggerSQL(table);
       copyTable(table, copy, operation);
       drop(table, true);
-      rename(copy, table);
+      renameKeepingViews(copy, table);
+      for (const auto& trigger : triggers) run(trigger);
       if (auto violations = connection_->foreignKeyCheck(); !violations.empty())
         throw Error::foreignKeyError(std::move(violations));
     });
@@ -163,6 +165,29 @@ void SchemaChanger::rebuild(const std::string& table, const Operation& operation
   }
   connection_->setDeferForeignKeys(deferForeignKeys);
   connection_->setForeignKeys(foreignKeys);
+}
+
+// Dropping the table drops its triggers; their stored texts recreate them on the copy.
+std::vector<std::string> SchemaChanger::triggerSQL(const std::string& table) {
+  std::vector<std::string> texts;
+  for (const auto& object : schemaReader_.objectDefinitions(std::nullopt, ObjectDefinition::ObjectType::trigger))
+    if (object.tableName == table && object.sql) texts.push_back(*object.sql);
+  return texts;
+}
+
+// While the old table is gone, the views naming it do not resolve, and the engine refuses a
+// rename that would have to rewrite them; the legacy rename leaves views alone.
+void SchemaChanger::renameKeepingViews(const std::string& table, const std::string& to) {
+  const bool legacy = connection_->scalar("PRAGMA legacy_alter_table") == Binding(std::int64_t{1});
+  const std::string restore = std::string("PRAGMA legacy_alter_table = ") + (legacy ? "1" : "0");
+  run("PRAGMA legacy_alter_table = 1");
+  try {
+    rename(table, to);
+  } catch (...) {
+    run(restore);
+    throw;
+  }
+  run(restore);
 }
 
 void SchemaChanger::copyTable(const std::string& from, const std::string& to, const Operation& operation) {

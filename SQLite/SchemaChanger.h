@@ -21,7 +21,8 @@ class Connection;
 // table is rebuilt: a "tmp_" copy is created with the change applied, the rows are copied,
 // the old table dropped and the copy renamed, in one transaction, with foreign-key
 // enforcement switched off around it (so that dropping the old table cascades nowhere) and a
-// foreign-key check at the end. Engine failures throw Result.
+// foreign-key check at the end. The table's UNIQUE constraints and triggers are carried over,
+// and views naming it keep working. Engine failures throw Result.
 class SchemaChanger {
  public:
   class Error : public std::exception {
@@ -106,6 +107,8 @@ class SchemaChanger {
 
   void validate(const ColumnDefinition& column) const;
   void rebuild(const std::string& table, const Operation& operation);
+  std::vector<std::string> triggerSQL(const std::string& table);
+  void renameKeepingViews(const std::string& table, const std::string& to);
   void copyTable(const std::string& from, const std::string& to, const Operation& operation);
   void createIndexes(const TableDefinition& table);
   void run(const std::string& sql);

@@ -184,6 +184,33 @@ TEST_F(SchemaChangerTest, UniqueConstraintsSurviveARebuild) {
   EXPECT_EQ(db->schema().uniqueConstraints("t"), (std::vector<std::vector<std::string>>{{"a"}}));
 }
 
+TEST_F(SchemaChangerTest, TriggersAndViewsSurviveARebuild) {
+  db->execute(
+      "CREATE TABLE t (a, b); CREATE TABLE log (x);"
+      "CREATE VIEW v AS SELECT a FROM t;"
+      "CREATE TRIGGER logged AFTER INSERT ON t BEGIN INSERT INTO log VALUES (new.a); END;"
+      "INSERT INTO t VALUES (1, 2)");
+  SchemaChanger(db, beforeDropColumn).alter("t", [](auto& t) { t.drop("b"); });
+  db->run("INSERT INTO t VALUES (7)");
+  EXPECT_EQ(db->prepare("SELECT x FROM log")->allRows(), (std::vector<sql::Bindings>{{Binding(Int64{1})}, {Binding(Int64{7})}}));
+  EXPECT_EQ(db->scalar("SELECT sum(a) FROM v"), Binding(Int64{8}));
+  EXPECT_EQ(db->scalar("PRAGMA legacy_alter_table"), Binding(Int64{0}));
+}
+
+TEST_F(SchemaChangerTest, ATriggerUsingTheDroppedColumnIsKeptAndFailsLoudlyWhenItFires) {
+  db->execute(
+      "CREATE TABLE t (a, b); CREATE TABLE log (x);"
+      "CREATE TRIGGER logged AFTER INSERT ON t BEGIN INSERT INTO log VALUES (new.b); END;");
+  SchemaChanger(db, beforeDropColumn).alter("t", [](auto& t) { t.drop("b"); });
+  EXPECT_EQ(db->schema().objectDefinitions("logged").size(), 1u);
+  try {
+    db->run("INSERT INTO t VALUES (1)");
+    FAIL() << "inserted";
+  } catch (const sql::Result& error) {
+    EXPECT_EQ(error.message(), "no such column: new.b");
+  }
+}
+
 TEST_F(SchemaChangerTest, ATableNameWithABlankCanBeRebuilt) {
   db->execute("CREATE TABLE \"order items\" (a, b); INSERT INTO \"order items\" VALUES (1, 2)");
   SchemaChanger(db, beforeDropColumn).alter("order items", [](auto& t) { t.drop("b"); });
