@@ -14,17 +14,6 @@
 namespace sql {
 namespace {
 
-std::string removingAll(std::string text, const std::string& part) {
-  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at)) text.erase(at, part.size());
-  return text;
-}
-
-// Characters as people count them, approximated by Unicode code points.
-std::size_t characterCount(const std::string& text) {
-  return static_cast<std::size_t>(
-      std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
-}
-
 bool isCurrentTimeKeyword(const LiteralValue& value) {
   return value.kind == LiteralValue::Kind::CURRENT_TIME || value.kind == LiteralValue::Kind::CURRENT_DATE ||
          value.kind == LiteralValue::Kind::CURRENT_TIMESTAMP;
@@ -63,11 +52,7 @@ struct SchemaChanger::TableDefinition {
         break;
       case Operation::Kind::renameTable:
         changed.name = operation->name;
-        for (auto& index : changed.indexes) {
-          if (operation->name.starts_with("tmp_")) index.name = "tmp_" + index.name;
-          else if (index.table.starts_with("tmp_")) index.name = removingAll(index.name, "tmp_");
-          index.table = operation->name;
-        }
+        for (auto& index : changed.indexes) index.table = operation->name;
         break;
     }
     return changed;
@@ -151,9 +136,10 @@ void SchemaChanger::rebuild(const std::string& table, const Operation& operation
     connection_->transaction(Connection::TransactionMode::deferred, [&] {
       const std::string copy = "tmp_" + table;
       const auto triggers = triggerSQL(table);
-      copyTable(table, copy, operation);
+      const auto indexes = copyTable(table, copy, operation);
       drop(table, true);
       renameKeepingViews(copy, table);
+      createIndexes(indexes);
       for (const auto& trigger : triggers) run(trigger);
       if (auto violations = connection_->foreignKeyCheck(); !violations.empty())
         throw Error::foreignKeyError(std::move(violations));
@@ -190,24 +176,24 @@ void SchemaChanger::renameKeepingViews(const std::string& table, const std::stri
   run(restore);
 }
 
-void SchemaChanger::copyTable(const std::string& from, const std::string& to, const Operation& operation) {
+// Creates `to` with the change applied and copies the rows; gives back the indexes to create
+// once the copy has taken the table's name, so that they keep their own names.
+std::vector<IndexDefinition> SchemaChanger::copyTable(const std::string& from, const std::string& to,
+                                                      const Operation& operation) {
   TableDefinition source{from, {}, {}, {}};
   source.columns = schemaReader_.columnDefinitions(from);
   source.indexes = schemaReader_.indexDefinitions(from);
   source.unique = schemaReader_.uniqueConstraints(from);
-  const auto target = source.apply(Operation::renameTable(to)).apply(operation);
+  const auto changed = source.apply(operation);
+  const auto target = changed.apply(Operation::renameTable(to));
   run(createTableSQL(false, target.name, target.columns, target.unique));
-  createIndexes(target);
-  const auto& sourceSide = operation.kind == Operation::Kind::dropColumn ? source.apply(operation) : source;
+  const auto& sourceSide = operation.kind == Operation::Kind::dropColumn ? changed : source;
   run(copyRowsSQL(target.name, target.columns, sourceSide.name, sourceSide.columns));
+  return changed.indexes;
 }
 
-void SchemaChanger::createIndexes(const TableDefinition& table) {
-  for (const auto& index : table.indexes) {
-    if (characterCount(index.name) > IndexDefinition::IndexError::maximumNameLength)
-      throw IndexDefinition::IndexError::tooLong(index.name, table.name);
-    run(index.createSQL(false));
-  }
+void SchemaChanger::createIndexes(const std::vector<IndexDefinition>& indexes) {
+  for (const auto& index : indexes) run(index.createSQL(false));
 }
 
 }  // namespace sql
