@@ -41,6 +41,7 @@ class SchemaReader {
   std::optional<std::string> indexSQL(const std::string& name);
   std::vector<std::string> indexColumnNames(const std::string& name);
   std::optional<ColumnDefinition::PrimaryKey> primaryKeyOf(const std::string& table);
+  std::optional<std::string> collationOf(const std::string& table, const std::string& column);
 
   std::shared_ptr<Connection> connection_;
 };

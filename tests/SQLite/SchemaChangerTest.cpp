@@ -212,6 +212,13 @@ TEST_F(SchemaChangerTest, ATriggerUsingTheDroppedColumnIsKeptAndFailsLoudlyWhenI
   }
 }
 
+TEST_F(SchemaChangerTest, CollationsSurviveARebuild) {
+  db->execute("CREATE TABLE t (name TEXT COLLATE NOCASE, other); INSERT INTO t VALUES ('Alpha', 1)");
+  SchemaChanger(db, beforeDropColumn).alter("t", [](auto& t) { t.drop("other"); });
+  EXPECT_EQ(db->schema().columnDefinitions("t")[0].collation, "NOCASE");
+  EXPECT_EQ(db->scalar("SELECT count(*) FROM t WHERE name = 'ALPHA'"), Binding(Int64{1}));
+}
+
 TEST_F(SchemaChangerTest, ATableNameWithABlankCanBeRebuilt) {
   db->execute("CREATE TABLE \"order items\" (a, b); INSERT INTO \"order items\" VALUES (1, 2)");
   SchemaChanger(db, beforeDropColumn).alter("order items", [](auto& t) { t.drop("b"); });

@@ -81,6 +81,12 @@ TEST(ColumnDefinition, ClausesAndDefinitions) {
   EXPECT_EQ(column("c", Affinity::NUMERIC).definitionSQL(), "\"c\" NUMERIC");
   EXPECT_EQ(column("a\"b", Affinity::BLOB).definitionSQL(), "\"a\"\"b\" BLOB");
   EXPECT_EQ(column("untyped", std::nullopt).definitionSQL(), "\"untyped\"");
+  auto folded = column("f", Affinity::TEXT);
+  folded.nullable = false;
+  folded.defaultValue = LiteralValue::stringLiteral("");
+  folded.collation = "NOCASE";
+  folded.references = ColumnDefinition::ForeignKey{"u", "f", std::nullopt, std::nullopt, std::nullopt};
+  EXPECT_EQ(folded.definitionSQL(), "\"f\" TEXT DEFAULT '' NOT NULL COLLATE \"NOCASE\" REFERENCES \"u\"");
 }
 
 TEST(IndexDefinition, CreateStatements) {
