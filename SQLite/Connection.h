@@ -22,6 +22,8 @@ struct sqlite3;
 
 namespace sql {
 
+class SchemaReader;
+
 // One open database together with the serial queue on which its work runs.
 //
 // Held through std::shared_ptr: statements keep their connection alive, and the database is
@@ -36,8 +38,6 @@ namespace sql {
 // reaches the engine: see each setter for what it turns into.
 //
 // Names that clash with C++ keywords carry a trailing underscore: Operation::delete_.
-class SchemaReader;
-
 class Connection : public std::enable_shared_from_this<Connection> {
   struct OpenToken {};
 
@@ -65,6 +65,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
     std::function<std::optional<Binding>(void* running)> finalize;
     std::function<void(void* running)> destroy;
   };
+
   static std::string_view rawText(TransactionMode mode) noexcept;
   static std::optional<TransactionMode> transactionMode(std::string_view rawText) noexcept;
 
