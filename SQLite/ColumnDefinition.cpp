@@ -42,6 +42,7 @@ std::string definition(const ColumnDefinition& column, bool withPrimaryKey) {
           : std::optional("DEFAULT " + column.defaultValue.description()),
       withPrimaryKey && column.primaryKey ? std::optional(column.primaryKey->clauseSQL()) : std::nullopt,
       column.nullable ? std::nullopt : std::optional<std::string>("NOT NULL"),
+      column.collation ? std::optional("COLLATE " + quote(*column.collation)) : std::nullopt,
       column.references ? std::optional(column.references->clauseSQL()) : std::nullopt,
   });
 }

@@ -55,8 +55,11 @@ struct ColumnDefinition {
   bool nullable = true;
   LiteralValue defaultValue;  // NULL_ means no default
   std::optional<ForeignKey> references;
+  // The column's collating sequence when it is not the engine's default (BINARY); a rebuilt
+  // column without it would compare and sort its text differently.
+  std::optional<std::string> collation;
 
-  // "name" TYPE [DEFAULT ...] [PRIMARY KEY ...] [NOT NULL] [REFERENCES ...]
+  // "name" TYPE [DEFAULT ...] [PRIMARY KEY ...] [NOT NULL] [COLLATE "name"] [REFERENCES ...]
   std::string definitionSQL() const;
   // The same without the primary key clause, for a column of a key over several columns.
   std::string definitionSQLWithoutPrimaryKey() const;

@@ -22,6 +22,8 @@ struct sqlite3;
 
 namespace sql {
 
+class SchemaReader;
+
 // One open database together with the serial queue on which its work runs.
 //
 // Held through std::shared_ptr: statements keep their connection alive, and the database is
@@ -36,8 +38,6 @@ namespace sql {
 // reaches the engine: see each setter for what it turns into.
 //
 // Names that clash with C++ keywords carry a trailing underscore: Operation::delete_.
-class SchemaReader;
-
 class Connection : public std::enable_shared_from_this<Connection> {
   struct OpenToken {};
 
@@ -65,6 +65,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
     std::function<std::optional<Binding>(void* running)> finalize;
     std::function<void(void* running)> destroy;
   };
+
   static std::string_view rawText(TransactionMode mode) noexcept;
   static std::optional<TransactionMode> transactionMode(std::string_view rawText) noexcept;
 
@@ -111,6 +112,27 @@ class Connection : public std::enable_shared_from_this<Connection> {
   std::optional<Binding> scalar(const std::string& sql, const Bindings& values = {});
   std::optional<Binding> scalar(const std::string& sql, const NamedBindings& values);
   std::shared_ptr<Statement> vacuum();
+
+  // The same with the values passed as arguments (see Statement::bind).
+  template <class... Values>
+    requires(sizeof...(Values) > 0)
+  std::shared_ptr<Statement> prepare(const std::string& sql, const Values&... values) {
+    auto statement = prepare(sql);
+    statement->bind(values...);
+    return statement;
+  }
+  template <class... Values>
+    requires(sizeof...(Values) > 0)
+  std::shared_ptr<Statement> run(const std::string& sql, const Values&... values) {
+    auto statement = prepare(sql);
+    statement->run(values...);
+    return statement;
+  }
+  template <class... Values>
+    requires(sizeof...(Values) > 0)
+  std::optional<Binding> scalar(const std::string& sql, const Values&... values) {
+    return prepare(sql)->scalar(values...);
+  }
 
   // Runs `block` between BEGIN <mode> TRANSACTION and COMMIT TRANSACTION, all on this
   // connection's queue. When the block or the commit throws, the transaction is rolled back

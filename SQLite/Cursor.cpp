@@ -2,13 +2,7 @@
 
 #include "SQLite/FatalError.h"
 
-#include <sqlite3.h>
-
 namespace sql {
-
-double Cursor::readDouble(int index) const { return sqlite3_column_double(handle_, index); }
-
-std::int64_t Cursor::readInt64(int index) const { return sqlite3_column_int64(handle_, index); }
 
 // The byte count is read after the text, so that it counts the UTF-8 form; text holding NUL
 // characters is copied whole.

@@ -3,11 +3,11 @@
 #include "SQLite/Binding.h"
 #include "SQLite/Int.h"
 
+#include <sqlite3.h>
+
 #include <cstdint>
 #include <optional>
 #include <string>
-
-struct sqlite3_stmt;
 
 namespace sql {
 
@@ -33,8 +33,9 @@ class Cursor {
   T get(int index) const;
 
  private:
-  double readDouble(int index) const;
-  std::int64_t readInt64(int index) const;
+  // The numeric reads are inline: they sit on the hot path of every typed row read.
+  double readDouble(int index) const { return sqlite3_column_double(handle_, index); }
+  std::int64_t readInt64(int index) const { return sqlite3_column_int64(handle_, index); }
   std::string readText(int index) const;
   Blob readBlob(int index) const;
   void readInto(int index, std::optional<Binding>& slot) const;

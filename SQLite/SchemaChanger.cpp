@@ -14,17 +14,6 @@
 namespace sql {
 namespace {
 
-std::string removingAll(std::string text, const std::string& part) {
-  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at)) text.erase(at, part.size());
-  return text;
-}
-
-// Characters as people count them, approximated by Unicode code points.
-std::size_t characterCount(const std::string& text) {
-  return static_cast<std::size_t>(
-      std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
-}
-
 bool isCurrentTimeKeyword(const LiteralValue& value) {
   return value.kind == LiteralValue::Kind::CURRENT_TIME || value.kind == LiteralValue::Kind::CURRENT_DATE ||
          value.kind == LiteralValue::Kind::CURRENT_TIMESTAMP;
@@ -32,11 +21,12 @@ bool isCurrentTimeKeyword(const LiteralValue& value) {
 
 }  // namespace
 
-// A table as it is copied: its name, columns and indexes.
+// A table as it is copied: its name, columns, indexes and UNIQUE constraints.
 struct SchemaChanger::TableDefinition {
   std::string name;
   std::vector<ColumnDefinition> columns;
   std::vector<IndexDefinition> indexes;
+  std::vector<std::vector<std::string>> unique;
 
   TableDefinition apply(const std::optional<Operation>& operation) const {
     if (!operation) return *this;
@@ -49,20 +39,20 @@ struct SchemaChanger::TableDefinition {
         std::erase_if(changed.indexes, [&](const auto& index) {
           return std::find(index.columns.begin(), index.columns.end(), operation->name) != index.columns.end();
         });
+        std::erase_if(changed.unique, [&](const auto& names) {
+          return std::find(names.begin(), names.end(), operation->name) != names.end();
+        });
         break;
       case Operation::Kind::renameColumn:
         for (auto& column : changed.columns)
           if (column.name == operation->name) column.name = operation->newName;
         for (auto& index : changed.indexes)
           std::replace(index.columns.begin(), index.columns.end(), operation->name, operation->newName);
+        for (auto& names : changed.unique) std::replace(names.begin(), names.end(), operation->name, operation->newName);
         break;
       case Operation::Kind::renameTable:
         changed.name = operation->name;
-        for (auto& index : changed.indexes) {
-          if (operation->name.starts_with("tmp_")) index.name = "tmp_" + index.name;
-          else if (index.table.starts_with("tmp_")) index.name = removingAll(index.name, "tmp_");
-          index.table = operation->name;
-        }
+        for (auto& index : changed.indexes) index.table = operation->name;
         break;
     }
     return changed;
@@ -145,9 +135,12 @@ void SchemaChanger::rebuild(const std::string& table, const Operation& operation
   try {
     connection_->transaction(Connection::TransactionMode::deferred, [&] {
       const std::string copy = "tmp_" + table;
-      copyTable(table, copy, operation);
+      const auto triggers = triggerSQL(table);
+      const auto indexes = copyTable(table, copy, operation);
       drop(table, true);
-      rename(copy, table);
+      renameKeepingViews(copy, table);
+      createIndexes(indexes);
+      for (const auto& trigger : triggers) run(trigger);
       if (auto violations = connection_->foreignKeyCheck(); !violations.empty())
         throw Error::foreignKeyError(std::move(violations));
     });
@@ -160,23 +153,47 @@ void SchemaChanger::rebuild(const std::string& table, const Operation& operation
   connection_->setForeignKeys(foreignKeys);
 }
 
-void SchemaChanger::copyTable(const std::string& from, const std::string& to, const Operation& operation) {
-  TableDefinition source{from, {}, {}};
-  source.columns = schemaReader_.columnDefinitions(from);
-  source.indexes = schemaReader_.indexDefinitions(from);
-  const auto target = source.apply(Operation::renameTable(to)).apply(operation);
-  run(createTableSQL(false, target.name, target.columns));
-  createIndexes(target);
-  const auto& sourceSide = operation.kind == Operation::Kind::dropColumn ? source.apply(operation) : source;
-  run(copyRowsSQL(target.name, target.columns, sourceSide.name, sourceSide.columns));
+// Dropping the table drops its triggers; their stored texts recreate them on the copy.
+std::vector<std::string> SchemaChanger::triggerSQL(const std::string& table) {
+  std::vector<std::string> texts;
+  for (const auto& object : schemaReader_.objectDefinitions(std::nullopt, ObjectDefinition::ObjectType::trigger))
+    if (object.tableName == table && object.sql) texts.push_back(*object.sql);
+  return texts;
 }
 
-void SchemaChanger::createIndexes(const TableDefinition& table) {
-  for (const auto& index : table.indexes) {
-    if (characterCount(index.name) > IndexDefinition::IndexError::maximumNameLength)
-      throw IndexDefinition::IndexError::tooLong(index.name, table.name);
-    run(index.createSQL(false));
+// While the old table is gone, the views naming it do not resolve, and the engine refuses a
+// rename that would have to rewrite them; the legacy rename leaves views alone.
+void SchemaChanger::renameKeepingViews(const std::string& table, const std::string& to) {
+  const bool legacy = connection_->scalar("PRAGMA legacy_alter_table") == Binding(std::int64_t{1});
+  const std::string restore = std::string("PRAGMA legacy_alter_table = ") + (legacy ? "1" : "0");
+  run("PRAGMA legacy_alter_table = 1");
+  try {
+    rename(table, to);
+  } catch (...) {
+    run(restore);
+    throw;
   }
+  run(restore);
+}
+
+// Creates `to` with the change applied and copies the rows; gives back the indexes to create
+// once the copy has taken the table's name, so that they keep their own names.
+std::vector<IndexDefinition> SchemaChanger::copyTable(const std::string& from, const std::string& to,
+                                                      const Operation& operation) {
+  TableDefinition source{from, {}, {}, {}};
+  source.columns = schemaReader_.columnDefinitions(from);
+  source.indexes = schemaReader_.indexDefinitions(from);
+  source.unique = schemaReader_.uniqueConstraints(from);
+  const auto changed = source.apply(operation);
+  const auto target = changed.apply(Operation::renameTable(to));
+  run(createTableSQL(false, target.name, target.columns, target.unique));
+  const auto& sourceSide = operation.kind == Operation::Kind::dropColumn ? changed : source;
+  run(copyRowsSQL(target.name, target.columns, sourceSide.name, sourceSide.columns));
+  return changed.indexes;
+}
+
+void SchemaChanger::createIndexes(const std::vector<IndexDefinition>& indexes) {
+  for (const auto& index : indexes) run(index.createSQL(false));
 }
 
 }  // namespace sql

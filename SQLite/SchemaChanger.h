@@ -2,6 +2,7 @@
 
 #include "SQLite/ColumnDefinition.h"
 #include "SQLite/ForeignKeyError.h"
+#include "SQLite/IndexDefinition.h"
 #include "SQLite/SQLiteVersion.h"
 #include "SQLite/SchemaReader.h"
 
@@ -21,7 +22,9 @@ class Connection;
 // table is rebuilt: a "tmp_" copy is created with the change applied, the rows are copied,
 // the old table dropped and the copy renamed, in one transaction, with foreign-key
 // enforcement switched off around it (so that dropping the old table cascades nowhere) and a
-// foreign-key check at the end. Engine failures throw Result.
+// foreign-key check at the end. The table's indexes (under their own names), UNIQUE
+// constraints and triggers are carried over, and views naming it keep working. Engine
+// failures throw Result.
 class SchemaChanger {
  public:
   class Error : public std::exception {
@@ -88,8 +91,7 @@ class SchemaChanger {
 
   // Applies the changes `block` adds, in order; the first failure stops and is thrown, the
   // changes before it staying made. Throws Error for an invalid added column or foreign-key
-  // violations left by a rebuild (which is then undone), IndexDefinition::IndexError for an
-  // index whose rebuilt name is too long, std::logic_error when a rebuild is asked for inside
+  // violations left by a rebuild (which is then undone), std::logic_error when a rebuild is asked for inside
   // an open transaction with foreign keys on (where they cannot be switched off), and Result.
   void alter(const std::string& table, const std::function<void(AlterTableDefinition&)>& block);
   // DROP TABLE [IF EXISTS] "table"
@@ -106,8 +108,10 @@ class SchemaChanger {
 
   void validate(const ColumnDefinition& column) const;
   void rebuild(const std::string& table, const Operation& operation);
-  void copyTable(const std::string& from, const std::string& to, const Operation& operation);
-  void createIndexes(const TableDefinition& table);
+  std::vector<std::string> triggerSQL(const std::string& table);
+  void renameKeepingViews(const std::string& table, const std::string& to);
+  std::vector<IndexDefinition> copyTable(const std::string& from, const std::string& to, const Operation& operation);
+  void createIndexes(const std::vector<IndexDefinition>& indexes);
   void run(const std::string& sql);
 
   std::shared_ptr<Connection> connection_;

@@ -4,6 +4,8 @@
 #include "SQLite/FatalError.h"
 #include "SQLite/Quote.h"
 
+#include <sqlite3.h>
+
 #include <algorithm>
 #include <cctype>
 #include <regex>
@@ -49,6 +51,12 @@ class NamedRows {
 std::string upperCased(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::toupper(c); });
   return text;
+}
+
+bool isBinary(const char* collation) {
+  std::string upper = collation;
+  std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
+  return upper == "BINARY";
 }
 
 std::optional<std::string> actionOf(const std::optional<std::string>& action) {
@@ -141,9 +149,19 @@ std::vector<ColumnDefinition> SchemaReader::columnDefinitions(const std::string&
     column.defaultValue = LiteralValue::fromSQLText(row.text("dflt_value"));
     const auto key = std::find_if(keys.begin(), keys.end(), [&](const auto& k) { return k.column == column.name; });
     if (key != keys.end()) column.references = *key;
+    column.collation = collationOf(table, column.name);
     columns.push_back(std::move(column));
   });
   return columns;
+}
+
+// The table pragmas do not report collations; the engine's column metadata does.
+std::optional<std::string> SchemaReader::collationOf(const std::string& table, const std::string& column) {
+  const char* collation = nullptr;
+  const int code = sqlite3_table_column_metadata(connection_->handle(), nullptr, table.c_str(), column.c_str(), nullptr,
+                                                 &collation, nullptr, nullptr, nullptr);
+  if (code != SQLITE_OK || !collation || isBinary(collation)) return std::nullopt;
+  return std::string(collation);
 }
 
 std::vector<std::string> SchemaReader::indexColumnNames(const std::string& name) {
@@ -153,6 +171,17 @@ std::vector<std::string> SchemaReader::indexColumnNames(const std::string& name)
     if (auto column = row.text("name")) names.push_back(*column);
   });
   return names;
+}
+
+std::vector<std::vector<std::string>> SchemaReader::uniqueConstraints(const std::string& table) {
+  std::vector<std::string> names;
+  NamedRows rows(connection_->prepare("PRAGMA index_list(" + quote(table) + ")"));
+  rows.forEach([&](const NamedRows& row) {
+    if (row.text("origin") == "u") names.push_back(row.text("name").value_or(""));
+  });
+  std::vector<std::vector<std::string>> constraints;
+  for (const auto& name : names) constraints.push_back(indexColumnNames(name));
+  return constraints;
 }
 
 std::vector<IndexDefinition> SchemaReader::indexDefinitions(const std::string& table) {

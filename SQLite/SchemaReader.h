@@ -31,6 +31,9 @@ class SchemaReader {
   // The table's own indexes (not the engine's automatic ones), as the index list reports them.
   std::vector<IndexDefinition> indexDefinitions(const std::string& table);
   std::vector<ColumnDefinition::ForeignKey> foreignKeys(const std::string& table);
+  // The column lists of the table's UNIQUE constraints (which the engine keeps as automatic
+  // indexes, left out of indexDefinitions), in the order the index list reports them.
+  std::vector<std::vector<std::string>> uniqueConstraints(const std::string& table);
   // The stored CREATE TABLE text, from the main catalogue or else the temporary one.
   std::optional<std::string> tableSQL(const std::string& name);
 
@@ -38,6 +41,7 @@ class SchemaReader {
   std::optional<std::string> indexSQL(const std::string& name);
   std::vector<std::string> indexColumnNames(const std::string& name);
   std::optional<ColumnDefinition::PrimaryKey> primaryKeyOf(const std::string& table);
+  std::optional<std::string> collationOf(const std::string& table, const std::string& column);
 
   std::shared_ptr<Connection> connection_;
 };

@@ -12,6 +12,12 @@ bool hasCompositeKey(const std::vector<ColumnDefinition>& columns) {
   return std::count_if(columns.begin(), columns.end(), [](const auto& c) { return c.primaryKey.has_value(); }) > 1;
 }
 
+std::string quotedNames(const std::vector<std::string>& names) {
+  std::string text;
+  for (const auto& name : names) text += (text.empty() ? "" : ", ") + quote(name);
+  return text;
+}
+
 std::string keyConstraint(const std::vector<ColumnDefinition>& columns) {
   std::string text = "PRIMARY KEY (";
   bool first = true;
@@ -28,7 +34,8 @@ std::string keyConstraint(const std::vector<ColumnDefinition>& columns) {
 
 // The name is quoted: a table name holding a blank, a keyword or a quote mark must stay one
 // identifier.
-std::string createTableSQL(bool temporary, const std::string& name, const std::vector<ColumnDefinition>& columns) {
+std::string createTableSQL(bool temporary, const std::string& name, const std::vector<ColumnDefinition>& columns,
+                           const std::vector<std::vector<std::string>>& unique) {
   if (columns.empty()) throw std::invalid_argument("cannot create table " + name + " without columns");
   const bool composite = hasCompositeKey(columns);
   std::string definitions;
@@ -37,6 +44,7 @@ std::string createTableSQL(bool temporary, const std::string& name, const std::v
     definitions += composite ? columns[i].definitionSQLWithoutPrimaryKey() : columns[i].definitionSQL();
   }
   if (composite) definitions += ",\n" + keyConstraint(columns);
+  for (const auto& names : unique) definitions += ",\nUNIQUE (" + quotedNames(names) + ")";
   return std::string("CREATE") + (temporary ? " TEMPORARY" : "") + " TABLE " + quote(name) + " ( " + definitions +
          " )";
 }

@@ -11,8 +11,10 @@ namespace sql {
 
 // CREATE [TEMPORARY] TABLE "name" ( "a" INTEGER,<new line>"b" TEXT ). A key over several
 // columns is written as a table constraint after them, PRIMARY KEY ("a", "b"), since a column
-// constraint may name only one. Throws std::invalid_argument for an empty column list.
-std::string createTableSQL(bool temporary, const std::string& name, const std::vector<ColumnDefinition>& columns);
+// constraint may name only one; each list of `unique` columns follows as UNIQUE ("a", "b").
+// Throws std::invalid_argument for an empty column list.
+std::string createTableSQL(bool temporary, const std::string& name, const std::vector<ColumnDefinition>& columns,
+                           const std::vector<std::vector<std::string>>& unique = {});
 
 // "a", "b"
 std::string quotedColumnNames(const std::vector<ColumnDefinition>& columns);

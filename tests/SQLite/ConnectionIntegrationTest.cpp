@@ -38,6 +38,20 @@ TEST(ConnectionIntegration, AReadOnlyOpenOfAMissingFileRaisesTheEngineError) {
   EXPECT_FALSE(std::filesystem::exists(folder.file("missing.db")));
 }
 
+TEST(ConnectionIntegration, AReadOnlyOpenRefusesWrites) {
+  sqltest::TemporaryFolder folder;
+  const auto path = folder.file("db.sqlite3");
+  Connection::open(path)->execute("CREATE TABLE t (a)");
+  auto db = Connection::open(path, true);
+  EXPECT_TRUE(db->readonly());
+  try {
+    db->run("INSERT INTO t VALUES (1)");
+    FAIL() << "wrote";
+  } catch (const sql::Result& error) {
+    EXPECT_EQ(error.description(), "attempt to write a readonly database (code: 8)");
+  }
+}
+
 TEST(ConnectionIntegration, MemoryAndTemporaryDatabasesHaveNoFileName) {
   auto memory = Connection::open(Location::inMemory());
   auto temporary = Connection::open(Location::temporary());

@@ -109,7 +109,8 @@ TEST_F(SchemaChangerTest, DroppingAColumnBeforeVersion3350RebuildsTheTable) {
   EXPECT_NE(std::find(sent.begin(), sent.end(), "ALTER TABLE \"tmp_t\" RENAME TO \"t\""), sent.end());
   EXPECT_EQ(rows("t"), (std::vector<sql::Bindings>{{Binding(Int64{1}), Binding(Int64{3})},
                                                   {Binding(Int64{4}), Binding(Int64{6})}}));
-  EXPECT_EQ(objectNames(sql::ObjectDefinition::ObjectType::index), (std::vector<std::string>{"tmp_ia"}));
+  EXPECT_EQ(objectNames(sql::ObjectDefinition::ObjectType::index), (std::vector<std::string>{"ia"}));
+  EXPECT_EQ(db->schema().indexDefinitions("t").at(0).columns, (std::vector<std::string>{"a"}));
 }
 
 TEST_F(SchemaChangerTest, RenamingAColumnBeforeVersion3250CopiesItsValues) {
@@ -172,24 +173,69 @@ TEST_F(SchemaChangerTest, AKeyOverTwoColumnsSurvivesARebuild) {
   db->run("INSERT INTO t VALUES (1, 3)");
 }
 
+TEST_F(SchemaChangerTest, UniqueConstraintsSurviveARebuild) {
+  db->execute("CREATE TABLE t (a UNIQUE, b, c, d, UNIQUE (b, c)); INSERT INTO t VALUES (1, 2, 3, 4)");
+  SchemaChanger(db, beforeDropColumn).alter("t", [](auto& t) { t.drop("d"); });
+  EXPECT_THROW(db->run("INSERT INTO t VALUES (1, 0, 0)"), sql::Result);
+  EXPECT_THROW(db->run("INSERT INTO t VALUES (0, 2, 3)"), sql::Result);
+  db->run("INSERT INTO t VALUES (0, 2, 0)");
+  SchemaChanger(db, beforeDropColumn).alter("t", [](auto& t) { t.drop("c"); });
+  db->run("INSERT INTO t VALUES (5, 2)");  // the constraint over b and c went with c
+  EXPECT_THROW(db->run("INSERT INTO t VALUES (5, 9)"), sql::Result);
+  EXPECT_EQ(db->schema().uniqueConstraints("t"), (std::vector<std::vector<std::string>>{{"a"}}));
+}
+
+TEST_F(SchemaChangerTest, TriggersAndViewsSurviveARebuild) {
+  db->execute(
+      "CREATE TABLE t (a, b); CREATE TABLE log (x);"
+      "CREATE VIEW v AS SELECT a FROM t;"
+      "CREATE TRIGGER logged AFTER INSERT ON t BEGIN INSERT INTO log VALUES (new.a); END;"
+      "INSERT INTO t VALUES (1, 2)");
+  SchemaChanger(db, beforeDropColumn).alter("t", [](auto& t) { t.drop("b"); });
+  db->run("INSERT INTO t VALUES (7)");
+  EXPECT_EQ(db->prepare("SELECT x FROM log")->allRows(), (std::vector<sql::Bindings>{{Binding(Int64{1})}, {Binding(Int64{7})}}));
+  EXPECT_EQ(db->scalar("SELECT sum(a) FROM v"), Binding(Int64{8}));
+  EXPECT_EQ(db->scalar("PRAGMA legacy_alter_table"), Binding(Int64{0}));
+}
+
+TEST_F(SchemaChangerTest, ATriggerUsingTheDroppedColumnIsKeptAndFailsLoudlyWhenItFires) {
+  db->execute(
+      "CREATE TABLE t (a, b); CREATE TABLE log (x);"
+      "CREATE TRIGGER logged AFTER INSERT ON t BEGIN INSERT INTO log VALUES (new.b); END;");
+  SchemaChanger(db, beforeDropColumn).alter("t", [](auto& t) { t.drop("b"); });
+  EXPECT_EQ(db->schema().objectDefinitions("logged").size(), 1u);
+  try {
+    db->run("INSERT INTO t VALUES (1)");
+    FAIL() << "inserted";
+  } catch (const sql::Result& error) {
+    EXPECT_EQ(error.message(), "no such column: new.b");
+  }
+}
+
+TEST_F(SchemaChangerTest, CollationsSurviveARebuild) {
+  db->execute("CREATE TABLE t (name TEXT COLLATE NOCASE, other); INSERT INTO t VALUES ('Alpha', 1)");
+  SchemaChanger(db, beforeDropColumn).alter("t", [](auto& t) { t.drop("other"); });
+  EXPECT_EQ(db->schema().columnDefinitions("t")[0].collation, "NOCASE");
+  EXPECT_EQ(db->scalar("SELECT count(*) FROM t WHERE name = 'ALPHA'"), Binding(Int64{1}));
+}
+
 TEST_F(SchemaChangerTest, ATableNameWithABlankCanBeRebuilt) {
   db->execute("CREATE TABLE \"order items\" (a, b); INSERT INTO \"order items\" VALUES (1, 2)");
   SchemaChanger(db, beforeDropColumn).alter("order items", [](auto& t) { t.drop("b"); });
   EXPECT_EQ(rows("\"order items\""), (std::vector<sql::Bindings>{{Binding(Int64{1})}}));
 }
 
-TEST_F(SchemaChangerTest, AnIndexNameTooLongForItsCopyFailsTheRebuildAndChangesNothing) {
+TEST_F(SchemaChangerTest, IndexesKeepTheirNamesThroughRepeatedRebuilds) {
   const std::string name(61, 'i');
-  db->execute("CREATE TABLE t (a, b); CREATE INDEX " + name + " ON t (a); INSERT INTO t VALUES (1, 2)");
-  try {
-    SchemaChanger(db, beforeDropColumn).alter("t", [](auto& t) { t.drop("b"); });
-    FAIL() << "rebuilt";
-  } catch (const sql::IndexDefinition::IndexError& error) {
-    EXPECT_EQ(error.description(),
-              "Index name 'tmp_" + name + "' on table 'tmp_t' is too long; the limit is 64 characters");
-  }
-  EXPECT_EQ(rows("t"), (std::vector<sql::Bindings>{{Binding(Int64{1}), Binding(Int64{2})}}));
-  EXPECT_EQ(objectNames(sql::ObjectDefinition::ObjectType::table), (std::vector<std::string>{"t"}));
+  db->execute("CREATE TABLE t (a, b, c, d); CREATE INDEX " + name + " ON t (a DESC) WHERE a > 0");
+  SchemaChanger changer(db, beforeDropColumn);
+  changer.alter("t", [](auto& t) { t.drop("b"); });
+  changer.alter("t", [](auto& t) { t.drop("c"); });
+  const auto indexes = db->schema().indexDefinitions("t");
+  ASSERT_EQ(indexes.size(), 1u);
+  EXPECT_EQ(indexes[0], (sql::IndexDefinition{"t", name, false, {"a"}, "a > 0",
+                                             std::map<std::string, sql::IndexDefinition::Order>{
+                                                 {"a", sql::IndexDefinition::Order::DESC}}}));
 }
 
 TEST_F(SchemaChangerTest, DanglingReferencesFailTheRebuildAndRestoreTheSwitches) {

@@ -81,6 +81,12 @@ TEST(ColumnDefinition, ClausesAndDefinitions) {
   EXPECT_EQ(column("c", Affinity::NUMERIC).definitionSQL(), "\"c\" NUMERIC");
   EXPECT_EQ(column("a\"b", Affinity::BLOB).definitionSQL(), "\"a\"\"b\" BLOB");
   EXPECT_EQ(column("untyped", std::nullopt).definitionSQL(), "\"untyped\"");
+  auto folded = column("f", Affinity::TEXT);
+  folded.nullable = false;
+  folded.defaultValue = LiteralValue::stringLiteral("");
+  folded.collation = "NOCASE";
+  folded.references = ColumnDefinition::ForeignKey{"u", "f", std::nullopt, std::nullopt, std::nullopt};
+  EXPECT_EQ(folded.definitionSQL(), "\"f\" TEXT DEFAULT '' NOT NULL COLLATE \"NOCASE\" REFERENCES \"u\"");
 }
 
 TEST(IndexDefinition, CreateStatements) {
@@ -124,6 +130,8 @@ TEST(SchemaSQL, CreateTableAndCopyRows) {
   EXPECT_EQ(sql::quotedColumnNames(columns), "\"a\", \"b\"");
   EXPECT_EQ(sql::copyRowsSQL("new", columns, "old", {column("x", Affinity::INTEGER), column("y", Affinity::TEXT)}),
             "INSERT INTO \"new\" (\"a\", \"b\") SELECT \"x\", \"y\" FROM \"old\"");
+  EXPECT_EQ(sql::createTableSQL(false, "t", columns, {{"a"}, {"a", "b"}}),
+            "CREATE TABLE \"t\" ( \"a\" INTEGER,\n\"b\" TEXT,\nUNIQUE (\"a\"),\nUNIQUE (\"a\", \"b\") )");
   EXPECT_THROW(sql::createTableSQL(false, "t", {}), std::invalid_argument);
   EXPECT_THROW(sql::copyRowsSQL("n", columns, "o", {}), std::invalid_argument);
   EXPECT_THROW(sql::copyRowsSQL("n", columns, "o", {columns[0]}), std::invalid_argument);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -80,6 +81,19 @@ TEST_F(SchemaReaderTest, TheCatalogueQueryTexts) {
                       "SELECT * FROM \"main\".\"sqlite_schema\" WHERE ((\"name\" = 'n') AND (\"type\" = 'index'))",
                       "SELECT sqlite_version()",
                       "SELECT * FROM \"temp\".\"sqlite_schema\" WHERE (\"name\" = 'n')"}));
+}
+
+TEST_F(SchemaReaderTest, ThePragmaTexts) {
+  db->execute("CREATE TABLE \"a\"\"b\" (x); CREATE INDEX \"i\"\"j\" ON \"a\"\"b\" (x)");
+  std::vector<std::string> sent;
+  db->setTrace([&](const std::string& text) { sent.push_back(text); });
+  reader.columnDefinitions("a\"b");
+  reader.indexDefinitions("a\"b");
+  const std::vector<std::string> pragmas{"PRAGMA foreign_key_list(\"a\"\"b\")", "PRAGMA table_info(\"a\"\"b\")",
+                                         "PRAGMA index_list(\"a\"\"b\")", "PRAGMA index_info(\"i\"\"j\")"};
+  std::vector<std::string> seen;
+  std::copy_if(sent.begin(), sent.end(), std::back_inserter(seen), [](const auto& t) { return t.starts_with("PRAGMA"); });
+  EXPECT_EQ(seen, pragmas);
 }
 
 TEST_F(SchemaReaderTest, IndexesWithOrdersAndConditions) {

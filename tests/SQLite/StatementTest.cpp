@@ -157,6 +157,9 @@ TEST_F(StatementTest, ValuesPassedAsArgumentsBindInOrder) {
                                     Binding(std::string("text")), Binding(std::string("view")), std::nullopt,
                                     Binding(std::string("2024-03-05T00:00:00.250")), Binding(Blob({1}))}}));
   EXPECT_EQ(db->prepare("SELECT ? + ?")->scalar(std::optional<Int64>(40), 2.5), Binding(42.5));
+  db->run("INSERT INTO t (a, b) VALUES (?, ?)", 3, "three");
+  EXPECT_EQ(db->scalar("SELECT b FROM t WHERE a = ?", 3), Binding(std::string("three")));
+  EXPECT_EQ(db->prepare("SELECT count(*) FROM t WHERE a = ?", sql::Int{3})->scalar(), Binding(Int64{1}));
   EXPECT_EQ(db->prepare("SELECT ?")->scalar(std::nullopt), std::nullopt);
 }
 
