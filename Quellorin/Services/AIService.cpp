@@ -220,7 +220,7 @@ AIService::Attempt AIService::send(const platform::HttpRequest& request, Call& c
 
 void AIService::handleAnswer(const Attempt& attempt, Call& call, bool firstAttempt) const {
   if (attempt.status == 200) {
-    if (firstAttempt) Account::shared().fetchUserSubInfo();
+    if (firstAttempt) fetchUserSubInfo();
     return;
   }
   handleRefusal(attempt.status.value_or(-1), attempt.refusalBody, call);
