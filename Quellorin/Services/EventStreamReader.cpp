@@ -15,41 +15,54 @@ using nlohmann::json;
 constexpr std::string_view kDataPrefix = "data: ";
 constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
 
-// The length of the valid UTF-8 sequence at the start of `text`, or 0 when it is not one.
-std::size_t validSequenceLength(std::string_view text) {
+// The sequence at the start of non-empty UTF-8 text: its length when well formed, or else the
+// length of its maximal subpart (the longest start of a well-formed sequence, at least one
+// byte), which a decoder replaces with one U+FFFD.
+struct Sequence {
+  std::size_t length;
+  bool wellFormed;
+};
+
+Sequence leadingSequence(std::string_view text) {
   const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const auto continuation = [&](std::size_t i) { return i < text.size() && (byte(i) & 0xC0) == 0x80; };
   const unsigned char lead = byte(0);
-  if (lead < 0x80) return 1;
-  if (lead >= 0xC2 && lead <= 0xDF) return continuation(1) ? 2 : 0;
-  if (lead >= 0xE0 && lead <= 0xEF) {
-    if (!continuation(1) || !continuation(2)) return 0;
-    if (lead == 0xE0 && byte(1) < 0xA0) return 0;  // overlong
-    if (lead == 0xED && byte(1) > 0x9F) return 0;  // surrogate
-    return 3;
+  if (lead < 0x80) return {1, true};
+  std::size_t continuations = 0;
+  unsigned char low = 0x80;  // the range of the second byte, narrower after some leads
+  unsigned char high = 0xBF;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    continuations = 1;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    continuations = 2;
+    if (lead == 0xE0) low = 0xA0;   // no overlong forms
+    if (lead == 0xED) high = 0x9F;  // no surrogates
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    continuations = 3;
+    if (lead == 0xF0) low = 0x90;   // no overlong forms
+    if (lead == 0xF4) high = 0x8F;  // nothing above U+10FFFF
+  } else {
+    return {1, false};
   }
-  if (lead >= 0xF0 && lead <= 0xF4) {
-    if (!continuation(1) || !continuation(2) || !continuation(3)) return 0;
-    if (lead == 0xF0 && byte(1) < 0x90) return 0;  // overlong
-    if (lead == 0xF4 && byte(1) > 0x8F) return 0;  // above U+10FFFF
-    return 4;
+  for (std::size_t i = 1; i <= continuations; ++i) {
+    const unsigned char first = i == 1 ? low : 0x80;
+    const unsigned char last = i == 1 ? high : 0xBF;
+    if (i >= text.size() || byte(i) < first || byte(i) > last) return {i, false};
   }
-  return 0;
+  return {continuations + 1, true};
 }
 
-// `text` with every invalid UTF-8 byte replaced by U+FFFD, as a text decoder reads it.
+// `text` with every ill-formed part replaced by U+FFFD, as a text decoder reads it.
 std::string withInvalidBytesReplaced(std::string_view text) {
   std::string repaired;
   repaired.reserve(text.size() + 8);
   while (!text.empty()) {
-    const std::size_t length = validSequenceLength(text);
-    if (length == 0) {
-      repaired.append(kReplacementCharacter);
-      text.remove_prefix(1);
+    const Sequence sequence = leadingSequence(text);
+    if (sequence.wellFormed) {
+      repaired.append(text.substr(0, sequence.length));
     } else {
-      repaired.append(text.substr(0, length));
-      text.remove_prefix(length);
+      repaired.append(kReplacementCharacter);
     }
+    text.remove_prefix(sequence.length);
   }
   return repaired;
 }
