@@ -31,6 +31,7 @@ constexpr const char* kTimedOutText = "[quellorin-error] The request timed out, 
 constexpr const char* kAlertDidClose = "AlertDidClose";
 constexpr double kTokenAlertCloseDelay = 2.0;
 constexpr double kMessageAlertCloseDelay = 1.0;
+constexpr std::size_t kRefusalBodyCap = 64 * 1024;
 
 platform::Environment& environment() { return *platform::Environment::current(); }
 
@@ -90,10 +91,11 @@ class AnswerHandler final : public platform::HttpStreamHandler {
   bool onBody(std::string_view bytes) override {
     if (status_ == 200) {
       reader_.feed(bytes);
-    } else {
-      refusalBody_.append(bytes);
+      return true;
     }
-    return true;
+    // A refusal body is a small JSON object; past the cap it cannot be one, and reading stops.
+    refusalBody_.append(bytes);
+    return refusalBody_.size() <= kRefusalBodyCap;
   }
   // The body ended normally: a last line without a line break counts too.
   void finish() {
@@ -218,7 +220,7 @@ AIService::Attempt AIService::send(const platform::HttpRequest& request, Call& c
 
 void AIService::handleAnswer(const Attempt& attempt, Call& call, bool firstAttempt) const {
   if (attempt.status == 200) {
-    if (firstAttempt) Account::shared().fetchUserSubInfo();
+    if (firstAttempt) fetchUserSubInfo();
     return;
   }
   handleRefusal(attempt.status.value_or(-1), attempt.refusalBody, call);

@@ -246,6 +246,8 @@ void Account::handleUserSubInfoResponse(const platform::HttpDataResult& result) 
   mainQueue.async([] { post("UserInfoChanged"); });
 }
 
+void fetchUserSubInfo() { Account::shared().fetchUserSubInfo(); }
+
 void Account::showNetworkLostAlert() {
   queueAlert({platform::AlertStyle::critical, platform::localizedString("networklost"), "",
               {platform::localizedString("OK")}});

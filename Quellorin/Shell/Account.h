@@ -44,4 +44,7 @@ class Account {
   bool loginCallbackHandled_ = false;  // main thread only
 };
 
+// Refreshes the usage counts: Account::shared().fetchUserSubInfo(). Any thread.
+void fetchUserSubInfo();
+
 }  // namespace quellorin

@@ -232,6 +232,14 @@ TEST_F(AIServiceIntegration, AStreamWithoutEventsEndsQuietlyAndRefreshesTheUsage
   EXPECT_EQ(journal().back(), "post: UserInfoChanged");
 }
 
+TEST_F(AIServiceIntegration, AnOversizedRefusalBodyIsNotRead) {
+  service.queueFault({{"status", 403}, {"body", json{{"errorCode", 1}, {"pad", std::string(100000, 'x')}}.dump()}});
+  request();
+  EXPECT_EQ(errorEvents().size(), 1u);
+  EXPECT_TRUE(log.contains("[error] 无法解析403响应的数据"));
+  EXPECT_TRUE(alerts->entries().empty());
+}
+
 TEST_F(AIServiceIntegration, AnyOtherStatusGivesOneEventAndOneAlert) {
   for (int status : {404, 204}) {
     service.queueFault({{"status", status}});

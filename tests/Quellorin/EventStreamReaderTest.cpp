@@ -68,8 +68,16 @@ TEST(EventStreamLine, LogsErrorsAndUnknownKinds) {
 }
 
 TEST(EventStreamLine, ReadsInvalidUTF8AsReplacementCharacters) {
+  const std::string replacement = "\xEF\xBF\xBD";
+  // One U+FFFD per maximal ill-formed part: a stray byte, or the cut-off start of a sequence.
   EXPECT_EQ(lineEvent("data: {\"event\":\"message\",\"answer\":\"a\xff" "b\xe4\xb8\"}"),
-            (StreamEvent{"message", "a\xEF\xBF\xBD" "b\xEF\xBF\xBD\xEF\xBF\xBD"}));
+            (StreamEvent{"message", "a" + replacement + "b" + replacement}));
+  // Overlong forms, surrogates and code points past U+10FFFF are ill formed byte by byte.
+  EXPECT_EQ(lineEvent("data: {\"event\":\"message\",\"answer\":\"\xc0\xaf|\xed\xa0\x80|\xf4\x90\x80\x80\"}"),
+            (StreamEvent{"message", replacement + replacement + "|" + replacement + replacement + replacement + "|" +
+                                        replacement + replacement + replacement + replacement}));
+  EXPECT_EQ(lineEvent("data: {\"event\":\"message\",\"answer\":\"\xf0\x9f\x98\x80\xf0\x9f\x98\"}"),
+            (StreamEvent{"message", "\xf0\x9f\x98\x80" + replacement}));
   EXPECT_EQ(lineEvent("data: {\"event\":\"message\",\"answer\":\"\xe4\xbd\xa0\xe5\xa5\xbd\"}"),
             (StreamEvent{"message", "你好"}));
 }

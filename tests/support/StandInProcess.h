@@ -78,6 +78,8 @@ class StandInProcess {
     request.method = method;
     request.url = baseURL() + path;
     request.body = std::move(body);
+    // Without it libcurl labels the body as a form, which the service caps at 8 KiB.
+    request.headers = {{"Content-Type", "application/json"}};
     const platform::HttpDataResult result = client_.send(request);
     if (result.error || !result.head || result.head->status != 200) {
       throw std::runtime_error("control request failed: " + path);

@@ -69,7 +69,8 @@ std::vector<std::string> noiseLines() {
 std::string bulkBlock(std::size_t size, std::size_t& events) {
   const std::string line =
       eventLine({{"event", "message"},
-                 {"answer", "The quick brown fox jumps over the lazy dog; 0123456789 abcdefghij."}}) +
+                 {"answer", "The quick brown fox jumps over the lazy dog; 0123456789 abcdefghij."},
+                 {"task_id", "stand-in"}}) +
       "\n";
   std::string block;
   events = 0;
