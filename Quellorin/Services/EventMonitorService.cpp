@@ -220,9 +220,12 @@ void EventMonitorService::handleGlobalShortcut() {
 
 void EventMonitorService::showWindowForSelection() {
   std::weak_ptr<EventMonitorService> weak = shared_from_this();
-  auto mainQueue = platform::MainQueue::main();
+  // Held weakly: the capture's pending steps wait on the main queue itself.
+  std::weak_ptr<platform::MainQueue> mainQueue = platform::MainQueue::main();
   textHandling_->getSelectedText([weak, mainQueue](SelectedText selected) {
-    mainQueue->async([weak, selected = std::move(selected)] {
+    const auto queue = mainQueue.lock();
+    if (!queue) return;
+    queue->async([weak, selected = std::move(selected)] {
       const auto self = weak.lock();
       if (!self) return;
       const auto origin = selected.rect ? platform::Point{selected.rect->x, selected.rect->y} : platform::Point{};

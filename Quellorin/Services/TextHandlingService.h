@@ -30,6 +30,8 @@ namespace quellorin {
 // 130 ms inside the copy command, 200 ms for the application to copy) hold no thread: the
 // next step is queued on the main queue after the delay and then handed back to the pool.
 // The synchronous operations run on the caller's thread. Safe to use from several threads.
+// The service must outlive the capture operations it has started (the shared instance lives
+// as long as the process).
 class TextHandlingService {
  public:
   using Element = std::shared_ptr<platform::AccessibilityElement>;
