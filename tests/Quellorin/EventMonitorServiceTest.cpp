@@ -197,5 +197,17 @@ TEST_F(EventMonitorServiceTest, ACaretWithoutExtentOpensTheWindowAtTheDefaultOri
   EXPECT_EQ(windows->mainWindow()->frame(), (platform::Rect{720 - 300, 450 + 65 + 100 - 134, 600, 130}));
 }
 
+TEST_F(EventMonitorServiceTest, ASelectionRectangleAtTheOriginOpensTheWindowAtTheDefaultOrigin) {
+  field->setText("abc");
+  field->setSelection({0, 3});
+  field->setBoundsForRanges(platform::Rect{0, 880, 30, 20});  // flipped: (0, 0, 30, 20)
+  env().screens->setMouseLocation({10, 10});
+  monitor->handleGlobalShortcut();
+  settle(0.4);
+  ASSERT_TRUE(windows->mainWindow());
+  EXPECT_EQ(windows->mainWindow()->frame().x, 720 - 300);
+  EXPECT_TRUE(log.contains("选中的文本: abc，位置: (0.0, 0.0)"));
+}
+
 }  // namespace
 }  // namespace quellorin
