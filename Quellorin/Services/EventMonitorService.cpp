@@ -1,11 +1,9 @@
 #include "Quellorin/Services/EventMonitorService.h"
 
 #include <charconv>
-#include <cmath>
 #include <utility>
 #include <vector>
 
-#include "Platform/AccessibilityElement.h"
 #include "Platform/Clock.h"
 #include "Platform/Environment.h"
 #include "Platform/Log.h"
@@ -17,6 +15,7 @@
 #include "Platform/WorkItem.h"
 #include "Quellorin/Services/AIService.h"
 #include "Quellorin/Services/TextHandlingService.h"
+#include "Quellorin/Services/TranslationRun.h"
 #include "Quellorin/Services/WindowService.h"
 #include "Quellorin/Shell/ShortcutDisplayString.h"
 
@@ -30,51 +29,6 @@ constexpr std::uint64_t deviceIndependentModifiers = 0xFFFF0000;
 constexpr double maximumSpaceGap = 1.0;
 constexpr double triggerDelay = 0.2;
 constexpr double windowLiftAboveCentre = 100;
-
-// One run of the space-bar road: what was typed over the line so far, so that a stream that
-// ends in an error can put the line back. Its events come on the reading thread, and a late
-// error event (a request given up after the call returned) on the main queue.
-class TranslationRun {
- public:
-  TranslationRun(std::shared_ptr<TextHandlingService> textHandling, CaretLine line)
-      : textHandling_(std::move(textHandling)), line_(std::move(line)) {}
-
-  void handle(const StreamEvent& event) {
-    std::lock_guard lock(mutex_);
-    if (event.event == "message") {
-      const auto typed = textHandling_->typeText(event.message);
-      typedUnits_ += static_cast<std::int64_t>(typed);
-      if (typed > 0) endedInError_ = false;
-    } else if (event.event == "error") {
-      endedInError_ = true;
-      if (streamEnded_) restoreLineIfBroken();
-    }
-  }
-
-  void streamEnded() {
-    std::lock_guard lock(mutex_);
-    streamEnded_ = true;
-    restoreLineIfBroken();
-  }
-
- private:
-  // Called with the lock held.
-  void restoreLineIfBroken() {
-    if (!endedInError_ || typedUnits_ == 0 || restored_) return;
-    restored_ = true;
-    line_.element->setAttributeValue("AXSelectedTextRange", platform::AXRange{line_.range.location, typedUnits_});
-    textHandling_->typeText(line_.text);
-    platform::log("翻译中断，已恢复原文");
-  }
-
-  const std::shared_ptr<TextHandlingService> textHandling_;
-  const CaretLine line_;
-  std::mutex mutex_;
-  std::int64_t typedUnits_ = 0;
-  bool endedInError_ = false;
-  bool streamEnded_ = false;
-  bool restored_ = false;
-};
 
 // Seconds since 1970 in the shortest form that reads back to the same value, always with a
 // fraction ("1.5", "1700000000.0").
