@@ -8,6 +8,7 @@
 #include "Platform/MainQueue.h"
 #include "Platform/NotificationCenter.h"
 #include "Platform/RecordingAlertPresenter.h"
+#include "Platform/SimulatedDesktop.h"
 #include "Platform/SystemClock.h"
 #include "Platform/TaskPool.h"
 #include "Platform/UserDefaults.h"
@@ -36,6 +37,7 @@ std::shared_ptr<Environment> Environment::makeReal() {
   environment->userDefaults = UserDefaults::openStandard();
   environment->httpClient = std::make_shared<CurlHttpClient>();
   environment->alertPresenter = std::make_shared<RecordingAlertPresenter>();
+  installSimulatedDesktop(*environment);
   return environment;
 }
 

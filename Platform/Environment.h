@@ -4,13 +4,20 @@
 
 namespace platform {
 
+class Accessibility;
 class AlertPresenter;
 class Clock;
+class EventSystem;
 class HttpClient;
 class MainQueue;
 class NotificationCenter;
+class Pasteboard;
+class Screens;
 class TaskPool;
 class UserDefaults;
+class UserNotificationCenter;
+class WindowServer;
+class Workspace;
 
 // Holds the platform services the process runs on. The application installs one at start
 // (makeReal()); tests install a fresh one per test (VirtualEnvironment). The process-wide
@@ -26,10 +33,21 @@ struct Environment {
   std::shared_ptr<HttpClient> httpClient;
   std::shared_ptr<AlertPresenter> alertPresenter;
 
+  // The rest of the simulated desktop (see SimulatedDesktop.h): other applications, their
+  // accessibility trees, the event stream, the pasteboard, screens, this application's
+  // windows and the user-notification centre.
+  std::shared_ptr<Workspace> workspace;
+  std::shared_ptr<Accessibility> accessibility;
+  std::shared_ptr<Pasteboard> pasteboard;
+  std::shared_ptr<EventSystem> eventSystem;
+  std::shared_ptr<Screens> screens;
+  std::shared_ptr<WindowServer> windowServer;
+  std::shared_ptr<UserNotificationCenter> userNotificationCenter;
+
   // The application's services: the system clock, a main queue on it (to be run by the
   // caller's main thread), a task pool, a notification centre, the user-defaults store on
   // its standard file (decided by HOME and XDG_CONFIG_HOME now), the libcurl HTTP client and
-  // the simulated desktop's alerts.
+  // the simulated desktop with its alerts.
   static std::shared_ptr<Environment> makeReal();
 
   // The installed environment. Throws std::logic_error when none is installed. Thread-safe.

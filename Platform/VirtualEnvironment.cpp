@@ -6,6 +6,7 @@
 #include "Platform/MainQueue.h"
 #include "Platform/NotificationCenter.h"
 #include "Platform/RecordingAlertPresenter.h"
+#include "Platform/SimulatedDesktop.h"
 #include "Platform/TaskPool.h"
 #include "Platform/UserDefaults.h"
 #include "Platform/VirtualClock.h"
@@ -22,6 +23,7 @@ std::shared_ptr<Environment> makeVirtual(const std::shared_ptr<VirtualClock>& cl
   environment->userDefaults = UserDefaults::inMemory();
   environment->httpClient = std::make_shared<CurlHttpClient>();
   environment->alertPresenter = std::make_shared<RecordingAlertPresenter>();
+  installSimulatedDesktop(*environment);
   return environment;
 }
 

@@ -1,0 +1,18 @@
+#include "Quellorin/Services/PoolContinuation.h"
+
+#include <memory>
+#include <utility>
+
+#include "Platform/MainQueue.h"
+#include "Platform/TaskPool.h"
+
+namespace quellorin {
+
+void continueOnPoolAfter(double seconds, std::function<void()> work) {
+  std::weak_ptr<platform::TaskPool> pool = platform::TaskPool::shared();
+  platform::MainQueue::main()->asyncAfter(seconds, [pool, work = std::move(work)]() mutable {
+    if (const auto alive = pool.lock()) alive->async(std::move(work));
+  });
+}
+
+}  // namespace quellorin

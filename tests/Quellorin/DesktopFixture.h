@@ -1,0 +1,72 @@
+#pragma once
+
+// A virtual-time environment with a simulated editor in front, for the assistant services'
+// tests: the editor's text field has the focus, the process is trusted, one 1440 by 900
+// screen. settle() moves virtual time while letting pool work that waits on it go on.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include "Platform/Accessibility.h"
+#include "Platform/AccessibilityElement.h"
+#include "Platform/Clock.h"
+#include "Platform/EventSystem.h"
+#include "Platform/MainQueue.h"
+#include "Platform/Pasteboard.h"
+#include "Platform/Screens.h"
+#include "Platform/UserDefaults.h"
+#include "Platform/VirtualClock.h"
+#include "Platform/VirtualEnvironment.h"
+#include "Platform/Workspace.h"
+
+namespace testsupport {
+
+class DesktopFixture : public ::testing::Test {
+ protected:
+  static constexpr int editorPid = 4242;
+
+  DesktopFixture() {
+    env().userDefaults = platform::UserDefaults::inMemory();
+    env().accessibility->setProcessTrusted(true);
+    env().screens->setScreens({{0, 0, 1440, 900}});
+    env().workspace->launch({editorPid, "com.example.editor", "Editor"});
+    editorWindow->setAttribute("AXTitle", std::string("Untitled"));
+    field->setAttribute("AXParent", editorWindow);
+    field->setAttribute("AXWindow", editorWindow);
+    field->setText("");
+    env().accessibility->setFocusedElement(editorPid, field);
+  }
+
+  platform::Environment& env() { return virtualEnvironment.environment(); }
+
+  // Moves virtual time `seconds` forward; at each deadline on the way the main queue runs what
+  // is due and the task pool finishes what that started before time moves on.
+  void settle(double seconds) {
+    auto& queue = *env().mainQueue;
+    const auto target = virtualEnvironment.clock().monotonicTime() + platform::durationFromSeconds(seconds);
+    virtualEnvironment.runUntilIdle();
+    for (auto next = queue.nextDeadline(); next && *next <= target; next = queue.nextDeadline()) {
+      advanceTo(*next);
+      virtualEnvironment.runUntilIdle();
+    }
+    advanceTo(target);
+    virtualEnvironment.runUntilIdle();
+  }
+
+  platform::VirtualEnvironment virtualEnvironment;
+  std::shared_ptr<platform::AccessibilityElement> editorWindow =
+      std::make_shared<platform::AccessibilityElement>(editorPid, "AXWindow");
+  std::shared_ptr<platform::AccessibilityElement> field =
+      std::make_shared<platform::AccessibilityElement>(editorPid, "AXTextArea");
+
+ private:
+  void advanceTo(std::chrono::nanoseconds deadline) {
+    const auto now = virtualEnvironment.clock().monotonicTime();
+    if (deadline > now) virtualEnvironment.advance(std::chrono::duration<double>(deadline - now).count());
+  }
+};
+
+}  // namespace testsupport

@@ -1,0 +1,177 @@
+// Both trigger roads end to end on the simulated desktop: keys and mouse through the global
+// event stream, a simulated editor in front, and the stand-in service over real sockets.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <nlohmann/json.hpp>
+
+#include "DesktopFixture.h"
+#include "Platform/Log.h"
+#include "Platform/Unicode.h"
+#include "Platform/Window.h"
+#include "Platform/WindowContent.h"
+#include "Quellorin/Services/AIService.h"
+#include "Quellorin/Services/CustomWindow.h"
+#include "Quellorin/Services/EventMonitorService.h"
+#include "Quellorin/Services/TextHandlingService.h"
+#include "Quellorin/Services/WindowService.h"
+#include "Quellorin/Shell/ShortcutDisplayString.h"
+#include "tests/support/StandInProcess.h"
+
+namespace quellorin {
+namespace {
+
+using nlohmann::json;
+using platform::Event;
+using platform::EventType;
+
+std::string messageLine(const std::string& answer) {
+  return "data: " + json{{"event", "message"}, {"answer", answer}}.dump();
+}
+
+std::string errorLine(const std::string& message) {
+  return "data: " + json{{"event", "error"}, {"message", message}}.dump();
+}
+
+struct CapturedView final : platform::WindowContent {
+  CapturedView(std::string t, bool w) : text(std::move(t)), autoWork(w) {}
+  std::string text;
+  bool autoWork;
+};
+
+class TriggerRoadsIntegration : public testsupport::DesktopFixture {
+ protected:
+  TriggerRoadsIntegration() {
+    if (const char* old = std::getenv("QUELLORIN_SERVICE_URL")) previousURL = old;
+    setenv("QUELLORIN_SERVICE_URL", service.baseURL().c_str(), 1);
+    env().userDefaults->setString("SpecialKeyFeatureStatus", "French");
+    windows->setRootViewFactory([](const std::string& text, bool autoWork, platform::Size) {
+      return std::make_shared<CapturedView>(text, autoWork);
+    });
+    EXPECT_TRUE(monitor->installGlobalMonitor());
+  }
+
+  ~TriggerRoadsIntegration() override {
+    virtualEnvironment.runUntilIdle();
+    if (previousURL) setenv("QUELLORIN_SERVICE_URL", previousURL->c_str(), 1); else unsetenv("QUELLORIN_SERVICE_URL");
+  }
+
+  void deliver(std::uint16_t code, double timestamp, std::uint64_t flags, std::u16string characters) {
+    env().eventSystem->deliverUserEvent(Event{EventType::keyDown, code, flags, timestamp, false, std::move(characters)});
+    settle(0);
+  }
+
+  // The user types three quick spaces at the caret, then the trigger's 0.2 s pass and the
+  // road runs to its end.
+  void tripleSpace() {
+    for (double t : {20.0, 20.4, 20.8}) deliver(platform::keycode::space, t, 0, u" ");
+    settle(0.2);
+  }
+
+  std::string typedText() {
+    std::u16string units;
+    for (const auto& event : env().eventSystem->postedEvents()) {
+      if (event.type == EventType::keyDown && event.modifierFlags == 0) units += event.characters;
+    }
+    return platform::unicode::toUTF8(units);
+  }
+
+  std::vector<json> translationRequests() {
+    std::vector<json> picked;
+    for (const auto& request : service.requests()) {
+      if (request["path"] == "/api/processText") picked.push_back(request);
+    }
+    return picked;
+  }
+
+  testsupport::StandInProcess service;
+  std::optional<std::string> previousURL;
+  platform::LogCapture log;
+  AIService aiService{std::chrono::milliseconds(300)};
+  std::shared_ptr<TextHandlingService> textHandling = std::make_shared<TextHandlingService>();
+  std::shared_ptr<WindowService> windows = std::make_shared<WindowService>(textHandling);
+  std::shared_ptr<EventMonitorService> monitor = std::make_shared<EventMonitorService>(textHandling, windows, aiService);
+};
+
+TEST_F(TriggerRoadsIntegration, TheShortcutOpensTheWindowBelowTheSelectionWithTheCapturedText) {
+  field->setText("The quick brown fox");
+  field->setSelection({4, 5});
+  field->setBoundsForRanges(platform::Rect{300, 200, 45, 18});
+  env().pasteboard->writeObjects({{{platform::Pasteboard::pngType, "\x89PNG image"}},
+                                  {{platform::Pasteboard::plainTextType, "kept"}, {platform::Pasteboard::htmlType, "<b>kept</b>"}}});
+  const auto pasteboardBefore = env().pasteboard->pasteboardItems();
+
+  deliver(platform::keycode::space, 5, modifier::command | modifier::shift, u" ");
+  settle(0.4);
+
+  const auto window = windows->mainWindow();
+  ASSERT_TRUE(window);
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_TRUE(window->isKeyWindow());
+  // The selection's bottom-left corner is at (300, 900 - 200 - 18); the window's top edge 4 below.
+  EXPECT_EQ(window->frame(), (platform::Rect{300, 682 - 4 - 130, 600, 130}));
+  const auto view = std::dynamic_pointer_cast<CapturedView>(window->contentView());
+  ASSERT_TRUE(view);
+  EXPECT_EQ(view->text, "quick");
+  EXPECT_TRUE(view->autoWork);
+  EXPECT_EQ(env().pasteboard->pasteboardItems(), pasteboardBefore);
+  EXPECT_EQ(field->text(), "The quick brown fox") << "the shortcut's space is not typed into the editor here";
+  EXPECT_TRUE(log.contains("选中的文本: quick"));
+
+  windows->restoreFocusToOriginalApp();
+  EXPECT_EQ(env().workspace->frontmostApplication()->processIdentifier, editorPid);
+}
+
+TEST_F(TriggerRoadsIntegration, ThreeSpacesReplaceTheCaretsLineWithTheStreamedTranslation) {
+  service.queueFault({{"lines", {messageLine("Bonjour "), messageLine("le "), messageLine("monde"),
+                                 "data: " + json{{"event", "workflow_finished"}, {"message", "done"}}.dump()}}});
+  field->setText("Keep this line\nHello world");
+  tripleSpace();
+
+  EXPECT_EQ(field->text(), "Keep this line\nBonjour le monde");
+  EXPECT_EQ(typedText(), "Bonjour le monde") << "the chunks, typed in stream order";
+  const auto sent = translationRequests();
+  ASSERT_EQ(sent.size(), 1u);
+  const json& body = sent[0]["body"];
+  EXPECT_EQ(body["mode"], "fast");
+  EXPECT_EQ(body["spaceTrigger"], json(true));
+  EXPECT_TRUE(body["sessionId"].get<std::string>().starts_with("spaceTrigger__"));
+  EXPECT_EQ(body["messages"], json::parse(R"([{"role":"user",
+      "content":"<content>Hello world   </content><prompt>translate to French</prompt>"}])"));
+}
+
+TEST_F(TriggerRoadsIntegration, AnErrorEventInTheMiddleTypesNothingAndTheChunksAroundItStayInOrder) {
+  service.queueFault({{"lines", {messageLine("Un "), errorLine("hiccup"), messageLine("deux")}}});
+  field->setText("one two");
+  tripleSpace();
+  EXPECT_EQ(field->text(), "Un deux");
+}
+
+TEST_F(TriggerRoadsIntegration, AStreamThatFailsPartWayLeavesTheOriginalLine) {
+  service.queueFault({{"disconnectAfterEvents", 3}});
+  field->setText("first\nHello world");
+  tripleSpace();
+  EXPECT_EQ(field->text(), "first\nHello world   ");
+  EXPECT_NE(typedText().find("You said"), std::string::npos) << "part of the answer had been typed";
+  EXPECT_TRUE(log.contains("翻译中断，已恢复原文"));
+}
+
+TEST_F(TriggerRoadsIntegration, AStreamThatStallsAfterTypingBeganLeavesTheOriginalLine) {
+  service.queueFault({{"stallAfterEvents", 3}, {"stallMs", 2000}});
+  field->setText("Hello world");
+  tripleSpace();
+  settle(0);
+  EXPECT_EQ(field->text(), "Hello world   ");
+  EXPECT_EQ(translationRequests().size(), 1u);
+}
+
+TEST_F(TriggerRoadsIntegration, ALineOfSpacesSendsNothing) {
+  field->setText("text above\n");
+  tripleSpace();
+  EXPECT_EQ(field->text(), "text above\n   ");
+  EXPECT_TRUE(translationRequests().empty());
+}
+
+}  // namespace
+}  // namespace quellorin
