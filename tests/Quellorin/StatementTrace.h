@@ -9,6 +9,7 @@
 
 #include <csignal>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -21,12 +22,19 @@ class StatementTrace {
   explicit StatementTrace(int killAtStatement = 0) {
     std::lock_guard lock(state().mutex);
     state().statements.clear();
+    state().running.clear();
     state().killAt = killAtStatement;
     sqlite3_auto_extension(reinterpret_cast<void (*)()>(&install));
   }
   ~StatementTrace() { sqlite3_cancel_auto_extension(reinterpret_cast<void (*)()>(&install)); }
   StatementTrace(const StatementTrace&) = delete;
   StatementTrace& operator=(const StatementTrace&) = delete;
+
+  // Forgets what was recorded so far.
+  void clear() {
+    std::lock_guard lock(state().mutex);
+    state().statements.clear();
+  }
 
   std::vector<std::string> statements() const {
     std::lock_guard lock(state().mutex);
@@ -37,6 +45,7 @@ class StatementTrace {
   struct State {
     std::mutex mutex;
     std::vector<std::string> statements;
+    std::set<sqlite3_stmt*> running;
     int killAt = 0;
   };
   static State& state() {
@@ -45,13 +54,21 @@ class StatementTrace {
   }
 
   static int install(sqlite3* db, char**, const sqlite3_api_routines*) {
-    sqlite3_trace_v2(db, SQLITE_TRACE_STMT, &traced, nullptr);
+    sqlite3_trace_v2(db, SQLITE_TRACE_STMT | SQLITE_TRACE_PROFILE, &traced, nullptr);
     return SQLITE_OK;
   }
 
-  static int traced(unsigned, void*, void* statement, void*) {
+  // A foreign-key action runs as part of its statement and is reported as a start of the same
+  // statement; the statements between their start and their end are therefore ignored.
+  static int traced(unsigned event, void*, void* statement, void*) {
+    auto* prepared = static_cast<sqlite3_stmt*>(statement);
     std::lock_guard lock(state().mutex);
-    state().statements.emplace_back(sqlite3_sql(static_cast<sqlite3_stmt*>(statement)));
+    if (event == SQLITE_TRACE_PROFILE) {
+      state().running.erase(prepared);
+      return 0;
+    }
+    if (!state().running.insert(prepared).second) return 0;
+    state().statements.emplace_back(sqlite3_sql(prepared));
     if (static_cast<int>(state().statements.size()) == state().killAt) std::raise(SIGKILL);
     return 0;
   }
