@@ -22,8 +22,9 @@ namespace storetest {
 
 class StoreTestHome {
  public:
-  StoreTestHome() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quellorin-store-XXXXXX").string();
+  // The home is made under `base`.
+  explicit StoreTestHome(const std::filesystem::path& base = std::filesystem::temp_directory_path()) {
+    std::string pattern = (base / "quellorin-store-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     root_ = pattern;
     replace("HOME", root_.string());
