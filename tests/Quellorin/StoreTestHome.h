@@ -1,0 +1,98 @@
+#pragma once
+
+// A temporary home for the conversation store: HOME points at a fresh folder (XDG_DOCUMENTS_DIR
+// unset, so the store's file is HOME/Documents/db.sqlite3) and a virtual-time environment is
+// installed, for the life of the object. Also reads the file back through a connection of its
+// own, so that tests check what is stored rather than what the store says.
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "Platform/VirtualEnvironment.h"
+#include "SQLite/Binding.h"
+#include "SQLite/Connection.h"
+
+namespace storetest {
+
+class StoreTestHome {
+ public:
+  // The home is made under `base`.
+  explicit StoreTestHome(const std::filesystem::path& base = std::filesystem::temp_directory_path()) {
+    std::string pattern = (base / "quellorin-store-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    root_ = pattern;
+    replace("HOME", root_.string());
+    replace("XDG_DOCUMENTS_DIR", std::nullopt);
+  }
+  ~StoreTestHome() {
+    for (auto& [variable, previous] : saved_) {
+      if (previous) {
+        ::setenv(variable.c_str(), previous->c_str(), 1);
+      } else {
+        ::unsetenv(variable.c_str());
+      }
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(root_, ignored);
+  }
+  StoreTestHome(const StoreTestHome&) = delete;
+  StoreTestHome& operator=(const StoreTestHome&) = delete;
+
+  std::filesystem::path documents() const { return root_ / "Documents"; }
+  std::filesystem::path databaseFile() const { return documents() / "db.sqlite3"; }
+  platform::VirtualEnvironment& environment() { return environment_; }
+
+  // Column 0 of the first row of `sql` run on a fresh connection to the store's file, as text
+  // ("" for no row or NULL).
+  std::string text(const std::string& sql) const {
+    auto connection = sql::Connection::open(databaseFile().string());
+    auto value = connection->scalar(sql);
+    if (!value) return "";
+    if (const auto* held = std::get_if<std::string>(&*value)) return *held;
+    if (const auto* number = std::get_if<std::int64_t>(&*value)) return std::to_string(*number);
+    throw std::runtime_error("unexpected value type for: " + sql);
+  }
+
+  // The rows of a table in rowid order, one "a|b|c" per row, rows joined by ";".
+  std::string rows(const std::string& table, const std::string& columns) const {
+    return text("SELECT group_concat(line, ';') FROM (SELECT " + columns + " AS line FROM \"" + table +
+                "\" ORDER BY rowid)");
+  }
+
+  std::int64_t count(const std::string& table) const {
+    return std::stoll(text("SELECT count(*) FROM \"" + table + "\""));
+  }
+
+ private:
+  void replace(const std::string& variable, const std::optional<std::string>& value) {
+    const char* previous = ::getenv(variable.c_str());
+    saved_.emplace_back(variable, previous ? std::optional<std::string>(previous) : std::nullopt);
+    if (value) {
+      ::setenv(variable.c_str(), value->c_str(), 1);
+    } else {
+      ::unsetenv(variable.c_str());
+    }
+  }
+
+  std::filesystem::path root_;
+  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+  platform::VirtualEnvironment environment_;
+};
+
+// The seeded rows of a new file, as StoreTestHome::rows writes them.
+inline constexpr const char* kSeededPrompts =
+    "1|Translate text;2|Smooth wording;3|Structure;4|Add emojis;5|Identify roles and steps;6|Generate flowchart";
+inline constexpr const char* kSeededPipelines = "1|Translate;2|Optimize expression;3|Identify tasks";
+inline constexpr const char* kSeededLinks = "0|1|1;0|2|2;1|2|3;2|2|4;0|3|5;1|3|6";
+
+inline std::string promptColumns() { return "id || '|' || prompt"; }
+inline std::string pipelineColumns() { return "id || '|' || name"; }
+inline std::string linkColumns() { return "\"order\" || '|' || ifnull(pipelineId, 'NULL') || '|' || promptId"; }
+
+}  // namespace storetest
