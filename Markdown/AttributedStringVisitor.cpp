@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "Markdown/LiteralNode.h"
 #include "Platform/Unicode.h"
 
 namespace markdown {
@@ -31,6 +32,16 @@ std::u16string codeBlockText(const std::string& literal) {
       unit = u'\u2028';
     }
   }
+  return text;
+}
+
+// A node's own text, styled by one of the styler's operations; nothing when it has none.
+AttributedString styledLiteral(const LiteralNode& node, Styler& styler, void (Styler::*style)(AttributedString&)) {
+  if (!node.literal()) {
+    return {};
+  }
+  AttributedString text(platform::unicode::toUTF16(*node.literal()));
+  (styler.*style)(text);
   return text;
 }
 
@@ -108,12 +119,7 @@ AttributedString AttributedStringVisitor::visitHtmlBlock(const HtmlBlock& node) 
 }
 
 AttributedString AttributedStringVisitor::visitCustomBlock(const CustomBlock& node) {
-  if (!node.literal()) {
-    return {};
-  }
-  AttributedString text(platform::unicode::toUTF16(*node.literal()));
-  styler_->styleCustomBlock(text);
-  return text;
+  return styledLiteral(node, *styler_, &Styler::styleCustomBlock);
 }
 
 AttributedString AttributedStringVisitor::visitParagraph(const Paragraph& node) {
@@ -137,12 +143,7 @@ AttributedString AttributedStringVisitor::visitThematicBreak(const ThematicBreak
 }
 
 AttributedString AttributedStringVisitor::visitText(const Text& node) {
-  if (!node.literal()) {
-    return {};
-  }
-  AttributedString text(platform::unicode::toUTF16(*node.literal()));
-  styler_->styleText(text);
-  return text;
+  return styledLiteral(node, *styler_, &Styler::styleText);
 }
 
 AttributedString AttributedStringVisitor::visitSoftBreak(const SoftBreak&) {
@@ -158,30 +159,15 @@ AttributedString AttributedStringVisitor::visitLineBreak(const LineBreak&) {
 }
 
 AttributedString AttributedStringVisitor::visitCode(const Code& node) {
-  if (!node.literal()) {
-    return {};
-  }
-  AttributedString text(platform::unicode::toUTF16(*node.literal()));
-  styler_->styleCode(text);
-  return text;
+  return styledLiteral(node, *styler_, &Styler::styleCode);
 }
 
 AttributedString AttributedStringVisitor::visitHtmlInline(const HtmlInline& node) {
-  if (!node.literal()) {
-    return {};
-  }
-  AttributedString text(platform::unicode::toUTF16(*node.literal()));
-  styler_->styleHtmlInline(text);
-  return text;
+  return styledLiteral(node, *styler_, &Styler::styleHtmlInline);
 }
 
 AttributedString AttributedStringVisitor::visitCustomInline(const CustomInline& node) {
-  if (!node.literal()) {
-    return {};
-  }
-  AttributedString text(platform::unicode::toUTF16(*node.literal()));
-  styler_->styleCustomInline(text);
-  return text;
+  return styledLiteral(node, *styler_, &Styler::styleCustomInline);
 }
 
 AttributedString AttributedStringVisitor::visitEmphasis(const Emphasis& node) {

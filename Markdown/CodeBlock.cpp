@@ -8,12 +8,6 @@
 
 namespace markdown {
 
-const std::optional<std::string>& CodeBlock::literal() const {
-    return literal_.get([this] { return handle::literal(cmarkNode()); });
-}
-
-void CodeBlock::setLiteral(std::optional<std::string> literal) { literal_.set(std::move(literal)); }
-
 const std::optional<std::string>& CodeBlock::fenceInfo() const {
     return fenceInfo_.get([this] { return handle::fenceInfo(cmarkNode()); });
 }

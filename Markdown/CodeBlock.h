@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Markdown/BaseNode.h"
+#include "Markdown/LiteralNode.h"
 
 #include <optional>
 #include <string>
@@ -8,13 +8,9 @@
 namespace markdown {
 
 // An indented or fenced code block.
-class CodeBlock : public BaseNode {
+class CodeBlock : public LiteralNode {
 public:
-    using BaseNode::BaseNode;
-
-    // The node's text; absent when cmark has none or it is empty. Read once, then kept.
-    virtual const std::optional<std::string>& literal() const;
-    virtual void setLiteral(std::optional<std::string> literal);
+    using LiteralNode::LiteralNode;
 
     // The info string after the opening fence; absent when there is none. Read once, then kept.
     virtual const std::optional<std::string>& fenceInfo() const;
@@ -24,7 +20,6 @@ public:
     void dispatchTo(NodeDispatch& dispatch) const override;
 
 private:
-    mutable Lazy<std::optional<std::string>> literal_;
     mutable Lazy<std::optional<std::string>> fenceInfo_;
 };
 

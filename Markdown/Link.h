@@ -1,31 +1,18 @@
 #pragma once
 
-#include "Markdown/BaseNode.h"
+#include "Markdown/DestinationNode.h"
 
-#include <optional>
 #include <string>
 
 namespace markdown {
 
 // A link; its children are the link text.
-class Link : public BaseNode {
+class Link : public DestinationNode {
 public:
-    using BaseNode::BaseNode;
-
-    // The title; absent when there is none. Read once, then kept.
-    virtual const std::optional<std::string>& title() const;
-    virtual void setTitle(std::optional<std::string> title);
-
-    // The destination; absent when there is none. Read once, then kept.
-    virtual const std::optional<std::string>& url() const;
-    virtual void setUrl(std::optional<std::string> url);
+    using DestinationNode::DestinationNode;
 
     std::string debugDescription() const override;
     void dispatchTo(NodeDispatch& dispatch) const override;
-
-private:
-    mutable Lazy<std::optional<std::string>> title_;
-    mutable Lazy<std::optional<std::string>> url_;
 };
 
 }  // namespace markdown

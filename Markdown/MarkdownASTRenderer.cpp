@@ -1,14 +1,14 @@
 #include "Markdown/MarkdownASTRenderer.h"
 
 #include "Markdown/MarkdownErrors.h"
-#include "Markdown/Utf8.h"
+#include "Platform/Unicode.h"
 
 namespace markdown {
 
 CmarkTree MarkdownASTRenderer::stringToAST(std::string_view markdown, MarkdownOptions options) {
     // Unchecked, cmark copies bad bytes into HTML and XML and its other renderers drop the
     // rest of the text after them: refuse such text unless cmark is asked to repair it.
-    if (!options.contains(MarkdownOptions::validateUTF8) && !isValidUtf8(markdown)) {
+    if (!options.contains(MarkdownOptions::validateUTF8) && !platform::unicode::isValidUTF8(markdown)) {
         throw MarkdownErrors(MarkdownErrors::markdownToASTError);
     }
     CmarkTree tree(cmark_parse_document(markdown.data(), markdown.size(), options.rawValue()));

@@ -1,7 +1,7 @@
 #include "Markdown/MarkdownLayoutManager.h"
 
-#include <algorithm>
-#include <vector>
+#include <functional>
+#include <string>
 
 #include "Platform/GraphicsContext.h"
 #include "Platform/TextStorage.h"
@@ -72,39 +72,19 @@ void MarkdownLayoutManager::drawBlockBackground(GraphicsContext& context,
                                                 const BlockBackgroundColorAttribute& background,
                                                 TextRange characterRange, Point origin) {
   context.setFillColor(background.color);
-  // The block's extent: every stretch carrying a background, as glyph ranges, with stretches
-  // that touch merged into one.
-  std::vector<TextRange> blocks;
-  for (const platform::AttributeRun& run :
-       textStorage()->attributedString().runsOf(BlockBackgroundColorAttribute::key, characterRange)) {
-    if (run.value) {
-      blocks.push_back(glyphRange(run.range));
-    }
-  }
-  std::sort(blocks.begin(), blocks.end(), [](TextRange a, TextRange b) { return a.location < b.location; });
-  std::vector<TextRange> merged;
-  for (TextRange block : blocks) {
-    if (!merged.empty() && merged.back().end() == block.location) {
-      merged.back().length += block.length;
-    } else {
-      merged.push_back(block);
-    }
-  }
-  double inset = background.inset;
-  enumerateLineFragments(glyphRange(characterRange),
-                         [&](Rect rect, Rect used, TextContainer& container, TextRange line) {
-                           bool opensBlock = std::any_of(merged.begin(), merged.end(), [&](TextRange block) {
-                             return block.location >= line.location && block.location < line.end();
-                           });
-                           bool closesBlock = std::any_of(merged.begin(), merged.end(), [&](TextRange block) {
-                             return block.end() > line.location && block.end() <= line.end();
-                           });
-                           double left = used.minX() + container.lineFragmentPadding() - inset;
-                           double right = rect.maxX();
-                           double top = opensBlock ? used.minY() - inset : rect.minY();
-                           double bottom = closesBlock ? used.maxY() + inset : used.maxY();
-                           context.fillRect({left + origin.x, top + origin.y, right - left, bottom - top});
-                         });
+  // `characterRange` is one whole run of the attribute: the block. Its first line reaches
+  // `inset` above the text, its last line `inset` below.
+  const TextRange block = glyphRange(characterRange);
+  const double inset = background.inset;
+  enumerateLineFragments(block, [&](Rect rect, Rect used, TextContainer& container, TextRange line) {
+    bool opensBlock = block.location >= line.location && block.location < line.end();
+    bool closesBlock = block.end() > line.location && block.end() <= line.end();
+    double left = used.minX() + container.lineFragmentPadding() - inset;
+    double right = rect.maxX();
+    double top = opensBlock ? used.minY() - inset : rect.minY();
+    double bottom = closesBlock ? used.maxY() + inset : used.maxY();
+    context.fillRect({left + origin.x, top + origin.y, right - left, bottom - top});
+  });
 }
 
 void MarkdownLayoutManager::drawThematicBreak(GraphicsContext& context, const ThematicBreakAttribute& rule,

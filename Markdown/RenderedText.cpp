@@ -1,7 +1,7 @@
 #include "Markdown/RenderedText.h"
 
 #include "Markdown/MarkdownErrors.h"
-#include "Markdown/Utf8.h"
+#include "Platform/Unicode.h"
 
 #include <cstdlib>
 #include <memory>
@@ -22,7 +22,7 @@ std::string takeRenderedText(char* buffer) {
         throw MarkdownErrors(MarkdownErrors::astRenderingError);
     }
     std::string text(owned.get());
-    if (!isValidUtf8(text)) {
+    if (!platform::unicode::isValidUTF8(text)) {
         throw MarkdownErrors(MarkdownErrors::astRenderingError);
     }
     return text;

@@ -23,7 +23,8 @@ struct AttributeRun {
 // Text with attributes over ranges. Characters are UTF-16 code units, and every position,
 // length and range is counted in them. Every character carries exactly one attribute dictionary;
 // adjacent characters with equal dictionaries form one run. Operations given a range or position
-// outside the text throw std::out_of_range and change nothing.
+// outside the text throw std::out_of_range and change nothing. A value type, not synchronised:
+// one thread at a time.
 class AttributedString {
  public:
   AttributedString() = default;

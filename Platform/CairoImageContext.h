@@ -11,7 +11,8 @@
 namespace platform {
 
 // A context that draws into an ARGB image in memory with Cairo, at `scale` pixels per point,
-// and can write it as a PNG file. The image starts transparent.
+// and can write it as a PNG file. The image starts transparent. Like every context, drawn on by
+// one thread at a time.
 class CairoImageContext final : public GraphicsContext {
  public:
   // Throws std::runtime_error when Cairo cannot make the image.

@@ -236,12 +236,12 @@ void LayoutManager::layOutParagraph(TextRange range, std::size_t contentLength, 
 
   double paragraphTop = top;
   paragraph.layoutOrigin = {padding + layoutLeft, paragraphTop + style.paragraphSpacingBefore};
-  PangoLayoutIter* iterator = pango_layout_get_iter(layout);
+  LayoutIterHandle iterator(pango_layout_get_iter(layout));
   int lineCount = pango_layout_get_line_count(layout);
   for (int lineIndex = 0; lineIndex < lineCount; ++lineIndex) {
     PangoRectangle logical;
-    pango_layout_iter_get_line_extents(iterator, nullptr, &logical);
-    PangoLayoutLine* line = pango_layout_iter_get_line_readonly(iterator);
+    pango_layout_iter_get_line_extents(iterator.get(), nullptr, &logical);
+    PangoLayoutLine* line = pango_layout_iter_get_line_readonly(iterator.get());
     bool firstLine = lineIndex == 0;
     bool lastLine = lineIndex + 1 == lineCount;
     double lineTop = paragraph.layoutOrigin.y + fromPangoUnits(logical.y);
@@ -262,9 +262,8 @@ void LayoutManager::layOutParagraph(TextRange range, std::size_t contentLength, 
     fragment.glyphRange = {glyphStart, glyphEnd - glyphStart};
     fragments_.push_back(fragment);
     top = fragmentBottom;
-    pango_layout_iter_next_line(iterator);
+    pango_layout_iter_next_line(iterator.get());
   }
-  pango_layout_iter_free(iterator);
   paragraphs_.push_back(std::move(paragraph));
 }
 

@@ -21,6 +21,9 @@ struct FontMetricsRelease {
 struct AttrListRelease {
   void operator()(PangoAttrList* list) const { pango_attr_list_unref(list); }
 };
+struct LayoutIterRelease {
+  void operator()(PangoLayoutIter* iterator) const { pango_layout_iter_free(iterator); }
+};
 struct TabArrayRelease {
   void operator()(PangoTabArray* tabs) const { pango_tab_array_free(tabs); }
 };
@@ -36,6 +39,7 @@ using PangoLayoutHandle = std::unique_ptr<PangoLayout, GObjectRelease>;
 using FontDescriptionHandle = std::unique_ptr<PangoFontDescription, FontDescriptionRelease>;
 using FontMetricsHandle = std::unique_ptr<PangoFontMetrics, FontMetricsRelease>;
 using AttrListHandle = std::unique_ptr<PangoAttrList, AttrListRelease>;
+using LayoutIterHandle = std::unique_ptr<PangoLayoutIter, LayoutIterRelease>;
 using TabArrayHandle = std::unique_ptr<PangoTabArray, TabArrayRelease>;
 using CairoSurfaceHandle = std::unique_ptr<cairo_surface_t, CairoSurfaceRelease>;
 using CairoHandle = std::unique_ptr<cairo_t, CairoRelease>;

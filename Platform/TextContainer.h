@@ -7,7 +7,8 @@ namespace platform {
 class LayoutManager;
 
 // The area that a layout manager lays text into: a width (0 or less: lines never wrap) and a
-// padding kept free at both ends of every line fragment. Changing either lays the text out anew.
+// padding kept free at both ends of every line fragment, both in points. Changing either lays
+// the text out anew. Used on its layout manager's thread.
 class TextContainer {
  public:
   explicit TextContainer(Size size = {}) : size_(size) {}
@@ -17,7 +18,7 @@ class TextContainer {
   double lineFragmentPadding() const { return lineFragmentPadding_; }
   void setLineFragmentPadding(double padding);
 
-  // The layout manager this container belongs to, or null; set by LayoutManager.
+  // The layout manager this container belongs to, or null; set by LayoutManager, not owned.
   LayoutManager* layoutManager() const { return layoutManager_; }
   void setLayoutManager(LayoutManager* layoutManager) { layoutManager_ = layoutManager; }
 

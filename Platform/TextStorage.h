@@ -11,7 +11,8 @@ namespace platform {
 class LayoutManager;
 
 // The text that layout managers lay out. It owns its layout managers; every change goes through
-// it, so that they lay the text out anew before they next answer.
+// it, so that they lay the text out anew before they next answer. Not thread-safe: use a storage
+// and its layout managers on one thread.
 class TextStorage {
  public:
   TextStorage() = default;

@@ -8,7 +8,8 @@ namespace platform {
 class URLOpener {
  public:
   virtual ~URLOpener() = default;
-  // Answers false when the URL could not be handed over.
+  // Answers false when the URL could not be handed over. Called on the main thread, where the
+  // views that follow links live; implementations need not be thread-safe.
   virtual bool openURL(const std::string& url) = 0;
 };
 

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 
 namespace platform::unicode {
@@ -161,13 +162,55 @@ std::string toUTF8(char32_t codePoint) {
   return out;
 }
 
+namespace {
+
+bool isContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+// The length of the well-formed sequence of two to four bytes that starts at `at`, or 0 when
+// there is none. The same rules as codePointAt, checked by hand: validation is on the hot path
+// of every Markdown conversion.
+std::size_t multiByteSequenceLength(const unsigned char* at, std::size_t available) {
+  const unsigned char lead = at[0];
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    return available >= 2 && isContinuation(at[1]) ? 2 : 0;
+  }
+  if (lead >= 0xE0 && lead <= 0xEF) {
+    if (available < 3 || !isContinuation(at[1]) || !isContinuation(at[2])) return 0;
+    const bool overlong = lead == 0xE0 && at[1] < 0xA0;
+    const bool surrogate = lead == 0xED && at[1] > 0x9F;
+    return overlong || surrogate ? 0 : 3;
+  }
+  if (lead >= 0xF0 && lead <= 0xF4) {
+    if (available < 4 || !isContinuation(at[1]) || !isContinuation(at[2]) || !isContinuation(at[3])) return 0;
+    const bool overlong = lead == 0xF0 && at[1] < 0x90;
+    const bool tooLarge = lead == 0xF4 && at[1] > 0x8F;
+    return overlong || tooLarge ? 0 : 4;
+  }
+  return 0;
+}
+
+}  // namespace
+
 bool isValidUTF8(std::string_view bytes) {
-  bool valid = true;
-  forEachCodePoint(bytes, [&](std::size_t, const CodePoint& decoded) {
-    valid = decoded.wellFormed;
-    return valid;
-  });
-  return valid;
+  constexpr std::uint64_t highBits = 0x8080808080808080ULL;
+  const auto* at = reinterpret_cast<const unsigned char*>(bytes.data());
+  std::size_t remaining = bytes.size();
+  while (remaining > 0) {
+    // Most text is ASCII: pass over it eight bytes at a time.
+    if (std::uint64_t word = 0; remaining >= sizeof word) {
+      std::memcpy(&word, at, sizeof word);
+      if ((word & highBits) == 0) {
+        at += sizeof word;
+        remaining -= sizeof word;
+        continue;
+      }
+    }
+    const std::size_t length = *at < 0x80 ? 1 : multiByteSequenceLength(at, remaining);
+    if (length == 0) return false;
+    at += length;
+    remaining -= length;
+  }
+  return true;
 }
 
 std::string sanitizedUTF8(std::string_view bytes) {

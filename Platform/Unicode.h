@@ -58,6 +58,8 @@ std::string toUTF8(std::u32string_view codePoints);
 // One code point as UTF-8; a surrogate or a value above U+10FFFF gives U+FFFD.
 std::string toUTF8(char32_t codePoint);
 
+// True when `bytes` are well-formed UTF-8: no stray continuation bytes, no overlong forms, no
+// surrogates, nothing above U+10FFFF.
 bool isValidUTF8(std::string_view bytes);
 // `bytes` with every ill-formed subsequence replaced by U+FFFD; valid text comes back unchanged.
 std::string sanitizedUTF8(std::string_view bytes);

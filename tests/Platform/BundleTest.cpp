@@ -1,12 +1,12 @@
 #include "Platform/Bundle.h"
 #include "Platform/Log.h"
 
+#include "tests/support/ScopedEnvironmentVariable.h"
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include <atomic>
-#include <cstdlib>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -19,20 +19,7 @@ const std::filesystem::path kFixtures = QUELLORIN_SOURCE_DIR "/tests/Platform/fi
 
 Bundle fixtureBundle(std::vector<std::string> preferred) { return Bundle(kFixtures, std::move(preferred)); }
 
-class ScopedEnvironment {
- public:
-  ScopedEnvironment(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) previous_ = old;
-    if (value) setenv(name, value, 1); else unsetenv(name);
-  }
-  ~ScopedEnvironment() {
-    if (previous_) setenv(name_, previous_->c_str(), 1); else unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> previous_;
-};
+using testsupport::ScopedEnvironmentVariable;
 
 // Installs a main bundle for one test and puts the previous one back.
 class ScopedMainBundle {
@@ -54,10 +41,10 @@ TEST(Bundle, PreferredLanguagesPickTheLocalisationElseEnglish) {
 }
 
 TEST(Bundle, LanguagePreferencesComeFromTheEnvironment) {
-  ScopedEnvironment language("LANGUAGE", "fr_CA:zh");
-  ScopedEnvironment all("LC_ALL", nullptr);
-  ScopedEnvironment messages("LC_MESSAGES", "C");
-  ScopedEnvironment lang("LANG", "jp_JP.UTF-8@variant");
+  ScopedEnvironmentVariable language("LANGUAGE", "fr_CA:zh");
+  ScopedEnvironmentVariable all("LC_ALL", nullptr);
+  ScopedEnvironmentVariable messages("LC_MESSAGES", "C");
+  ScopedEnvironmentVariable lang("LANG", "jp_JP.UTF-8@variant");
   EXPECT_EQ(Bundle::preferredLanguagesFromEnvironment(), (std::vector<std::string>{"fr_CA", "zh", "jp_JP"}));
   EXPECT_EQ(Bundle(kFixtures).preferredLocalization(), "fr");
 }
@@ -159,7 +146,7 @@ TEST(Bundle, TheMainBundleFollowsSetLanguage) {
 }
 
 TEST(Bundle, AMainBundleWithoutItsFolderGivesKeysAndSaysWhy) {
-  ScopedEnvironment configured("QUELLORIN_RESOURCES", "/nonexistent/quellorin-resources");
+  ScopedEnvironmentVariable configured("QUELLORIN_RESOURCES", "/nonexistent/quellorin-resources");
   ScopedMainBundle scoped(nullptr);
   platform::LogCapture log;
   EXPECT_EQ(platform::localizedString("exit"), "exit");
@@ -168,10 +155,10 @@ TEST(Bundle, AMainBundleWithoutItsFolderGivesKeysAndSaysWhy) {
 
 TEST(Bundle, TheResourcesFolderComesFromTheBuildOrTheEnvironment) {
   {
-    ScopedEnvironment unset("QUELLORIN_RESOURCES", nullptr);
+    ScopedEnvironmentVariable unset("QUELLORIN_RESOURCES", nullptr);
     EXPECT_EQ(Bundle::resourcesDirectory(), QUELLORIN_SOURCE_DIR "/Resources");
   }
-  ScopedEnvironment configured("QUELLORIN_RESOURCES", kFixtures.c_str());
+  ScopedEnvironmentVariable configured("QUELLORIN_RESOURCES", kFixtures.c_str());
   EXPECT_EQ(Bundle::resourcesDirectory(), kFixtures);
 }
 

@@ -3,9 +3,7 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <cstdlib>
 #include <filesystem>
-#include <optional>
 #include <semaphore>
 #include <thread>
 #include <string>
@@ -20,6 +18,7 @@
 #include "Platform/UserDefaults.h"
 #include "Platform/VirtualClock.h"
 #include "Platform/VirtualEnvironment.h"
+#include "tests/support/ScopedEnvironmentVariable.h"
 
 namespace {
 
@@ -51,17 +50,8 @@ TEST(Environment, AVirtualEnvironmentRestoresThePreviousOneAndNoneMeansAnError) 
 // Points HOME at a fresh folder, without XDG_CONFIG_HOME, for its lifetime.
 class TemporaryHome {
  public:
-  TemporaryHome()
-      : path_(std::filesystem::temp_directory_path() / ("quellorin-environment-" + std::to_string(getpid()))) {
-    std::filesystem::create_directories(path_);
-    save("HOME", home_);
-    save("XDG_CONFIG_HOME", config_);
-    setenv("HOME", path_.c_str(), 1);
-    unsetenv("XDG_CONFIG_HOME");
-  }
+  TemporaryHome() { std::filesystem::create_directories(path_); }
   ~TemporaryHome() {
-    restore("HOME", home_);
-    restore("XDG_CONFIG_HOME", config_);
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
   }
@@ -71,20 +61,10 @@ class TemporaryHome {
   const std::filesystem::path& path() const { return path_; }
 
  private:
-  static void save(const char* name, std::optional<std::string>& into) {
-    if (const char* value = std::getenv(name)) into = value;
-  }
-  static void restore(const char* name, const std::optional<std::string>& value) {
-    if (value) {
-      setenv(name, value->c_str(), 1);
-    } else {
-      unsetenv(name);
-    }
-  }
-
-  std::filesystem::path path_;
-  std::optional<std::string> home_;
-  std::optional<std::string> config_;
+  const std::filesystem::path path_ =
+      std::filesystem::temp_directory_path() / ("quellorin-environment-" + std::to_string(getpid()));
+  testsupport::ScopedEnvironmentVariable home_{"HOME", path_.c_str()};
+  testsupport::ScopedEnvironmentVariable config_{"XDG_CONFIG_HOME", nullptr};
 };
 
 TEST(EnvironmentIntegration, TheRealEnvironmentKeepsUserDefaultsInTheStandardFile) {

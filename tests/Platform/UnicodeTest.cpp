@@ -64,6 +64,45 @@ TEST(UnicodeEncoding, EachMaximalIllFormedSubsequenceOfUTF8BecomesOneReplacement
   }
 }
 
+TEST(UnicodeEncoding, ValidationAcceptsTheEdgesOfTheCodeSpace) {
+  EXPECT_TRUE(unicode::isValidUTF8(""));
+  EXPECT_TRUE(unicode::isValidUTF8("plain ASCII text that is longer than one word"));
+  EXPECT_TRUE(unicode::isValidUTF8("\xC3\xA9t\xC3\xA9 \xE4\xB8\xAD\xE6\x96\x87 \xF0\x9F\x98\x80"));
+  EXPECT_TRUE(unicode::isValidUTF8("\xF4\x8F\xBF\xBF"));  // U+10FFFF
+  EXPECT_TRUE(unicode::isValidUTF8("\xED\x9F\xBF"));      // U+D7FF, just below the surrogates
+  EXPECT_FALSE(unicode::isValidUTF8("\xE4\xB8"));          // cut short
+  EXPECT_FALSE(unicode::isValidUTF8("\xFF"));
+}
+
+TEST(UnicodeEncoding, ValidationFindsABadByteAfterLongASCIIRuns) {
+  const std::string ascii(1000, 'a');
+  EXPECT_TRUE(unicode::isValidUTF8(ascii));
+  for (std::size_t position : {0UL, 7UL, 8UL, 9UL, 517UL, 999UL}) {
+    std::string text = ascii;
+    text[position] = '\x80';
+    EXPECT_FALSE(unicode::isValidUTF8(text)) << "bad byte at " << position;
+  }
+  // A sequence cut by the end of an eight-byte stretch is still read whole.
+  EXPECT_TRUE(unicode::isValidUTF8("abcdefg\xE4\xB8\xADxyz"));
+  EXPECT_FALSE(unicode::isValidUTF8("abcdefg\xE4\xB8"));
+}
+
+// Validation has a fast path of its own; it must agree with the decoder that sanitising uses.
+TEST(UnicodeEncoding, ValidationAgreesWithTheDecoderOnEverySequenceShape) {
+  const auto agree = [](const std::string& bytes) {
+    return unicode::isValidUTF8(bytes) == (unicode::sanitizedUTF8(bytes) == bytes);
+  };
+  for (int first = 0; first < 256; ++first) {
+    for (int second = 0; second < 256; ++second) {
+      const std::string pair{static_cast<char>(first), static_cast<char>(second)};
+      ASSERT_TRUE(agree(pair)) << std::hex << first << " " << second;
+      // Lead bytes of three and four: every second byte, then well-formed continuation bytes.
+      ASSERT_TRUE(agree(pair + "\x80")) << std::hex << first << " " << second;
+      ASSERT_TRUE(agree(pair + "\xBF\x80")) << std::hex << first << " " << second;
+    }
+  }
+}
+
 TEST(UnicodeEncoding, ARealReplacementCharacterAndAnEmbeddedNulAreValid) {
   const std::string text = std::string("a\0b", 3) + kReplacement;
   EXPECT_TRUE(unicode::isValidUTF8(text));

@@ -10,14 +10,13 @@
 
 #include <cstdio>
 #include <exception>
-#include <fstream>
 #include <iostream>
 #include <memory>
-#include <sstream>
 #include <string>
 
 #include "Markdown/MarkdownView.h"
 #include "Platform/URLOpener.h"
+#include "tools/support/ReadFile.h"
 
 namespace {
 
@@ -30,16 +29,6 @@ class PrintingURLOpener final : public platform::URLOpener {
   }
 };
 
-std::string readFile(const char* path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    throw std::runtime_error(std::string("cannot read ") + path);
-  }
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -49,9 +38,9 @@ int main(int argc, char** argv) {
   }
   try {
     int loads = 0;
-    markdown::MarkdownView view(
-        {0, 0, 800, 600}, readFile(argv[1]), true, nullptr, true, nullptr, markdown::MarkdownOptions::default_,
-        [&loads] { ++loads; }, std::make_shared<PrintingURLOpener>());
+    markdown::MarkdownView view({0, 0, 800, 600}, toolsupport::readFile(argv[1]), true, nullptr, true, nullptr,
+                                markdown::MarkdownOptions::default_, [&loads] { ++loads; },
+                                std::make_shared<PrintingURLOpener>());
     std::cout << "page " << view.host().fileLoads().back().file.string() << std::endl;
     std::string line;
     while (std::getline(std::cin, line)) {

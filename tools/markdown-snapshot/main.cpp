@@ -6,9 +6,7 @@
 
 #include <cstdio>
 #include <exception>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 
 #include "Markdown/MarkdownDebugTextView.h"
@@ -16,6 +14,7 @@
 #include "Markdown/MarkdownTextView.h"
 #include "Platform/CairoImageContext.h"
 #include "Platform/Unicode.h"
+#include "tools/support/ReadFile.h"
 
 namespace {
 
@@ -57,16 +56,6 @@ print(answer)
 ### The end
 )";
 
-std::string readFile(const char* path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    throw std::runtime_error(std::string("cannot read ") + path);
-  }
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -81,7 +70,7 @@ int main(int argc, char** argv) {
       if (std::string(argv[index]) == "--debug") {
         debug = true;
       } else {
-        markdown = readFile(argv[index]);
+        markdown = toolsupport::readFile(argv[index]);
       }
     }
     auto styler = std::make_shared<markdown::MarkdownStyler>(markdown::MarkdownStylerConfiguration::standard());
