@@ -8,6 +8,7 @@
 
 #include "DesktopFixture.h"
 #include "Platform/Log.h"
+#include "Platform/TaskPool.h"
 #include "Platform/Unicode.h"
 #include "Platform/Window.h"
 #include "Platform/WindowContent.h"
@@ -139,6 +140,14 @@ TEST_F(TriggerRoadsIntegration, ThreeSpacesReplaceTheCaretsLineWithTheStreamedTr
   EXPECT_TRUE(body["sessionId"].get<std::string>().starts_with("spaceTrigger__"));
   EXPECT_EQ(body["messages"], json::parse(R"([{"role":"user",
       "content":"<content>Hello world   </content><prompt>translate to French</prompt>"}])"));
+}
+
+TEST_F(TriggerRoadsIntegration, TypingNeedsNoSparePoolThread) {
+  env().taskPool = std::make_shared<platform::TaskPool>(1);
+  service.queueFault({{"lines", {messageLine("Salut "), messageLine("tout "), messageLine("le monde")}}});
+  field->setText("Hi all");
+  tripleSpace();
+  EXPECT_EQ(field->text(), "Salut tout le monde");
 }
 
 TEST_F(TriggerRoadsIntegration, AnErrorEventInTheMiddleTypesNothingAndTheChunksAroundItStayInOrder) {
