@@ -1,13 +1,12 @@
 #include "Platform/MainQueue.h"
 
 #include <algorithm>
-#include <exception>
 #include <string>
 #include <utility>
 
 #include "Platform/Clock.h"
 #include "Platform/Environment.h"
-#include "Platform/Log.h"
+#include "Platform/LoggedWork.h"
 
 namespace platform {
 namespace {
@@ -126,18 +125,8 @@ bool MainQueue::runOneDue() {
     work = std::move(pending_.back().work);
     pending_.pop_back();
   }
-  perform(work);
+  performLogged("main queue work", work);
   return true;
-}
-
-void MainQueue::perform(const std::function<void()>& work) {
-  try {
-    work();
-  } catch (const std::exception& error) {
-    log(std::string("[error] main queue work threw: ") + error.what());
-  } catch (...) {
-    log("[error] main queue work threw an unknown exception");
-  }
 }
 
 std::shared_ptr<MainQueue> MainQueue::main() { return Environment::current()->mainQueue; }

@@ -86,7 +86,6 @@ class MainQueue {
 
   void enqueueAt(std::chrono::nanoseconds deadline, std::function<void()> work);
   void scheduleTick(std::shared_ptr<Timer> timer, std::chrono::nanoseconds deadline);
-  static void perform(const std::function<void()>& work);
 
   const std::shared_ptr<const Clock> clock_;
   std::atomic<std::thread::id> mainThread_;

@@ -3,12 +3,11 @@
 #include <algorithm>
 #include <condition_variable>
 #include <deque>
-#include <exception>
 #include <mutex>
 #include <thread>
 #include <vector>
 
-#include "Platform/Log.h"
+#include "Platform/LoggedWork.h"
 
 namespace platform {
 
@@ -49,16 +48,6 @@ bool isCurrentOnThisThread(const void* state) {
   return std::find(currentQueues.begin(), currentQueues.end(), state) != currentQueues.end();
 }
 
-void performLogged(const std::string& label, const std::function<void()>& work) {
-  try {
-    work();
-  } catch (const std::exception& error) {
-    log("[error] work on queue " + label + " threw: " + error.what());
-  } catch (...) {
-    log("[error] work on queue " + label + " threw an unknown exception");
-  }
-}
-
 }  // namespace
 
 SerialQueue::SerialQueue(std::string label) : state_(std::make_shared<State>(std::move(label))) {}
@@ -85,7 +74,7 @@ bool SerialQueue::isCurrent() const { return isCurrentOnThisThread(state_.get())
 
 void SerialQueue::async(std::function<void()> work) {
   if (isCurrent()) {
-    performLogged(state_->label, work);
+    performLogged("work on queue " + state_->label, work);
     return;
   }
   {
@@ -113,7 +102,7 @@ void SerialQueue::workerLoop(const std::shared_ptr<State>& state) {
     lock.unlock();
     {
       CurrentMark mark(state.get());
-      performLogged(state->label, work);
+      performLogged("work on queue " + state->label, work);
     }
     work = nullptr;  // release what the work captured outside the lock
     lock.lock();

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <condition_variable>
 #include <deque>
-#include <exception>
 #include <mutex>
 #include <stdexcept>
 #include <string>
@@ -12,7 +11,7 @@
 #include <vector>
 
 #include "Platform/Environment.h"
-#include "Platform/Log.h"
+#include "Platform/LoggedWork.h"
 
 namespace platform {
 
@@ -35,16 +34,6 @@ struct TaskPool::State {
 namespace {
 
 thread_local const void* currentPool = nullptr;
-
-void performLogged(const std::function<void()>& work) {
-  try {
-    work();
-  } catch (const std::exception& error) {
-    log(std::string("[error] task pool work threw: ") + error.what());
-  } catch (...) {
-    log("[error] task pool work threw an unknown exception");
-  }
-}
 
 }  // namespace
 
@@ -96,7 +85,7 @@ void TaskPool::workerLoop(const std::shared_ptr<State>& state) {
     state->queue.pop_front();
     ++state->running;
     lock.unlock();
-    performLogged(work);
+    performLogged("task pool work", work);
     work = nullptr;  // release what the work captured before counting it as done
     lock.lock();
     --state->running;
