@@ -39,13 +39,19 @@ sigset_t stopSignals() {
   return signals;
 }
 
-// Stops the main queue on SIGINT or SIGTERM. The signals are blocked in every thread (the
-// constructor must run before any other thread starts) and taken by one waiting thread, so
-// stopping runs as ordinary code rather than inside a signal handler.
+// Blocks SIGINT and SIGTERM in the calling thread and so in every thread it starts afterwards.
+// Called first thing, before any service can start a thread that would take them instead.
+void blockStopSignals() {
+  const sigset_t signals = stopSignals();
+  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+}
+
+// Stops the main queue on SIGINT or SIGTERM, which blockStopSignals() has blocked in every
+// thread: one waiting thread takes them, so stopping runs as ordinary code rather than inside a
+// signal handler.
 class StopSignalWatcher {
  public:
   explicit StopSignalWatcher(platform::MainQueue& mainQueue) : signals_(stopSignals()) {
-    pthread_sigmask(SIG_BLOCK, &signals_, nullptr);
     thread_ = std::thread([this, &mainQueue] {
       int received = 0;
       sigwait(&signals_, &received);
@@ -73,6 +79,7 @@ int main(int argc, char** argv) {
   const auto limit = runLimitSeconds(argc, argv);
   if (!limit) return 2;
 
+  blockStopSignals();
   auto environment = platform::Environment::makeReal();
   auto& mainQueue = *environment->mainQueue;
   StopSignalWatcher stopSignalWatcher(mainQueue);
