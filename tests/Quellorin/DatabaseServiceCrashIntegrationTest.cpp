@@ -60,7 +60,7 @@ TEST(DatabaseServiceCrashIntegration, FirstStartKilledAtAnyStatementIsCompletedB
   // Statement k is killed as it starts: the k - 1 before it have run.
   for (std::size_t k = 1; k <= statementsOfAFirstStart + 1; ++k) {
     SCOPED_TRACE("killed at statement " + std::to_string(k));
-    StoreTestHome home;
+    StoreTestHome home(storetest::memoryBackedFolder());
     const int status = runChild([k] {
       storetest::StatementTrace trace(static_cast<int>(k));
       DatabaseService store;
@@ -110,10 +110,7 @@ void awaitProgress(int progress, int count) {
 
 TEST(DatabaseServiceCrashIntegration, WritersKilledAThousandTimesLeaveASoundFileAndNoHalfSavedPipeline) {
   constexpr int kKills = 1000;
-  // Memory-backed when the machine has it: a killed process loses nothing that reached the
-  // kernel, so the file system only decides how long each commit waits for the disk.
-  const std::filesystem::path shm = "/dev/shm";
-  StoreTestHome home(std::filesystem::is_directory(shm) ? shm : std::filesystem::temp_directory_path());
+  StoreTestHome home(storetest::memoryBackedFolder());
   { DatabaseService seeded; }
   const auto journal = std::filesystem::path(home.databaseFile().string() + "-journal");
   std::mt19937 random(20261206);
@@ -147,7 +144,7 @@ TEST(DatabaseServiceCrashIntegration, WritersKilledAThousandTimesLeaveASoundFile
 
   const auto savedPipelines = home.text("SELECT count(*) FROM pipelines WHERE name = 'Saved'");
   const auto savedJobs = home.count("jobs");
-  std::cout << "kills: " << sigkills << ", integrity ok: " << soundFiles << ", kills inside a write transaction: "
+  std::cout << "kills: " << sigkills << ", integrity ok: " << soundFiles << ", kills that left a hot journal: "
             << hotJournals << ", pipelines saved: " << savedPipelines << ", jobs saved: " << savedJobs << "\n";
   EXPECT_EQ(sigkills, kKills);
   EXPECT_EQ(soundFiles, kKills);
