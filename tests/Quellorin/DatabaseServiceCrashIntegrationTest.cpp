@@ -82,6 +82,20 @@ TEST(DatabaseServiceCrashIntegration, FirstStartKilledAtAnyStatementIsCompletedB
   }
 }
 
+TEST(DatabaseServiceSharedIntegration, SharedStoreIsOpenedOnceForTheProcess) {
+  StoreTestHome home(storetest::memoryBackedFolder());
+  // A process of its own: the shared store lives until its process ends.
+  const int status = runChild([] {
+    auto& first = DatabaseService::shared();
+    const bool same = &first == &DatabaseService::shared();
+    const bool listed = first.db() != nullptr && first.getPipelines().size() == 3;
+    ::_exit(same && listed ? 0 : 1);
+  });
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(home.rows("pipelines", storetest::pipelineColumns()), storetest::kSeededPipelines);
+}
+
 // Saves jobs and three-step pipelines for ever, writing one byte to `progress` before each.
 [[noreturn]] void writeForever(int progress) {
   DatabaseService store;

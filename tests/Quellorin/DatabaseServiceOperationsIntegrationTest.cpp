@@ -6,6 +6,7 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Platform/Log.h"
@@ -313,6 +314,36 @@ TEST_F(DatabaseServiceOperationsIntegration, MissingTableMakesTheFirstReadFail) 
   EXPECT_EQ(log.text(),
             "查询数据失败：no such table: pipelines (code: 1)\n"
             "查询数据失败：no such table: pipelines (code: 1)\n");
+}
+
+TEST_F(DatabaseServiceOperationsIntegration, OperationsFromSeveralThreadsAtOnceAllLand) {
+  constexpr int kThreads = 4;
+  constexpr int kRounds = 25;
+  const auto run = store.createConversation("Shared", std::nullopt);
+  ASSERT_TRUE(run);
+  platform::LogCapture log;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < kRounds; ++i) {
+        store.saveJob(job("step " + std::to_string(t), *run->id));
+        store.createPipeline(conversation("From " + std::to_string(t), {"Shared step", "Own " + std::to_string(t)}));
+        store.getPipelines();
+      }
+    });
+  }
+  for (auto& thread : threads) thread.join();
+  EXPECT_EQ(log.text(), "");
+  EXPECT_EQ(home.count("jobs"), kThreads * kRounds);
+  EXPECT_EQ(home.count("pipelines"), 3 + kThreads * kRounds);
+  // Each saved pipeline is whole, and the shared text is one prompt row.
+  EXPECT_EQ(home.text("SELECT count(*) FROM prompts WHERE prompt = 'Shared step'"), "1");
+  for (const auto& pipeline : store.getPipelines()) {
+    if (!pipeline.name.starts_with("From ")) continue;
+    ASSERT_EQ(pipeline.prompts.size(), 2U);
+    EXPECT_EQ(pipeline.prompts[0].prompt, "Shared step");
+    EXPECT_EQ(pipeline.prompts[1].prompt, "Own " + pipeline.name.substr(5));
+  }
 }
 
 }  // namespace
