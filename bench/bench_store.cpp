@@ -41,8 +41,8 @@ class StoreFile {
     for (int p = 0; p < kPipelines; ++p) {
       Conversation conversation{p, "Pipeline " + std::to_string(p), std::nullopt, {Job{}}};
       for (int s = 0; s < kPromptsPerPipeline; ++s) {
-        conversation.jobs.push_back(Job{std::nullopt, "text", "Prompt " + std::to_string(p) + "-" + std::to_string(s),
-                                        "", {}, 0});
+        conversation.jobs.push_back(
+            Job{std::nullopt, "text", "Prompt " + std::to_string(p) + "-" + std::to_string(s), "", {}, 0});
       }
       store_->createPipeline(conversation);
     }

@@ -41,7 +41,8 @@ int runChild(Work&& work) {
 
 // The saved pipelines whose links are not exactly the three steps, in order.
 constexpr const char* kHalfSavedPipelines =
-    "SELECT count(*) FROM pipelines p LEFT JOIN (SELECT pipelineId, group_concat(\"order\" || ':' || promptId) AS links "
+    "SELECT count(*) FROM pipelines p LEFT JOIN (SELECT pipelineId, group_concat(\"order\" || ':' || promptId) AS "
+    "links "
     "FROM (SELECT * FROM pipeline_prompts ORDER BY rowid) GROUP BY pipelineId) l ON l.pipelineId = p.id "
     "WHERE p.name = 'Saved' AND l.links IS NOT '1:7,2:8,3:9'";
 
@@ -107,8 +108,8 @@ TEST(DatabaseServiceSharedIntegration, SharedStoreIsOpenedOnceForTheProcess) {
   }
   for (std::int64_t round = 0;; ++round) {
     if (::write(progress, "j", 1) != 1) ::_exit(3);
-    store.saveJob(Job{std::nullopt, "text " + std::to_string(round), "prompt", "answer", sql::Date{},
-                      *conversation->id});
+    store.saveJob(
+        Job{std::nullopt, "text " + std::to_string(round), "prompt", "answer", sql::Date{}, *conversation->id});
     if (::write(progress, "p", 1) != 1) ::_exit(3);
     store.createPipeline(saved);
   }
@@ -152,14 +153,14 @@ TEST(DatabaseServiceCrashIntegration, WritersKilledAThousandTimesLeaveASoundFile
     hotJournals += std::filesystem::exists(journal) ? 1 : 0;
 
     soundFiles += home.text("PRAGMA integrity_check") == "ok" ? 1 : 0;
-    ASSERT_EQ(home.text(kHalfSavedPipelines), "0")
-        << "half-saved pipeline after kill " << round;
+    ASSERT_EQ(home.text(kHalfSavedPipelines), "0") << "half-saved pipeline after kill " << round;
   }
 
   const auto savedPipelines = home.text("SELECT count(*) FROM pipelines WHERE name = 'Saved'");
   const auto savedJobs = home.count("jobs");
-  std::cout << "kills: " << sigkills << ", integrity ok: " << soundFiles << ", kills that left a hot journal: "
-            << hotJournals << ", pipelines saved: " << savedPipelines << ", jobs saved: " << savedJobs << "\n";
+  std::cout << "kills: " << sigkills << ", integrity ok: " << soundFiles
+            << ", kills that left a hot journal: " << hotJournals << ", pipelines saved: " << savedPipelines
+            << ", jobs saved: " << savedJobs << "\n";
   EXPECT_EQ(sigkills, kKills);
   EXPECT_EQ(soundFiles, kKills);
   EXPECT_GT(hotJournals, 0);

@@ -58,9 +58,7 @@ class DatabaseServiceOperationsIntegration : public ::testing::Test {
   storetest::StoreTestHome home;
   DatabaseService store;
 
-  void rawExecute(const std::string& script) {
-    sql::Connection::open(home.databaseFile().string())->execute(script);
-  }
+  void rawExecute(const std::string& script) { sql::Connection::open(home.databaseFile().string())->execute(script); }
 };
 
 TEST_F(DatabaseServiceOperationsIntegration, NewFileListsTheDefaultPipelinesInCreationOrderWithTheirPrompts) {
@@ -93,11 +91,14 @@ TEST_F(DatabaseServiceOperationsIntegration, SavingAConversationLinksEveryStepBu
   traced.createPipeline(conversation("Polish", {"Fix spelling", "Structure", "Fix spelling"}));
   const auto statements = trace.statements();
 
-  EXPECT_EQ(home.rows("pipelines", storetest::pipelineColumns()), std::string(storetest::kSeededPipelines) + ";4|Polish");
+  EXPECT_EQ(home.rows("pipelines", storetest::pipelineColumns()),
+            std::string(storetest::kSeededPipelines) + ";4|Polish");
   // "Structure" is the stored prompt 3; the repeated new text is stored once and linked twice.
-  EXPECT_EQ(home.rows("prompts", storetest::promptColumns()), std::string(storetest::kSeededPrompts) + ";7|Fix spelling");
-  EXPECT_EQ(home.text("SELECT group_concat(\"order\" || '|' || promptId, ';') FROM pipeline_prompts WHERE pipelineId = 4"),
-            "1|7;2|3;3|7");
+  EXPECT_EQ(home.rows("prompts", storetest::promptColumns()),
+            std::string(storetest::kSeededPrompts) + ";7|Fix spelling");
+  EXPECT_EQ(
+      home.text("SELECT group_concat(\"order\" || '|' || promptId, ';') FROM pipeline_prompts WHERE pipelineId = 4"),
+      "1|7;2|3;3|7");
   EXPECT_EQ(describe(store.getPipelinePrompts(4)), "4:Polish[7:Fix spelling,3:Structure,7:Fix spelling]");
   EXPECT_EQ(describe(store.getPipelines().back()), "4:Polish[7:Fix spelling,3:Structure,7:Fix spelling]");
 
@@ -261,14 +262,16 @@ TEST_F(DatabaseServiceOperationsIntegration, ConversationsAndJobsAreWrittenAsGiv
   const Job answered{5, "text", "Structure", "answer", sql::Date(std::chrono::milliseconds(1767225600123)), 2};
   store.saveJob(answered);
   store.saveJob(answered);
-  EXPECT_EQ(home.rows("jobs", "id || '|' || content || '|' || prompt || '|' || result || '|' || executedAt || '|' || "
-                              "conversationId"),
+  EXPECT_EQ(home.rows("jobs",
+                      "id || '|' || content || '|' || prompt || '|' || result || '|' || executedAt || '|' || "
+                      "conversationId"),
             "1|text|Structure|answer|2026-01-01T00:00:00.123|2;2|text|Structure|answer|2026-01-01T00:00:00.123|2");
 }
 
 TEST_F(DatabaseServiceOperationsIntegration, InsertFailuresArePrintedAndGiveNone) {
-  rawExecute("CREATE TRIGGER refuse BEFORE INSERT ON conversations BEGIN SELECT RAISE(ABORT, 'full'); END;"
-             "CREATE TRIGGER refusePipeline BEFORE INSERT ON pipelines BEGIN SELECT RAISE(ABORT, 'full'); END;");
+  rawExecute(
+      "CREATE TRIGGER refuse BEFORE INSERT ON conversations BEGIN SELECT RAISE(ABORT, 'full'); END;"
+      "CREATE TRIGGER refusePipeline BEFORE INSERT ON pipelines BEGIN SELECT RAISE(ABORT, 'full'); END;");
   platform::LogCapture log;
   EXPECT_FALSE(store.createConversation("x", std::nullopt));
   EXPECT_FALSE(store.insertPipeline("x"));
