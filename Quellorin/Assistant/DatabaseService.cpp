@@ -396,7 +396,7 @@ std::optional<Conversation> DatabaseService::createConversation(const std::strin
   if (!db_) return std::nullopt;
   try {
     const std::int64_t newId = sql::run(*db_, conversations.insert(sql::assign(pipelineId, conversationPipelineId),
-                                                                  sql::assign(name, conversationName)));
+                                                                   sql::assign(name, conversationName)));
     return Conversation{newId, conversationName, conversationPipelineId, {}};
   } catch (const std::exception& error) {
     report(kInsertFailed, error);

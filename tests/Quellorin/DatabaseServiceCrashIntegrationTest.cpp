@@ -41,7 +41,8 @@ int runChild(Work&& work) {
 
 // The saved pipelines whose links are not exactly the three steps, in order.
 constexpr const char* kHalfSavedPipelines =
-    "SELECT count(*) FROM pipelines p LEFT JOIN (SELECT pipelineId, group_concat(\"order\" || ':' || promptId) AS links "
+    "SELECT count(*) FROM pipelines p LEFT JOIN (SELECT pipelineId, group_concat(\"order\" || ':' || promptId) AS "
+    "links "
     "FROM (SELECT * FROM pipeline_prompts ORDER BY rowid) GROUP BY pipelineId) l ON l.pipelineId = p.id "
     "WHERE p.name = 'Saved' AND l.links IS NOT '1:7,2:8,3:9'";
 
@@ -60,7 +61,7 @@ TEST(DatabaseServiceCrashIntegration, FirstStartKilledAtAnyStatementIsCompletedB
   // Statement k is killed as it starts: the k - 1 before it have run.
   for (std::size_t k = 1; k <= statementsOfAFirstStart + 1; ++k) {
     SCOPED_TRACE("killed at statement " + std::to_string(k));
-    StoreTestHome home;
+    StoreTestHome home(storetest::memoryBackedFolder());
     const int status = runChild([k] {
       storetest::StatementTrace trace(static_cast<int>(k));
       DatabaseService store;
@@ -82,6 +83,20 @@ TEST(DatabaseServiceCrashIntegration, FirstStartKilledAtAnyStatementIsCompletedB
   }
 }
 
+TEST(DatabaseServiceSharedIntegration, SharedStoreIsOpenedOnceForTheProcess) {
+  StoreTestHome home(storetest::memoryBackedFolder());
+  // A process of its own: the shared store lives until its process ends.
+  const int status = runChild([] {
+    auto& first = DatabaseService::shared();
+    const bool same = &first == &DatabaseService::shared();
+    const bool listed = first.db() != nullptr && first.getPipelines().size() == 3;
+    ::_exit(same && listed ? 0 : 1);
+  });
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(home.rows("pipelines", storetest::pipelineColumns()), storetest::kSeededPipelines);
+}
+
 // Saves jobs and three-step pipelines for ever, writing one byte to `progress` before each.
 [[noreturn]] void writeForever(int progress) {
   DatabaseService store;
@@ -93,8 +108,8 @@ TEST(DatabaseServiceCrashIntegration, FirstStartKilledAtAnyStatementIsCompletedB
   }
   for (std::int64_t round = 0;; ++round) {
     if (::write(progress, "j", 1) != 1) ::_exit(3);
-    store.saveJob(Job{std::nullopt, "text " + std::to_string(round), "prompt", "answer", sql::Date{},
-                      *conversation->id});
+    store.saveJob(
+        Job{std::nullopt, "text " + std::to_string(round), "prompt", "answer", sql::Date{}, *conversation->id});
     if (::write(progress, "p", 1) != 1) ::_exit(3);
     store.createPipeline(saved);
   }
@@ -110,10 +125,7 @@ void awaitProgress(int progress, int count) {
 
 TEST(DatabaseServiceCrashIntegration, WritersKilledAThousandTimesLeaveASoundFileAndNoHalfSavedPipeline) {
   constexpr int kKills = 1000;
-  // Memory-backed when the machine has it: a killed process loses nothing that reached the
-  // kernel, so the file system only decides how long each commit waits for the disk.
-  const std::filesystem::path shm = "/dev/shm";
-  StoreTestHome home(std::filesystem::is_directory(shm) ? shm : std::filesystem::temp_directory_path());
+  StoreTestHome home(storetest::memoryBackedFolder());
   { DatabaseService seeded; }
   const auto journal = std::filesystem::path(home.databaseFile().string() + "-journal");
   std::mt19937 random(20261206);
@@ -141,14 +153,14 @@ TEST(DatabaseServiceCrashIntegration, WritersKilledAThousandTimesLeaveASoundFile
     hotJournals += std::filesystem::exists(journal) ? 1 : 0;
 
     soundFiles += home.text("PRAGMA integrity_check") == "ok" ? 1 : 0;
-    ASSERT_EQ(home.text(kHalfSavedPipelines), "0")
-        << "half-saved pipeline after kill " << round;
+    ASSERT_EQ(home.text(kHalfSavedPipelines), "0") << "half-saved pipeline after kill " << round;
   }
 
   const auto savedPipelines = home.text("SELECT count(*) FROM pipelines WHERE name = 'Saved'");
   const auto savedJobs = home.count("jobs");
-  std::cout << "kills: " << sigkills << ", integrity ok: " << soundFiles << ", kills inside a write transaction: "
-            << hotJournals << ", pipelines saved: " << savedPipelines << ", jobs saved: " << savedJobs << "\n";
+  std::cout << "kills: " << sigkills << ", integrity ok: " << soundFiles
+            << ", kills that left a hot journal: " << hotJournals << ", pipelines saved: " << savedPipelines
+            << ", jobs saved: " << savedJobs << "\n";
   EXPECT_EQ(sigkills, kKills);
   EXPECT_EQ(soundFiles, kKills);
   EXPECT_GT(hotJournals, 0);

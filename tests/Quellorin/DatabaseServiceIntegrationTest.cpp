@@ -40,7 +40,8 @@ const std::vector<std::string> kCreateStatements = {
 const std::string kInsertPipeline = R"(INSERT INTO "pipelines" ("name") VALUES (?))";
 const std::string kFindPrompt = R"(SELECT * FROM "prompts" WHERE ("prompt" = ?) LIMIT 1)";
 const std::string kInsertPrompt = R"(INSERT INTO "prompts" ("prompt") VALUES (?))";
-const std::string kInsertLink = R"(INSERT INTO "pipeline_prompts" ("order", "pipelineId", "promptId") VALUES (?, ?, ?))";
+const std::string kInsertLink =
+    R"(INSERT INTO "pipeline_prompts" ("order", "pipelineId", "promptId") VALUES (?, ?, ?))";
 
 void expectSeeded(const StoreTestHome& home) {
   EXPECT_EQ(home.rows("prompts", storetest::promptColumns()), storetest::kSeededPrompts);
@@ -85,11 +86,13 @@ TEST(DatabaseServiceIntegration, OpeningRunsTheStoresOwnStatementsAndSeedsInOneT
   expected.insert(expected.end(), kCreateStatements.begin(), kCreateStatements.end());
   expected.insert(expected.end(), {"BEGIN IMMEDIATE TRANSACTION", "PRAGMA user_version",
                                    R"(SELECT * FROM "pipelines" LIMIT 1)", R"(SELECT * FROM "prompts" LIMIT 1)"});
-  const std::vector<std::vector<std::string>> seed = {
-      {"Translate text"}, {"Smooth wording", "Structure", "Add emojis"}, {"Identify roles and steps", "Generate flowchart"}};
+  const std::vector<std::vector<std::string>> seed = {{"Translate text"},
+                                                      {"Smooth wording", "Structure", "Add emojis"},
+                                                      {"Identify roles and steps", "Generate flowchart"}};
   for (const auto& prompts : seed) {
     expected.push_back(kInsertPipeline);
-    for (std::size_t i = 0; i < prompts.size(); ++i) expected.insert(expected.end(), {kFindPrompt, kInsertPrompt, kInsertLink});
+    for (std::size_t i = 0; i < prompts.size(); ++i)
+      expected.insert(expected.end(), {kFindPrompt, kInsertPrompt, kInsertLink});
   }
   expected.insert(expected.end(), {"PRAGMA user_version = 1", "PRAGMA user_version", "COMMIT TRANSACTION"});
   EXPECT_EQ(trace.statements(), expected);
@@ -122,9 +125,7 @@ TEST(DatabaseServiceIntegration, ExistingFileIsUsedAsItIsAndDeletedDefaultsStayD
 
 TEST(DatabaseServiceIntegration, FileSeededByAnEarlierStoreWithoutTheMarkIsNotSeededAgain) {
   StoreTestHome home;
-  {
-    DatabaseService store;
-  }
+  { DatabaseService store; }
   // What an earlier store left: its tables, the user's own pipeline, no mark.
   auto raw = sql::Connection::open(home.databaseFile().string());
   raw->execute(
@@ -165,9 +166,8 @@ TEST(DatabaseServiceIntegration, MissingTablesAreCreatedAndAnUnfinishedSeedIsRed
 TEST(DatabaseServiceIntegration, FailedCreateIsReportedOnceAndTheSeedIsRolledBackUntilTheNextStart) {
   StoreTestHome home;
   // An index holding the name of the third table makes its CREATE fail.
-  makeFile(home,
-           R"(CREATE TABLE "prompts" ("id" INTEGER PRIMARY KEY NOT NULL, "prompt" TEXT NOT NULL);)"
-           R"(CREATE INDEX "pipeline_prompts" ON "prompts" ("prompt");)");
+  makeFile(home, R"(CREATE TABLE "prompts" ("id" INTEGER PRIMARY KEY NOT NULL, "prompt" TEXT NOT NULL);)"
+                 R"(CREATE INDEX "pipeline_prompts" ON "prompts" ("prompt");)");
   {
     platform::LogCapture log;
     DatabaseService store;

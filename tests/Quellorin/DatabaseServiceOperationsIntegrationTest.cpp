@@ -6,6 +6,7 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Platform/Log.h"
@@ -57,9 +58,7 @@ class DatabaseServiceOperationsIntegration : public ::testing::Test {
   storetest::StoreTestHome home;
   DatabaseService store;
 
-  void rawExecute(const std::string& script) {
-    sql::Connection::open(home.databaseFile().string())->execute(script);
-  }
+  void rawExecute(const std::string& script) { sql::Connection::open(home.databaseFile().string())->execute(script); }
 };
 
 TEST_F(DatabaseServiceOperationsIntegration, NewFileListsTheDefaultPipelinesInCreationOrderWithTheirPrompts) {
@@ -92,11 +91,14 @@ TEST_F(DatabaseServiceOperationsIntegration, SavingAConversationLinksEveryStepBu
   traced.createPipeline(conversation("Polish", {"Fix spelling", "Structure", "Fix spelling"}));
   const auto statements = trace.statements();
 
-  EXPECT_EQ(home.rows("pipelines", storetest::pipelineColumns()), std::string(storetest::kSeededPipelines) + ";4|Polish");
+  EXPECT_EQ(home.rows("pipelines", storetest::pipelineColumns()),
+            std::string(storetest::kSeededPipelines) + ";4|Polish");
   // "Structure" is the stored prompt 3; the repeated new text is stored once and linked twice.
-  EXPECT_EQ(home.rows("prompts", storetest::promptColumns()), std::string(storetest::kSeededPrompts) + ";7|Fix spelling");
-  EXPECT_EQ(home.text("SELECT group_concat(\"order\" || '|' || promptId, ';') FROM pipeline_prompts WHERE pipelineId = 4"),
-            "1|7;2|3;3|7");
+  EXPECT_EQ(home.rows("prompts", storetest::promptColumns()),
+            std::string(storetest::kSeededPrompts) + ";7|Fix spelling");
+  EXPECT_EQ(
+      home.text("SELECT group_concat(\"order\" || '|' || promptId, ';') FROM pipeline_prompts WHERE pipelineId = 4"),
+      "1|7;2|3;3|7");
   EXPECT_EQ(describe(store.getPipelinePrompts(4)), "4:Polish[7:Fix spelling,3:Structure,7:Fix spelling]");
   EXPECT_EQ(describe(store.getPipelines().back()), "4:Polish[7:Fix spelling,3:Structure,7:Fix spelling]");
 
@@ -260,14 +262,16 @@ TEST_F(DatabaseServiceOperationsIntegration, ConversationsAndJobsAreWrittenAsGiv
   const Job answered{5, "text", "Structure", "answer", sql::Date(std::chrono::milliseconds(1767225600123)), 2};
   store.saveJob(answered);
   store.saveJob(answered);
-  EXPECT_EQ(home.rows("jobs", "id || '|' || content || '|' || prompt || '|' || result || '|' || executedAt || '|' || "
-                              "conversationId"),
+  EXPECT_EQ(home.rows("jobs",
+                      "id || '|' || content || '|' || prompt || '|' || result || '|' || executedAt || '|' || "
+                      "conversationId"),
             "1|text|Structure|answer|2026-01-01T00:00:00.123|2;2|text|Structure|answer|2026-01-01T00:00:00.123|2");
 }
 
 TEST_F(DatabaseServiceOperationsIntegration, InsertFailuresArePrintedAndGiveNone) {
-  rawExecute("CREATE TRIGGER refuse BEFORE INSERT ON conversations BEGIN SELECT RAISE(ABORT, 'full'); END;"
-             "CREATE TRIGGER refusePipeline BEFORE INSERT ON pipelines BEGIN SELECT RAISE(ABORT, 'full'); END;");
+  rawExecute(
+      "CREATE TRIGGER refuse BEFORE INSERT ON conversations BEGIN SELECT RAISE(ABORT, 'full'); END;"
+      "CREATE TRIGGER refusePipeline BEFORE INSERT ON pipelines BEGIN SELECT RAISE(ABORT, 'full'); END;");
   platform::LogCapture log;
   EXPECT_FALSE(store.createConversation("x", std::nullopt));
   EXPECT_FALSE(store.insertPipeline("x"));
@@ -313,6 +317,36 @@ TEST_F(DatabaseServiceOperationsIntegration, MissingTableMakesTheFirstReadFail) 
   EXPECT_EQ(log.text(),
             "查询数据失败：no such table: pipelines (code: 1)\n"
             "查询数据失败：no such table: pipelines (code: 1)\n");
+}
+
+TEST_F(DatabaseServiceOperationsIntegration, OperationsFromSeveralThreadsAtOnceAllLand) {
+  constexpr int kThreads = 4;
+  constexpr int kRounds = 25;
+  const auto run = store.createConversation("Shared", std::nullopt);
+  ASSERT_TRUE(run);
+  platform::LogCapture log;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < kRounds; ++i) {
+        store.saveJob(job("step " + std::to_string(t), *run->id));
+        store.createPipeline(conversation("From " + std::to_string(t), {"Shared step", "Own " + std::to_string(t)}));
+        store.getPipelines();
+      }
+    });
+  }
+  for (auto& thread : threads) thread.join();
+  EXPECT_EQ(log.text(), "");
+  EXPECT_EQ(home.count("jobs"), kThreads * kRounds);
+  EXPECT_EQ(home.count("pipelines"), 3 + kThreads * kRounds);
+  // Each saved pipeline is whole, and the shared text is one prompt row.
+  EXPECT_EQ(home.text("SELECT count(*) FROM prompts WHERE prompt = 'Shared step'"), "1");
+  for (const auto& pipeline : store.getPipelines()) {
+    if (!pipeline.name.starts_with("From ")) continue;
+    ASSERT_EQ(pipeline.prompts.size(), 2U);
+    EXPECT_EQ(pipeline.prompts[0].prompt, "Shared step");
+    EXPECT_EQ(pipeline.prompts[1].prompt, "Own " + pipeline.name.substr(5));
+  }
 }
 
 }  // namespace
