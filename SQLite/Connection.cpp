@@ -72,25 +72,25 @@ void Connection::execute(const std::string& script) {
   sync([&] { Result::check(sqlite3_exec(handle_, script.c_str(), nullptr, nullptr, nullptr), *this); });
 }
 
-std::shared_ptr<Statement> Connection::prepare(const std::string& sql, const Bindings& values) {
+StatementPointer Connection::prepare(const std::string& sql, const Bindings& values) {
   auto statement = std::make_shared<Statement>(shared_from_this(), sql);
   statement->bind(values);
   return statement;
 }
 
-std::shared_ptr<Statement> Connection::prepare(const std::string& sql, const NamedBindings& values) {
+StatementPointer Connection::prepare(const std::string& sql, const NamedBindings& values) {
   auto statement = std::make_shared<Statement>(shared_from_this(), sql);
   statement->bind(values);
   return statement;
 }
 
-std::shared_ptr<Statement> Connection::run(const std::string& sql, const Bindings& values) {
+StatementPointer Connection::run(const std::string& sql, const Bindings& values) {
   auto statement = prepare(sql, values);
   statement->run();
   return statement;
 }
 
-std::shared_ptr<Statement> Connection::run(const std::string& sql, const NamedBindings& values) {
+StatementPointer Connection::run(const std::string& sql, const NamedBindings& values) {
   auto statement = prepare(sql, values);
   statement->run();
   return statement;
@@ -104,7 +104,7 @@ std::optional<Binding> Connection::scalar(const std::string& sql, const NamedBin
   return prepare(sql, values)->scalar();
 }
 
-std::shared_ptr<Statement> Connection::vacuum() { return run("VACUUM"); }
+StatementPointer Connection::vacuum() { return run("VACUUM"); }
 
 void Connection::transaction(TransactionMode mode, const std::function<void()>& block) {
   const std::string begin = "BEGIN " + std::string(rawText(mode)) + " TRANSACTION";

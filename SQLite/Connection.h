@@ -6,7 +6,7 @@
 #include "SQLite/Location.h"
 #include "SQLite/SQLiteVersion.h"
 #include "SQLite/SerialQueue.h"
-#include "SQLite/Statement.h"
+#include "SQLite/StatementPointer.h"
 
 #include <cstdint>
 #include <functional>
@@ -103,27 +103,27 @@ class Connection : public std::enable_shared_from_this<Connection> {
   // Runs every statement of `script`.
   void execute(const std::string& script);
   // Prepares the first statement of `sql` and binds `values` (in order, or by name).
-  std::shared_ptr<Statement> prepare(const std::string& sql, const Bindings& values = {});
-  std::shared_ptr<Statement> prepare(const std::string& sql, const NamedBindings& values);
+  StatementPointer prepare(const std::string& sql, const Bindings& values = {});
+  StatementPointer prepare(const std::string& sql, const NamedBindings& values);
   // Prepares, binds and runs to completion; the statement is handed back for its counters.
-  std::shared_ptr<Statement> run(const std::string& sql, const Bindings& values = {});
-  std::shared_ptr<Statement> run(const std::string& sql, const NamedBindings& values);
+  StatementPointer run(const std::string& sql, const Bindings& values = {});
+  StatementPointer run(const std::string& sql, const NamedBindings& values);
   // Column 0 of the first row; absent when there is no row or it is NULL.
   std::optional<Binding> scalar(const std::string& sql, const Bindings& values = {});
   std::optional<Binding> scalar(const std::string& sql, const NamedBindings& values);
-  std::shared_ptr<Statement> vacuum();
+  StatementPointer vacuum();
 
   // The same with the values passed as arguments (see Statement::bind).
   template <class... Values>
     requires(sizeof...(Values) > 0)
-  std::shared_ptr<Statement> prepare(const std::string& sql, const Values&... values) {
+  StatementPointer prepare(const std::string& sql, const Values&... values) {
     auto statement = prepare(sql);
     statement->bind(values...);
     return statement;
   }
   template <class... Values>
     requires(sizeof...(Values) > 0)
-  std::shared_ptr<Statement> run(const std::string& sql, const Values&... values) {
+  StatementPointer run(const std::string& sql, const Values&... values) {
     auto statement = prepare(sql);
     statement->run(values...);
     return statement;

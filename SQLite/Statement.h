@@ -110,8 +110,7 @@ class Statement : public std::enable_shared_from_this<Statement> {
   const std::shared_ptr<Connection>& connection() const noexcept { return connection_; }
 
   // Iterating resets the statement (keeping its values) and yields each row; a step failure
-  // throws Result from the increment. Keep the statement's pointer alive while iterating:
-  // `for (auto& row : *connection->prepare(...))` would iterate over a freed statement.
+  // throws Result from the increment. An iterator is valid while its statement lives.
   class Iterator {
    public:
     using iterator_category = std::input_iterator_tag;

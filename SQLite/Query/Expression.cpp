@@ -1,8 +1,10 @@
 #include "SQLite/Query/Expression.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <type_traits>
 
@@ -54,6 +56,60 @@ std::string exponentForm(const DecimalDigits& d) {
   return text;
 }
 
+// Length of the quoted name, quoted text or comment starting at `at`, or 0 when none starts
+// there. The engine reads everything inside these as text, so a "?" in them is no placeholder.
+// A doubled quote mark stands for itself; an unclosed form runs to the end.
+std::size_t textOnlyLength(std::string_view sql, std::size_t at) {
+  const auto through = [&](std::string_view closing, std::size_t from) {
+    const std::size_t end = sql.find(closing, from);
+    return (end == std::string_view::npos ? sql.size() : end + closing.size()) - at;
+  };
+  const char first = sql[at];
+  const char second = at + 1 < sql.size() ? sql[at + 1] : '\0';
+  switch (first) {
+    case '\'':
+    case '"':
+    case '`': {
+      std::size_t i = at + 1;
+      while (i < sql.size()) {
+        if (sql[i] != first) {
+          ++i;
+        } else if (i + 1 < sql.size() && sql[i + 1] == first) {
+          i += 2;
+        } else {
+          return i + 1 - at;
+        }
+      }
+      return sql.size() - at;
+    }
+    case '[':
+      return through("]", at + 1);
+    case '-':
+      return second == '-' ? through("\n", at + 2) : 0;
+    case '/':
+      return second == '*' ? through("*/", at + 2) : 0;
+    default:
+      return 0;
+  }
+}
+
+// A placeholder as the engine numbers it: "?" takes the number after the highest used so far,
+// "?NNN" takes NNN. A number the engine would refuse reads as 0.
+struct Placeholder {
+  std::int64_t number = 0;
+  std::size_t length = 1;
+};
+
+Placeholder readPlaceholder(std::string_view sql, std::size_t at, std::int64_t lastNumber) {
+  std::size_t end = at + 1;
+  while (end < sql.size() && sql[end] >= '0' && sql[end] <= '9') ++end;
+  if (end == at + 1) return {lastNumber + 1, 1};
+  Placeholder placeholder{0, end - at};
+  const auto [stop, error] = std::from_chars(sql.data() + at + 1, sql.data() + end, placeholder.number);
+  if (error != std::errc() || stop != sql.data() + end) placeholder.number = 0;
+  return placeholder;
+}
+
 }  // namespace
 
 std::string shortestDoubleText(double value) {
@@ -89,14 +145,21 @@ std::string literalOf(const std::optional<Binding>& binding) {
 std::string renderWithLiterals(std::string_view templateText, const Bindings& bindings) {
   std::string text;
   text.reserve(templateText.size() + bindings.size() * 4);
-  std::size_t next = 0;
-  for (char c : templateText) {
-    if (c != '?') {
-      text += c;
-      continue;
+  std::int64_t lastNumber = 0;
+  std::size_t at = 0;
+  while (at < templateText.size()) {
+    if (const std::size_t quoted = textOnlyLength(templateText, at); quoted > 0) {
+      text.append(templateText.substr(at, quoted));
+      at += quoted;
+    } else if (templateText[at] == '?') {
+      const Placeholder placeholder = readPlaceholder(templateText, at, lastNumber);
+      lastNumber = std::max(lastNumber, placeholder.number);
+      const bool bound = placeholder.number >= 1 && static_cast<std::uint64_t>(placeholder.number) <= bindings.size();
+      text += bound ? literalOf(bindings[static_cast<std::size_t>(placeholder.number - 1)]) : std::string("NULL");
+      at += placeholder.length;
+    } else {
+      text += templateText[at++];
     }
-    text += next < bindings.size() ? literalOf(bindings[next]) : std::string("NULL");
-    ++next;
   }
   return text;
 }

@@ -25,8 +25,10 @@ concept Expressible = requires(const E& e) {
   { e.expression() } -> std::same_as<Expression<void>>;
 };
 
-// Renders a template with every "?" replaced by the SQL literal of the next binding. Surplus
-// "?" marks (more marks than bindings) are written as NULL.
+// Renders a template with each placeholder replaced by the SQL literal of its binding, numbered
+// as the engine numbers them when it binds: "?" is the next binding, "?NNN" binding NNN. A "?"
+// inside a quoted name ("..", `..`, [..]), a quoted text or blob ('..', x'..') or a comment is
+// part of that text and stays. A placeholder without a binding is written as NULL.
 std::string renderWithLiterals(std::string_view templateText, const Bindings& bindings);
 
 // The SQL literal of one binding: NULL, x'..' for blobs, quoted text, numbers as their

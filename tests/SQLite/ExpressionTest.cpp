@@ -1,10 +1,14 @@
 #include "SQLite/Query/Expression.h"
 
+#include "SQLite/Connection.h"
+#include "SQLite/Location.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace sql {
 namespace {
@@ -44,7 +48,48 @@ TEST(ExpressionTest, AsSqlWritesEachBindingAsItsLiteral) {
 
 TEST(ExpressionTest, AsSqlIgnoresSurplusBindingsAndWritesNullForMissingOnes) {
   EXPECT_EQ(Expression<void>("a = ?", {Binding{std::int64_t{1}}, Binding{std::int64_t{2}}}).asSQL(), "a = 1");
-  EXPECT_EQ(Expression<void>("\"what?\" = ?", {Binding{std::int64_t{1}}}).asSQL(), "\"what1\" = NULL");
+  EXPECT_EQ(Expression<void>("a = ? AND b = ?", {Binding{std::int64_t{1}}}).asSQL(), "a = 1 AND b = NULL");
+}
+
+TEST(ExpressionTest, AsSqlLeavesQuestionMarksInsideQuotedNamesAndTexts) {
+  const Bindings one{Binding{std::int64_t{1}}};
+  EXPECT_EQ(Expression<void>("\"what?\" = ?", one).asSQL(), "\"what?\" = 1");
+  EXPECT_EQ(Expression<std::string>("why?").asSQL(), "\"why?\"");
+  EXPECT_EQ(Expression<void>("'?' || ?", one).asSQL(), "'?' || 1");
+  EXPECT_EQ(Expression<void>("`a?` = [b?] AND x'3f' = ?", one).asSQL(), "`a?` = [b?] AND x'3f' = 1");
+  EXPECT_EQ(Expression<void>("? -- why?\n/* who? */ + ?", {Binding{std::int64_t{1}}, Binding{std::int64_t{2}}}).asSQL(),
+            "1 -- why?\n/* who? */ + 2");
+}
+
+TEST(ExpressionTest, AsSqlHonoursDoubledQuoteMarksInsideQuotes) {
+  const Bindings one{Binding{std::string("it's?")}};
+  // Doubled marks do not close the quote, so the "?" after them is still inside it.
+  EXPECT_EQ(Expression<std::string>("say \"?\" now?").asSQL(), "\"say \"\"?\"\" now?\"");
+  EXPECT_EQ(Expression<void>("'o''clock?' = ?", one).asSQL(), "'o''clock?' = 'it''s?'");
+  EXPECT_EQ(Expression<void>("'''?''' = ?", one).asSQL(), "'''?''' = 'it''s?'");
+  EXPECT_EQ(Expression<void>("\"\"\"?\" = ?", one).asSQL(), "\"\"\"?\" = 'it''s?'");
+  // A quote left open holds the rest of the text.
+  EXPECT_EQ(Expression<void>("? = 'open?", one).asSQL(), "'it''s?' = 'open?");
+}
+
+TEST(ExpressionTest, AsSqlNumbersPlaceholdersAsTheEngineDoes) {
+  const Bindings three{Binding{std::int64_t{1}}, Binding{std::int64_t{2}}, Binding{std::int64_t{3}}};
+  EXPECT_EQ(Expression<void>("?2, ?, ?1, ?", three).asSQL(), "2, 3, 1, NULL");
+  EXPECT_EQ(Expression<void>("?0, ?99999999999999999999, ?4", three).asSQL(), "NULL, NULL, NULL");
+}
+
+TEST(ExpressionTest, AsSqlGivesWhatTheEngineComputesFromTheBoundStatement) {
+  auto db = Connection::open(Location::inMemory());
+  db->execute("CREATE TABLE \"why?\" (\"a?\" TEXT, [b?] INTEGER)");
+  db->execute("INSERT INTO \"why?\" VALUES ('it''s?', 7), ('x', 8)");
+  const std::vector<Expression<void>> fragments{
+      {"SELECT \"a?\" || ? FROM \"why?\" WHERE [b?] = ?", {Binding{std::string("?")}, Binding{std::int64_t{7}}}},
+      {"SELECT count(*) FROM \"why?\" WHERE \"a?\" = ? -- or ?", {Binding{std::string("it's?")}}},
+      {"SELECT ?2 || '?' || ?1 || ? /* ? */", {Binding{std::string("a")}, Binding{std::string("b")}, std::nullopt}},
+  };
+  for (const auto& fragment : fragments) {
+    EXPECT_EQ(db->scalar(fragment.asSQL()), db->scalar(fragment.template_(), fragment.bindings())) << fragment.asSQL();
+  }
 }
 
 TEST(ExpressionTest, DoublesUseTheShortestRoundTripText) {

@@ -82,6 +82,20 @@ TEST_F(StatementTest, ScalarOfAQueryWithoutRowsIsAbsent) {
   EXPECT_FALSE(db->prepare("CREATE TABLE u (x)")->scalar());
 }
 
+// A range-for keeps alive only what its range expression yields: the statement behind the
+// temporary pointer must stay alive through the whole loop (AddressSanitizer reports it if not).
+TEST_F(StatementTest, IteratingATemporaryStatementKeepsItAliveThroughTheLoop) {
+  db->execute("INSERT INTO t (a, b) VALUES (1, 'one'), (2, 'two'), (3, 'three')");
+  std::vector<Bindings> prepared;
+  for (const auto& row : *db->prepare("SELECT a, b FROM t WHERE a > ? ORDER BY a", {Int64{1}})) prepared.push_back(row);
+  EXPECT_EQ(prepared, (std::vector<Bindings>{{Binding(Int64{2}), Binding(std::string("two"))},
+                                             {Binding(Int64{3}), Binding(std::string("three"))}}));
+  std::vector<Bindings> ran;
+  for (const auto& row : *db->run("SELECT b FROM t ORDER BY a DESC")) ran.push_back(row);
+  EXPECT_EQ(ran, (std::vector<Bindings>{{Binding(std::string("three"))}, {Binding(std::string("two"))},
+                                        {Binding(std::string("one"))}}));
+}
+
 TEST_F(StatementTest, IteratingTwiceYieldsTheSameRows) {
   db->execute("INSERT INTO t (a) VALUES (1), (2), (3)");
   auto statement = db->prepare("SELECT a FROM t WHERE a > ? ORDER BY a", {Int64{1}});
