@@ -43,7 +43,7 @@ struct NamedBindings {
 // preparing, binding and reading columns run on the calling thread. Not for use from two
 // threads at once. Engine failures throw Result; misuse (a wrong number of values, an
 // unknown parameter name) stops the process.
-class Statement : public std::enable_shared_from_this<Statement> {
+class Statement {
  public:
   // Prepares the first statement of `sql`. Throws Result when the engine refuses it.
   Statement(std::shared_ptr<Connection> connection, const std::string& sql);
