@@ -4,7 +4,12 @@ namespace sql {
 
 std::string quote(std::string_view text, char mark) {
   std::string quoted;
-  quoted.reserve(text.size() + 2);
+  appendQuoted(quoted, text, mark);
+  return quoted;
+}
+
+void appendQuoted(std::string& quoted, std::string_view text, char mark) {
+  quoted.reserve(quoted.size() + text.size() + 2);
   quoted.push_back(mark);
   // Copies whole runs between marks; each mark inside is doubled.
   for (auto rest = text;;) {
@@ -17,7 +22,6 @@ std::string quote(std::string_view text, char mark) {
     rest.remove_prefix(at + 1);
   }
   quoted.push_back(mark);
-  return quoted;
 }
 
 }  // namespace sql
