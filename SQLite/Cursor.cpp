@@ -36,12 +36,26 @@ std::optional<Binding> Cursor::operator[](int index) const {
   }
 }
 
+namespace {
+
+// Overwrites a slot already holding a number of the same type in place, else replaces it.
+template <class Number>
+void assignNumber(std::optional<Binding>& slot, Number value) {
+  if (auto* held = slot ? std::get_if<Number>(&*slot) : nullptr) {
+    *held = value;
+  } else {
+    slot.emplace(std::in_place_type<Number>, value);
+  }
+}
+
+}  // namespace
+
 void Cursor::readInto(int index, std::optional<Binding>& slot) const {
   const int type = sqlite3_column_type(handle_, index);
   if (type == SQLITE_INTEGER) {
-    slot.emplace(std::in_place_type<std::int64_t>, readInt64(index));
+    assignNumber(slot, readInt64(index));
   } else if (type == SQLITE_FLOAT) {
-    slot.emplace(std::in_place_type<double>, readDouble(index));
+    assignNumber(slot, readDouble(index));
   } else if (type == SQLITE_TEXT && slot && std::holds_alternative<std::string>(*slot)) {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(handle_, index));
     std::get<std::string>(*slot).assign(text ? text : "", static_cast<std::size_t>(sqlite3_column_bytes(handle_, index)));

@@ -14,4 +14,7 @@ namespace sql {
 // never occurs inside a multi-byte UTF-8 sequence.
 std::string quote(std::string_view text, char mark = '"');
 
+// The same quoted text appended to `out`, with no string of its own in between.
+void appendQuoted(std::string& out, std::string_view text, char mark = '"');
+
 }  // namespace sql

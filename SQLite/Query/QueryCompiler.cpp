@@ -195,9 +195,17 @@ Expression<void> databaseNamespace(const FromClause& from, std::string_view name
 }
 
 std::string sourceText(const FromClause& from) {
-  std::string text = from.database ? quote(*from.database, '"') + "." : std::string();
-  text += quote(sourceName(from), '"');
+  std::string text;
+  appendSourceText(text, from);
   return text;
+}
+
+void appendSourceText(std::string& out, const FromClause& from) {
+  if (from.database) {
+    appendQuoted(out, *from.database, '"');
+    out += '.';
+  }
+  appendQuoted(out, sourceName(from), '"');
 }
 
 Expression<void> tableName(const FromClause& from, bool alias) {

@@ -22,6 +22,8 @@ Expression<void> tableName(const FromClause& from, bool alias);
 
 // The text of tableName(from, false).
 std::string sourceText(const FromClause& from);
+// The same text appended to `out`.
+void appendSourceText(std::string& out, const FromClause& from);
 
 // Qualified: tableName(from, false). Unqualified: the quoted alias or name, never a database.
 Expression<void> tableNameQualified(const FromClause& from, bool qualified);

@@ -78,16 +78,25 @@ SplitName split(std::string_view text) {
   return name;
 }
 
+// The last piece of `split(text)`, found without copying.
+std::string_view lastPiece(std::string_view text) {
+  const auto end = text.find_last_not_of('.');
+  if (end == std::string_view::npos) return {};
+  const auto dot = text.find_last_of('.', end);
+  const auto start = dot == std::string_view::npos ? 0 : dot + 1;
+  return text.substr(start, end + 1 - start);
+}
+
 }  // namespace
 
 ColumnNames columnNamesForQuery(Connection& db, const QueryClauses& query) {
   ColumnNamesBuilder builder(db);
   for (const auto& column : query.select.columns) {
-    const auto name = split(column.template_());
-    if (name.column != "*") {
+    if (lastPiece(column.template_()) != "*") {
       builder.add(column.template_());
       continue;
     }
+    const auto name = split(column.template_());
     QueryClauses self = query;
     self.select = SelectClause{false, {starExpression()}};
     std::vector<const QueryClauses*> sources{&self};

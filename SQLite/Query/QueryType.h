@@ -388,8 +388,11 @@ class QueryType {
 
   // tableName(false), ".", column: built in one text.
   std::string qualified(std::string_view column) const {
-    std::string text = compiler::sourceText(clauses_.from);
-    text.reserve(text.size() + 1 + column.size());
+    const auto& from = clauses_.from;
+    std::string text;
+    text.reserve((from.database ? from.database->size() + 3 : 0) + (from.alias ? *from.alias : from.name).size() + 3 +
+                 column.size());
+    compiler::appendSourceText(text, from);
     text.append(".").append(column);
     return text;
   }

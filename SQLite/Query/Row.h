@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "SQLite/Binding.h"
+#include "SQLite/Cursor.h"
 #include "SQLite/Query/ColumnTypeError.h"
 #include "SQLite/Query/Expression.h"
 #include "SQLite/QueryError.h"
@@ -19,7 +20,7 @@ using ColumnNames = std::unordered_map<std::string, int>;
 
 // One result row of a typed query with the column-name map of its query. A column is read
 // with the expression that selected it: found by its exact text, else by the one key ending
-// in "." followed by it. Immutable plain value.
+// in "." followed by it. A plain value: its reads never change it.
 class Row {
  public:
   Row(std::shared_ptr<const ColumnNames> columnNames, Bindings values)
@@ -56,6 +57,12 @@ class Row {
   const Bindings& values() const { return values_; }
 
  private:
+  friend class RowIterator;
+
+  // Overwrites the values with the cursor's current row, reusing their text and blob storage.
+  // Only the iterator that yielded this row does so, between two of its steps.
+  void refill(const Cursor& cursor) { cursor.readInto(values_); }
+
   template <Value V>
   static V convert(const std::string& columnText, const Binding& stored) {
     const auto* held = std::get_if<typename ValueTraits<V>::Datatype>(&stored);

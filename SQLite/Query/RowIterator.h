@@ -23,12 +23,21 @@ class RowIterator {
 
   // The next row, or absent at the end. A failed step throws Result (once; then the rows end).
   std::optional<Row> failableNext() {
-    if (finished_) return std::nullopt;
-    finished_ = true;
-    auto values = statement_->failableNext();
-    if (!values) return std::nullopt;
-    finished_ = false;
-    return Row(columnNames_, std::move(*values));
+    std::optional<Row> row;
+    failableAdvance(row);
+    return row;
+  }
+
+  // As failableNext, into `row`: a row this iterator yielded before is refilled in place (its
+  // text and blob storage reused), an empty one receives a new row, and `row` is emptied at the
+  // end or when the step throws.
+  void failableAdvance(std::optional<Row>& row) {
+    if (!stepsToRow(row)) return;
+    if (row && row->columnNames_ == columnNames_) {
+      row->refill(statement_->row());
+    } else {
+      row.emplace(columnNames_, statement_->collectRows());
+    }
   }
 
   // As failableNext, without throwing: a failed step ends the rows and is kept in failure(),
@@ -51,7 +60,8 @@ class RowIterator {
   template <class Transform>
   auto map(Transform&& transform) -> std::vector<std::invoke_result_t<Transform&, const Row&>> {
     std::vector<std::invoke_result_t<Transform&, const Row&>> results;
-    while (auto row = failableNext()) results.push_back(transform(*row));
+    std::optional<Row> row;
+    for (failableAdvance(row); row; failableAdvance(row)) results.push_back(transform(*row));
     return results;
   }
 
@@ -59,7 +69,8 @@ class RowIterator {
   template <class Transform>
   auto mapPresent(Transform&& transform) -> std::vector<typename std::invoke_result_t<Transform&, const Row&>::value_type> {
     std::vector<typename std::invoke_result_t<Transform&, const Row&>::value_type> results;
-    while (auto row = failableNext()) {
+    std::optional<Row> row;
+    for (failableAdvance(row); row; failableAdvance(row)) {
       if (auto value = transform(*row)) results.push_back(std::move(*value));
     }
     return results;
@@ -69,6 +80,26 @@ class RowIterator {
   const std::shared_ptr<const ColumnNames>& columnNames() const { return columnNames_; }
 
  private:
+  // One step unless ended; false (with `row` emptied) at the end or on a failed step (rethrown).
+  bool stepsToRow(std::optional<Row>& row) {
+    if (finished_) {
+      row.reset();
+      return false;
+    }
+    finished_ = true;
+    try {
+      if (!statement_->step()) {
+        row.reset();
+        return false;
+      }
+    } catch (...) {
+      row.reset();
+      throw;
+    }
+    finished_ = false;
+    return true;
+  }
+
   std::shared_ptr<Statement> statement_;
   std::shared_ptr<const ColumnNames> columnNames_;
   std::exception_ptr failure_;

@@ -32,9 +32,9 @@ class RowSequence {
 
     const Row& operator*() const { return *current_; }
     const Row* operator->() const { return &*current_; }
+    // Refills the one current row in place, so that its storage is reused from row to row.
     Iterator& operator++() {
-      current_.reset();
-      current_ = rows_->failableNext();
+      rows_->failableAdvance(current_);
       return *this;
     }
     bool operator==(std::default_sentinel_t) const noexcept { return !current_; }

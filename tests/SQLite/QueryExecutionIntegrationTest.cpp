@@ -157,6 +157,34 @@ TEST_F(QueryExecutionIntegrationTest, IteratorsOfOneSequenceContinueAndNeverStar
   EXPECT_FALSE(iterator.next().has_value());
 }
 
+TEST_F(QueryExecutionIntegrationTest, RowsRefilledInPlaceKeepEachRowsOwnValues) {
+  db->execute("CREATE TABLE mixed (v); INSERT INTO mixed (v) VALUES ('a longer text than the small buffer'), (7), "
+              "(NULL), ('b'), (x'0102'), (2.5), (x'');");
+  const Table mixed("mixed");
+  const Expression<std::optional<std::string>> v("v");
+  const Bindings expected{Binding{std::string("a longer text than the small buffer")}, Binding{Int64{7}}, std::nullopt,
+                          Binding{std::string("b")}, Binding{Blob{std::vector<std::uint8_t>{1, 2}}}, Binding{2.5}, Binding{Blob{}}};
+
+  Bindings seen;
+  std::vector<Row> copies;
+  for (const auto& row : prepare(*db, mixed.select(v).order(Expression<Int64>("rowid")))) {
+    seen.push_back(row.values().at(0));
+    copies.push_back(row);
+  }
+  EXPECT_EQ(seen, expected);
+  ASSERT_EQ(copies.size(), expected.size());
+  for (std::size_t i = 0; i < copies.size(); ++i) EXPECT_EQ(copies[i].values().at(0), expected[i]) << i;
+  EXPECT_EQ(copies[0].get(v), "a longer text than the small buffer");
+  EXPECT_EQ(copies[3].get(v), "b");
+  EXPECT_FALSE(copies[2].get(v).has_value());
+  EXPECT_THROW(copies[1].get(v), ColumnTypeError);
+
+  const auto mapped = prepareRowIterator(*db, mixed.select(v).order(Expression<Int64>("rowid"))).map([](const Row& row) {
+    return row.values().at(0);
+  });
+  EXPECT_EQ(mapped, expected);
+}
+
 TEST_F(QueryExecutionIntegrationTest, PluckAddsLimitOneAndKeepsTheOffset) {
   for (const char* text : {"a", "b", "c", "d", "e", "f"}) insertPrompt(text);
   auto first = pluck(*db, prompts.filter(prompt == "c"));
