@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 
 #include <atomic>
 #include <filesystem>
@@ -19,6 +18,7 @@
 #include "Platform/VirtualClock.h"
 #include "Platform/VirtualEnvironment.h"
 #include "tests/support/ScopedEnvironmentVariable.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace {
 
@@ -50,20 +50,11 @@ TEST(Environment, AVirtualEnvironmentRestoresThePreviousOneAndNoneMeansAnError) 
 // Points HOME at a fresh folder, without XDG_CONFIG_HOME, for its lifetime.
 class TemporaryHome {
  public:
-  TemporaryHome() { std::filesystem::create_directories(path_); }
-  ~TemporaryHome() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  TemporaryHome(const TemporaryHome&) = delete;
-  TemporaryHome& operator=(const TemporaryHome&) = delete;
-
-  const std::filesystem::path& path() const { return path_; }
+  const std::filesystem::path& path() const { return folder_.path(); }
 
  private:
-  const std::filesystem::path path_ =
-      std::filesystem::temp_directory_path() / ("quellorin-environment-" + std::to_string(getpid()));
-  testsupport::ScopedEnvironmentVariable home_{"HOME", path_.c_str()};
+  testsupport::TemporaryFolder folder_{"quellorin-environment-"};
+  testsupport::ScopedEnvironmentVariable home_{"HOME", folder_.path().c_str()};
   testsupport::ScopedEnvironmentVariable config_{"XDG_CONFIG_HOME", nullptr};
 };
 

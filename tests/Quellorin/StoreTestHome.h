@@ -5,18 +5,16 @@
 // installed, for the life of the object. Also reads the file back through a connection of its
 // own, so that tests check what is stored rather than what the store says.
 
-#include <stdlib.h>
-
+#include <cstdint>
 #include <filesystem>
-#include <optional>
 #include <stdexcept>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "Platform/VirtualEnvironment.h"
 #include "SQLite/Binding.h"
 #include "SQLite/Connection.h"
+#include "tests/support/ScopedEnvironmentVariable.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace storetest {
 
@@ -31,28 +29,13 @@ inline std::filesystem::path memoryBackedFolder() {
 class StoreTestHome {
  public:
   // The home is made under `base`.
-  explicit StoreTestHome(const std::filesystem::path& base = std::filesystem::temp_directory_path()) {
-    std::string pattern = (base / "quellorin-store-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    root_ = pattern;
-    replace("HOME", root_.string());
-    replace("XDG_DOCUMENTS_DIR", std::nullopt);
-  }
-  ~StoreTestHome() {
-    for (auto& [variable, previous] : saved_) {
-      if (previous) {
-        ::setenv(variable.c_str(), previous->c_str(), 1);
-      } else {
-        ::unsetenv(variable.c_str());
-      }
-    }
-    std::error_code ignored;
-    std::filesystem::remove_all(root_, ignored);
-  }
+  explicit StoreTestHome(const std::filesystem::path& base = std::filesystem::temp_directory_path())
+      : folder_("quellorin-store-", base) {}
+
   StoreTestHome(const StoreTestHome&) = delete;
   StoreTestHome& operator=(const StoreTestHome&) = delete;
 
-  std::filesystem::path documents() const { return root_ / "Documents"; }
+  std::filesystem::path documents() const { return folder_.path() / "Documents"; }
   std::filesystem::path databaseFile() const { return documents() / "db.sqlite3"; }
   platform::VirtualEnvironment& environment() { return environment_; }
 
@@ -78,18 +61,10 @@ class StoreTestHome {
   }
 
  private:
-  void replace(const std::string& variable, const std::optional<std::string>& value) {
-    const char* previous = ::getenv(variable.c_str());
-    saved_.emplace_back(variable, previous ? std::optional<std::string>(previous) : std::nullopt);
-    if (value) {
-      ::setenv(variable.c_str(), value->c_str(), 1);
-    } else {
-      ::unsetenv(variable.c_str());
-    }
-  }
-
-  std::filesystem::path root_;
-  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+  // Declared first: the folder outlives the variables that point into it.
+  testsupport::TemporaryFolder folder_;
+  testsupport::ScopedEnvironmentVariable home_{"HOME", folder_.path().c_str()};
+  testsupport::ScopedEnvironmentVariable documents_{"XDG_DOCUMENTS_DIR", nullptr};
   platform::VirtualEnvironment environment_;
 };
 
