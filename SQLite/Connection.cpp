@@ -23,6 +23,18 @@ int openFlags(bool readonly) {
                   : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI | SQLITE_OPEN_FULLMUTEX;
 }
 
+// The open handle; throws Result (or bad_alloc) when the engine refuses to open.
+sqlite3* openHandle(const Location& location, bool readonly) {
+  sqlite3* handle = nullptr;
+  const int code = sqlite3_open_v2(location.description().c_str(), &handle, openFlags(readonly), nullptr);
+  if (!handle) throw std::bad_alloc();
+  if (auto failure = Result::make(code, handle, false)) {
+    sqlite3_close(handle);
+    throw std::move(*failure);
+  }
+  return handle;
+}
+
 }  // namespace
 
 std::string_view Connection::rawText(TransactionMode mode) noexcept {
@@ -45,14 +57,8 @@ std::shared_ptr<Connection> Connection::open(const std::string& path, bool reado
   return open(Location::uri(path), readonly);
 }
 
-Connection::Connection(OpenToken, const Location& location, bool readonly) {
-  const int code = sqlite3_open_v2(location.description().c_str(), &handle_, openFlags(readonly), nullptr);
-  if (!handle_) throw std::bad_alloc();
-  if (auto failure = Result::make(code, handle_, false)) {
-    sqlite3_close(handle_);
-    throw std::move(*failure);
-  }
-}
+Connection::Connection(OpenToken, const Location& location, bool readonly)
+    : handle_(openHandle(location, readonly)), queue_(sqlite3_db_mutex(handle_)) {}
 
 Connection::~Connection() { sqlite3_close(handle_); }
 

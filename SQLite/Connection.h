@@ -30,7 +30,9 @@ class SchemaReader;
 // closed (sqlite3_close) when the last holder lets go. The engine runs in its fully
 // serialised mode; in addition every step, script, transaction and savepoint runs on the
 // connection's queue, so work from several threads is serialised and nested use from inside
-// a transaction block runs in place. Engine failures throw Result.
+// a transaction block runs in place. The queue locks the engine's own connection mutex: while
+// one thread works on the queue, other threads' engine calls on this connection wait for it.
+// Engine failures throw Result.
 //
 // Callbacks handed to the connection (busy handler, trace, hooks, functions, aggregates,
 // collations) are kept alive by it until they are replaced or the connection goes; the engine

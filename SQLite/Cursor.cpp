@@ -1,6 +1,10 @@
 #include "SQLite/Cursor.h"
 
+#include "SQLite/ConnectionMutexLock.h"
 #include "SQLite/FatalError.h"
+
+#include <string_view>
+#include <vector>
 
 namespace sql {
 
@@ -19,23 +23,6 @@ Blob Cursor::readBlob(int index) const {
   return Blob(data, static_cast<std::size_t>(sqlite3_column_bytes(handle_, index)));
 }
 
-std::optional<Binding> Cursor::operator[](int index) const {
-  switch (const int type = sqlite3_column_type(handle_, index)) {
-    case SQLITE_INTEGER:
-      return Binding(readInt64(index));
-    case SQLITE_FLOAT:
-      return Binding(readDouble(index));
-    case SQLITE_TEXT:
-      return Binding(readText(index));
-    case SQLITE_BLOB:
-      return Binding(readBlob(index));
-    case SQLITE_NULL:
-      return std::nullopt;
-    default:
-      fatalError("unsupported column type: " + std::to_string(type));
-  }
-}
-
 namespace {
 
 // Overwrites a slot already holding a number of the same type in place, else replaces it.
@@ -48,36 +35,70 @@ void assignNumber(std::optional<Binding>& slot, Number value) {
   }
 }
 
-}  // namespace
-
-void Cursor::readInto(int index, std::optional<Binding>& slot) const {
-  const int type = sqlite3_column_type(handle_, index);
-  if (type == SQLITE_INTEGER) {
-    assignNumber(slot, readInt64(index));
-  } else if (type == SQLITE_FLOAT) {
-    assignNumber(slot, readDouble(index));
-  } else if (type == SQLITE_TEXT && slot && std::holds_alternative<std::string>(*slot)) {
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(handle_, index));
-    std::get<std::string>(*slot).assign(text ? text : "", static_cast<std::size_t>(sqlite3_column_bytes(handle_, index)));
-  } else if (type == SQLITE_BLOB && slot && std::holds_alternative<Blob>(*slot)) {
-    const auto* data = static_cast<const std::uint8_t*>(sqlite3_column_blob(handle_, index));
-    auto& bytes = std::get<Blob>(*slot).bytes;
-    if (data) bytes.assign(data, data + sqlite3_column_bytes(handle_, index));
-    else bytes.clear();
+void assignText(std::optional<Binding>& slot, sqlite3_value* value) {
+  const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+  const std::string_view view = text ? std::string_view(text, static_cast<std::size_t>(sqlite3_value_bytes(value)))
+                                     : std::string_view();
+  if (auto* held = slot ? std::get_if<std::string>(&*slot) : nullptr) {
+    held->assign(view);
   } else {
-    slot = (*this)[index];
+    slot.emplace(std::in_place_type<std::string>, view);
   }
 }
 
+void assignBlob(std::optional<Binding>& slot, sqlite3_value* value) {
+  const auto* data = static_cast<const std::uint8_t*>(sqlite3_value_blob(value));
+  const auto length = data ? static_cast<std::size_t>(sqlite3_value_bytes(value)) : 0;
+  if (auto* held = slot ? std::get_if<Blob>(&*slot) : nullptr) {
+    held->bytes.assign(data, data + length);
+  } else {
+    slot.emplace(std::in_place_type<Blob>, std::vector<std::uint8_t>(data, data + length));
+  }
+}
+
+// One column value into `slot` in its stored type (absent for NULL). The text and the blob
+// are read before their byte count, so that it counts the UTF-8 form; text holding NUL
+// characters is copied whole. The caller holds the connection's mutex, which keeps the value
+// valid and protected.
+void assignValue(std::optional<Binding>& slot, sqlite3_value* value) {
+  switch (const int type = sqlite3_value_type(value)) {
+    case SQLITE_INTEGER:
+      return assignNumber(slot, static_cast<std::int64_t>(sqlite3_value_int64(value)));
+    case SQLITE_FLOAT:
+      return assignNumber(slot, sqlite3_value_double(value));
+    case SQLITE_TEXT:
+      return assignText(slot, value);
+    case SQLITE_BLOB:
+      return assignBlob(slot, value);
+    case SQLITE_NULL:
+      return slot.reset();
+    default:
+      fatalError("unsupported column type: " + std::to_string(type));
+  }
+}
+
+}  // namespace
+
+std::optional<Binding> Cursor::operator[](int index) const {
+  std::optional<Binding> value;
+  ConnectionMutexLock lock(sqlite3_db_handle(handle_));
+  assignValue(value, sqlite3_column_value(handle_, index));
+  return value;
+}
+
 void Cursor::readInto(Bindings& row) const {
+  ConnectionMutexLock lock(sqlite3_db_handle(handle_));
+  readIntoUnderLock(row);
+}
+
+void Cursor::readIntoUnderLock(Bindings& row) const {
   row.resize(static_cast<std::size_t>(columnCount_));
-  for (int i = 0; i < columnCount_; ++i) readInto(i, row[static_cast<std::size_t>(i)]);
+  for (int i = 0; i < columnCount_; ++i) assignValue(row[static_cast<std::size_t>(i)], sqlite3_column_value(handle_, i));
 }
 
 Bindings Cursor::values() const {
   Bindings row;
-  row.reserve(static_cast<std::size_t>(columnCount_));
-  for (int i = 0; i < columnCount_; ++i) row.push_back((*this)[i]);
+  readInto(row);
   return row;
 }
 

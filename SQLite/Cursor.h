@@ -24,8 +24,12 @@ class Cursor {
   std::optional<Binding> operator[](int index) const;
   // Every column of the current row, in order.
   Bindings values() const;
-  // The same into `row`, reusing the storage of its text and blob values where it can.
+  // The same into `row`, reusing the storage of its text and blob values where it can. The
+  // whole row is read under one hold of the connection's mutex.
   void readInto(Bindings& row) const;
+  // As readInto, for a caller that holds the connection's mutex already (work on the
+  // connection's queue does).
+  void readIntoUnderLock(Bindings& row) const;
 
   // Typed reads: the engine converts the stored value to the requested type.
   // T is one of double, std::int64_t, std::string, Blob, bool, Int.
@@ -38,7 +42,6 @@ class Cursor {
   std::int64_t readInt64(int index) const { return sqlite3_column_int64(handle_, index); }
   std::string readText(int index) const;
   Blob readBlob(int index) const;
-  void readInto(int index, std::optional<Binding>& slot) const;
 
   sqlite3_stmt* handle_;
   int columnCount_;

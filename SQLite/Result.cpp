@@ -39,8 +39,6 @@ std::optional<Result> Result::make(int code, const Connection& connection,
   return make(code, connection.handle(), connection.usesExtendedErrorCodes(), std::move(statement));
 }
 
-void Result::check(int code, const Connection& connection) {
-  if (auto failure = make(code, connection)) throw std::move(*failure);
-}
+void Result::throwFailure(int code, const Connection& connection) { throw std::move(*make(code, connection)); }
 
 }  // namespace sql

@@ -31,8 +31,11 @@ class Result : public std::exception {
   // The same over a bare engine handle, which must be the one that reported `code`.
   static std::optional<Result> make(int code, sqlite3* handle, bool usesExtendedErrorCodes,
                                     std::shared_ptr<const Statement> statement = nullptr);
-  // Throws make(code, connection) when it gives an error.
-  static void check(int code, const Connection& connection);
+  // Throws make(code, connection) when it gives an error. Success returns inline: it sits on
+  // the path of every step.
+  static void check(int code, const Connection& connection) {
+    if (!isSuccessCode(code)) throwFailure(code, connection);
+  }
 
   Kind kind() const noexcept { return kind_; }
   const std::string& message() const noexcept { return message_; }
@@ -45,6 +48,8 @@ class Result : public std::exception {
   const char* what() const noexcept override { return description_.c_str(); }
 
  private:
+  [[noreturn]] static void throwFailure(int code, const Connection& connection);
+
   Kind kind_;
   std::string message_;
   std::int32_t code_;

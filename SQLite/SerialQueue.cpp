@@ -7,6 +7,8 @@ thread_local const void* innermostMarker = nullptr;
 
 }  // namespace
 
+SerialQueue::SerialQueue() : ownMutex_(sqlite3_mutex_alloc(SQLITE_MUTEX_RECURSIVE)), mutex_(ownMutex_.get()) {}
+
 SerialQueue::Marker::Marker(const SerialQueue& queue) noexcept
     : queue_(&queue), outer_(static_cast<const Marker*>(innermostMarker)) {
   innermostMarker = this;

@@ -1,6 +1,8 @@
 #pragma once
 
-#include <mutex>
+#include <sqlite3.h>
+
+#include <memory>
 #include <type_traits>
 #include <utility>
 
@@ -10,9 +12,17 @@ namespace sql {
 // queue is already current on the thread (so nested use never dead-locks), otherwise under
 // the queue's lock, with the queue marked current on the thread for the duration. Results and
 // exceptions of the work pass through unchanged. Thread-safe.
+//
+// A connection's queue locks the connection's own engine mutex, so that work on the queue and
+// the engine calls made outside it exclude each other through one lock, and engine values read
+// on the queue are protected without taking the mutex again.
 class SerialQueue {
  public:
-  SerialQueue() = default;
+  // A queue with a recursive mutex of its own.
+  SerialQueue();
+  // A queue locking `mutex`, which is borrowed: it must outlive the queue. A null mutex (an
+  // engine built without threads) locks nothing.
+  explicit SerialQueue(sqlite3_mutex* mutex) noexcept : mutex_(mutex) {}
   SerialQueue(const SerialQueue&) = delete;
   SerialQueue& operator=(const SerialQueue&) = delete;
 
@@ -22,12 +32,23 @@ class SerialQueue {
   template <class Work>
   std::invoke_result_t<Work&> sync(Work&& work) {
     if (isCurrent()) return work();
-    std::lock_guard lock(mutex_);
+    Lock lock(mutex_);
     Marker marker(*this);
     return work();
   }
 
  private:
+  class Lock {
+   public:
+    explicit Lock(sqlite3_mutex* mutex) noexcept : mutex_(mutex) { sqlite3_mutex_enter(mutex_); }
+    ~Lock() { sqlite3_mutex_leave(mutex_); }
+    Lock(const Lock&) = delete;
+    Lock& operator=(const Lock&) = delete;
+
+   private:
+    sqlite3_mutex* mutex_;
+  };
+
   // Marks the queue current on this thread from construction to destruction. The markers of
   // one thread form a chain, so a queue entered under another queue stays current too.
   class Marker {
@@ -43,7 +64,12 @@ class SerialQueue {
     const Marker* outer_;
   };
 
-  std::mutex mutex_;
+  struct FreeMutex {
+    void operator()(sqlite3_mutex* mutex) const noexcept { sqlite3_mutex_free(mutex); }
+  };
+
+  std::unique_ptr<sqlite3_mutex, FreeMutex> ownMutex_;
+  sqlite3_mutex* mutex_;
 };
 
 }  // namespace sql

@@ -31,7 +31,13 @@ Statement::Statement(std::shared_ptr<Connection> connection, const std::string& 
 
 Statement::~Statement() { sqlite3_finalize(handle_); }
 
-void Statement::reset() noexcept { sqlite3_reset(handle_); }
+// A statement that has not stepped since it was prepared or last reset is at its start already;
+// resetting it again would only cost an engine call on the path of every single-use statement.
+void Statement::reset() noexcept {
+  if (!stepped_) return;
+  sqlite3_reset(handle_);
+  stepped_ = false;
+}
 
 // Every parameter is bound again right after, so clearing the earlier values first would be
 // wasted work on the hot path of repeated inserts.
@@ -93,11 +99,23 @@ void Statement::bindBlob(int index, const Blob& value) {
 // A text holding only blanks or comments prepares to no statement at all, which has no rows.
 bool Statement::step() {
   if (!handle_) return false;
-  return connection_->sync([this] {
-    const int code = sqlite3_step(handle_);
-    Result::check(code, *connection_);
-    return code == SQLITE_ROW;
+  return connection_->sync([this] { return stepOnQueue(); });
+}
+
+bool Statement::stepInto(Bindings& row) {
+  if (!handle_) return false;
+  return connection_->sync([&] {
+    if (!stepOnQueue()) return false;
+    this->row().readIntoUnderLock(row);
+    return true;
   });
+}
+
+bool Statement::stepOnQueue() {
+  stepped_ = true;
+  const int code = sqlite3_step(handle_);
+  Result::check(code, *connection_);
+  return code == SQLITE_ROW;
 }
 
 Statement& Statement::stepToCompletion() {
@@ -130,8 +148,9 @@ std::optional<Binding> Statement::scalar(const Bindings& values) {
 std::optional<Binding> Statement::scalar(const NamedBindings& values) { return bind(values).firstColumnOfFirstRow(); }
 
 std::optional<Bindings> Statement::failableNext() {
-  if (!step()) return std::nullopt;
-  return collectRows();
+  Bindings row;
+  if (!stepInto(row)) return std::nullopt;
+  return row;
 }
 
 std::vector<Bindings> Statement::allRows() {

@@ -1,14 +1,22 @@
-// The typed query builder against hand-written SQL through the raw sqlite3 C API, side by
-// side on the same database: a filtered join compiled and run, inserts through setters, and
-// rows read by typed column. Report the ratio builder / raw for each pair.
+// The typed query builder against hand-written SQL through the raw sqlite3 C API: a filtered
+// join compiled and run, inserts through setters, and rows read by typed column. Each
+// benchmark runs its arms in alternating rounds on the same database (the insert arms on two
+// fresh files made alike), so that the machine's drift and the file's layout weigh on both
+// alike; it reports each arm's median round and the ratio builder / raw. The engine arm shows
+// which share of a difference lies beneath the builder.
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "SQLite/Connection.h"
 #include "SQLite/Query/QueryExecution.h"
@@ -66,179 +74,199 @@ void check(int code, sqlite3* db) {
   if (code != SQLITE_OK && code != SQLITE_ROW && code != SQLITE_DONE) throw std::runtime_error(sqlite3_errmsg(db));
 }
 
-// --- A filtered join, compiled and run, rows read by typed column --------------------------
+// --- Alternating rounds ----------------------------------------------------------------------
 
-void BM_JoinBuilder(benchmark::State& state) {
-  auto db = freshDatabase("join_builder", 30);
-  for (auto _ : state) {
-    Int64 total = 0;
-    for (int i = 0; i < kJoinRuns; ++i) {
-      auto query = prompts.select(prompts[id], prompts[prompt])
-                       .join(links, prompts[id] == links[promptId])
-                       .filter(links[pipelineId] == Int64{i % 3 + 1})
-                       .order(links[order]);
-      for (const auto& row : sql::prepare(*db, query)) {
-        total += row.get(prompts[id]) + static_cast<Int64>(row.get(prompts[prompt]).size());
-      }
-    }
-    benchmark::DoNotOptimize(total);
-  }
+// One arm of a comparison: its name and one round of its work on the database given.
+struct Arm {
+  std::string name;
+  std::function<void(sql::Connection&)> round;
+};
+
+double millisecondsOf(const std::function<void()>& work) {
+  const auto start = std::chrono::steady_clock::now();
+  work();
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
-void BM_JoinRaw(benchmark::State& state) {
-  auto connection = freshDatabase("join_raw", 30);
-  sqlite3* db = connection->handle();
+double median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const auto middle = values.size() / 2;
+  return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// Runs one round of every arm per iteration, the order rotating from iteration to iteration;
+// `database` gives each round its database (the same one, or a fresh file per round). Reports
+// each arm's median round in milliseconds and the ratio of the first arm to the last.
+void compareArms(benchmark::State& state, const std::vector<Arm>& arms,
+                 const std::function<std::shared_ptr<sql::Connection>(const Arm&)>& database) {
+  std::vector<std::vector<double>> times(arms.size());
+  std::size_t first = 0;
   for (auto _ : state) {
-    Int64 total = 0;
-    for (int i = 0; i < kJoinRuns; ++i) {
-      sqlite3_stmt* statement = nullptr;
-      check(sqlite3_prepare_v2(db,
-                               "SELECT \"prompts\".\"id\", \"prompts\".\"prompt\" FROM \"prompts\" INNER JOIN "
-                               "\"pipeline_prompts\" ON (\"prompts\".\"id\" = \"pipeline_prompts\".\"promptId\") "
-                               "WHERE (\"pipeline_prompts\".\"pipelineId\" = ?) ORDER BY \"pipeline_prompts\".\"order\"",
-                               -1, &statement, nullptr),
-            db);
-      sqlite3_bind_int64(statement, 1, i % 3 + 1);
-      while (sqlite3_step(statement) == SQLITE_ROW) {
-        const auto* text = sqlite3_column_text(statement, 1);
-        total += sqlite3_column_int64(statement, 0) +
-                 static_cast<Int64>(std::string(reinterpret_cast<const char*>(text),
-                                                static_cast<std::size_t>(sqlite3_column_bytes(statement, 1)))
-                                        .size());
-      }
-      sqlite3_finalize(statement);
+    for (std::size_t k = 0; k < arms.size(); ++k) {
+      const auto index = (first + k) % arms.size();
+      state.PauseTiming();
+      auto db = database(arms[index]);
+      state.ResumeTiming();
+      times[index].push_back(millisecondsOf([&] { arms[index].round(*db); }));
     }
-    benchmark::DoNotOptimize(total);
+    first = (first + 1) % arms.size();
   }
+  for (std::size_t i = 0; i < arms.size(); ++i) state.counters[arms[i].name + "_ms"] = median(times[i]);
+  state.counters["ratio"] = median(times.front()) / median(times.back());
+}
+
+// --- A filtered join, compiled and run, rows read by typed column --------------------------
+
+void joinBuilder(sql::Connection& db) {
+  Int64 total = 0;
+  for (int i = 0; i < kJoinRuns; ++i) {
+    auto query = prompts.select(prompts[id], prompts[prompt])
+                     .join(links, prompts[id] == links[promptId])
+                     .filter(links[pipelineId] == Int64{i % 3 + 1})
+                     .order(links[order]);
+    for (const auto& row : sql::prepare(db, query)) {
+      total += row.get(prompts[id]) + static_cast<Int64>(row.get(prompts[prompt]).size());
+    }
+  }
+  benchmark::DoNotOptimize(total);
+}
+
+void joinRaw(sql::Connection& connection) {
+  sqlite3* db = connection.handle();
+  Int64 total = 0;
+  for (int i = 0; i < kJoinRuns; ++i) {
+    sqlite3_stmt* statement = nullptr;
+    check(sqlite3_prepare_v2(db,
+                             "SELECT \"prompts\".\"id\", \"prompts\".\"prompt\" FROM \"prompts\" INNER JOIN "
+                             "\"pipeline_prompts\" ON (\"prompts\".\"id\" = \"pipeline_prompts\".\"promptId\") "
+                             "WHERE (\"pipeline_prompts\".\"pipelineId\" = ?) ORDER BY \"pipeline_prompts\".\"order\"",
+                             -1, &statement, nullptr),
+          db);
+    sqlite3_bind_int64(statement, 1, i % 3 + 1);
+    while (sqlite3_step(statement) == SQLITE_ROW) {
+      const auto* text = sqlite3_column_text(statement, 1);
+      total += sqlite3_column_int64(statement, 0) +
+               static_cast<Int64>(std::string(reinterpret_cast<const char*>(text),
+                                              static_cast<std::size_t>(sqlite3_column_bytes(statement, 1)))
+                                      .size());
+    }
+    sqlite3_finalize(statement);
+  }
+  benchmark::DoNotOptimize(total);
+}
+
+void BM_Join(benchmark::State& state) {
+  const auto db = freshDatabase("join", 30);
+  compareArms(state, {{"builder", joinBuilder}, {"raw", joinRaw}}, [&](const Arm&) { return db; });
 }
 
 // --- Inserting records -----------------------------------------------------------------------
 
-void BM_InsertBuilder(benchmark::State& state) {
-  for (auto _ : state) {
-    state.PauseTiming();
-    auto db = freshDatabase("insert_builder", 0);
-    state.ResumeTiming();
-    db->transaction([&] {
-      for (Int64 i = 0; i < kRecords; ++i) {
-        sql::run(*db, links.insert(sql::assign(order, i), sql::assign(pipelineId, i % 7), sql::assign(promptId, i)));
-      }
-    });
-  }
-}
-
-void BM_InsertRaw(benchmark::State& state) {
-  for (auto _ : state) {
-    state.PauseTiming();
-    auto connection = freshDatabase("insert_raw", 0);
-    sqlite3* db = connection->handle();
-    state.ResumeTiming();
-    check(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), db);
+void insertBuilder(sql::Connection& db) {
+  db.transaction([&] {
     for (Int64 i = 0; i < kRecords; ++i) {
-      sqlite3_stmt* statement = nullptr;
-      check(sqlite3_prepare_v2(db,
-                               "INSERT INTO \"pipeline_prompts\" (\"order\", \"pipelineId\", \"promptId\") VALUES (?, ?, ?)",
-                               -1, &statement, nullptr),
-            db);
-      sqlite3_bind_int64(statement, 1, i);
-      sqlite3_bind_int64(statement, 2, i % 7);
-      sqlite3_bind_int64(statement, 3, i);
-      check(sqlite3_step(statement), db);
-      benchmark::DoNotOptimize(sqlite3_last_insert_rowid(db));
-      sqlite3_finalize(statement);
+      sql::run(db, links.insert(sql::assign(order, i), sql::assign(pipelineId, i % 7), sql::assign(promptId, i)));
     }
-    check(sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), db);
-  }
+  });
 }
 
-// The same inserts through the engine layer alone (prepared text, bound values), to show which
-// share of the difference lies beneath the builder.
-void BM_InsertEngine(benchmark::State& state) {
-  for (auto _ : state) {
-    state.PauseTiming();
-    auto db = freshDatabase("insert_engine", 0);
-    state.ResumeTiming();
-    db->transaction([&] {
-      for (Int64 i = 0; i < kRecords; ++i) {
-        db->prepare("INSERT INTO \"pipeline_prompts\" (\"order\", \"pipelineId\", \"promptId\") VALUES (?, ?, ?)",
-                    {sql::Binding{i}, sql::Binding{i % 7}, sql::Binding{i}})
-            ->run();
-        benchmark::DoNotOptimize(db->lastInsertRowid());
-      }
-    });
+void insertEngine(sql::Connection& db) {
+  db.transaction([&] {
+    for (Int64 i = 0; i < kRecords; ++i) {
+      db.prepare("INSERT INTO \"pipeline_prompts\" (\"order\", \"pipelineId\", \"promptId\") VALUES (?, ?, ?)",
+                 {sql::Binding{i}, sql::Binding{i % 7}, sql::Binding{i}})
+          ->run();
+      benchmark::DoNotOptimize(db.lastInsertRowid());
+    }
+  });
+}
+
+void insertRaw(sql::Connection& connection) {
+  sqlite3* db = connection.handle();
+  check(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), db);
+  for (Int64 i = 0; i < kRecords; ++i) {
+    sqlite3_stmt* statement = nullptr;
+    check(sqlite3_prepare_v2(db,
+                             "INSERT INTO \"pipeline_prompts\" (\"order\", \"pipelineId\", \"promptId\") VALUES (?, ?, ?)",
+                             -1, &statement, nullptr),
+          db);
+    sqlite3_bind_int64(statement, 1, i);
+    sqlite3_bind_int64(statement, 2, i % 7);
+    sqlite3_bind_int64(statement, 3, i);
+    check(sqlite3_step(statement), db);
+    benchmark::DoNotOptimize(sqlite3_last_insert_rowid(db));
+    sqlite3_finalize(statement);
   }
+  check(sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), db);
+}
+
+// Every round inserts into a fresh file of its own arm.
+void BM_Insert(benchmark::State& state) {
+  compareArms(state, {{"builder", insertBuilder}, {"engine", insertEngine}, {"raw", insertRaw}},
+              [](const Arm& arm) { return freshDatabase("insert_" + arm.name, 0); });
 }
 
 // --- Reading rows by typed column ------------------------------------------------------------
 
-void BM_ReadBuilder(benchmark::State& state) {
-  auto db = freshDatabase("read_builder", kRecords);
-  for (auto _ : state) {
-    Int64 ids = 0;
-    std::size_t characters = 0;
-    double scores = 0;
-    for (const auto& row : sql::prepare(*db, prompts.select(id, prompt, score))) {
-      ids += row.get(id);
-      characters += row.get(prompt).size();
-      scores += row.get(score);
-    }
-    benchmark::DoNotOptimize(ids);
-    benchmark::DoNotOptimize(characters);
-    benchmark::DoNotOptimize(scores);
+void readBuilder(sql::Connection& db) {
+  Int64 ids = 0;
+  std::size_t characters = 0;
+  double scores = 0;
+  for (const auto& row : sql::prepare(db, prompts.select(id, prompt, score))) {
+    ids += row.get(id);
+    characters += row.get(prompt).size();
+    scores += row.get(score);
   }
+  benchmark::DoNotOptimize(ids);
+  benchmark::DoNotOptimize(characters);
+  benchmark::DoNotOptimize(scores);
 }
 
-void BM_ReadEngine(benchmark::State& state) {
-  auto db = freshDatabase("read_engine", kRecords);
-  for (auto _ : state) {
-    Int64 ids = 0;
-    std::size_t characters = 0;
-    double scores = 0;
-    auto statement = db->prepare("SELECT \"id\", \"prompt\", \"score\" FROM \"prompts\"");
-    while (auto row = statement->failableNext()) {
-      ids += std::get<Int64>(*(*row)[0]);
-      characters += std::get<std::string>(*(*row)[1]).size();
-      scores += std::get<double>(*(*row)[2]);
-    }
-    benchmark::DoNotOptimize(ids);
-    benchmark::DoNotOptimize(characters);
-    benchmark::DoNotOptimize(scores);
+void readEngine(sql::Connection& db) {
+  Int64 ids = 0;
+  std::size_t characters = 0;
+  double scores = 0;
+  for (const auto& row : *db.prepare("SELECT \"id\", \"prompt\", \"score\" FROM \"prompts\"")) {
+    ids += std::get<Int64>(*row[0]);
+    characters += std::string(std::get<std::string>(*row[1])).size();
+    scores += std::get<double>(*row[2]);
   }
+  benchmark::DoNotOptimize(ids);
+  benchmark::DoNotOptimize(characters);
+  benchmark::DoNotOptimize(scores);
 }
 
-void BM_ReadRaw(benchmark::State& state) {
-  auto connection = freshDatabase("read_raw", kRecords);
-  sqlite3* db = connection->handle();
-  for (auto _ : state) {
-    Int64 ids = 0;
-    std::size_t characters = 0;
-    double scores = 0;
-    sqlite3_stmt* statement = nullptr;
-    check(sqlite3_prepare_v2(db, "SELECT \"id\", \"prompt\", \"score\" FROM \"prompts\"", -1, &statement, nullptr), db);
-    while (sqlite3_step(statement) == SQLITE_ROW) {
-      ids += sqlite3_column_int64(statement, 0);
-      const auto* text = sqlite3_column_text(statement, 1);
-      characters += std::string(reinterpret_cast<const char*>(text),
-                                static_cast<std::size_t>(sqlite3_column_bytes(statement, 1)))
-                        .size();
-      scores += sqlite3_column_double(statement, 2);
-    }
-    sqlite3_finalize(statement);
-    benchmark::DoNotOptimize(ids);
-    benchmark::DoNotOptimize(characters);
-    benchmark::DoNotOptimize(scores);
+void readRaw(sql::Connection& connection) {
+  sqlite3* db = connection.handle();
+  Int64 ids = 0;
+  std::size_t characters = 0;
+  double scores = 0;
+  sqlite3_stmt* statement = nullptr;
+  check(sqlite3_prepare_v2(db, "SELECT \"id\", \"prompt\", \"score\" FROM \"prompts\"", -1, &statement, nullptr), db);
+  while (sqlite3_step(statement) == SQLITE_ROW) {
+    ids += sqlite3_column_int64(statement, 0);
+    const auto* text = sqlite3_column_text(statement, 1);
+    characters += std::string(reinterpret_cast<const char*>(text),
+                              static_cast<std::size_t>(sqlite3_column_bytes(statement, 1)))
+                      .size();
+    scores += sqlite3_column_double(statement, 2);
   }
+  sqlite3_finalize(statement);
+  benchmark::DoNotOptimize(ids);
+  benchmark::DoNotOptimize(characters);
+  benchmark::DoNotOptimize(scores);
+}
+
+void BM_Read(benchmark::State& state) {
+  const auto db = freshDatabase("read", kRecords);
+  compareArms(state, {{"builder", readBuilder}, {"engine", readEngine}, {"raw", readRaw}},
+              [&](const Arm&) { return db; });
 }
 
 }  // namespace
 
-BENCHMARK(BM_JoinBuilder)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_JoinRaw)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_InsertBuilder)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_InsertEngine)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_InsertRaw)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ReadBuilder)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ReadEngine)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ReadRaw)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Join)->Unit(benchmark::kMillisecond)->Iterations(12);
+BENCHMARK(BM_Insert)->Unit(benchmark::kMillisecond)->Iterations(9);
+BENCHMARK(BM_Read)->Unit(benchmark::kMillisecond)->Iterations(30);
 
 BENCHMARK_MAIN();

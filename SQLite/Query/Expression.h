@@ -25,6 +25,15 @@ concept Expressible = requires(const E& e) {
   { e.expression() } -> std::same_as<Expression<void>>;
 };
 
+// A list of one binding, moved in: a braced list would copy the value. The bound values of a
+// statement are made one by one on the path of every insert and filter.
+inline Bindings singleBinding(std::optional<Binding> binding) {
+  Bindings bindings;
+  bindings.reserve(1);
+  bindings.push_back(std::move(binding));
+  return bindings;
+}
+
 // Renders a template with each placeholder replaced by the SQL literal of its binding, numbered
 // as the engine numbers them when it binds: "?" is the next binding, "?NNN" binding NNN. A "?"
 // inside a quoted name ("..", `..`, [..]), a quoted text or blob ('..', x'..') or a comment is
@@ -65,14 +74,14 @@ class Expression {
   template <class V>
     requires Value<Unwrapped<T>> && std::convertible_to<V, T>
   static Expression value(const V& v) {
-    return Expression("?", Bindings{toBinding(T(v))});
+    return Expression("?", singleBinding(toBinding(T(v))));
   }
 
   // One "?" bound to NULL.
   static Expression nullValue()
     requires IsOptional<T>
   {
-    return Expression("?", Bindings{std::nullopt});
+    return Expression("?", singleBinding(std::nullopt));
   }
 
   const std::string& template_() const { return text_; }
@@ -117,7 +126,7 @@ Expression<void> fragmentOf(const X& x) {
     return x.expression();
   } else {
     static_assert(Value<X>, "not a value the engine can bind");
-    return Expression<void>("?", Bindings{toBinding(x)});
+    return Expression<void>("?", singleBinding(toBinding(x)));
   }
 }
 

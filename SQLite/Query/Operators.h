@@ -90,9 +90,9 @@ Expression<void> operandFragment(const X& operand) {
   if constexpr (isExpression<X>) {
     return operand.expression();
   } else if constexpr (IsOptional<X> || std::same_as<std::remove_cvref_t<X>, std::nullopt_t>) {
-    return Expression<void>("?", Bindings{toBinding(std::optional<V>(operand))});
+    return Expression<void>("?", singleBinding(toBinding(std::optional<V>(operand))));
   } else {
-    return Expression<void>("?", Bindings{toBinding(static_cast<V>(operand))});
+    return Expression<void>("?", singleBinding(toBinding(static_cast<V>(operand))));
   }
 }
 

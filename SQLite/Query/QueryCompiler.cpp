@@ -36,6 +36,13 @@ class Parts {
     return *this;
   }
 
+  // The table's name as tableName(from, alias) writes it, straight into the text.
+  Parts& source(const FromClause& from, bool alias) {
+    separate();
+    appendTableName(text_, from, alias);
+    return *this;
+  }
+
   // The items joined by `separator`, each added with its bindings; `project` picks the fragment
   // of an item (a setter's column, value or assignment), so nothing is copied on the way.
   template <class Items, class Project = Identity>
@@ -107,7 +114,7 @@ void addWith(Parts& parts, const WithClauses& with) {
   rendered.reserve(with.clauses.size());
   for (const auto& clause : with.clauses) {
     Parts one;
-    one.fragment(tableName(clause.alias, false));
+    one.source(clause.alias, false);
     if (clause.columns) one.parenthesised(*clause.columns);
     one.word("AS");
     if (clause.hint) one.word(rawText(*clause.hint));
@@ -121,13 +128,13 @@ void addSelectList(Parts& parts, const QueryClauses& clauses) {
   parts.word(clauses.select.distinct ? "SELECT DISTINCT" : "SELECT")
       .list(clauses.select.columns)
       .word("FROM")
-      .fragment(tableName(clauses.from, true));
+      .source(clauses.from, true);
 }
 
 void addJoins(Parts& parts, const QueryClauses& clauses) {
   for (const auto& join : clauses.join) {
     parts.word(std::string(rawText(join.type)) + " JOIN")
-        .fragment(tableName(join.query->from, true))
+        .source(join.query->from, true)
         .word("ON")
         .fragment(join.condition);
   }
@@ -162,7 +169,7 @@ void addLimit(Parts& parts, const QueryClauses& clauses) {
 void addInsertHead(Parts& parts, const QueryClauses& clauses, std::optional<OnConflict> resolution) {
   parts.word("INSERT");
   if (resolution) parts.word("OR " + std::string(rawText(*resolution)));
-  parts.word("INTO").fragment(tableName(clauses.from, false));
+  parts.word("INTO").source(clauses.from, false);
 }
 
 // The values of `row` in the order of `columns`, matched by column text.
@@ -208,11 +215,21 @@ void appendSourceText(std::string& out, const FromClause& from) {
   appendQuoted(out, sourceName(from), '"');
 }
 
-Expression<void> tableName(const FromClause& from, bool alias) {
-  if (alias && from.alias) {
-    return Expression<void>(databaseNamespace(from, from.name).template_() + " AS " + quote(*from.alias, '"'), {});
+void appendTableName(std::string& out, const FromClause& from, bool alias) {
+  if (!alias || !from.alias) return appendSourceText(out, from);
+  if (from.database) {
+    appendQuoted(out, *from.database, '"');
+    out += '.';
   }
-  return Expression<void>(sourceText(from), {});
+  appendQuoted(out, from.name, '"');
+  out += " AS ";
+  appendQuoted(out, *from.alias, '"');
+}
+
+Expression<void> tableName(const FromClause& from, bool alias) {
+  std::string text;
+  appendTableName(text, from, alias);
+  return Expression<void>(std::move(text), {});
 }
 
 Expression<void> tableNameQualified(const FromClause& from, bool qualified) {
@@ -262,11 +279,11 @@ Expression<void> insertMany(const QueryClauses& clauses, std::optional<OnConflic
 }
 
 Expression<void> insertDefaultValues(const QueryClauses& clauses) {
-  return Parts().word("INSERT INTO").fragment(tableName(clauses.from, false)).word("DEFAULT VALUES").build();
+  return Parts().word("INSERT INTO").source(clauses.from, false).word("DEFAULT VALUES").build();
 }
 
 Expression<void> insertQuery(const QueryClauses& clauses, const Expression<void>& query) {
-  return Parts().word("INSERT INTO").fragment(tableName(clauses.from, false)).fragment(query).build();
+  return Parts().word("INSERT INTO").source(clauses.from, false).fragment(query).build();
 }
 
 Expression<void> upsert(const QueryClauses& clauses, const std::vector<Setter>& setters,
@@ -296,7 +313,7 @@ Expression<void> upsert(const QueryClauses& clauses, const std::vector<Setter>& 
 
 Expression<void> update(const QueryClauses& clauses, const std::vector<Setter>& setters) {
   Parts parts;
-  parts.word("UPDATE").fragment(tableName(clauses.from, false)).word("SET").list(setters, ", ", assignmentOf);
+  parts.word("UPDATE").source(clauses.from, false).word("SET").list(setters, ", ", assignmentOf);
   addWhere(parts, clauses);
   addOrderBy(parts, clauses);
   addLimit(parts, clauses);
@@ -305,7 +322,7 @@ Expression<void> update(const QueryClauses& clauses, const std::vector<Setter>& 
 
 Expression<void> delete_(const QueryClauses& clauses) {
   Parts parts;
-  parts.word("DELETE FROM").fragment(tableName(clauses.from, false));
+  parts.word("DELETE FROM").source(clauses.from, false);
   addWhere(parts, clauses);
   addOrderBy(parts, clauses);
   addLimit(parts, clauses);

@@ -19,6 +19,8 @@ Expression<void> databaseNamespace(const FromClause& from, std::string_view name
 // With `alias` and an alias present: "db"."name" AS "alias". Otherwise the quoted alias or
 // name, database-qualified when the source names a database.
 Expression<void> tableName(const FromClause& from, bool alias);
+// The same text appended to `out`.
+void appendTableName(std::string& out, const FromClause& from, bool alias);
 
 // The text of tableName(from, false).
 std::string sourceText(const FromClause& from);

@@ -7,6 +7,10 @@ namespace sql {
 
 namespace {
 
+// A select list is mostly a handful of columns, read once per row each: comparing the few keys
+// directly is then cheaper than hashing the text on every read.
+constexpr std::size_t kDirectComparisonLimit = 8;
+
 std::vector<std::string> sortedKeys(const ColumnNames& names) {
   std::vector<std::string> keys;
   keys.reserve(names.size());
@@ -23,8 +27,13 @@ bool endsWithQualified(const std::string& key, const std::string& columnText) {
 }  // namespace
 
 int Row::position(const std::string& columnText) const {
-  const auto exact = columnNames_->find(columnText);
-  if (exact != columnNames_->end()) return exact->second;
+  if (columnNames_->size() <= kDirectComparisonLimit) {
+    for (const auto& [key, index] : *columnNames_) {
+      if (key == columnText) return index;
+    }
+  } else if (const auto exact = columnNames_->find(columnText); exact != columnNames_->end()) {
+    return exact->second;
+  }
 
   std::vector<std::string> similar;
   int found = -1;

@@ -7,7 +7,6 @@
 #include <utility>
 
 #include "SQLite/Binding.h"
-#include "SQLite/Cursor.h"
 #include "SQLite/Query/ColumnTypeError.h"
 #include "SQLite/Query/Expression.h"
 #include "SQLite/QueryError.h"
@@ -57,11 +56,9 @@ class Row {
   const Bindings& values() const { return values_; }
 
  private:
+  // The iterator that yielded this row refills its values in place between two of its steps,
+  // reusing their text and blob storage.
   friend class RowIterator;
-
-  // Overwrites the values with the cursor's current row, reusing their text and blob storage.
-  // Only the iterator that yielded this row does so, between two of its steps.
-  void refill(const Cursor& cursor) { cursor.readInto(values_); }
 
   template <Value V>
   static V convert(const std::string& columnText, const Binding& stored) {

@@ -32,12 +32,12 @@ class RowIterator {
   // text and blob storage reused), an empty one receives a new row, and `row` is emptied at the
   // end or when the step throws.
   void failableAdvance(std::optional<Row>& row) {
-    if (!stepsToRow(row)) return;
     if (row && row->columnNames_ == columnNames_) {
-      row->refill(statement_->row());
-    } else {
-      row.emplace(columnNames_, statement_->collectRows());
+      if (!stepsInto(row->values_, row)) row.reset();
+      return;
     }
+    Bindings values;
+    if (stepsInto(values, row)) row.emplace(columnNames_, std::move(values));
   }
 
   // As failableNext, without throwing: a failed step ends the rows and is kept in failure(),
@@ -80,15 +80,16 @@ class RowIterator {
   const std::shared_ptr<const ColumnNames>& columnNames() const { return columnNames_; }
 
  private:
-  // One step unless ended; false (with `row` emptied) at the end or on a failed step (rethrown).
-  bool stepsToRow(std::optional<Row>& row) {
+  // One step into `values` unless ended; false (with `row` emptied) at the end or on a failed
+  // step (rethrown).
+  bool stepsInto(Bindings& values, std::optional<Row>& row) {
     if (finished_) {
       row.reset();
       return false;
     }
     finished_ = true;
     try {
-      if (!statement_->step()) {
+      if (!statement_->stepInto(values)) {
         row.reset();
         return false;
       }

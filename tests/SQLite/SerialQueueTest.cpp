@@ -1,5 +1,7 @@
 #include "SQLite/SerialQueue.h"
 
+#include "SQLite/Connection.h"
+
 #include <gtest/gtest.h>
 
 #include <future>
@@ -58,6 +60,27 @@ TEST(SerialQueue, WorkFromAnotherThreadWaitsForTheRunningWork) {
   first.join();
   second.join();
   EXPECT_EQ(order, (std::vector<int>{1, 2}));
+}
+
+// Work on a connection's queue and the engine calls made outside it exclude each other: while
+// one thread runs work on the queue, the engine's connection mutex is taken.
+TEST(SerialQueue, AConnectionsQueueHoldsTheEnginesConnectionMutex) {
+  auto db = sql::Connection::open(sql::Location::inMemory());
+  sqlite3_mutex* engineMutex = sqlite3_db_mutex(db->handle());
+  ASSERT_NE(engineMutex, nullptr);
+  std::promise<void> entered, release;
+  std::thread worker([&] {
+    db->sync([&] {
+      entered.set_value();
+      release.get_future().wait();
+    });
+  });
+  entered.get_future().wait();
+  EXPECT_EQ(sqlite3_mutex_try(engineMutex), SQLITE_BUSY);
+  release.set_value();
+  worker.join();
+  ASSERT_EQ(sqlite3_mutex_try(engineMutex), SQLITE_OK);
+  sqlite3_mutex_leave(engineMutex);
 }
 
 }  // namespace
