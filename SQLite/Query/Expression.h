@@ -66,6 +66,9 @@ class Expression {
   template <class U>
     requires(!std::same_as<U, T>)
   explicit Expression(const Expression<U>& other) : text_(other.template_()), bindings_(other.bindings()) {}
+  template <class U>
+    requires(!std::same_as<U, T>)
+  explicit Expression(Expression<U>&& other) : text_(std::move(other.text_)), bindings_(std::move(other.bindings_)) {}
 
   // Raw SQL text with no bindings.
   static Expression literal(std::string text) { return Expression(std::move(text), {}); }
@@ -109,6 +112,9 @@ class Expression {
   }
 
  private:
+  template <class>
+  friend class Expression;
+
   std::string text_;
   Bindings bindings_;
 };
@@ -128,6 +134,16 @@ Expression<void> fragmentOf(const X& x) {
     static_assert(Value<X>, "not a value the engine can bind");
     return Expression<void>("?", singleBinding(toBinding(x)));
   }
+}
+
+// The fragments of the items, in order, each made once and moved into the list (a braced list
+// would copy every fragment a second time).
+template <Expressible... Items>
+std::vector<Expression<void>> fragmentList(const Items&... items) {
+  std::vector<Expression<void>> fragments;
+  fragments.reserve(sizeof...(Items));
+  (fragments.push_back(items.expression()), ...);
+  return fragments;
 }
 
 // The fragments' templates joined by the separator, their bindings concatenated in order.

@@ -2,7 +2,6 @@
 
 #include <concepts>
 #include <cstdint>
-#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -73,7 +72,7 @@ class QueryType {
   }
   template <Expressible... Columns>
   Derived select(const Expressible auto& first, const Columns&... rest) && {
-    return std::move(*this).withSelect(false, {first.expression(), rest.expression()...});
+    return std::move(*this).withSelect(false, fragmentList(first, rest...));
   }
   Derived select(std::vector<Expression<void>> columns) const& { return copy().select(std::move(columns)); }
   Derived select(std::vector<Expression<void>> columns) && {
@@ -88,7 +87,7 @@ class QueryType {
   }
   template <Expressible... Columns>
   Derived selectDistinct(const Expressible auto& first, const Columns&... rest) && {
-    return std::move(*this).withSelect(true, {first.expression(), rest.expression()...});
+    return std::move(*this).withSelect(true, fragmentList(first, rest...));
   }
   Derived selectDistinct(std::vector<Expression<void>> columns) const& {
     return copy().selectDistinct(std::move(columns));
@@ -128,43 +127,43 @@ class QueryType {
   // Joins: the joined query's own filter is ANDed to the condition.
 
   template <QueryValue Q, ConditionType C>
-  Derived join(JoinType type, const Q& other, const Expression<C>& on) const& {
-    return copy().join(type, other, on);
+  Derived join(JoinType type, const Q& other, Expression<C> on) const& {
+    return copy().join(type, other, std::move(on));
   }
   template <QueryValue Q, ConditionType C>
-  Derived join(JoinType type, const Q& other, const Expression<C>& on) && {
-    Expression<void> condition = on.expression();
-    if (other.clauses().filters) condition = (on && *other.clauses().filters).expression();
+  Derived join(JoinType type, const Q& other, Expression<C> on) && {
+    Expression<void> condition =
+        other.clauses().filters ? (on && *other.clauses().filters).expression() : std::move(on).expression();
     clauses_.join.push_back({type, std::make_shared<const QueryClauses>(other.clauses()), std::move(condition)});
     return moved();
   }
   template <QueryValue Q, ConditionType C>
-  Derived join(const Q& other, const Expression<C>& on) const& {
-    return copy().join(JoinType::inner, other, on);
+  Derived join(const Q& other, Expression<C> on) const& {
+    return copy().join(JoinType::inner, other, std::move(on));
   }
   template <QueryValue Q, ConditionType C>
-  Derived join(const Q& other, const Expression<C>& on) && {
-    return std::move(*this).join(JoinType::inner, other, on);
+  Derived join(const Q& other, Expression<C> on) && {
+    return std::move(*this).join(JoinType::inner, other, std::move(on));
   }
 
   // Filters: a second filter makes (existing AND new).
   template <ConditionType C>
-  Derived filter(const Expression<C>& predicate) const& {
-    return copy().filter(predicate);
+  Derived filter(Expression<C> predicate) const& {
+    return copy().filter(std::move(predicate));
   }
   template <ConditionType C>
-  Derived filter(const Expression<C>& predicate) && {
-    clauses_.filters =
-        clauses_.filters ? (*clauses_.filters && predicate) : Expression<std::optional<bool>>(predicate);
+  Derived filter(Expression<C> predicate) && {
+    clauses_.filters = clauses_.filters ? (*clauses_.filters && predicate)
+                                        : Expression<std::optional<bool>>(std::move(predicate));
     return moved();
   }
   template <ConditionType C>
-  Derived where(const Expression<C>& predicate) const& {
-    return copy().filter(predicate);
+  Derived where(Expression<C> predicate) const& {
+    return copy().filter(std::move(predicate));
   }
   template <ConditionType C>
-  Derived where(const Expression<C>& predicate) && {
-    return std::move(*this).filter(predicate);
+  Derived where(Expression<C> predicate) && {
+    return std::move(*this).filter(std::move(predicate));
   }
 
   // Grouping, replacing any earlier grouping.
@@ -174,13 +173,13 @@ class QueryType {
   }
   template <Expressible... Terms>
   Derived group(const Expressible auto& first, const Terms&... rest) && {
-    return std::move(*this).withGroup({first.expression(), rest.expression()...}, std::nullopt);
+    return std::move(*this).withGroup(fragmentList(first, rest...), std::nullopt);
   }
   Derived group(std::vector<Expression<void>> by) const& { return copy().group(std::move(by)); }
   Derived group(std::vector<Expression<void>> by) && { return std::move(*this).withGroup(std::move(by), std::nullopt); }
   Derived group(const Expressible auto& by, Having having) const& { return copy().group(by, std::move(having)); }
   Derived group(const Expressible auto& by, Having having) && {
-    return std::move(*this).withGroup({by.expression()}, std::move(having.predicate));
+    return std::move(*this).withGroup(fragmentList(by), std::move(having.predicate));
   }
   Derived group(std::vector<Expression<void>> by, Having having) const& {
     return copy().group(std::move(by), std::move(having));
@@ -196,7 +195,7 @@ class QueryType {
   }
   template <Expressible... Terms>
   Derived order(const Expressible auto& first, const Terms&... rest) && {
-    return std::move(*this).order(std::vector<Expression<void>>{first.expression(), rest.expression()...});
+    return std::move(*this).order(fragmentList(first, rest...));
   }
   Derived order(std::vector<Expression<void>> terms) const& { return copy().order(std::move(terms)); }
   Derived order(std::vector<Expression<void>> terms) && {

@@ -7,10 +7,6 @@ namespace sql {
 
 namespace {
 
-// A select list is mostly a handful of columns, read once per row each: comparing the few keys
-// directly is then cheaper than hashing the text on every read.
-constexpr std::size_t kDirectComparisonLimit = 8;
-
 std::vector<std::string> sortedKeys(const ColumnNames& names) {
   std::vector<std::string> keys;
   keys.reserve(names.size());
@@ -26,13 +22,9 @@ bool endsWithQualified(const std::string& key, const std::string& columnText) {
 
 }  // namespace
 
-int Row::position(const std::string& columnText) const {
-  if (columnNames_->size() <= kDirectComparisonLimit) {
-    for (const auto& [key, index] : *columnNames_) {
-      if (key == columnText) return index;
-    }
-  } else if (const auto exact = columnNames_->find(columnText); exact != columnNames_->end()) {
-    return exact->second;
+int Row::lookUp(const std::string& columnText) const {
+  if (columnNames_->size() > kDirectComparisonLimit) {
+    if (const auto exact = columnNames_->find(columnText); exact != columnNames_->end()) return exact->second;
   }
 
   std::vector<std::string> similar;

@@ -50,12 +50,27 @@ class Row {
 
   // The position of a column text in this row (exact key, else the one qualified key ending in
   // "." + text). Throws QueryError::noSuchColumn or QueryError::ambiguousColumn.
-  int position(const std::string& columnText) const;
+  int position(const std::string& columnText) const {
+    if (columnNames_->size() <= kDirectComparisonLimit) {
+      for (const auto& [key, index] : *columnNames_) {
+        if (key.size() == columnText.size() && key == columnText) return index;
+      }
+    }
+    return lookUp(columnText);
+  }
 
   const ColumnNames& columnNames() const { return *columnNames_; }
   const Bindings& values() const { return values_; }
 
  private:
+  // A select list is mostly a handful of columns, read once per row each: comparing the few
+  // keys directly is then cheaper than hashing the text on every read.
+  static constexpr std::size_t kDirectComparisonLimit = 8;
+
+  // The position by hashed lookup, else by qualified suffix; throws when there is none or more
+  // than one.
+  int lookUp(const std::string& columnText) const;
+
   // The iterator that yielded this row refills its values in place between two of its steps,
   // reusing their text and blob storage.
   friend class RowIterator;
