@@ -77,6 +77,33 @@ void assignValue(std::optional<Binding>& slot, sqlite3_value* value) {
   }
 }
 
+// A column expected to hold a value of storage type `Type`: read straight into its slot when
+// it does, as it is otherwise. True when the type was not the one expected.
+template <int Type>
+bool readExpected(sqlite3_stmt* handle, int index, std::optional<Binding>& slot) {
+  sqlite3_value* value = sqlite3_column_value(handle, index);
+  if (sqlite3_value_type(value) != Type) {
+    assignValue(slot, value);
+    return true;
+  }
+  if constexpr (Type == SQLITE_INTEGER) {
+    assignNumber(slot, static_cast<std::int64_t>(sqlite3_value_int64(value)));
+  } else if constexpr (Type == SQLITE_FLOAT) {
+    assignNumber(slot, sqlite3_value_double(value));
+  } else {
+    static_assert(Type == SQLITE_TEXT);
+    assignText(slot, value);
+  }
+  return false;
+}
+
+template <int Type>
+bool readGroup(sqlite3_stmt* handle, const std::vector<int>& columns, Bindings& row) {
+  bool changed = false;
+  for (const int index : columns) changed |= readExpected<Type>(handle, index, row[static_cast<std::size_t>(index)]);
+  return changed;
+}
+
 }  // namespace
 
 std::optional<Binding> Cursor::operator[](int index) const {
@@ -93,7 +120,37 @@ void Cursor::readInto(Bindings& row) const {
 
 void Cursor::readIntoUnderLock(Bindings& row) const {
   row.resize(static_cast<std::size_t>(columnCount_));
-  for (int i = 0; i < columnCount_; ++i) assignValue(row[static_cast<std::size_t>(i)], sqlite3_column_value(handle_, i));
+  bool changed = !groups_.made;
+  if (changed) {
+    for (int i = 0; i < columnCount_; ++i) assignValue(row[static_cast<std::size_t>(i)], sqlite3_column_value(handle_, i));
+  } else {
+    changed |= readGroup<SQLITE_INTEGER>(handle_, groups_.integers, row);
+    changed |= readGroup<SQLITE_FLOAT>(handle_, groups_.floats, row);
+    changed |= readGroup<SQLITE_TEXT>(handle_, groups_.texts, row);
+    for (const int index : groups_.others) {
+      assignValue(row[static_cast<std::size_t>(index)], sqlite3_column_value(handle_, index));
+    }
+  }
+  if (changed) regroup(row);
+}
+
+void Cursor::regroup(const Bindings& row) const {
+  groups_ = ColumnGroups{};
+  for (int i = 0; i < columnCount_; ++i) {
+    const auto& slot = row[static_cast<std::size_t>(i)];
+    if (!slot) {
+      groups_.others.push_back(i);
+    } else if (std::holds_alternative<std::int64_t>(*slot)) {
+      groups_.integers.push_back(i);
+    } else if (std::holds_alternative<double>(*slot)) {
+      groups_.floats.push_back(i);
+    } else if (std::holds_alternative<std::string>(*slot)) {
+      groups_.texts.push_back(i);
+    } else {
+      groups_.others.push_back(i);
+    }
+  }
+  groups_.made = true;
 }
 
 Bindings Cursor::values() const {

@@ -255,7 +255,7 @@ Expression<void> exists(const QueryClauses& clauses) {
 }
 
 Expression<void> insert(const QueryClauses& clauses, std::optional<OnConflict> resolution,
-                        const std::vector<Setter>& setters) {
+                        std::span<const Setter> setters) {
   Parts parts;
   addInsertHead(parts, clauses, resolution);
   parts.parenthesised(setters, columnOf).word("VALUES").parenthesised(setters, valueOf);
@@ -311,7 +311,7 @@ Expression<void> upsert(const QueryClauses& clauses, const std::vector<Setter>& 
   return parts.build();
 }
 
-Expression<void> update(const QueryClauses& clauses, const std::vector<Setter>& setters) {
+Expression<void> update(const QueryClauses& clauses, std::span<const Setter> setters) {
   Parts parts;
   parts.word("UPDATE").source(clauses.from, false).word("SET").list(setters, ", ", assignmentOf);
   addWhere(parts, clauses);

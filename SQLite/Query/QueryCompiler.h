@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,7 +39,7 @@ Expression<void> exists(const QueryClauses& clauses);
 
 // INSERT [OR resolution] INTO table (columns) VALUES (values) [WHERE].
 Expression<void> insert(const QueryClauses& clauses, std::optional<OnConflict> resolution,
-                        const std::vector<Setter>& setters);
+                        std::span<const Setter> setters);
 
 // Several rows under the first row's columns. Every row is written in the first row's column
 // order; a row that does not set exactly the first row's columns is rejected with
@@ -59,7 +60,7 @@ Expression<void> upsert(const QueryClauses& clauses, const std::vector<Setter>& 
                         const std::optional<std::vector<Setter>>& assignments = std::nullopt);
 
 // UPDATE table SET column = value, ... [WHERE] [ORDER BY] [LIMIT].
-Expression<void> update(const QueryClauses& clauses, const std::vector<Setter>& setters);
+Expression<void> update(const QueryClauses& clauses, std::span<const Setter> setters);
 
 // DELETE FROM table [WHERE] [ORDER BY] [LIMIT].
 Expression<void> delete_(const QueryClauses& clauses);

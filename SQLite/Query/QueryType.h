@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <concepts>
 #include <cstdint>
 #include <memory>
@@ -278,7 +279,8 @@ class QueryType {
 
   template <std::same_as<Setter>... More>
   Insert insert(Setter first, More... rest) const {
-    return insert(setterList(std::move(first), std::move(rest)...));
+    const std::array<Setter, 1 + sizeof...(More)> setters{std::move(first), std::move(rest)...};
+    return Insert(compiler::insert(clauses_, std::nullopt, setters));
   }
   Insert insert(const std::vector<Setter>& setters) const {
     return Insert(compiler::insert(clauses_, std::nullopt, setters));
@@ -308,7 +310,8 @@ class QueryType {
 
   template <std::same_as<Setter>... More>
   Update update(Setter first, More... rest) const {
-    return update(setterList(std::move(first), std::move(rest)...));
+    const std::array<Setter, 1 + sizeof...(More)> setters{std::move(first), std::move(rest)...};
+    return Update(compiler::update(clauses_, setters));
   }
   Update update(const std::vector<Setter>& setters) const { return Update(compiler::update(clauses_, setters)); }
 
@@ -366,15 +369,6 @@ class QueryType {
       rows.push_back(recordSetters(record, extraSetters, userInfo, forcingNilValueSetters));
     }
     return rows;
-  }
-
-  template <class... More>
-  static std::vector<Setter> setterList(Setter first, More... rest) {
-    std::vector<Setter> setters;
-    setters.reserve(1 + sizeof...(rest));
-    setters.push_back(std::move(first));
-    (setters.push_back(std::move(rest)), ...);
-    return setters;
   }
 
   static bool hasOneRowLength(const std::vector<std::vector<Setter>>& rows) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -53,7 +55,7 @@ class Row {
   int position(const std::string& columnText) const {
     if (columnNames_->size() <= kDirectComparisonLimit) {
       for (const auto& [key, index] : *columnNames_) {
-        if (key.size() == columnText.size() && key == columnText) return index;
+        if (sameText(key, columnText)) return index;
       }
     }
     return lookUp(columnText);
@@ -66,6 +68,28 @@ class Row {
   // A select list is mostly a handful of columns, read once per row each: comparing the few
   // keys directly is then cheaper than hashing the text on every read.
   static constexpr std::size_t kDirectComparisonLimit = 8;
+
+  // Equality of a key and a column text. Column texts are short, so from 4 to 16 bytes they
+  // are compared as two overlapping words each, without a library call on every read.
+  static bool sameText(const std::string& key, const std::string& text) noexcept {
+    const std::size_t size = key.size();
+    if (size != text.size()) return false;
+    if (size >= 8 && size <= 16) {
+      return word<std::uint64_t>(key, 0) == word<std::uint64_t>(text, 0) &&
+             word<std::uint64_t>(key, size - 8) == word<std::uint64_t>(text, size - 8);
+    }
+    if (size >= 4 && size < 8) {
+      return word<std::uint32_t>(key, 0) == word<std::uint32_t>(text, 0) &&
+             word<std::uint32_t>(key, size - 4) == word<std::uint32_t>(text, size - 4);
+    }
+    return std::memcmp(key.data(), text.data(), size) == 0;
+  }
+  template <class Word>
+  static Word word(const std::string& text, std::size_t offset) noexcept {
+    Word value;
+    std::memcpy(&value, text.data() + offset, sizeof value);
+    return value;
+  }
 
   // The position by hashed lookup, else by qualified suffix; throws when there is none or more
   // than one.

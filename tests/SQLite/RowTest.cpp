@@ -93,5 +93,23 @@ TEST(RowTest, AValueOfAnotherStorageTypeIsATypeErrorNotANull) {
   EXPECT_THROW(row.get(maybeId), ColumnTypeError);
 }
 
+// Keys are compared word-wise for the usual short texts and byte-wise otherwise: a key that
+// differs from another of the same size in any one byte is told apart at every size.
+TEST(RowTest, KeysOfOneSizeDifferingInOneByteAreToldApart) {
+  for (std::size_t size = 1; size <= 20; ++size) {
+    const std::string key(size, 'k');
+    for (std::size_t at = 0; at < size; ++at) {
+      std::string other = key;
+      other[at] = 'o';
+      std::string missing = key;
+      missing[at] = 'm';
+      auto row = rowOf({{key, 0}, {other, 1}}, {Binding{Int64{0}}, Binding{Int64{1}}});
+      EXPECT_EQ(row.position(key), 0) << "size " << size << ", byte " << at;
+      EXPECT_EQ(row.position(other), 1) << "size " << size << ", byte " << at;
+      EXPECT_THROW(row.position(missing), QueryError) << "size " << size << ", byte " << at;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace sql

@@ -187,6 +187,34 @@ TEST_F(StatementTest, IteratingReusesItsRowAcrossChangingTypes) {
                                          {std::nullopt}, {Binding(1.5)}, {Binding(std::string())}}));
 }
 
+// A row is read by the storage type each column held the row before; columns that trade
+// types from row to row must still read as stored.
+TEST_F(StatementTest, ColumnsThatTradeStorageTypesReadAsStoredRowAfterRow) {
+  db->execute(
+      "INSERT INTO t (a, b) VALUES (1, 'one'), ('two', 2), ('three', 3), (NULL, 4.5), (x'05', NULL), (6.5, 'six')");
+  auto statement = db->prepare("SELECT id, a, b FROM t ORDER BY id");
+  std::vector<Bindings> rows;
+  for (const auto& row : *statement) rows.push_back(row);
+  EXPECT_EQ(rows, (std::vector<Bindings>{
+                      {Binding(Int64{1}), Binding(Int64{1}), Binding(std::string("one"))},
+                      {Binding(Int64{2}), Binding(std::string("two")), Binding(Int64{2})},
+                      {Binding(Int64{3}), Binding(std::string("three")), Binding(Int64{3})},
+                      {Binding(Int64{4}), std::nullopt, Binding(4.5)},
+                      {Binding(Int64{5}), Binding(Blob({5})), std::nullopt},
+                      {Binding(Int64{6}), Binding(6.5), Binding(std::string("six"))},
+                  }));
+}
+
+TEST_F(StatementTest, AStatementSteppedPartwayStartsOverWhenIteratedAgain) {
+  db->execute("INSERT INTO t (a) VALUES (1), (2), (3)");
+  auto statement = db->prepare("SELECT a FROM t ORDER BY a");
+  ASSERT_EQ(statement->failableNext(), (Bindings{Binding(Int64{1})}));
+  EXPECT_EQ(statement->allRows(),
+            (std::vector<Bindings>{{Binding(Int64{1})}, {Binding(Int64{2})}, {Binding(Int64{3})}}));
+  EXPECT_EQ(statement->scalar(), Binding(Int64{1}));
+  EXPECT_EQ(statement->failableNext(), (Bindings{Binding(Int64{2})}));
+}
+
 using StatementDeathTest = StatementTest;
 
 TEST_F(StatementDeathTest, AWrongNumberOfArgumentsStopsTheProcess) {
