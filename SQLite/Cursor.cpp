@@ -3,6 +3,8 @@
 #include "SQLite/ConnectionMutexLock.h"
 #include "SQLite/FatalError.h"
 
+#include <array>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -98,10 +100,17 @@ bool readExpected(sqlite3_stmt* handle, int index, std::optional<Binding>& slot)
 }
 
 template <int Type>
-bool readGroup(sqlite3_stmt* handle, const std::vector<int>& columns, Bindings& row) {
+bool readGroup(sqlite3_stmt* handle, std::span<const int> columns, Bindings& row) {
   bool changed = false;
   for (const int index : columns) changed |= readExpected<Type>(handle, index, row[static_cast<std::size_t>(index)]);
   return changed;
+}
+
+// The group of a value's storage type: 0 integer, 1 float, 2 text, 3 anything else.
+int groupOf(const std::optional<Binding>& slot) {
+  if (!slot) return 3;
+  const auto index = slot->index();
+  return index <= 2 ? static_cast<int>(index) : 3;
 }
 
 }  // namespace
@@ -124,10 +133,11 @@ void Cursor::readIntoUnderLock(Bindings& row) const {
   if (changed) {
     for (int i = 0; i < columnCount_; ++i) assignValue(row[static_cast<std::size_t>(i)], sqlite3_column_value(handle_, i));
   } else {
-    changed |= readGroup<SQLITE_INTEGER>(handle_, groups_.integers, row);
-    changed |= readGroup<SQLITE_FLOAT>(handle_, groups_.floats, row);
-    changed |= readGroup<SQLITE_TEXT>(handle_, groups_.texts, row);
-    for (const int index : groups_.others) {
+    const std::span<const int> columns(groups_.columns);
+    changed |= readGroup<SQLITE_INTEGER>(handle_, columns.subspan(0, groups_.floatsBegin), row);
+    changed |= readGroup<SQLITE_FLOAT>(handle_, columns.subspan(groups_.floatsBegin, groups_.textsBegin - groups_.floatsBegin), row);
+    changed |= readGroup<SQLITE_TEXT>(handle_, columns.subspan(groups_.textsBegin, groups_.othersBegin - groups_.textsBegin), row);
+    for (const int index : columns.subspan(groups_.othersBegin)) {
       assignValue(row[static_cast<std::size_t>(index)], sqlite3_column_value(handle_, index));
     }
   }
@@ -135,20 +145,15 @@ void Cursor::readIntoUnderLock(Bindings& row) const {
 }
 
 void Cursor::regroup(const Bindings& row) const {
-  groups_ = ColumnGroups{};
-  for (int i = 0; i < columnCount_; ++i) {
-    const auto& slot = row[static_cast<std::size_t>(i)];
-    if (!slot) {
-      groups_.others.push_back(i);
-    } else if (std::holds_alternative<std::int64_t>(*slot)) {
-      groups_.integers.push_back(i);
-    } else if (std::holds_alternative<double>(*slot)) {
-      groups_.floats.push_back(i);
-    } else if (std::holds_alternative<std::string>(*slot)) {
-      groups_.texts.push_back(i);
-    } else {
-      groups_.others.push_back(i);
-    }
+  std::array<std::size_t, 4> sizes{};
+  for (const auto& slot : row) ++sizes[static_cast<std::size_t>(groupOf(slot))];
+  groups_.floatsBegin = sizes[0];
+  groups_.textsBegin = groups_.floatsBegin + sizes[1];
+  groups_.othersBegin = groups_.textsBegin + sizes[2];
+  std::array<std::size_t, 4> next{0, groups_.floatsBegin, groups_.textsBegin, groups_.othersBegin};
+  groups_.columns.resize(row.size());
+  for (std::size_t i = 0; i < row.size(); ++i) {
+    groups_.columns[next[static_cast<std::size_t>(groupOf(row[i]))]++] = static_cast<int>(i);
   }
   groups_.made = true;
 }

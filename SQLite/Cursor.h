@@ -51,10 +51,12 @@ class Cursor {
   // and is mispredicted at each. A column whose type changed is read as it is, and the groups
   // are made again from that row.
   struct ColumnGroups {
-    std::vector<int> integers;
-    std::vector<int> floats;
-    std::vector<int> texts;
-    std::vector<int> others;  // NULL and blobs, read as they are
+    // The column indexes, integers first, then floats, then texts, then the others (NULL and
+    // blobs, read as they are); each group ends where the next begins.
+    std::vector<int> columns;
+    std::size_t floatsBegin = 0;
+    std::size_t textsBegin = 0;
+    std::size_t othersBegin = 0;
     bool made = false;
   };
   void regroup(const Bindings& row) const;

@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -91,7 +92,13 @@ class Expression {
   const Bindings& bindings() const { return bindings_; }
 
   Expression<void> expression() const& { return Expression<void>(text_, bindings_); }
-  Expression<void> expression() && { return Expression<void>(std::move(text_), std::move(bindings_)); }
+  Expression<void> expression() && {
+    if constexpr (std::is_void_v<T>) {
+      return std::move(*this);
+    } else {
+      return Expression<void>(std::move(*this));
+    }
+  }
 
   // Self-contained SQL with every value written in as a literal.
   std::string asSQL() const { return renderWithLiterals(text_, bindings_); }
@@ -136,13 +143,17 @@ Expression<void> fragmentOf(const X& x) {
   }
 }
 
+// An argument that is, or refers to, something expressible.
+template <class X>
+concept ExpressibleArgument = Expressible<std::remove_cvref_t<X>>;
+
 // The fragments of the items, in order, each made once and moved into the list (a braced list
-// would copy every fragment a second time).
-template <Expressible... Items>
-std::vector<Expression<void>> fragmentList(const Items&... items) {
+// would copy every fragment a second time); a temporary item gives up its own text.
+template <ExpressibleArgument... Items>
+std::vector<Expression<void>> fragmentList(Items&&... items) {
   std::vector<Expression<void>> fragments;
   fragments.reserve(sizeof...(Items));
-  (fragments.push_back(items.expression()), ...);
+  (fragments.push_back(std::forward<Items>(items).expression()), ...);
   return fragments;
 }
 
@@ -167,16 +178,19 @@ Expression<R> wrap(std::string_view name, const Expression<void>& fragment) {
   return Expression<R>(std::move(text), fragment.bindings());
 }
 
-// left OP right, in parentheses when `wrapped`; left's bindings, then right's.
-template <class R = void>
-Expression<R> infix(const Expression<void>& left, const Expression<void>& right, std::string_view op,
+// left OP right, in parentheses when `wrapped`; left's bindings, then right's. The operands
+// may be expressions of any type: they are read, never copied whole.
+template <class R = void, class A, class B>
+Expression<R> infix(const Expression<A>& left, const Expression<B>& right, std::string_view op,
                     bool wrapped = true) {
   std::string text;
   text.reserve(left.template_().size() + right.template_().size() + op.size() + 4);
   if (wrapped) text += '(';
   text.append(left.template_()).append(" ").append(op).append(" ").append(right.template_());
   if (wrapped) text += ')';
-  Bindings bindings = left.bindings();
+  Bindings bindings;
+  bindings.reserve(left.bindings().size() + right.bindings().size());
+  bindings.insert(bindings.end(), left.bindings().begin(), left.bindings().end());
   bindings.insert(bindings.end(), right.bindings().begin(), right.bindings().end());
   return Expression<R>(std::move(text), std::move(bindings));
 }

@@ -84,22 +84,27 @@ using CommonValue = ValueOf<std::conditional_t<isExpression<L>, L, R>>;
 template <class Res, class L, class R>
 using Lifted = LiftOptional<Res, TagOf<L>, TagOf<R>>;
 
-// The fragment of one operand: an expression as it is, a value as "?" and its binding.
+// The fragment of a plain operand: "?" and its binding.
 template <class V, class X>
-Expression<void> operandFragment(const X& operand) {
-  if constexpr (isExpression<X>) {
-    return operand.expression();
-  } else if constexpr (IsOptional<X> || std::same_as<std::remove_cvref_t<X>, std::nullopt_t>) {
+Expression<void> valueFragment(const X& operand) {
+  if constexpr (IsOptional<X> || std::same_as<std::remove_cvref_t<X>, std::nullopt_t>) {
     return Expression<void>("?", singleBinding(toBinding(std::optional<V>(operand))));
   } else {
     return Expression<void>("?", singleBinding(toBinding(static_cast<V>(operand))));
   }
 }
 
+// An expression operand is read where it stands; only a plain value is made into a fragment.
 template <class Res, class L, class R>
 Expression<Res> binary(const L& left, const R& right, std::string_view op) {
   using V = CommonValue<L, R>;
-  return infix<Res>(operandFragment<V>(left), operandFragment<V>(right), op);
+  if constexpr (isExpression<L> && isExpression<R>) {
+    return infix<Res>(left, right, op);
+  } else if constexpr (isExpression<L>) {
+    return infix<Res>(left, valueFragment<V>(right), op);
+  } else {
+    return infix<Res>(valueFragment<V>(left), right, op);
+  }
 }
 
 // For the NULL-aware forms: true when a plain operand stands for an absent value.

@@ -67,13 +67,13 @@ class QueryType {
   // Every builder comes twice: on an lvalue it copies the clauses, on an rvalue (the middle of
   // a chain) it changes them in place and moves them on.
 
-  template <Expressible... Columns>
-  Derived select(const Expressible auto& first, const Columns&... rest) const& {
-    return copy().select(first, rest...);
+  template <ExpressibleArgument First, ExpressibleArgument... Columns>
+  Derived select(First&& first, Columns&&... rest) const& {
+    return copy().select(std::forward<First>(first), std::forward<Columns>(rest)...);
   }
-  template <Expressible... Columns>
-  Derived select(const Expressible auto& first, const Columns&... rest) && {
-    return std::move(*this).withSelect(false, fragmentList(first, rest...));
+  template <ExpressibleArgument First, ExpressibleArgument... Columns>
+  Derived select(First&& first, Columns&&... rest) && {
+    return std::move(*this).withSelect(false, fragmentList(std::forward<First>(first), std::forward<Columns>(rest)...));
   }
   Derived select(std::vector<Expression<void>> columns) const& { return copy().select(std::move(columns)); }
   Derived select(std::vector<Expression<void>> columns) && {
@@ -82,13 +82,13 @@ class QueryType {
   Derived select(Star) const& { return copy().select(star); }
   Derived select(Star) && { return std::move(*this).withSelect(false, {starExpression()}); }
 
-  template <Expressible... Columns>
-  Derived selectDistinct(const Expressible auto& first, const Columns&... rest) const& {
-    return copy().selectDistinct(first, rest...);
+  template <ExpressibleArgument First, ExpressibleArgument... Columns>
+  Derived selectDistinct(First&& first, Columns&&... rest) const& {
+    return copy().selectDistinct(std::forward<First>(first), std::forward<Columns>(rest)...);
   }
-  template <Expressible... Columns>
-  Derived selectDistinct(const Expressible auto& first, const Columns&... rest) && {
-    return std::move(*this).withSelect(true, fragmentList(first, rest...));
+  template <ExpressibleArgument First, ExpressibleArgument... Columns>
+  Derived selectDistinct(First&& first, Columns&&... rest) && {
+    return std::move(*this).withSelect(true, fragmentList(std::forward<First>(first), std::forward<Columns>(rest)...));
   }
   Derived selectDistinct(std::vector<Expression<void>> columns) const& {
     return copy().selectDistinct(std::move(columns));
@@ -168,13 +168,14 @@ class QueryType {
   }
 
   // Grouping, replacing any earlier grouping.
-  template <Expressible... Terms>
-  Derived group(const Expressible auto& first, const Terms&... rest) const& {
-    return copy().group(first, rest...);
+  template <ExpressibleArgument First, ExpressibleArgument... Terms>
+  Derived group(First&& first, Terms&&... rest) const& {
+    return copy().group(std::forward<First>(first), std::forward<Terms>(rest)...);
   }
-  template <Expressible... Terms>
-  Derived group(const Expressible auto& first, const Terms&... rest) && {
-    return std::move(*this).withGroup(fragmentList(first, rest...), std::nullopt);
+  template <ExpressibleArgument First, ExpressibleArgument... Terms>
+  Derived group(First&& first, Terms&&... rest) && {
+    return std::move(*this).withGroup(fragmentList(std::forward<First>(first), std::forward<Terms>(rest)...),
+                                      std::nullopt);
   }
   Derived group(std::vector<Expression<void>> by) const& { return copy().group(std::move(by)); }
   Derived group(std::vector<Expression<void>> by) && { return std::move(*this).withGroup(std::move(by), std::nullopt); }
@@ -190,13 +191,13 @@ class QueryType {
   }
 
   // Ordering, replacing any earlier ordering; an empty list removes it.
-  template <Expressible... Terms>
-  Derived order(const Expressible auto& first, const Terms&... rest) const& {
-    return copy().order(first, rest...);
+  template <ExpressibleArgument First, ExpressibleArgument... Terms>
+  Derived order(First&& first, Terms&&... rest) const& {
+    return copy().order(std::forward<First>(first), std::forward<Terms>(rest)...);
   }
-  template <Expressible... Terms>
-  Derived order(const Expressible auto& first, const Terms&... rest) && {
-    return std::move(*this).order(fragmentList(first, rest...));
+  template <ExpressibleArgument First, ExpressibleArgument... Terms>
+  Derived order(First&& first, Terms&&... rest) && {
+    return std::move(*this).order(fragmentList(std::forward<First>(first), std::forward<Terms>(rest)...));
   }
   Derived order(std::vector<Expression<void>> terms) const& { return copy().order(std::move(terms)); }
   Derived order(std::vector<Expression<void>> terms) && {
