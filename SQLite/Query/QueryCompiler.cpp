@@ -30,7 +30,8 @@ class Parts {
     return *this;
   }
 
-  Parts& fragment(const Expression<void>& part) {
+  template <class T>
+  Parts& fragment(const Expression<T>& part) {
     separate();
     append(part);
     return *this;
@@ -63,7 +64,8 @@ class Parts {
   }
 
   // Appends a fragment's text and bindings with no blank before it.
-  void append(const Expression<void>& part) {
+  template <class T>
+  void append(const Expression<T>& part) {
     text_.append(part.template_());
     bindings_.insert(bindings_.end(), part.bindings().begin(), part.bindings().end());
   }
@@ -141,13 +143,13 @@ void addJoins(Parts& parts, const QueryClauses& clauses) {
 }
 
 void addWhere(Parts& parts, const QueryClauses& clauses) {
-  if (clauses.filters) parts.word("WHERE").fragment(clauses.filters->expression());
+  if (clauses.filters) parts.word("WHERE").fragment(*clauses.filters);
 }
 
 void addGroupBy(Parts& parts, const QueryClauses& clauses) {
   if (!clauses.group) return;
   parts.word("GROUP BY").list(clauses.group->by);
-  if (clauses.group->having) parts.word("HAVING").fragment(clauses.group->having->expression());
+  if (clauses.group->having) parts.word("HAVING").fragment(*clauses.group->having);
 }
 
 void addUnions(Parts& parts, const QueryClauses& clauses) {
