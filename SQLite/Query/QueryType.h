@@ -53,10 +53,9 @@ template <class Derived>
 class QueryType {
  public:
   explicit QueryType(std::string name, std::optional<std::string> database = std::nullopt)
-      : clauses_(std::move(name), std::move(database)) {}
+      : clauses_(std::move(name), std::move(database)), qualifier_(qualifierOf(clauses_.from)) {}
 
   const QueryClauses& clauses() const { return clauses_; }
-  QueryClauses& clauses() { return clauses_; }
 
   // The compiled SELECT.
   Expression<void> expression() const { return compiler::select(clauses_); }
@@ -122,6 +121,7 @@ class QueryType {
   Derived alias(std::string name) const& { return copy().alias(std::move(name)); }
   Derived alias(std::string name) && {
     clauses_.from.alias = std::move(name);
+    qualifier_ = qualifierOf(clauses_.from);
     return moved();
   }
 
@@ -380,14 +380,19 @@ class QueryType {
     return true;
   }
 
+  // tableName(false) and "." for the source `from`.
+  static std::string qualifierOf(const FromClause& from) {
+    std::string text;
+    compiler::appendSourceText(text, from);
+    text += '.';
+    return text;
+  }
+
   // tableName(false), ".", column: built in one text.
   std::string qualified(std::string_view column) const {
-    const auto& from = clauses_.from;
     std::string text;
-    text.reserve((from.database ? from.database->size() + 3 : 0) + (from.alias ? *from.alias : from.name).size() + 3 +
-                 column.size());
-    compiler::appendSourceText(text, from);
-    text.append(".").append(column);
+    text.reserve(qualifier_.size() + column.size());
+    text.append(qualifier_).append(column);
     return text;
   }
 
@@ -404,8 +409,9 @@ class QueryType {
   template <class T>
   ScalarQuery<T> scalarWith(bool distinct, Expression<void> column) const {
     ScalarQuery<T> query(clauses_.from.name, clauses_.from.database);
-    query.clauses() = clauses_;
-    query.clauses().select = SelectClause{distinct, {std::move(column)}};
+    query.clauses_ = clauses_;
+    query.clauses_.select = SelectClause{distinct, {std::move(column)}};
+    query.qualifier_ = qualifier_;
     return query;
   }
 
@@ -413,6 +419,9 @@ class QueryType {
   friend class QueryType;
 
   QueryClauses clauses_;
+  // The source's name as its columns are qualified with it, "." included; made again whenever
+  // the source's alias changes, so that qualifying a column is one copy.
+  std::string qualifier_;
 };
 
 }  // namespace sql

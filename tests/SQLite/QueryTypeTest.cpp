@@ -128,6 +128,13 @@ TEST(QueryTypeTest, DatabasesAndAliasesNameTheSource) {
   Table jobs("jobs", "main");
   EXPECT_EQ(jobs[id].template_(), "\"main\".\"jobs\".\"id\"");
   EXPECT_EQ(Table("jobs").alias("j")[id].template_(), "\"j\".\"id\"");
+  // Every value made from an aliased one qualifies its columns with the alias, and the value
+  // it was made from keeps its own name.
+  const auto aliased = jobs.alias("j");
+  EXPECT_EQ(aliased.filter(id == Int64{1})[id].template_(), "\"main\".\"j\".\"id\"");
+  EXPECT_EQ(aliased.count()[id].template_(), "\"main\".\"j\".\"id\"");
+  EXPECT_EQ(aliased.alias("k")[id].template_(), "\"main\".\"k\".\"id\"");
+  EXPECT_EQ(jobs[id].template_(), "\"main\".\"jobs\".\"id\"");
   EXPECT_EQ(Table("jobs")[star].template_(), "\"jobs\".*");
   EXPECT_EQ(jobs.tableName(true).template_(), "\"main\".\"jobs\"");
   EXPECT_EQ(jobs.alias("j").tableName(true).template_(), "\"main\".\"jobs\" AS \"j\"");
