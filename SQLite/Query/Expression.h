@@ -74,24 +74,35 @@ class Expression {
   // Raw SQL text with no bindings.
   static Expression literal(std::string text) { return Expression(std::move(text), {}); }
 
+  // One "?" bound to the binding (absent binds NULL).
+  static Expression placeholder(std::optional<Binding> binding) {
+    return Expression(Placeholder{}, std::move(binding));
+  }
+
   // One "?" bound to the value (an absent optional binds NULL).
   template <class V>
     requires Value<Unwrapped<T>> && std::convertible_to<V, T>
   static Expression value(const V& v) {
-    return Expression("?", singleBinding(toBinding(T(v))));
+    return placeholder(toBinding(T(v)));
   }
 
   // One "?" bound to NULL.
   static Expression nullValue()
     requires IsOptional<T>
   {
-    return Expression("?", singleBinding(std::nullopt));
+    return placeholder(std::nullopt);
   }
 
   const std::string& template_() const { return text_; }
   const Bindings& bindings() const { return bindings_; }
 
-  Expression<void> expression() const& { return Expression<void>(text_, bindings_); }
+  Expression<void> expression() const& {
+    if constexpr (std::is_void_v<T>) {
+      return *this;
+    } else {
+      return Expression<void>(*this);
+    }
+  }
   Expression<void> expression() && {
     if constexpr (std::is_void_v<T>) {
       return std::move(*this);
@@ -122,6 +133,10 @@ class Expression {
   template <class>
   friend class Expression;
 
+  // Builds the "?" in place: plain values are bound on the path of every insert and filter.
+  struct Placeholder {};
+  Expression(Placeholder, std::optional<Binding> binding) : text_("?"), bindings_(singleBinding(std::move(binding))) {}
+
   std::string text_;
   Bindings bindings_;
 };
@@ -139,7 +154,7 @@ Expression<void> fragmentOf(const X& x) {
     return x.expression();
   } else {
     static_assert(Value<X>, "not a value the engine can bind");
-    return Expression<void>("?", singleBinding(toBinding(x)));
+    return Expression<void>::placeholder(toBinding(x));
   }
 }
 

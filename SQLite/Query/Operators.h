@@ -88,9 +88,9 @@ using Lifted = LiftOptional<Res, TagOf<L>, TagOf<R>>;
 template <class V, class X>
 Expression<void> valueFragment(const X& operand) {
   if constexpr (IsOptional<X> || std::same_as<std::remove_cvref_t<X>, std::nullopt_t>) {
-    return Expression<void>("?", singleBinding(toBinding(std::optional<V>(operand))));
+    return Expression<void>::placeholder(toBinding(std::optional<V>(operand)));
   } else {
-    return Expression<void>("?", singleBinding(toBinding(static_cast<V>(operand))));
+    return Expression<void>::placeholder(toBinding(static_cast<V>(operand)));
   }
 }
 

@@ -154,7 +154,9 @@ namespace {
 template <class Kind, class Answer>
 std::int64_t runAndRead(Connection& db, const CompiledStatement<Kind>& statement, Answer answer) {
   return db.sync([&] {
-    db.prepare(statement.template_(), statement.bindings())->run();
+    // Used once and only here, so it lives on the stack rather than behind a shared pointer.
+    Statement prepared(db.shared_from_this(), statement.template_());
+    prepared.bind(statement.bindings()).run();
     return answer();
   });
 }

@@ -45,7 +45,7 @@ class SQLiteEncoder {
   }
 
   // A NULL setter, whatever forcingNilValueSetters says.
-  void encodeNil(std::string_view key) { append(key, Expression<void>("?", singleBinding(std::nullopt))); }
+  void encodeNil(std::string_view key) { append(key, Expression<void>::placeholder(std::nullopt)); }
 
   const UserInfo& userInfo() const { return userInfo_; }
   const std::vector<Setter>& setters() const { return setters_; }
