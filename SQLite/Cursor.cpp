@@ -131,12 +131,17 @@ void Cursor::readIntoUnderLock(Bindings& row) const {
   row.resize(static_cast<std::size_t>(columnCount_));
   bool changed = !groups_.made;
   if (changed) {
-    for (int i = 0; i < columnCount_; ++i) assignValue(row[static_cast<std::size_t>(i)], sqlite3_column_value(handle_, i));
+    for (int i = 0; i < columnCount_; ++i) {
+      assignValue(row[static_cast<std::size_t>(i)], sqlite3_column_value(handle_, i));
+    }
   } else {
     const std::span<const int> columns(groups_.columns);
-    changed |= readGroup<SQLITE_INTEGER>(handle_, columns.subspan(0, groups_.floatsBegin), row);
-    changed |= readGroup<SQLITE_FLOAT>(handle_, columns.subspan(groups_.floatsBegin, groups_.textsBegin - groups_.floatsBegin), row);
-    changed |= readGroup<SQLITE_TEXT>(handle_, columns.subspan(groups_.textsBegin, groups_.othersBegin - groups_.textsBegin), row);
+    const auto integers = columns.first(groups_.floatsBegin);
+    const auto floats = columns.subspan(groups_.floatsBegin, groups_.textsBegin - groups_.floatsBegin);
+    const auto texts = columns.subspan(groups_.textsBegin, groups_.othersBegin - groups_.textsBegin);
+    changed |= readGroup<SQLITE_INTEGER>(handle_, integers, row);
+    changed |= readGroup<SQLITE_FLOAT>(handle_, floats, row);
+    changed |= readGroup<SQLITE_TEXT>(handle_, texts, row);
     for (const int index : columns.subspan(groups_.othersBegin)) {
       assignValue(row[static_cast<std::size_t>(index)], sqlite3_column_value(handle_, index));
     }
