@@ -2,7 +2,9 @@
 
 #include <sqlite3.h>
 
+#include <atomic>
 #include <memory>
+#include <thread>
 #include <type_traits>
 #include <utility>
 
@@ -10,8 +12,9 @@ namespace sql {
 
 // Serialises the work of one connection. Work runs on the calling thread: in place when this
 // queue is already current on the thread (so nested use never dead-locks), otherwise under
-// the queue's lock, with the queue marked current on the thread for the duration. Results and
-// exceptions of the work pass through unchanged. Thread-safe.
+// the queue's lock, with the queue marked as the thread's for the duration. Each queue knows
+// its own running thread, so a queue entered under another queue stays current too. Results
+// and exceptions of the work pass through unchanged. Thread-safe.
 //
 // A connection's queue locks the connection's own engine mutex, so that work on the queue and
 // the engine calls made outside it exclude each other through one lock, and engine values read
@@ -27,13 +30,14 @@ class SerialQueue {
   SerialQueue& operator=(const SerialQueue&) = delete;
 
   // True when the calling thread is running work of this queue.
-  bool isCurrent() const noexcept;
+  bool isCurrent() const noexcept { return runner_.load(std::memory_order_relaxed) == std::this_thread::get_id(); }
 
   template <class Work>
   std::invoke_result_t<Work&> sync(Work&& work) {
-    if (isCurrent()) return work();
+    const auto self = std::this_thread::get_id();
+    if (runner_.load(std::memory_order_relaxed) == self) return work();
     Lock lock(mutex_);
-    Marker marker(*this);
+    Turn turn(runner_, self);
     return work();
   }
 
@@ -49,19 +53,19 @@ class SerialQueue {
     sqlite3_mutex* mutex_;
   };
 
-  // Marks the queue current on this thread from construction to destruction. The markers of
-  // one thread form a chain, so a queue entered under another queue stays current too.
-  class Marker {
+  // Names the running thread from construction to destruction, inside the lock. Only that
+  // thread ever finds its own id there, so a relaxed read is enough for the in-place test.
+  class Turn {
    public:
-    explicit Marker(const SerialQueue& queue) noexcept;
-    ~Marker();
-    Marker(const Marker&) = delete;
-    Marker& operator=(const Marker&) = delete;
+    Turn(std::atomic<std::thread::id>& runner, std::thread::id self) noexcept : runner_(runner) {
+      runner_.store(self, std::memory_order_relaxed);
+    }
+    ~Turn() { runner_.store(std::thread::id(), std::memory_order_relaxed); }
+    Turn(const Turn&) = delete;
+    Turn& operator=(const Turn&) = delete;
 
    private:
-    friend class SerialQueue;
-    const SerialQueue* queue_;
-    const Marker* outer_;
+    std::atomic<std::thread::id>& runner_;
   };
 
   struct FreeMutex {
@@ -70,6 +74,7 @@ class SerialQueue {
 
   std::unique_ptr<sqlite3_mutex, FreeMutex> ownMutex_;
   sqlite3_mutex* mutex_;
+  std::atomic<std::thread::id> runner_;
 };
 
 }  // namespace sql
