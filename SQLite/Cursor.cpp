@@ -1,6 +1,6 @@
 #include "SQLite/Cursor.h"
 
-#include "SQLite/ConnectionMutexLock.h"
+#include "SQLite/EngineMutexLock.h"
 #include "SQLite/FatalError.h"
 
 #include <array>
@@ -117,13 +117,13 @@ int groupOf(const std::optional<Binding>& slot) {
 
 std::optional<Binding> Cursor::operator[](int index) const {
   std::optional<Binding> value;
-  ConnectionMutexLock lock(sqlite3_db_handle(handle_));
+  EngineMutexLock lock(sqlite3_db_mutex(sqlite3_db_handle(handle_)));
   assignValue(value, sqlite3_column_value(handle_, index));
   return value;
 }
 
 void Cursor::readInto(Bindings& row) const {
-  ConnectionMutexLock lock(sqlite3_db_handle(handle_));
+  EngineMutexLock lock(sqlite3_db_mutex(sqlite3_db_handle(handle_)));
   readIntoUnderLock(row);
 }
 

@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include "SQLite/EngineMutexLock.h"
+
 #include <atomic>
 #include <memory>
 #include <thread>
@@ -36,23 +38,12 @@ class SerialQueue {
   std::invoke_result_t<Work&> sync(Work&& work) {
     const auto self = std::this_thread::get_id();
     if (runner_.load(std::memory_order_relaxed) == self) return work();
-    Lock lock(mutex_);
+    EngineMutexLock lock(mutex_);
     Turn turn(runner_, self);
     return work();
   }
 
  private:
-  class Lock {
-   public:
-    explicit Lock(sqlite3_mutex* mutex) noexcept : mutex_(mutex) { sqlite3_mutex_enter(mutex_); }
-    ~Lock() { sqlite3_mutex_leave(mutex_); }
-    Lock(const Lock&) = delete;
-    Lock& operator=(const Lock&) = delete;
-
-   private:
-    sqlite3_mutex* mutex_;
-  };
-
   // Names the running thread from construction to destruction, inside the lock. Only that
   // thread ever finds its own id there, so a relaxed read is enough for the in-place test.
   class Turn {
