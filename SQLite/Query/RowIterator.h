@@ -32,12 +32,18 @@ class RowIterator {
   // text and blob storage reused), an empty one receives a new row, and `row` is emptied at the
   // end or when the step throws.
   void failableAdvance(std::optional<Row>& row) {
-    if (row && row->columnNames_ == columnNames_) {
-      if (!stepsInto(row->values_, row)) row.reset();
-      return;
+    try {
+      if (row && row->columnNames_ == columnNames_) {
+        if (stepsInto(row->values_)) return;
+      } else if (Bindings values; stepsInto(values)) {
+        row.emplace(columnNames_, std::move(values));
+        return;
+      }
+    } catch (...) {
+      row.reset();
+      throw;
     }
-    Bindings values;
-    if (stepsInto(values, row)) row.emplace(columnNames_, std::move(values));
+    row.reset();
   }
 
   // As failableNext, without throwing: a failed step ends the rows and is kept in failure(),
@@ -80,23 +86,12 @@ class RowIterator {
   const std::shared_ptr<const ColumnNames>& columnNames() const { return columnNames_; }
 
  private:
-  // One step into `values` unless ended; false (with `row` emptied) at the end or on a failed
-  // step (rethrown).
-  bool stepsInto(Bindings& values, std::optional<Row>& row) {
-    if (finished_) {
-      row.reset();
-      return false;
-    }
+  // One step into `values` unless ended; false at the end. A failed step throws and ends the
+  // rows too.
+  bool stepsInto(Bindings& values) {
+    if (finished_) return false;
     finished_ = true;
-    try {
-      if (!statement_->stepInto(values)) {
-        row.reset();
-        return false;
-      }
-    } catch (...) {
-      row.reset();
-      throw;
-    }
+    if (!statement_->stepInto(values)) return false;
     finished_ = false;
     return true;
   }
