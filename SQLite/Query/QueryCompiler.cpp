@@ -196,11 +196,21 @@ std::vector<Expression<void>> valuesInColumnOrder(const std::vector<Expression<v
   return values;
 }
 
+// `name` in double quotes, after the source's quoted database and "." when it names one.
+void appendInDatabase(std::string& out, const FromClause& from, std::string_view name) {
+  if (from.database) {
+    appendQuoted(out, *from.database, '"');
+    out += '.';
+  }
+  appendQuoted(out, name, '"');
+}
+
 }  // namespace
 
 Expression<void> databaseNamespace(const FromClause& from, std::string_view name) {
-  if (!from.database) return quoted(name);
-  return Expression<void>(quote(*from.database, '"') + "." + quote(name, '"'), {});
+  std::string text;
+  appendInDatabase(text, from, name);
+  return Expression<void>(std::move(text), {});
 }
 
 std::string sourceText(const FromClause& from) {
@@ -209,21 +219,11 @@ std::string sourceText(const FromClause& from) {
   return text;
 }
 
-void appendSourceText(std::string& out, const FromClause& from) {
-  if (from.database) {
-    appendQuoted(out, *from.database, '"');
-    out += '.';
-  }
-  appendQuoted(out, sourceName(from), '"');
-}
+void appendSourceText(std::string& out, const FromClause& from) { appendInDatabase(out, from, sourceName(from)); }
 
 void appendTableName(std::string& out, const FromClause& from, bool alias) {
   if (!alias || !from.alias) return appendSourceText(out, from);
-  if (from.database) {
-    appendQuoted(out, *from.database, '"');
-    out += '.';
-  }
-  appendQuoted(out, from.name, '"');
+  appendInDatabase(out, from, from.name);
   out += " AS ";
   appendQuoted(out, *from.alias, '"');
 }
