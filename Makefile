@@ -6,12 +6,16 @@ JOBS       ?= $(shell nproc)
 RUN_SECONDS ?= 30
 CMAKE_GENERATOR ?= Ninja
 
-.PHONY: run test bootstrap configure build test-main test-sanitized fuzz bench clean
+.PHONY: run test bootstrap configure build check-format test-main test-sanitized fuzz bench clean
 
 run: build
 	./$(BUILD)/Quellorin/quellorin --seconds $(RUN_SECONDS)
 
-test: test-main test-sanitized
+test: check-format test-main test-sanitized
+
+# Every C++ file as clang-format makes it (.clang-format).
+check-format: bootstrap
+	./scripts/check-format
 
 bootstrap:
 	./scripts/bootstrap

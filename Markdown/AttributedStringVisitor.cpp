@@ -36,7 +36,8 @@ std::u16string codeBlockText(const std::string& literal) {
 }
 
 // A node's own text, styled by one of the styler's operations; nothing when it has none.
-AttributedString styledLiteral(const LiteralNode& node, Styler& styler, void (Styler::*style)(AttributedString&)) {
+AttributedString styledLiteral(const LiteralNode& node, Styler& styler,
+                               void (Styler::*style)(AttributedString&)) {
   if (!node.literal()) {
     return {};
   }

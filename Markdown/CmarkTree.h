@@ -7,7 +7,7 @@
 namespace markdown {
 
 struct CmarkNodeFree {
-    void operator()(cmark_node* node) const noexcept { cmark_node_free(node); }
+  void operator()(cmark_node* node) const noexcept { cmark_node_free(node); }
 };
 
 // Sole ownership of a cmark parse tree: the whole tree is freed with its root.

@@ -9,14 +9,14 @@
 namespace markdown {
 
 const std::optional<std::string>& CodeBlock::fenceInfo() const {
-    return fenceInfo_.get([this] { return handle::fenceInfo(cmarkNode()); });
+  return fenceInfo_.get([this] { return handle::fenceInfo(cmarkNode()); });
 }
 
 void CodeBlock::setFenceInfo(std::optional<std::string> fenceInfo) { fenceInfo_.set(std::move(fenceInfo)); }
 
 std::string CodeBlock::debugDescription() const {
-    return "Code Block - fenceInfo: " + description::textOrNil(fenceInfo()) +
-           ", content: " + description::escapedTextOrNil(literal());
+  return "Code Block - fenceInfo: " + description::textOrNil(fenceInfo()) +
+         ", content: " + description::escapedTextOrNil(literal());
 }
 
 void CodeBlock::dispatchTo(NodeDispatch& dispatch) const { dispatch.onCodeBlock(*this); }

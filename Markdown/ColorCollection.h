@@ -6,8 +6,8 @@
 
 namespace markdown {
 
-// The colours a styler uses: headings by level, body text, code, links, quotes with their stripes, thematic breaks,
-// list markers, and the background of code blocks.
+// The colours a styler uses: headings by level, body text, code, links, quotes with their stripes, thematic
+// breaks, list markers, and the background of code blocks.
 class ColorCollection {
  public:
   virtual ~ColorCollection() = default;

@@ -6,7 +6,7 @@
 namespace markdown {
 
 std::string CustomBlock::debugDescription() const {
-    return "Custom Block - " + description::textOrNil(literal());
+  return "Custom Block - " + description::textOrNil(literal());
 }
 
 void CustomBlock::dispatchTo(NodeDispatch& dispatch) const { dispatch.onCustomBlock(*this); }

@@ -6,7 +6,7 @@
 namespace markdown {
 
 std::string CustomInline::debugDescription() const {
-    return "Custom Inline - " + description::textOrNil(literal());
+  return "Custom Inline - " + description::textOrNil(literal());
 }
 
 void CustomInline::dispatchTo(NodeDispatch& dispatch) const { dispatch.onCustomInline(*this); }

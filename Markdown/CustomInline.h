@@ -8,11 +8,11 @@ namespace markdown {
 
 // An inline whose text an outside renderer chose.
 class CustomInline : public LiteralNode {
-public:
-    using LiteralNode::LiteralNode;
+ public:
+  using LiteralNode::LiteralNode;
 
-    std::string debugDescription() const override;
-    void dispatchTo(NodeDispatch& dispatch) const override;
+  std::string debugDescription() const override;
+  void dispatchTo(NodeDispatch& dispatch) const override;
 };
 
 }  // namespace markdown

@@ -7,24 +7,24 @@ int DebugVisitor::depth() const { return depth_; }
 void DebugVisitor::setDepth(int depth) { depth_ = depth; }
 
 std::string DebugVisitor::line(const BaseNode& node, bool marked) const {
-    std::string text;
-    for (int level = 0; level < depth_; ++level) {
-        text += "    ";
-    }
-    if (marked) {
-        text += "\u21B3 ";
-    }
-    return text + node.debugDescription() + "\n";
+  std::string text;
+  for (int level = 0; level < depth_; ++level) {
+    text += "    ";
+  }
+  if (marked) {
+    text += "\u21B3 ";
+  }
+  return text + node.debugDescription() + "\n";
 }
 
 std::string DebugVisitor::containerLines(const BaseNode& node, bool marked) {
-    std::string text = line(node, marked);
-    ++depth_;
-    for (const std::string& child : visitChildren(node)) {
-        text += child;
-    }
-    --depth_;
-    return text;
+  std::string text = line(node, marked);
+  ++depth_;
+  for (const std::string& child : visitChildren(node)) {
+    text += child;
+  }
+  --depth_;
+  return text;
 }
 
 std::string DebugVisitor::visitDocument(const Document& node) { return containerLines(node, false); }

@@ -132,8 +132,8 @@ class Importer {
 
   void walkElement(const GumboElement& element, const Style& inherited) {
     GumboTag tag = element.tag;
-    if (tag == GUMBO_TAG_STYLE || tag == GUMBO_TAG_SCRIPT || tag == GUMBO_TAG_HEAD || tag == GUMBO_TAG_TITLE ||
-        tag == GUMBO_TAG_IMG) {
+    if (tag == GUMBO_TAG_STYLE || tag == GUMBO_TAG_SCRIPT || tag == GUMBO_TAG_HEAD ||
+        tag == GUMBO_TAG_TITLE || tag == GUMBO_TAG_IMG) {
       return;
     }
     Style style = styleFor(element, inherited);
@@ -221,8 +221,8 @@ class Importer {
 
   // White space runs become one space; none at the start of a line or after a space.
   std::u16string collapsed(const std::u16string& text) const {
-    bool spaceAllowed = text_.length() > 0 && text_.string().back() != u'\n' && text_.string().back() != u'\u2028' &&
-                        text_.string().back() != u' ';
+    bool spaceAllowed = text_.length() > 0 && text_.string().back() != u'\n' &&
+                        text_.string().back() != u'\u2028' && text_.string().back() != u' ';
     std::u16string result;
     bool pendingSpace = false;
     for (char16_t c : text) {
@@ -283,10 +283,12 @@ void collectStyleSheets(const GumboNode& node, StyleSheetFontRules& rules) {
   if (node.type != GUMBO_NODE_ELEMENT && node.type != GUMBO_NODE_DOCUMENT) {
     return;
   }
-  const GumboVector& children = node.type == GUMBO_NODE_DOCUMENT ? node.v.document.children : node.v.element.children;
+  const GumboVector& children =
+      node.type == GUMBO_NODE_DOCUMENT ? node.v.document.children : node.v.element.children;
   for (unsigned int index = 0; index < children.length; ++index) {
     const auto& child = *static_cast<const GumboNode*>(children.data[index]);
-    if (node.type == GUMBO_NODE_ELEMENT && node.v.element.tag == GUMBO_TAG_STYLE && child.type == GUMBO_NODE_TEXT) {
+    if (node.type == GUMBO_NODE_ELEMENT && node.v.element.tag == GUMBO_TAG_STYLE &&
+        child.type == GUMBO_NODE_TEXT) {
       rules.add(child.v.text.text);
     }
     collectStyleSheets(child, rules);

@@ -6,7 +6,7 @@
 namespace markdown {
 
 int Heading::headingLevel() const {
-    return headingLevel_.get([this] { return handle::headingLevel(cmarkNode()); });
+  return headingLevel_.get([this] { return handle::headingLevel(cmarkNode()); });
 }
 
 void Heading::setHeadingLevel(int headingLevel) { headingLevel_.set(headingLevel); }

@@ -8,18 +8,18 @@ namespace markdown {
 
 // An ATX or setext heading.
 class Heading : public BaseNode {
-public:
-    using BaseNode::BaseNode;
+ public:
+  using BaseNode::BaseNode;
 
-    // 1 to 6. Read once, then kept.
-    virtual int headingLevel() const;
-    virtual void setHeadingLevel(int headingLevel);
+  // 1 to 6. Read once, then kept.
+  virtual int headingLevel() const;
+  virtual void setHeadingLevel(int headingLevel);
 
-    std::string debugDescription() const override;
-    void dispatchTo(NodeDispatch& dispatch) const override;
+  std::string debugDescription() const override;
+  void dispatchTo(NodeDispatch& dispatch) const override;
 
-private:
-    mutable Lazy<int> headingLevel_;
+ private:
+  mutable Lazy<int> headingLevel_;
 };
 
 }  // namespace markdown

@@ -6,7 +6,7 @@
 namespace markdown {
 
 std::string HtmlBlock::debugDescription() const {
-    return "Html Block - content: " + description::escapedTextOrNil(literal());
+  return "Html Block - content: " + description::escapedTextOrNil(literal());
 }
 
 void HtmlBlock::dispatchTo(NodeDispatch& dispatch) const { dispatch.onHtmlBlock(*this); }

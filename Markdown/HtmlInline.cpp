@@ -6,7 +6,7 @@
 namespace markdown {
 
 std::string HtmlInline::debugDescription() const {
-    return "Html Inline - " + description::textOrNil(literal());
+  return "Html Inline - " + description::textOrNil(literal());
 }
 
 void HtmlInline::dispatchTo(NodeDispatch& dispatch) const { dispatch.onHtmlInline(*this); }

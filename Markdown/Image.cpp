@@ -6,8 +6,8 @@
 namespace markdown {
 
 std::string Image::debugDescription() const {
-    return "Image - title: " + description::textOrNil(title()) + ", url: " +
-           description::textOrNil(url()) + ")";
+  return "Image - title: " + description::textOrNil(title()) + ", url: " + description::textOrNil(url()) +
+         ")";
 }
 
 void Image::dispatchTo(NodeDispatch& dispatch) const { dispatch.onImage(*this); }

@@ -9,19 +9,19 @@ namespace markdown {
 // computed, so a set value is never recomputed. Not synchronised: one thread at a time.
 template <class T>
 class Lazy {
-public:
-    template <class Compute>
-    const T& get(Compute&& compute) {
-        if (!value_) {
-            value_.emplace(std::forward<Compute>(compute)());
-        }
-        return *value_;
+ public:
+  template <class Compute>
+  const T& get(Compute&& compute) {
+    if (!value_) {
+      value_.emplace(std::forward<Compute>(compute)());
     }
+    return *value_;
+  }
 
-    void set(T value) { value_ = std::move(value); }
+  void set(T value) { value_ = std::move(value); }
 
-private:
-    std::optional<T> value_;
+ private:
+  std::optional<T> value_;
 };
 
 }  // namespace markdown

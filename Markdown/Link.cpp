@@ -6,8 +6,7 @@
 namespace markdown {
 
 std::string Link::debugDescription() const {
-    return "Link - title: " + description::textOrNil(title()) + ", url: " +
-           description::textOrNil(url()) + ")";
+  return "Link - title: " + description::textOrNil(title()) + ", url: " + description::textOrNil(url()) + ")";
 }
 
 void Link::dispatchTo(NodeDispatch& dispatch) const { dispatch.onLink(*this); }

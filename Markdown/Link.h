@@ -8,11 +8,11 @@ namespace markdown {
 
 // A link; its children are the link text.
 class Link : public DestinationNode {
-public:
-    using DestinationNode::DestinationNode;
+ public:
+  using DestinationNode::DestinationNode;
 
-    std::string debugDescription() const override;
-    void dispatchTo(NodeDispatch& dispatch) const override;
+  std::string debugDescription() const override;
+  void dispatchTo(NodeDispatch& dispatch) const override;
 };
 
 }  // namespace markdown

@@ -10,7 +10,8 @@ struct ListItemOptions {
   double spacingAfterPrefix = 8;  // gap between the marker column and the item's text
   double spacingAbove = 4;        // paragraph spacing before each item paragraph
   double spacingBelow = 4;        // paragraph spacing after each item paragraph
-  platform::TextAlignment alignment = platform::TextAlignment::natural;  // of item paragraphs and the marker tab
+  platform::TextAlignment alignment =
+      platform::TextAlignment::natural;  // of item paragraphs and the marker tab
 };
 
 }  // namespace markdown

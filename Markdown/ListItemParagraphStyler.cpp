@@ -11,7 +11,8 @@ namespace markdown {
 namespace {
 
 double widthOf(const std::u16string& text, const platform::Font& font) {
-  return platform::measuredSize(platform::AttributedString(text, {{platform::AttributeName::font, font}})).width;
+  return platform::measuredSize(platform::AttributedString(text, {{platform::AttributeName::font, font}}))
+      .width;
 }
 
 double widestDigit(const platform::Font& font) {
@@ -38,13 +39,15 @@ std::shared_ptr<platform::ParagraphStyle> ListItemParagraphStyler::followingPara
   return style;
 }
 
-std::shared_ptr<platform::ParagraphStyle> ListItemParagraphStyler::firstParagraphStyle(double prefixWidth) const {
+std::shared_ptr<platform::ParagraphStyle> ListItemParagraphStyler::firstParagraphStyle(
+    double prefixWidth) const {
   auto style = std::make_shared<platform::ParagraphStyle>();
   style->paragraphSpacingBefore = options_.spacingAbove;
   style->paragraphSpacing = options_.spacingBelow;
   style->alignment = options_.alignment;
   style->firstLineHeadIndent = contentIndent() - options_.spacingAfterPrefix - prefixWidth;
-  style->tabStops = {{options_.alignment, contentIndent() + std::max(0.0, prefixWidth - largestPrefixWidth_)}};
+  style->tabStops = {
+      {options_.alignment, contentIndent() + std::max(0.0, prefixWidth - largestPrefixWidth_)}};
   style->headIndent = contentIndent();
   return style;
 }

@@ -7,7 +7,7 @@
 namespace markdown {
 
 const std::optional<std::string>& LiteralNode::literal() const {
-    return literal_.get([this] { return handle::literal(cmarkNode()); });
+  return literal_.get([this] { return handle::literal(cmarkNode()); });
 }
 
 void LiteralNode::setLiteral(std::optional<std::string> literal) { literal_.set(std::move(literal)); }

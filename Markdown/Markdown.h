@@ -20,14 +20,14 @@ class Markdown final : public MarkdownAttributedStringRenderable,
                        public MarkdownLaTeXRenderable,
                        public MarkdownGroffRenderable,
                        public MarkdownCommonMarkRenderable {
-public:
-    explicit Markdown(std::string markdownString);
+ public:
+  explicit Markdown(std::string markdownString);
 
-    std::string_view markdownString() const override;
-    void setMarkdownString(std::string markdownString) override;
+  std::string_view markdownString() const override;
+  void setMarkdownString(std::string markdownString) override;
 
-private:
-    std::string markdownString_;
+ private:
+  std::string markdownString_;
 };
 
 }  // namespace markdown

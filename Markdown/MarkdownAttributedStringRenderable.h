@@ -11,7 +11,8 @@
 
 namespace markdown {
 
-class MarkdownAttributedStringRenderable : public virtual MarkdownHTMLRenderable, public virtual MarkdownASTRenderable {
+class MarkdownAttributedStringRenderable : public virtual MarkdownHTMLRenderable,
+                                           public virtual MarkdownASTRenderable {
  public:
   // The text's HTML (as toHTML gives it), preceded by "<style>" + stylesheet + "</style>", read
   // by the HTML import. Without a stylesheet: "* {font-family: Helvetica } code, pre { font-family: Menlo }".
@@ -21,7 +22,8 @@ class MarkdownAttributedStringRenderable : public virtual MarkdownHTMLRenderable
 
   // The text styled by `styler`, through the node tree and AttributedStringVisitor (no HTML).
   // Throws MarkdownErrors (markdownToASTError, astRenderingError).
-  platform::AttributedString toAttributedString(MarkdownOptions options, const std::shared_ptr<Styler>& styler) const;
+  platform::AttributedString toAttributedString(MarkdownOptions options,
+                                                const std::shared_ptr<Styler>& styler) const;
 };
 
 }  // namespace markdown

@@ -6,8 +6,8 @@
 namespace markdown {
 
 std::string MarkdownCommonMarkRenderable::toCommonMark(MarkdownOptions options, int width) const {
-    const CmarkTree tree = MarkdownASTRenderer::stringToAST(markdownString(), options);
-    return MarkdownCommonMarkRenderer::astToCommonMark(tree.get(), options, width);
+  const CmarkTree tree = MarkdownASTRenderer::stringToAST(markdownString(), options);
+  return MarkdownCommonMarkRenderer::astToCommonMark(tree.get(), options, width);
 }
 
 }  // namespace markdown

@@ -6,7 +6,7 @@ namespace markdown {
 
 std::string MarkdownCommonMarkRenderer::astToCommonMark(cmark_node* tree, MarkdownOptions options,
                                                         int width) {
-    return takeRenderedText(cmark_render_commonmark(tree, options.rawValue(), width));
+  return takeRenderedText(cmark_render_commonmark(tree, options.rawValue(), width));
 }
 
 }  // namespace markdown

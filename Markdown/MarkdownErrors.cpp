@@ -3,17 +3,17 @@
 namespace markdown {
 
 const char* MarkdownErrors::what() const noexcept {
-    switch (code_) {
+  switch (code_) {
     case markdownToASTError:
-        return "markdownToASTError";
+      return "markdownToASTError";
     case astRenderingError:
-        return "astRenderingError";
+      return "astRenderingError";
     case htmlDataConversionError:
-        return "htmlDataConversionError";
+      return "htmlDataConversionError";
     case nonStandardBundleFormatError:
-        return "nonStandardBundleFormatError";
-    }
-    return "MarkdownErrors";
+      return "nonStandardBundleFormatError";
+  }
+  return "MarkdownErrors";
 }
 
 }  // namespace markdown

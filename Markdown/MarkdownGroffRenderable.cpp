@@ -6,8 +6,8 @@
 namespace markdown {
 
 std::string MarkdownGroffRenderable::toGroff(MarkdownOptions options, int width) const {
-    const CmarkTree tree = MarkdownASTRenderer::stringToAST(markdownString(), options);
-    return MarkdownGroffRenderer::astToGroff(tree.get(), options, width);
+  const CmarkTree tree = MarkdownASTRenderer::stringToAST(markdownString(), options);
+  return MarkdownGroffRenderer::astToGroff(tree.get(), options, width);
 }
 
 }  // namespace markdown

@@ -5,7 +5,7 @@
 namespace markdown {
 
 std::string MarkdownGroffRenderer::astToGroff(cmark_node* tree, MarkdownOptions options, int width) {
-    return takeRenderedText(cmark_render_man(tree, options.rawValue(), width));
+  return takeRenderedText(cmark_render_man(tree, options.rawValue(), width));
 }
 
 }  // namespace markdown

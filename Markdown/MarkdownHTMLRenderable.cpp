@@ -6,8 +6,8 @@
 namespace markdown {
 
 std::string MarkdownHTMLRenderable::toHTML(MarkdownOptions options) const {
-    const CmarkTree tree = MarkdownASTRenderer::stringToAST(markdownString(), options);
-    return MarkdownHTMLRenderer::astToHTML(tree.get(), options);
+  const CmarkTree tree = MarkdownASTRenderer::stringToAST(markdownString(), options);
+  return MarkdownHTMLRenderer::astToHTML(tree.get(), options);
 }
 
 }  // namespace markdown

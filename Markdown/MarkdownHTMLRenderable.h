@@ -8,11 +8,11 @@
 namespace markdown {
 
 class MarkdownHTMLRenderable : public virtual MarkdownRenderable {
-public:
-    // The text as HTML. With MarkdownOptions::hardBreaks every soft break becomes "<br />";
-    // without MarkdownOptions::unsafe raw HTML becomes "<!-- raw HTML omitted -->".
-    // Throws MarkdownErrors (markdownToASTError, astRenderingError).
-    std::string toHTML(MarkdownOptions options = MarkdownOptions::default_) const;
+ public:
+  // The text as HTML. With MarkdownOptions::hardBreaks every soft break becomes "<br />";
+  // without MarkdownOptions::unsafe raw HTML becomes "<!-- raw HTML omitted -->".
+  // Throws MarkdownErrors (markdownToASTError, astRenderingError).
+  std::string toHTML(MarkdownOptions options = MarkdownOptions::default_) const;
 };
 
 }  // namespace markdown

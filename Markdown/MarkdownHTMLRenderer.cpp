@@ -5,7 +5,7 @@
 namespace markdown {
 
 std::string MarkdownHTMLRenderer::astToHTML(cmark_node* tree, MarkdownOptions options) {
-    return takeRenderedText(cmark_render_html(tree, options.rawValue()));
+  return takeRenderedText(cmark_render_html(tree, options.rawValue()));
 }
 
 }  // namespace markdown

@@ -6,8 +6,8 @@
 namespace markdown {
 
 std::string MarkdownLaTeXRenderable::toLaTeX(MarkdownOptions options, int width) const {
-    const CmarkTree tree = MarkdownASTRenderer::stringToAST(markdownString(), options);
-    return MarkdownLaTeXRenderer::astToLaTeX(tree.get(), options, width);
+  const CmarkTree tree = MarkdownASTRenderer::stringToAST(markdownString(), options);
+  return MarkdownLaTeXRenderer::astToLaTeX(tree.get(), options, width);
 }
 
 }  // namespace markdown

@@ -5,7 +5,7 @@
 namespace markdown {
 
 std::string MarkdownLaTeXRenderer::astToLaTeX(cmark_node* tree, MarkdownOptions options, int width) {
-    return takeRenderedText(cmark_render_latex(tree, options.rawValue(), width));
+  return takeRenderedText(cmark_render_latex(tree, options.rawValue(), width));
 }
 
 }  // namespace markdown

@@ -44,10 +44,11 @@ void forEachRunOf(const platform::AttributedString& text, const std::string& key
 void MarkdownLayoutManager::drawGlyphs(TextRange glyphRange, Point origin) {
   TextRange characters = characterRange(glyphRange);
   withSavedState(*this, [&](GraphicsContext& context, const platform::AttributedString& text) {
-    forEachRunOf<BlockBackgroundColorAttribute>(text, BlockBackgroundColorAttribute::key, characters,
-                                                [&](const BlockBackgroundColorAttribute& background, TextRange run) {
-                                                  drawBlockBackground(context, background, run, origin);
-                                                });
+    forEachRunOf<BlockBackgroundColorAttribute>(
+        text, BlockBackgroundColorAttribute::key, characters,
+        [&](const BlockBackgroundColorAttribute& background, TextRange run) {
+          drawBlockBackground(context, background, run, origin);
+        });
   });
   LayoutManager::drawGlyphs(glyphRange, origin);
   drawCustomAttributes(glyphRange, origin);
@@ -62,9 +63,10 @@ void MarkdownLayoutManager::drawCustomAttributes(TextRange glyphRange, Point ori
                                          });
   });
   withSavedState(*this, [&](GraphicsContext& context, const platform::AttributedString& text) {
-    forEachRunOf<QuoteStripeAttribute>(
-        text, QuoteStripeAttribute::key, characters,
-        [&](const QuoteStripeAttribute& stripes, TextRange run) { drawQuoteStripes(context, stripes, run, origin); });
+    forEachRunOf<QuoteStripeAttribute>(text, QuoteStripeAttribute::key, characters,
+                                       [&](const QuoteStripeAttribute& stripes, TextRange run) {
+                                         drawQuoteStripes(context, stripes, run, origin);
+                                       });
   });
 }
 
@@ -105,12 +107,13 @@ void MarkdownLayoutManager::drawThematicBreak(GraphicsContext& context, const Th
 void MarkdownLayoutManager::drawQuoteStripes(GraphicsContext& context, const QuoteStripeAttribute& stripes,
                                              TextRange characterRange, Point origin) {
   context.setFillColor(stripes.color);
-  enumerateLineFragments(glyphRange(characterRange), [&](Rect rect, Rect, TextContainer& container, TextRange) {
-    for (double location : stripes.locations) {
-      context.fillRect({rect.minX() + container.lineFragmentPadding() + location + origin.x, rect.minY() + origin.y,
-                        stripes.thickness, rect.height});
-    }
-  });
+  enumerateLineFragments(
+      glyphRange(characterRange), [&](Rect rect, Rect, TextContainer& container, TextRange) {
+        for (double location : stripes.locations) {
+          context.fillRect({rect.minX() + container.lineFragmentPadding() + location + origin.x,
+                            rect.minY() + origin.y, stripes.thickness, rect.height});
+        }
+      });
 }
 
 }  // namespace markdown

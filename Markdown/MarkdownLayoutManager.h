@@ -21,10 +21,11 @@ class MarkdownLayoutManager : public platform::LayoutManager {
   virtual void drawCustomAttributes(platform::TextRange glyphRange, platform::Point origin);
 
  private:
-  void drawBlockBackground(platform::GraphicsContext& context, const BlockBackgroundColorAttribute& background,
+  void drawBlockBackground(platform::GraphicsContext& context,
+                           const BlockBackgroundColorAttribute& background,
                            platform::TextRange characterRange, platform::Point origin);
-  void drawThematicBreak(platform::GraphicsContext& context, const ThematicBreakAttribute& rule, std::size_t location,
-                         platform::Point origin);
+  void drawThematicBreak(platform::GraphicsContext& context, const ThematicBreakAttribute& rule,
+                         std::size_t location, platform::Point origin);
   void drawQuoteStripes(platform::GraphicsContext& context, const QuoteStripeAttribute& stripes,
                         platform::TextRange characterRange, platform::Point origin);
 };

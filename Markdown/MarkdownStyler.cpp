@@ -27,7 +27,8 @@ namespace {
 TextRange whole(const AttributedString& text) { return {0, text.length()}; }
 
 template <class T>
-std::vector<std::pair<T, TextRange>> runsOfType(const AttributedString& text, const std::string& key, TextRange range) {
+std::vector<std::pair<T, TextRange>> runsOfType(const AttributedString& text, const std::string& key,
+                                                TextRange range) {
   std::vector<std::pair<T, TextRange>> runs;
   for (const platform::AttributeRun& run : text.runsOf(key, range)) {
     if (run.value && run.value->holds<T>()) {
@@ -123,7 +124,8 @@ MarkdownStyler::MarkdownStyler(const MarkdownStylerConfiguration& configuration)
       itemParagraphStyler_(configuration.listItemOptions,
                            configuration.fonts ? configuration.fonts->listItemPrefix() : Font::system(12)) {
   if (!fonts_ || !colors_ || !paragraphStyles_) {
-    throw std::invalid_argument("MarkdownStyler: the configuration lacks a font, colour or paragraph-style collection");
+    throw std::invalid_argument(
+        "MarkdownStyler: the configuration lacks a font, colour or paragraph-style collection");
   }
 }
 
@@ -149,8 +151,12 @@ void MarkdownStyler::applyInlineCodeStyle(AttributedString& text) {
   text.setAttributes({{font, fonts_->code()}, {foregroundColor, colors_->code()}}, whole(text));
 }
 
-void MarkdownStyler::styleEmphasis(AttributedString& text) { addTraitToEveryFont(text, platform::fontTraitItalic); }
-void MarkdownStyler::styleStrong(AttributedString& text) { addTraitToEveryFont(text, platform::fontTraitBold); }
+void MarkdownStyler::styleEmphasis(AttributedString& text) {
+  addTraitToEveryFont(text, platform::fontTraitItalic);
+}
+void MarkdownStyler::styleStrong(AttributedString& text) {
+  addTraitToEveryFont(text, platform::fontTraitBold);
+}
 
 void MarkdownStyler::styleLink(AttributedString& text, const std::optional<std::string>&,
                                const std::optional<std::string>& url) {
@@ -174,7 +180,8 @@ void MarkdownStyler::styleParagraph(AttributedString& text) {
   text.addAttribute(paragraphStyle, ParagraphStyleRef(paragraphStyles_->body()), whole(text));
 }
 
-std::tuple<Font, platform::Color, std::shared_ptr<ParagraphStyle>> MarkdownStyler::headingAttributes(int level) const {
+std::tuple<Font, platform::Color, std::shared_ptr<ParagraphStyle>> MarkdownStyler::headingAttributes(
+    int level) const {
   switch (level) {
     case 2:
       return {fonts_->heading2(), colors_->heading2(), paragraphStyles_->heading2()};
@@ -205,17 +212,18 @@ void MarkdownStyler::styleHtmlBlock(AttributedString& text) { applyCodeBlockStyl
 
 void MarkdownStyler::applyCodeBlockStyle(AttributedString& text) {
   double inset = codeBlockOptions_.containerInset;
-  text.setAttributes(
-      {{font, fonts_->code()},
-       {foregroundColor, colors_->code()},
-       {paragraphStyle, insetParagraphStyle(*paragraphStyles_->code(), inset)},
-       {BlockBackgroundColorAttribute::key, BlockBackgroundColorAttribute{colors_->codeBlockBackground(), inset}}},
-      whole(text));
+  text.setAttributes({{font, fonts_->code()},
+                      {foregroundColor, colors_->code()},
+                      {paragraphStyle, insetParagraphStyle(*paragraphStyles_->code(), inset)},
+                      {BlockBackgroundColorAttribute::key,
+                       BlockBackgroundColorAttribute{colors_->codeBlockBackground(), inset}}},
+                     whole(text));
 }
 
 void MarkdownStyler::styleThematicBreak(AttributedString& text) {
   text.addAttribute(ThematicBreakAttribute::key,
-                    ThematicBreakAttribute{thematicBreakOptions_.thickness, colors_->thematicBreak()}, whole(text));
+                    ThematicBreakAttribute{thematicBreakOptions_.thickness, colors_->thematicBreak()},
+                    whole(text));
   auto style = std::make_shared<ParagraphStyle>();
   style->firstLineHeadIndent = thematicBreakOptions_.indentation;
   text.addAttribute(paragraphStyle, ParagraphStyleRef(style), whole(text));
@@ -232,8 +240,8 @@ void MarkdownStyler::styleBlockQuote(AttributedString& text, int nestDepth) {
     locations.push_back(stripe * stripeWidth);
   }
   indentParagraphStyles(text, whole(text), stripeWidth);
-  QuoteStripeAttribute stripes{colors_->quoteStripe(), quoteStripeOptions_.thickness, quoteStripeOptions_.spacingAfter,
-                               locations};
+  QuoteStripeAttribute stripes{colors_->quoteStripe(), quoteStripeOptions_.thickness,
+                               quoteStripeOptions_.spacingAfter, locations};
   for (TextRange gap : gapsOf(text, QuoteStripeAttribute::key, whole(text))) {
     text.addAttribute(QuoteStripeAttribute::key, stripes, gap);
   }
@@ -253,7 +261,8 @@ void MarkdownStyler::styleItem(AttributedString& text, std::size_t prefixLength)
     for (TextRange gap : gapsOf(text, paragraphStyle, *paragraph)) {
       text.addAttribute(paragraphStyle, following, gap);
     }
-    for (const auto& [stripes, run] : runsOfType<QuoteStripeAttribute>(text, QuoteStripeAttribute::key, *paragraph)) {
+    for (const auto& [stripes, run] :
+         runsOfType<QuoteStripeAttribute>(text, QuoteStripeAttribute::key, *paragraph)) {
       QuoteStripeAttribute shifted = stripes;
       for (double& location : shifted.locations) {
         location += contentIndent;
@@ -263,7 +272,8 @@ void MarkdownStyler::styleItem(AttributedString& text, std::size_t prefixLength)
   }
 }
 
-void MarkdownStyler::styleFirstItemParagraph(AttributedString& text, std::size_t prefixLength, TextRange range) {
+void MarkdownStyler::styleFirstItemParagraph(AttributedString& text, std::size_t prefixLength,
+                                             TextRange range) {
   indentParagraphStyles(text, range, itemParagraphStyler_.contentIndent());
   double prefixWidth = 0;
   if (prefixLength >= 1) {

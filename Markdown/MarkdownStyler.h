@@ -62,8 +62,8 @@ class MarkdownStyler : public Styler {
   virtual void applyInlineCodeStyle(platform::AttributedString& text);
   virtual void applyLinkStyle(platform::AttributedString& text, const std::string& url);
   // Font, colour and paragraph style of a heading; levels other than 2 to 6 take level 1's.
-  virtual std::tuple<platform::Font, platform::Color, std::shared_ptr<platform::ParagraphStyle>> headingAttributes(
-      int level) const;
+  virtual std::tuple<platform::Font, platform::Color, std::shared_ptr<platform::ParagraphStyle>>
+  headingAttributes(int level) const;
   virtual void styleFirstItemParagraph(platform::AttributedString& text, std::size_t prefixLength,
                                        platform::TextRange range);
 

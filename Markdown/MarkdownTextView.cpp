@@ -13,8 +13,9 @@ namespace markdown {
 namespace {
 
 // A new storage and container joined by `layoutManager`, as the view's base needs them.
-std::shared_ptr<platform::TextContainer> joined(const std::shared_ptr<platform::TextStorage>& storage,
-                                                const std::shared_ptr<platform::LayoutManager>& layoutManager) {
+std::shared_ptr<platform::TextContainer> joined(
+    const std::shared_ptr<platform::TextStorage>& storage,
+    const std::shared_ptr<platform::LayoutManager>& layoutManager) {
   auto container = std::make_shared<platform::TextContainer>();
   storage->addLayoutManager(layoutManager);
   layoutManager->addTextContainer(container);
@@ -25,7 +26,8 @@ std::shared_ptr<platform::TextContainer> joined(const std::shared_ptr<platform::
 
 MarkdownTextView::MarkdownTextView(platform::Rect frame, std::shared_ptr<Styler> styler,
                                    std::shared_ptr<platform::LayoutManager> layoutManager)
-    : MarkdownTextView(frame, std::move(styler), std::make_shared<platform::TextStorage>(), std::move(layoutManager)) {}
+    : MarkdownTextView(frame, std::move(styler), std::make_shared<platform::TextStorage>(),
+                       std::move(layoutManager)) {}
 
 MarkdownTextView::MarkdownTextView(platform::Rect frame, std::shared_ptr<Styler> styler)
     : MarkdownTextView(frame, std::move(styler), std::make_shared<MarkdownLayoutManager>()) {}

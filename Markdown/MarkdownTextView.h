@@ -37,7 +37,8 @@ class MarkdownTextView : public platform::TextView {
   void render();
 
  private:
-  MarkdownTextView(platform::Rect frame, std::shared_ptr<Styler> styler, std::shared_ptr<platform::TextStorage> storage,
+  MarkdownTextView(platform::Rect frame, std::shared_ptr<Styler> styler,
+                   std::shared_ptr<platform::TextStorage> storage,
                    std::shared_ptr<platform::LayoutManager> layoutManager);
 
   std::shared_ptr<Styler> styler_;

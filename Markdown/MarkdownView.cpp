@@ -42,7 +42,8 @@ LiveViews& liveViews() {
 std::string readText(const fs::path& path) {
   std::ifstream file(path, std::ios::binary);
   if (!file) {
-    throw fs::filesystem_error("cannot read the template page", path, std::make_error_code(std::errc::io_error));
+    throw fs::filesystem_error("cannot read the template page", path,
+                               std::make_error_code(std::errc::io_error));
   }
   std::ostringstream contents;
   contents << file.rdbuf();
@@ -110,8 +111,9 @@ std::shared_ptr<platform::Bundle> MarkdownView::moduleResourceBundle() {
 
 MarkdownView::MarkdownView(platform::Rect frame, std::string markdownString, bool openLinksExternally,
                            std::shared_ptr<platform::Bundle> templateBundle, bool writableBundle,
-                           std::shared_ptr<platform::WebViewConfiguration> configuration, MarkdownOptions options,
-                           Completion didLoadSuccessfully, std::shared_ptr<platform::URLOpener> urlOpener)
+                           std::shared_ptr<platform::WebViewConfiguration> configuration,
+                           MarkdownOptions options, Completion didLoadSuccessfully,
+                           std::shared_ptr<platform::URLOpener> urlOpener)
     : WebView(frame, std::move(configuration)),
       bundle_(std::move(templateBundle)),
       writableBundle_(writableBundle),
@@ -215,7 +217,8 @@ fs::path MarkdownView::makeWritableCopy(const std::string& pageHTML) {
 void MarkdownView::decidePolicyForNavigationAction(
     platform::WebView&, const platform::NavigationAction& action,
     const std::function<void(platform::NavigationActionPolicy)>& decide) {
-  if (!action.url || action.navigationType != platform::NavigationType::linkActivated || !openLinksExternally_) {
+  if (!action.url || action.navigationType != platform::NavigationType::linkActivated ||
+      !openLinksExternally_) {
     decide(platform::NavigationActionPolicy::allow);
     return;
   }

@@ -33,7 +33,8 @@ class MarkdownView final : public platform::WebView, public platform::Navigation
  public:
   using Completion = std::function<void()>;
 
-  static inline const std::string applicationWillTerminateNotification = "NSApplicationWillTerminateNotification";
+  static inline const std::string applicationWillTerminateNotification =
+      "NSApplicationWillTerminateNotification";
 
   // Renders at once. `templateBundle` null means the library's own template. Throws what
   // rendering throws (see rerender); no view is made then.

@@ -6,8 +6,8 @@
 namespace markdown {
 
 std::string MarkdownXMLRenderable::toXML(MarkdownOptions options) const {
-    const CmarkTree tree = MarkdownASTRenderer::stringToAST(markdownString(), options);
-    return MarkdownXMLRenderer::astToXML(tree.get(), options);
+  const CmarkTree tree = MarkdownASTRenderer::stringToAST(markdownString(), options);
+  return MarkdownXMLRenderer::astToXML(tree.get(), options);
 }
 
 }  // namespace markdown

@@ -8,10 +8,10 @@
 namespace markdown {
 
 class MarkdownXMLRenderable : public virtual MarkdownRenderable {
-public:
-    // The text's parse tree as CommonMark XML.
-    // Throws MarkdownErrors (markdownToASTError, astRenderingError).
-    std::string toXML(MarkdownOptions options = MarkdownOptions::default_) const;
+ public:
+  // The text's parse tree as CommonMark XML.
+  // Throws MarkdownErrors (markdownToASTError, astRenderingError).
+  std::string toXML(MarkdownOptions options = MarkdownOptions::default_) const;
 };
 
 }  // namespace markdown

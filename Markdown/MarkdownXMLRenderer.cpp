@@ -5,7 +5,7 @@
 namespace markdown {
 
 std::string MarkdownXMLRenderer::astToXML(cmark_node* tree, MarkdownOptions options) {
-    return takeRenderedText(cmark_render_xml(tree, options.rawValue()));
+  return takeRenderedText(cmark_render_xml(tree, options.rawValue()));
 }
 
 }  // namespace markdown

@@ -5,10 +5,10 @@ namespace markdown::handle {
 namespace {
 
 std::optional<std::string> presentText(const char* text) {
-    if (text == nullptr || *text == '\0') {
-        return std::nullopt;
-    }
-    return std::string(text);
+  if (text == nullptr || *text == '\0') {
+    return std::nullopt;
+  }
+  return std::string(text);
 }
 
 }  // namespace
@@ -20,7 +20,7 @@ cmark_node_type type(cmark_node* node) { return cmark_node_get_type(node); }
 std::optional<std::string> literal(cmark_node* node) { return presentText(cmark_node_get_literal(node)); }
 
 std::optional<std::string> fenceInfo(cmark_node* node) {
-    return presentText(cmark_node_get_fence_info(node));
+  return presentText(cmark_node_get_fence_info(node));
 }
 
 std::optional<std::string> title(cmark_node* node) { return presentText(cmark_node_get_title(node)); }

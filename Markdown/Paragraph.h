@@ -8,11 +8,11 @@ namespace markdown {
 
 // A paragraph.
 class Paragraph : public BaseNode {
-public:
-    using BaseNode::BaseNode;
+ public:
+  using BaseNode::BaseNode;
 
-    std::string debugDescription() const override;
-    void dispatchTo(NodeDispatch& dispatch) const override;
+  std::string debugDescription() const override;
+  void dispatchTo(NodeDispatch& dispatch) const override;
 };
 
 }  // namespace markdown

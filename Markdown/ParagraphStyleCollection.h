@@ -6,8 +6,8 @@
 
 namespace markdown {
 
-// The paragraph styles a styler uses: headings by level, body text and code blocks. Styles are shared objects: changing
-// one changes it wherever it is used.
+// The paragraph styles a styler uses: headings by level, body text and code blocks. Styles are shared
+// objects: changing one changes it wherever it is used.
 class ParagraphStyleCollection {
  public:
   virtual ~ParagraphStyleCollection() = default;

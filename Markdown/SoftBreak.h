@@ -8,11 +8,11 @@ namespace markdown {
 
 // A line break in the source that is not a hard break.
 class SoftBreak : public BaseNode {
-public:
-    using BaseNode::BaseNode;
+ public:
+  using BaseNode::BaseNode;
 
-    std::string debugDescription() const override;
-    void dispatchTo(NodeDispatch& dispatch) const override;
+  std::string debugDescription() const override;
+  void dispatchTo(NodeDispatch& dispatch) const override;
 };
 
 }  // namespace markdown

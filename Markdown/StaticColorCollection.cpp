@@ -4,10 +4,11 @@ namespace markdown {
 
 StaticColorCollection::StaticColorCollection(platform::Color heading1, platform::Color heading2,
                                              platform::Color heading3, platform::Color heading4,
-                                             platform::Color heading5, platform::Color heading6, platform::Color body,
-                                             platform::Color code, platform::Color link, platform::Color quote,
-                                             platform::Color quoteStripe, platform::Color thematicBreak,
-                                             platform::Color listItemPrefix, platform::Color codeBlockBackground)
+                                             platform::Color heading5, platform::Color heading6,
+                                             platform::Color body, platform::Color code, platform::Color link,
+                                             platform::Color quote, platform::Color quoteStripe,
+                                             platform::Color thematicBreak, platform::Color listItemPrefix,
+                                             platform::Color codeBlockBackground)
     : heading1_(std::move(heading1)),
       heading2_(std::move(heading2)),
       heading3_(std::move(heading3)),
@@ -30,9 +31,9 @@ namespace markdown {
 StaticColorCollection StaticColorCollection::standard() {
   using platform::Color;
   Color ink = Color::fromRGB(0x1F2328);
-  return StaticColorCollection(ink, ink, ink, ink, ink, ink, ink, Color::fromRGB(0x6E2F8F), Color::fromRGB(0x0969DA),
-                               Color::fromRGB(0x57606A), Color::fromRGB(0xD0D7DE), Color::fromRGB(0xD0D7DE),
-                               Color::fromRGB(0x57606A), Color::fromRGB(0xF3F4F6));
+  return StaticColorCollection(ink, ink, ink, ink, ink, ink, ink, Color::fromRGB(0x6E2F8F),
+                               Color::fromRGB(0x0969DA), Color::fromRGB(0x57606A), Color::fromRGB(0xD0D7DE),
+                               Color::fromRGB(0xD0D7DE), Color::fromRGB(0x57606A), Color::fromRGB(0xF3F4F6));
 }
 
 }  // namespace markdown

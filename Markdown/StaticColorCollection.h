@@ -12,9 +12,9 @@ class StaticColorCollection final : public ColorCollection {
  public:
   StaticColorCollection(platform::Color heading1, platform::Color heading2, platform::Color heading3,
                         platform::Color heading4, platform::Color heading5, platform::Color heading6,
-                        platform::Color body, platform::Color code, platform::Color link, platform::Color quote,
-                        platform::Color quoteStripe, platform::Color thematicBreak, platform::Color listItemPrefix,
-                        platform::Color codeBlockBackground);
+                        platform::Color body, platform::Color code, platform::Color link,
+                        platform::Color quote, platform::Color quoteStripe, platform::Color thematicBreak,
+                        platform::Color listItemPrefix, platform::Color codeBlockBackground);
   // A readable set on a white page.
   static StaticColorCollection standard();
 
@@ -48,7 +48,9 @@ class StaticColorCollection final : public ColorCollection {
   void setListItemPrefix(platform::Color value) { listItemPrefix_ = std::move(value); }
   void setCodeBlockBackground(platform::Color value) { codeBlockBackground_ = std::move(value); }
 
-  std::unique_ptr<ColorCollection> clone() const override { return std::make_unique<StaticColorCollection>(*this); }
+  std::unique_ptr<ColorCollection> clone() const override {
+    return std::make_unique<StaticColorCollection>(*this);
+  }
 
  private:
   platform::Color heading1_;

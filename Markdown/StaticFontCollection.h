@@ -11,8 +11,8 @@ namespace markdown {
 class StaticFontCollection final : public FontCollection {
  public:
   StaticFontCollection(platform::Font heading1, platform::Font heading2, platform::Font heading3,
-                       platform::Font heading4, platform::Font heading5, platform::Font heading6, platform::Font body,
-                       platform::Font code, platform::Font listItemPrefix);
+                       platform::Font heading4, platform::Font heading5, platform::Font heading6,
+                       platform::Font body, platform::Font code, platform::Font listItemPrefix);
   // DejaVu Sans for text, DejaVu Sans Mono for code, headings from 24 down to 12 points.
   static StaticFontCollection standard();
 
@@ -36,7 +36,9 @@ class StaticFontCollection final : public FontCollection {
   void setCode(platform::Font value) { code_ = std::move(value); }
   void setListItemPrefix(platform::Font value) { listItemPrefix_ = std::move(value); }
 
-  std::unique_ptr<FontCollection> clone() const override { return std::make_unique<StaticFontCollection>(*this); }
+  std::unique_ptr<FontCollection> clone() const override {
+    return std::make_unique<StaticFontCollection>(*this);
+  }
 
  private:
   platform::Font heading1_;

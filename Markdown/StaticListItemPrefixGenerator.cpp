@@ -2,7 +2,8 @@
 
 namespace markdown {
 
-StaticListItemPrefixGenerator::StaticListItemPrefixGenerator(List::ListType listType, std::int64_t numberOfItems, int) {
+StaticListItemPrefixGenerator::StaticListItemPrefixGenerator(List::ListType listType,
+                                                             std::int64_t numberOfItems, int) {
   prefixes_.reserve(static_cast<std::size_t>(numberOfItems));
   for (std::int64_t index = 0; index < numberOfItems; ++index) {
     prefixes_.push_back(listType.isOrdered() ? std::to_string(listType.start() + index) + "." : "\u2022");

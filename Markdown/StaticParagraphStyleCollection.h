@@ -7,8 +7,8 @@
 
 namespace markdown {
 
-// The standard paragraph styles: one style object shared by the six heading levels (8 points after), one for the body
-// (8 before, 8 after, 8 between lines) and one for code (8 before, 8 after).
+// The standard paragraph styles: one style object shared by the six heading levels (8 points after), one for
+// the body (8 before, 8 after, 8 between lines) and one for code (8 before, 8 after).
 class StaticParagraphStyleCollection final : public ParagraphStyleCollection {
  public:
   StaticParagraphStyleCollection();

@@ -8,11 +8,11 @@ namespace markdown {
 
 // Strongly emphasised text.
 class Strong : public BaseNode {
-public:
-    using BaseNode::BaseNode;
+ public:
+  using BaseNode::BaseNode;
 
-    std::string debugDescription() const override;
-    void dispatchTo(NodeDispatch& dispatch) const override;
+  std::string debugDescription() const override;
+  void dispatchTo(NodeDispatch& dispatch) const override;
 };
 
 }  // namespace markdown

@@ -54,7 +54,8 @@ std::vector<std::string> split(std::string_view text, char separator) {
 
 std::optional<std::string> firstFamily(std::string_view value) {
   std::string family = trimmed(split(value, ',').front());
-  if (family.size() >= 2 && (family.front() == '"' || family.front() == '\'') && family.back() == family.front()) {
+  if (family.size() >= 2 && (family.front() == '"' || family.front() == '\'') &&
+      family.back() == family.front()) {
     family = family.substr(1, family.size() - 2);
   }
   if (family.empty()) {
@@ -80,7 +81,8 @@ void StyleSheetFontRules::add(std::string_view css) {
       return;
     }
     std::optional<std::string> family;
-    for (const std::string& declaration : split(std::string_view(text).substr(open + 1, close - open - 1), ';')) {
+    for (const std::string& declaration :
+         split(std::string_view(text).substr(open + 1, close - open - 1), ';')) {
       std::size_t colon = declaration.find(':');
       if (colon != std::string::npos && lowercased(trimmed(declaration.substr(0, colon))) == "font-family") {
         family = firstFamily(declaration.substr(colon + 1));

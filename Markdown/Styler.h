@@ -22,7 +22,8 @@ class Styler {
   virtual void styleListItemPrefix(platform::AttributedString& text) = 0;
   // `prefixLength`: the length of the marker at the start of `text`, without its tab.
   virtual void styleItem(platform::AttributedString& text, std::size_t prefixLength) = 0;
-  virtual void styleCodeBlock(platform::AttributedString& text, const std::optional<std::string>& fenceInfo) = 0;
+  virtual void styleCodeBlock(platform::AttributedString& text,
+                              const std::optional<std::string>& fenceInfo) = 0;
   virtual void styleHtmlBlock(platform::AttributedString& text) = 0;
   virtual void styleCustomBlock(platform::AttributedString& text) = 0;
   virtual void styleParagraph(platform::AttributedString& text) = 0;

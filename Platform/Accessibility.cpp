@@ -18,7 +18,8 @@ bool manualAccessibilityIsOn(const AccessibilityElement& application) {
 }  // namespace
 
 Accessibility::Accessibility(std::shared_ptr<const Workspace> workspace)
-    : workspace_(std::move(workspace)), systemWide_(std::make_shared<AccessibilityElement>(0, "AXSystemWide")) {
+    : workspace_(std::move(workspace)),
+      systemWide_(std::make_shared<AccessibilityElement>(0, "AXSystemWide")) {
   systemWide_->setProvider("AXFocusedUIElement", [this] { return readFocusedElement(); });
 }
 

@@ -40,12 +40,13 @@ AXResult AccessibilityElement::copyAttributeValue(std::string_view attribute) co
       provider = found->second;
     } else if (attribute == "AXRole") {
       return {AXError::success, AXValue(role_)};
-    } else if (attribute == "AXValue" || attribute == "AXSelectedTextRange" || attribute == "AXSelectedText") {
+    } else if (attribute == "AXValue" || attribute == "AXSelectedTextRange" ||
+               attribute == "AXSelectedText") {
       if (!text_) return {AXError::noValue, std::nullopt};
       if (attribute == "AXValue") return {AXError::success, AXValue(unicode::toUTF8(*text_))};
       if (attribute == "AXSelectedTextRange") return {AXError::success, AXValue(selection_)};
-      return {AXError::success,
-              AXValue(unicode::toUTF8(text_->substr(unitIndex(selection_.location), unitIndex(selection_.length))))};
+      return {AXError::success, AXValue(unicode::toUTF8(text_->substr(unitIndex(selection_.location),
+                                                                      unitIndex(selection_.length))))};
     } else if (const auto stored = attributes_.find(attribute); stored != attributes_.end()) {
       return {AXError::success, stored->second};
     } else {
@@ -82,7 +83,8 @@ AXResult AccessibilityElement::copyParameterizedAttributeValue(std::string_view 
                                                                const AXValue& parameter) const {
   std::lock_guard lock(mutex_);
   if (const auto failure = injectedFailure(attribute)) return {*failure, std::nullopt};
-  if (attribute != "AXBoundsForRange" || !bounds_) return {AXError::parameterizedAttributeUnsupported, std::nullopt};
+  if (attribute != "AXBoundsForRange" || !bounds_)
+    return {AXError::parameterizedAttributeUnsupported, std::nullopt};
   if (!std::holds_alternative<AXRange>(parameter)) return {AXError::illegalArgument, std::nullopt};
   return {AXError::success, AXValue(*bounds_)};
 }

@@ -12,8 +12,9 @@ namespace platform {
 // moment: the bytes go to a temporary file in the same folder (created with `mode`), which is
 // flushed to disk, then renamed over `path`, and the folder is flushed so the rename lasts.
 // Throws std::system_error naming the step that failed and removes the temporary file; the
-// path then still holds the old file, unless only the last step, flushing the folder, failed. Blocks for the disk; safe to call from any thread, but two
-// concurrent calls for the same path leave whichever renamed last.
+// path then still holds the old file, unless only the last step, flushing the folder, failed. Blocks for the
+// disk; safe to call from any thread, but two concurrent calls for the same path leave whichever renamed
+// last.
 void writeFileAtomically(const std::filesystem::path& path, std::string_view contents, mode_t mode);
 
 // Removes the temporary files that writeFileAtomically left beside `path` when a process was

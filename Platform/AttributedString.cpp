@@ -130,22 +130,23 @@ std::vector<AttributeRun> AttributedString::runsOf(const std::string& key, TextR
   return result;
 }
 
-void AttributedString::enumerateAttribute(const std::string& key, TextRange range,
-                                          const std::function<void(const AttributeValue*, TextRange)>& visit) const {
+void AttributedString::enumerateAttribute(
+    const std::string& key, TextRange range,
+    const std::function<void(const AttributeValue*, TextRange)>& visit) const {
   for (const AttributeRun& run : runsOf(key, range)) {
     visit(run.value ? &*run.value : nullptr, run.range);
   }
 }
 
-void AttributedString::enumerateAttributes(TextRange range,
-                                           const std::function<void(const Attributes&, TextRange)>& visit) const {
+void AttributedString::enumerateAttributes(
+    TextRange range, const std::function<void(const Attributes&, TextRange)>& visit) const {
   checkRange(range);
   if (range.length == 0) {
     return;
   }
   std::vector<std::pair<Attributes, TextRange>> pieces;
-  for (std::size_t index = runIndexAt(range.location); index < runs_.size() && runs_[index].location < range.end();
-       ++index) {
+  for (std::size_t index = runIndexAt(range.location);
+       index < runs_.size() && runs_[index].location < range.end(); ++index) {
     const Run& run = runs_[index];
     std::size_t start = std::max(run.location, range.location);
     std::size_t end = std::min(run.end(), range.end());
@@ -199,7 +200,8 @@ void AttributedString::replaceCharacters(TextRange range, const AttributedString
   checkRange(range);
   std::size_t first = splitAt(range.location);
   std::size_t last = splitAt(range.end());
-  runs_.erase(runs_.begin() + static_cast<std::ptrdiff_t>(first), runs_.begin() + static_cast<std::ptrdiff_t>(last));
+  runs_.erase(runs_.begin() + static_cast<std::ptrdiff_t>(first),
+              runs_.begin() + static_cast<std::ptrdiff_t>(last));
   std::vector<Run> inserted = replacement.runs_;
   for (Run& run : inserted) {
     run.location += range.location;
@@ -207,9 +209,11 @@ void AttributedString::replaceCharacters(TextRange range, const AttributedString
   runs_.insert(runs_.begin() + static_cast<std::ptrdiff_t>(first), inserted.begin(), inserted.end());
   text_.replace(range.location, range.length, replacement.text_);
   std::size_t after = first + inserted.size();
-  std::ptrdiff_t shift = static_cast<std::ptrdiff_t>(replacement.length()) - static_cast<std::ptrdiff_t>(range.length);
+  std::ptrdiff_t shift =
+      static_cast<std::ptrdiff_t>(replacement.length()) - static_cast<std::ptrdiff_t>(range.length);
   for (std::size_t index = after; index < runs_.size(); ++index) {
-    runs_[index].location = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(runs_[index].location) + shift);
+    runs_[index].location =
+        static_cast<std::size_t>(static_cast<std::ptrdiff_t>(runs_[index].location) + shift);
   }
   mergeRuns(first > 0 ? first - 1 : 0, after);
 }

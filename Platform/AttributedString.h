@@ -52,7 +52,8 @@ class AttributedString {
   void enumerateAttribute(const std::string& key, TextRange range,
                           const std::function<void(const AttributeValue*, TextRange)>& visit) const;
   // Every run of whole attribute dictionaries over `range`, clipped to it.
-  void enumerateAttributes(TextRange range, const std::function<void(const Attributes&, TextRange)>& visit) const;
+  void enumerateAttributes(TextRange range,
+                           const std::function<void(const Attributes&, TextRange)>& visit) const;
 
   // Replaces every attribute of `range` with `attributes`.
   void setAttributes(const Attributes& attributes, TextRange range);

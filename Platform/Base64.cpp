@@ -40,9 +40,9 @@ std::optional<std::size_t> validatedPaddingCount(std::string_view text) {
 std::string base64Encode(std::string_view bytes) {
   std::string encoded(4 * ((bytes.size() + 2) / 3), '\0');
   if (bytes.empty()) return encoded;
-  const int written = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(encoded.data()),
-                                      reinterpret_cast<const unsigned char*>(bytes.data()),
-                                      static_cast<int>(bytes.size()));
+  const int written =
+      EVP_EncodeBlock(reinterpret_cast<unsigned char*>(encoded.data()),
+                      reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<int>(bytes.size()));
   encoded.resize(static_cast<std::size_t>(written));
   return encoded;
 }
@@ -52,9 +52,9 @@ std::optional<std::string> base64Decode(std::string_view text) {
   if (!padding) return std::nullopt;
   if (text.empty()) return std::string();
   std::string decoded(text.size() / 4 * 3, '\0');
-  const int written = EVP_DecodeBlock(reinterpret_cast<unsigned char*>(decoded.data()),
-                                      reinterpret_cast<const unsigned char*>(text.data()),
-                                      static_cast<int>(text.size()));
+  const int written =
+      EVP_DecodeBlock(reinterpret_cast<unsigned char*>(decoded.data()),
+                      reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
   if (written < 0) return std::nullopt;
   // The block decoder counts the bytes that padding stands for; drop them.
   decoded.resize(static_cast<std::size_t>(written) - *padding);

@@ -108,7 +108,8 @@ Bundle::Bundle(std::filesystem::path root, std::vector<std::string> preferredLan
 // Defined here, where the information dictionary's JSON type is complete.
 Bundle::~Bundle() = default;
 
-std::shared_ptr<Bundle> Bundle::open(const std::filesystem::path& folder, std::vector<std::string> preferredLanguages) {
+std::shared_ptr<Bundle> Bundle::open(const std::filesystem::path& folder,
+                                     std::vector<std::string> preferredLanguages) {
   if (!isDirectory(folder)) return nullptr;
   return std::make_shared<Bundle>(folder, std::move(preferredLanguages));
 }
@@ -244,6 +245,8 @@ std::shared_ptr<const Bundle> Bundle::languageBundle() const {
   return languageBundle_;
 }
 
-std::string localizedString(std::string_view key) { return Bundle::main()->localizedString(key, "", std::nullopt); }
+std::string localizedString(std::string_view key) {
+  return Bundle::main()->localizedString(key, "", std::nullopt);
+}
 
 }  // namespace platform

@@ -37,8 +37,9 @@ class Bundle {
   Bundle& operator=(const Bundle&) = delete;
 
   // The bundle at `folder`, or nullptr when `folder` is not a folder.
-  static std::shared_ptr<Bundle> open(const std::filesystem::path& folder,
-                                      std::vector<std::string> preferredLanguages = preferredLanguagesFromEnvironment());
+  static std::shared_ptr<Bundle> open(
+      const std::filesystem::path& folder,
+      std::vector<std::string> preferredLanguages = preferredLanguagesFromEnvironment());
 
   // The process-wide main bundle, rooted at resourcesDirectory() when first asked for (a missing
   // folder is logged; lookups then give their keys).
@@ -78,8 +79,7 @@ class Bundle {
   // The text of `key` in `table` ("Localizable" when absent or empty): from the attached language
   // bundle when there is one, otherwise from the preferred localisation's table, then the root's.
   // A key found nowhere gives `value` when that is present and not empty, else the key itself.
-  std::string localizedString(std::string_view key,
-                              std::optional<std::string_view> value = std::nullopt,
+  std::string localizedString(std::string_view key, std::optional<std::string_view> value = std::nullopt,
                               std::optional<std::string_view> table = std::nullopt) const;
 
   // Attaches the bundle at this bundle's "<code>.lproj" folder, so that every later lookup comes

@@ -6,9 +6,7 @@
 
 namespace platform {
 
-double Clock::monotonicSeconds() const {
-  return std::chrono::duration<double>(monotonicTime()).count();
-}
+double Clock::monotonicSeconds() const { return std::chrono::duration<double>(monotonicTime()).count(); }
 
 std::shared_ptr<Clock> Clock::current() { return Environment::current()->clock; }
 

@@ -39,7 +39,8 @@ struct Exchange {
 };
 
 std::string_view trimmed(std::string_view text) {
-  while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) text.remove_suffix(1);
+  while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' '))
+    text.remove_suffix(1);
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
   return text;
 }
@@ -166,7 +167,8 @@ HttpStreamResult CurlHttpClient::stream(const HttpRequest& request, HttpStreamHa
 
   Easy easy(curl_easy_init());
   Multi multi(curl_multi_init());
-  if (!easy || !multi) return {std::nullopt, HttpError{HttpErrorKind::other, "libcurl could not start a request."}};
+  if (!easy || !multi)
+    return {std::nullopt, HttpError{HttpErrorKind::other, "libcurl could not start a request."}};
 
   Exchange exchange{handler, {}, std::nullopt, false, SteadyClock::now()};
   HeaderContext context{&exchange, easy.get()};
@@ -200,14 +202,15 @@ HttpStreamResult CurlHttpClient::stream(const HttpRequest& request, HttpStreamHa
       error = cancelledError();
       break;
     }
-    const auto idle = std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now() - exchange.lastActivity);
+    const auto idle =
+        std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now() - exchange.lastActivity);
     if (idle >= request.idleTimeout) {
       error = timedOutError(request.idleTimeout);
       break;
     }
     const auto wait = std::min(request.idleTimeout - idle, kLongestWait);
-    curl_multi_poll(multi.get(), nullptr, 0, static_cast<int>(std::max<std::chrono::milliseconds::rep>(wait.count(), 1)),
-                    nullptr);
+    curl_multi_poll(multi.get(), nullptr, 0,
+                    static_cast<int>(std::max<std::chrono::milliseconds::rep>(wait.count(), 1)), nullptr);
   }
 
   if (cancellation != nullptr) cancellation->setWake({});

@@ -34,20 +34,33 @@ nlohmann::json encodeDouble(double value) {
 
 nlohmann::json encodeValue(const DefaultsValue& value) {
   using nlohmann::json;
-  return std::visit(Overloaded{
-                        [](const std::string& text) { return json{{"type", "text"}, {"value", text}}; },
-                        [](bool truth) { return json{{"type", "bool"}, {"value", truth}}; },
-                        [](std::int64_t integer) { return json{{"type", "integer"}, {"value", integer}}; },
-                        [](double real) { return json{{"type", "double"}, {"value", encodeDouble(real)}}; },
-                        [](const DefaultsDate& date) {
-                          const auto nanoseconds =
-                              std::chrono::duration_cast<std::chrono::nanoseconds>(date.time_since_epoch()).count();
-                          return json{{"type", "date"}, {"value", static_cast<std::int64_t>(nanoseconds)}};
-                        },
-                        [](const DefaultsBytes& bytes) { return json{{"type", "bytes"}, {"value", base64(bytes)}}; },
-                        [](const nlohmann::json& any) { return json{{"type", "json"}, {"value", any}}; },
-                    },
-                    value);
+  return std::visit(
+      Overloaded{
+          [](const std::string& text) {
+            return json{{"type", "text"}, {"value", text}};
+          },
+          [](bool truth) {
+            return json{{"type", "bool"}, {"value", truth}};
+          },
+          [](std::int64_t integer) {
+            return json{{"type", "integer"}, {"value", integer}};
+          },
+          [](double real) {
+            return json{{"type", "double"}, {"value", encodeDouble(real)}};
+          },
+          [](const DefaultsDate& date) {
+            const auto nanoseconds =
+                std::chrono::duration_cast<std::chrono::nanoseconds>(date.time_since_epoch()).count();
+            return json{{"type", "date"}, {"value", static_cast<std::int64_t>(nanoseconds)}};
+          },
+          [](const DefaultsBytes& bytes) {
+            return json{{"type", "bytes"}, {"value", base64(bytes)}};
+          },
+          [](const nlohmann::json& any) {
+            return json{{"type", "json"}, {"value", any}};
+          },
+      },
+      value);
 }
 
 std::int64_t decodeInteger(const std::string& key, const nlohmann::json& value) {
@@ -117,7 +130,8 @@ DefaultsMap decodeDefaults(std::string_view contents) {
     throw std::runtime_error(std::string("not a JSON document (") + error.what() + ")");
   }
   // Checked before anything copies a value: {"values": {key: {"value": ...}}} adds 3 levels.
-  if (nestedDeeperThan(document, kMaxJSONNesting + 3)) throw std::runtime_error("a value is nested too deeply");
+  if (nestedDeeperThan(document, kMaxJSONNesting + 3))
+    throw std::runtime_error("a value is nested too deeply");
   if (!document.is_object()) throw std::runtime_error("the document is not a JSON object");
   const auto format = document.find("format");
   if (format == document.end() || *format != kFormat) throw std::runtime_error("unknown format");

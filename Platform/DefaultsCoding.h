@@ -27,7 +27,8 @@ std::string encodeDefaults(const DefaultsMap& values);
 
 // The values of a document. Throws std::runtime_error, naming what is wrong, when `contents`
 // is not such a document: not JSON, another format, an unknown type tag, a value that does
-// not fit its tag, or a JSON value nested deeper than kMaxJSONNesting. Never returns part of a broken document.
+// not fit its tag, or a JSON value nested deeper than kMaxJSONNesting. Never returns part of a broken
+// document.
 DefaultsMap decodeDefaults(std::string_view contents);
 
 }  // namespace platform

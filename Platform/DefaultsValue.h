@@ -23,13 +23,13 @@ using DefaultsBytes = std::vector<std::uint8_t>;
 
 // One stored value. The alternative held is the value's type, and it survives restarts:
 // an integer written stays an integer, a text holding digits stays a text.
-using DefaultsValue = std::variant<std::string,     // text (UTF-8)
-                                   bool,            // truth value
-                                   std::int64_t,    // integer
-                                   double,          // floating point, NaN and infinities included
-                                   DefaultsDate,    // date
-                                   DefaultsBytes,   // bytes
-                                   nlohmann::json>; // any JSON value, stored as received
+using DefaultsValue = std::variant<std::string,      // text (UTF-8)
+                                   bool,             // truth value
+                                   std::int64_t,     // integer
+                                   double,           // floating point, NaN and infinities included
+                                   DefaultsDate,     // date
+                                   DefaultsBytes,    // bytes
+                                   nlohmann::json>;  // any JSON value, stored as received
 
 // Every value of a store by key, in key order; looked up by std::string_view as well.
 using DefaultsMap = std::map<std::string, DefaultsValue, std::less<>>;

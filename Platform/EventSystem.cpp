@@ -40,7 +40,8 @@ std::optional<EventSystem::EventSource> EventSystem::makeEventSource() const {
   return EventSource{};
 }
 
-std::optional<Event> EventSystem::makeKeyboardEvent(const EventSource&, std::uint16_t keyCode, bool keyDown) const {
+std::optional<Event> EventSystem::makeKeyboardEvent(const EventSource&, std::uint16_t keyCode,
+                                                    bool keyDown) const {
   std::lock_guard lock(mutex_);
   if (failEvent_) return std::nullopt;
   return Event{keyDown ? EventType::keyDown : EventType::keyUp, keyCode, 0, 0, false, {}};

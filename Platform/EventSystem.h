@@ -52,7 +52,8 @@ class EventSystem {
   // --- Synthetic events ----------------------------------------------------------------------
   std::optional<EventSource> makeEventSource() const;
   // A key down or key up of `keyCode`; none when event creation is made to fail.
-  std::optional<Event> makeKeyboardEvent(const EventSource& source, std::uint16_t keyCode, bool keyDown) const;
+  std::optional<Event> makeKeyboardEvent(const EventSource& source, std::uint16_t keyCode,
+                                         bool keyDown) const;
   // Posts at the system's event tap: the application in front receives it. Monitors of this
   // process do not see its own synthetic events.
   void post(const Event& event);

@@ -51,9 +51,13 @@ Font Font::withSymbolicTraits(std::uint32_t traits) const {
   return Font(moveToMonospace ? defaultMonospaceFamily : family_, pointSize_, traits);
 }
 
-double Font::ascender() const { return fromPangoUnits(pango_font_metrics_get_ascent(metricsOf(*this).get())); }
+double Font::ascender() const {
+  return fromPangoUnits(pango_font_metrics_get_ascent(metricsOf(*this).get()));
+}
 
-double Font::descender() const { return fromPangoUnits(pango_font_metrics_get_descent(metricsOf(*this).get())); }
+double Font::descender() const {
+  return fromPangoUnits(pango_font_metrics_get_descent(metricsOf(*this).get()));
+}
 
 FontDescriptionHandle Font::pangoDescription() const {
   FontDescriptionHandle description(pango_font_description_new());

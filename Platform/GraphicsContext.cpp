@@ -8,7 +8,9 @@ thread_local GraphicsContext* currentContext = nullptr;
 
 GraphicsContext* GraphicsContext::current() { return currentContext; }
 
-GraphicsContext::Current::Current(GraphicsContext* context) : previous_(currentContext) { currentContext = context; }
+GraphicsContext::Current::Current(GraphicsContext* context) : previous_(currentContext) {
+  currentContext = context;
+}
 
 GraphicsContext::Current::~Current() { currentContext = previous_; }
 

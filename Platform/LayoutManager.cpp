@@ -41,7 +41,9 @@ ParagraphStyle paragraphStyleOf(const Attributes& attributes) {
   return {};
 }
 
-guint16 colorComponent(double value) { return static_cast<guint16>(std::clamp(value, 0.0, 1.0) * 65535.0 + 0.5); }
+guint16 colorComponent(double value) {
+  return static_cast<guint16>(std::clamp(value, 0.0, 1.0) * 65535.0 + 0.5);
+}
 
 void insertRanged(PangoAttrList& list, PangoAttribute* attribute, std::size_t start, std::size_t end) {
   attribute->start_index = static_cast<guint>(start);
@@ -110,7 +112,9 @@ void LayoutManager::setLinkAttributes(Attributes attributes) {
   invalidateLayout();
 }
 
-std::size_t LayoutManager::numberOfGlyphs() const { return textStorage_ != nullptr ? textStorage_->length() : 0; }
+std::size_t LayoutManager::numberOfGlyphs() const {
+  return textStorage_ != nullptr ? textStorage_->length() : 0;
+}
 
 TextRange LayoutManager::glyphRange(TextRange characterRange, TextRange* actualCharacterRange) const {
   std::size_t count = numberOfGlyphs();
@@ -181,15 +185,17 @@ void LayoutManager::layOutParagraph(TextRange range, std::size_t contentLength, 
     Piece piece{run.location - range.location, utf8.size(),
                 unicode::toUTF8(std::u16string_view(text.string()).substr(run.location, run.length))};
     std::size_t byteEnd = piece.byteStart + piece.utf8.size();
-    insertRanged(*attributes, pango_attr_font_desc_new(fontOf(runAttributes).pangoDescription().get()), piece.byteStart,
-                 byteEnd);
+    insertRanged(*attributes, pango_attr_font_desc_new(fontOf(runAttributes).pangoDescription().get()),
+                 piece.byteStart, byteEnd);
     auto color = runAttributes.find(AttributeName::foregroundColor);
     if (color != runAttributes.end() && color->second.holds<Color>()) {
       const Color& c = *color->second.get<Color>();
-      insertRanged(*attributes,
-                   pango_attr_foreground_new(colorComponent(c.red), colorComponent(c.green), colorComponent(c.blue)),
-                   piece.byteStart, byteEnd);
-      insertRanged(*attributes, pango_attr_foreground_alpha_new(colorComponent(c.alpha)), piece.byteStart, byteEnd);
+      insertRanged(
+          *attributes,
+          pango_attr_foreground_new(colorComponent(c.red), colorComponent(c.green), colorComponent(c.blue)),
+          piece.byteStart, byteEnd);
+      insertRanged(*attributes, pango_attr_foreground_alpha_new(colorComponent(c.alpha)), piece.byteStart,
+                   byteEnd);
     }
     utf8 += piece.utf8;
     paragraph.pieces.push_back(std::move(piece));
@@ -248,17 +254,19 @@ void LayoutManager::layOutParagraph(TextRange range, std::size_t contentLength, 
     double lineHeight = fromPangoUnits(logical.height) + style.lineSpacing;
     double fragmentTop = firstLine ? paragraphTop : lineTop;
     double fragmentBottom = lineTop + lineHeight + (lastLine ? style.paragraphSpacing : 0);
-    std::size_t glyphStart = range.location + paragraph.utf16OffsetOf(static_cast<std::size_t>(line->start_index));
+    std::size_t glyphStart =
+        range.location + paragraph.utf16OffsetOf(static_cast<std::size_t>(line->start_index));
     std::size_t glyphEnd =
         lastLine ? range.end()
-                 : range.location + paragraph.utf16OffsetOf(static_cast<std::size_t>(line->start_index + line->length));
+                 : range.location +
+                       paragraph.utf16OffsetOf(static_cast<std::size_t>(line->start_index + line->length));
     LineFragment fragment;
-    fragment.rect = {
-        0, fragmentTop,
-        container.size().width > 0 ? container.size().width : fromPangoUnits(logical.width) + 2 * padding + layoutLeft,
-        fragmentBottom - fragmentTop};
-    fragment.usedRect = {layoutLeft + fromPangoUnits(logical.x), lineTop, fromPangoUnits(logical.width) + 2 * padding,
-                         lineHeight};
+    fragment.rect = {0, fragmentTop,
+                     container.size().width > 0 ? container.size().width
+                                                : fromPangoUnits(logical.width) + 2 * padding + layoutLeft,
+                     fragmentBottom - fragmentTop};
+    fragment.usedRect = {layoutLeft + fromPangoUnits(logical.x), lineTop,
+                         fromPangoUnits(logical.width) + 2 * padding, lineHeight};
     fragment.glyphRange = {glyphStart, glyphEnd - glyphStart};
     fragments_.push_back(fragment);
     top = fragmentBottom;
@@ -277,8 +285,9 @@ const LayoutManager::LineFragment* LayoutManager::fragmentFor(std::size_t glyphI
   if (fragments_.empty()) {
     return nullptr;
   }
-  auto after = std::upper_bound(fragments_.begin(), fragments_.end(), glyphIndex,
-                                [](std::size_t index, const LineFragment& f) { return index < f.glyphRange.location; });
+  auto after = std::upper_bound(
+      fragments_.begin(), fragments_.end(), glyphIndex,
+      [](std::size_t index, const LineFragment& f) { return index < f.glyphRange.location; });
   return after == fragments_.begin() ? &fragments_.front() : &*(after - 1);
 }
 

@@ -49,9 +49,7 @@ LogCapture::LogCapture() : state_(std::make_unique<State>()) {
   });
 }
 
-LogCapture::~LogCapture() {
-  setLogSink(std::move(previous_));
-}
+LogCapture::~LogCapture() { setLogSink(std::move(previous_)); }
 
 std::string LogCapture::text() const {
   std::lock_guard lock(sinkMutex());

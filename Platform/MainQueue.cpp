@@ -30,9 +30,7 @@ MainQueue::~MainQueue() {
   dropped.swap(pending_);
 }
 
-void MainQueue::async(std::function<void()> work) {
-  enqueueAt(clock_->monotonicTime(), std::move(work));
-}
+void MainQueue::async(std::function<void()> work) { enqueueAt(clock_->monotonicTime(), std::move(work)); }
 
 void MainQueue::async(std::shared_ptr<WorkItem> item) {
   async([item = std::move(item)] { item->perform(); });
@@ -111,9 +109,8 @@ std::optional<std::chrono::nanoseconds> MainQueue::nextDeadline() const {
 
 bool MainQueue::waitForDueWork(std::chrono::nanoseconds limit) const {
   std::unique_lock lock(mutex_);
-  return wakeUp_.wait_for(lock, limit, [&] {
-    return !pending_.empty() && pending_.front().deadline <= clock_->monotonicTime();
-  });
+  return wakeUp_.wait_for(
+      lock, limit, [&] { return !pending_.empty() && pending_.front().deadline <= clock_->monotonicTime(); });
 }
 
 bool MainQueue::runOneDue() {

@@ -28,8 +28,9 @@ struct NavigationResponse {
 class NavigationDelegate {
  public:
   virtual ~NavigationDelegate() = default;
-  virtual void decidePolicyForNavigationAction(WebView& webView, const NavigationAction& action,
-                                               const std::function<void(NavigationActionPolicy)>& decisionHandler) = 0;
+  virtual void decidePolicyForNavigationAction(
+      WebView& webView, const NavigationAction& action,
+      const std::function<void(NavigationActionPolicy)>& decisionHandler) = 0;
   virtual void decidePolicyForNavigationResponse(
       WebView& webView, const NavigationResponse& response,
       const std::function<void(NavigationResponsePolicy)>& decisionHandler) = 0;

@@ -19,7 +19,8 @@ struct NotificationCenter::Registration {
   std::atomic<bool> removed{false};
 };
 
-NotificationCenter::NotificationCenter(std::shared_ptr<MainQueue> mainQueue) : mainQueue_(std::move(mainQueue)) {}
+NotificationCenter::NotificationCenter(std::shared_ptr<MainQueue> mainQueue)
+    : mainQueue_(std::move(mainQueue)) {}
 
 NotificationCenter::ObserverToken NotificationCenter::addObserver(const std::string& name, Delivery delivery,
                                                                   Observer observer) {

@@ -49,7 +49,9 @@ using CairoHandle = std::unique_ptr<cairo_t, CairoRelease>;
 PangoContext* threadPangoContext();
 
 // Points to Pango units and back.
-inline int toPangoUnits(double points) { return static_cast<int>(points * PANGO_SCALE + (points < 0 ? -0.5 : 0.5)); }
+inline int toPangoUnits(double points) {
+  return static_cast<int>(points * PANGO_SCALE + (points < 0 ? -0.5 : 0.5));
+}
 inline double fromPangoUnits(int units) { return static_cast<double>(units) / PANGO_SCALE; }
 
 }  // namespace platform

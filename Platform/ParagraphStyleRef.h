@@ -17,7 +17,9 @@ class ParagraphStyleRef {
   const ParagraphStyle& operator*() const { return *style_; }
   const ParagraphStyle* operator->() const { return style_.get(); }
 
-  bool operator==(const ParagraphStyleRef& other) const { return style_ == other.style_ || *style_ == *other.style_; }
+  bool operator==(const ParagraphStyleRef& other) const {
+    return style_ == other.style_ || *style_ == *other.style_;
+  }
 
  private:
   std::shared_ptr<ParagraphStyle> style_;

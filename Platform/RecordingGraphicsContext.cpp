@@ -35,7 +35,8 @@ void RecordingGraphicsContext::drawLayout(PangoLayout& layout, Point origin) {
   operations_.push_back({Operation::Kind::text, box, {}, {}, state_.fill, 0, pango_layout_get_text(&layout)});
 }
 
-std::vector<RecordingGraphicsContext::Operation> RecordingGraphicsContext::operations(Operation::Kind kind) const {
+std::vector<RecordingGraphicsContext::Operation> RecordingGraphicsContext::operations(
+    Operation::Kind kind) const {
   std::vector<Operation> matching;
   for (const Operation& operation : operations_) {
     if (operation.kind == kind) {

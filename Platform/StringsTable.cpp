@@ -18,8 +18,8 @@ std::string utf16FileToUTF8(std::string_view bytes, ByteOrder order) {
   for (std::size_t at = 0; at + 1 < bytes.size(); at += 2) {
     const auto first = static_cast<unsigned char>(bytes[at]);
     const auto second = static_cast<unsigned char>(bytes[at + 1]);
-    units.push_back(static_cast<char16_t>(order == ByteOrder::little ? first | (second << 8)
-                                                                      : (first << 8) | second));
+    units.push_back(
+        static_cast<char16_t>(order == ByteOrder::little ? first | (second << 8) : (first << 8) | second));
   }
   if (bytes.size() % 2 != 0) units.push_back(static_cast<char16_t>(unicode::replacementCharacter));
   return unicode::toUTF8(units);
@@ -178,16 +178,34 @@ class StringsTableParser {
     if (atEnd()) return;
     const char c = text_[pos_++];
     switch (c) {
-      case 'n': out.push_back('\n'); break;
-      case 't': out.push_back('\t'); break;
-      case 'r': out.push_back('\r'); break;
-      case 'a': out.push_back('\a'); break;
-      case 'b': out.push_back('\b'); break;
-      case 'f': out.push_back('\f'); break;
-      case 'v': out.push_back('\v'); break;
+      case 'n':
+        out.push_back('\n');
+        break;
+      case 't':
+        out.push_back('\t');
+        break;
+      case 'r':
+        out.push_back('\r');
+        break;
+      case 'a':
+        out.push_back('\a');
+        break;
+      case 'b':
+        out.push_back('\b');
+        break;
+      case 'f':
+        out.push_back('\f');
+        break;
+      case 'v':
+        out.push_back('\v');
+        break;
       case 'U':
-      case 'u': out += unicode::toUTF8(readUnicodeEscape()); break;
-      default: out.push_back(c); break;  // \" \\ and any other character stand for themselves
+      case 'u':
+        out += unicode::toUTF8(readUnicodeEscape());
+        break;
+      default:
+        out.push_back(c);
+        break;  // \" \\ and any other character stand for themselves
     }
   }
 

@@ -11,8 +11,8 @@ UTF16Index::UTF16Index(std::string_view utf8) : text_(utf8) {
     const CodePoint codePoint = codePointAt(utf8, at);
     const auto units = static_cast<std::size_t>(U16_LENGTH(codePoint.value));
     if (codePoint.size != 1 || units != 1) {
-      wide_.push_back({at, utf16Length_, static_cast<std::uint8_t>(codePoint.size),
-                       static_cast<std::uint8_t>(units)});
+      wide_.push_back(
+          {at, utf16Length_, static_cast<std::uint8_t>(codePoint.size), static_cast<std::uint8_t>(units)});
     }
     at += codePoint.size;
     utf16Length_ += units;
@@ -20,14 +20,16 @@ UTF16Index::UTF16Index(std::string_view utf8) : text_(utf8) {
 }
 
 const UTF16Index::Wide* UTF16Index::lastWideAtOrBeforeByte(std::size_t byteOffset) const {
-  const auto after = std::upper_bound(wide_.begin(), wide_.end(), byteOffset,
-                                      [](std::size_t offset, const Wide& wide) { return offset < wide.byteOffset; });
+  const auto after =
+      std::upper_bound(wide_.begin(), wide_.end(), byteOffset,
+                       [](std::size_t offset, const Wide& wide) { return offset < wide.byteOffset; });
   return after == wide_.begin() ? nullptr : &*std::prev(after);
 }
 
 const UTF16Index::Wide* UTF16Index::lastWideAtOrBeforeUnit(std::size_t offset) const {
-  const auto after = std::upper_bound(wide_.begin(), wide_.end(), offset,
-                                      [](std::size_t unit, const Wide& wide) { return unit < wide.utf16Offset; });
+  const auto after =
+      std::upper_bound(wide_.begin(), wide_.end(), offset,
+                       [](std::size_t unit, const Wide& wide) { return unit < wide.utf16Offset; });
   return after == wide_.begin() ? nullptr : &*std::prev(after);
 }
 

@@ -358,8 +358,9 @@ std::string capitalized(std::string_view utf8) {
     std::string titled;
     icu::StringByteSink<std::string> sink(&titled);
     UErrorCode status = U_ZERO_ERROR;
-    icu::CaseMap::utf8ToTitle("", options, nullptr, icu::StringPiece(word.data(), static_cast<std::int32_t>(word.size())),
-                              sink, nullptr, status);
+    icu::CaseMap::utf8ToTitle("", options, nullptr,
+                              icu::StringPiece(word.data(), static_cast<std::int32_t>(word.size())), sink,
+                              nullptr, status);
     out += U_SUCCESS(status) ? std::string_view(titled) : word;
   };
   forEachCodePoint(text, [&](std::size_t at, const CodePoint& decoded) {

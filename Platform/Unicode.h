@@ -40,8 +40,8 @@ struct ByteRange {
 
 // One code point read from UTF-8.
 struct CodePoint {
-  char32_t value = 0;      // U+FFFD for an ill-formed subsequence
-  std::size_t size = 0;    // bytes read: 1 to 4, or 0 past the end
+  char32_t value = 0;    // U+FFFD for an ill-formed subsequence
+  std::size_t size = 0;  // bytes read: 1 to 4, or 0 past the end
   bool wellFormed = true;
 };
 

@@ -70,12 +70,14 @@ Result UserDefaults::read(std::string_view key, Convert convert, Result absent) 
 }
 
 bool UserDefaults::contains(std::string_view key) const {
-  return read(key, [](const DefaultsValue&) { return true; }, false);
+  return read(
+      key, [](const DefaultsValue&) { return true; }, false);
 }
 
 std::optional<DefaultsValue> UserDefaults::object(std::string_view key) const {
   using Result = std::optional<DefaultsValue>;
-  return read(key, [](const DefaultsValue& value) -> Result { return value; }, Result());
+  return read(
+      key, [](const DefaultsValue& value) -> Result { return value; }, Result());
 }
 
 std::optional<std::string> UserDefaults::string(std::string_view key) const {
@@ -84,7 +86,9 @@ std::optional<std::string> UserDefaults::string(std::string_view key) const {
 
 bool UserDefaults::bool_(std::string_view key) const { return read(key, truthOf, false); }
 
-std::int64_t UserDefaults::integer(std::string_view key) const { return read(key, integerOf, std::int64_t{0}); }
+std::int64_t UserDefaults::integer(std::string_view key) const {
+  return read(key, integerOf, std::int64_t{0});
+}
 
 double UserDefaults::double_(std::string_view key) const { return read(key, realOf, 0.0); }
 
@@ -106,9 +110,10 @@ DefaultsMap UserDefaults::dictionaryRepresentation() const {
 }
 
 void UserDefaults::set(std::string key, DefaultsValue value) {
-  if (const auto* json = std::get_if<nlohmann::json>(&value); json && nestedDeeperThan(*json, kMaxJSONNesting)) {
-    log("[error] UserDefaults: not storing \"" + withValidText(std::move(key)) + "\": its JSON value is nested more than " +
-        std::to_string(kMaxJSONNesting) + " levels deep");
+  if (const auto* json = std::get_if<nlohmann::json>(&value);
+      json && nestedDeeperThan(*json, kMaxJSONNesting)) {
+    log("[error] UserDefaults: not storing \"" + withValidText(std::move(key)) +
+        "\": its JSON value is nested more than " + std::to_string(kMaxJSONNesting) + " levels deep");
     return;
   }
   change(withValidText(std::move(key)), withValidText(std::move(value)));

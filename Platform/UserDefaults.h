@@ -128,9 +128,9 @@ class UserDefaults {
   std::map<std::uint64_t, std::shared_ptr<Registration>> observers_;
   std::uint64_t nextObserverId_ = 1;
 
-  std::mutex fileMutex_;  // taken before mutex_; guards file_ and savedGeneration_
+  std::mutex fileMutex_;                // taken before mutex_; guards file_ and savedGeneration_
   std::unique_ptr<DefaultsFile> file_;  // none for the in-memory variant
-  std::uint64_t savedGeneration_ = 0;  // the last change that the file holds
+  std::uint64_t savedGeneration_ = 0;   // the last change that the file holds
 };
 
 }  // namespace platform

@@ -6,7 +6,8 @@
 
 namespace platform {
 
-UserNotificationCenter::UserNotificationCenter(std::shared_ptr<TaskPool> taskPool) : taskPool_(std::move(taskPool)) {}
+UserNotificationCenter::UserNotificationCenter(std::shared_ptr<TaskPool> taskPool)
+    : taskPool_(std::move(taskPool)) {}
 
 bool UserNotificationCenter::allowsDelivery(AuthorizationStatus status) {
   return status == AuthorizationStatus::authorized || status == AuthorizationStatus::provisional ||

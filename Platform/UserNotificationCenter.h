@@ -12,7 +12,13 @@ namespace platform {
 class TaskPool;
 
 // The user's choice about this application's notifications, with the desktop's numbers.
-enum class AuthorizationStatus : int { notDetermined = 0, denied = 1, authorized = 2, provisional = 3, ephemeral = 4 };
+enum class AuthorizationStatus : int {
+  notDetermined = 0,
+  denied = 1,
+  authorized = 2,
+  provisional = 3,
+  ephemeral = 4
+};
 
 // What a notification shows.
 struct NotificationContent {

@@ -13,8 +13,8 @@ class VirtualClock;
 // For tests: installs a fresh environment on virtual time for its lifetime and puts the
 // previous one back afterwards. The environment has a virtual clock, a main queue driven by
 // advance() on the thread that made this object, a real task pool, a notification centre and
-// an empty in-memory user-defaults store, and a fresh simulated desktop. A test may replace the store or add services; the
-// clock and the main queue stay as made.
+// an empty in-memory user-defaults store, and a fresh simulated desktop. A test may replace the store or add
+// services; the clock and the main queue stay as made.
 //
 //   platform::VirtualEnvironment environment;
 //   platform::MainQueue::main()->asyncAfter(0.3, [&] { fired = true; });

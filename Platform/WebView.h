@@ -18,7 +18,8 @@ namespace platform {
 // are checked in a real browser by the browser tests. Main thread only.
 class WebView {
  public:
-  using ScriptCompletion = std::function<void(std::optional<std::string> result, std::optional<std::string> error)>;
+  using ScriptCompletion =
+      std::function<void(std::optional<std::string> result, std::optional<std::string> error)>;
 
   WebView(Rect frame, std::shared_ptr<WebViewConfiguration> configuration);
   virtual ~WebView() = default;

@@ -15,7 +15,8 @@ std::string lowercased(std::string text) {
 
 }  // namespace
 
-void WebViewConfiguration::setURLSchemeHandler(std::shared_ptr<URLSchemeHandler> handler, const std::string& scheme) {
+void WebViewConfiguration::setURLSchemeHandler(std::shared_ptr<URLSchemeHandler> handler,
+                                               const std::string& scheme) {
   handlers_[lowercased(scheme)] = std::move(handler);
 }
 

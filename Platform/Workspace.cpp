@@ -15,9 +15,9 @@ std::vector<RunningApplication> Workspace::runningApplications() const {
 
 std::optional<RunningApplication> Workspace::runningApplication(int processIdentifier) const {
   std::lock_guard lock(mutex_);
-  const auto found = std::find_if(applications_.begin(), applications_.end(), [&](const RunningApplication& app) {
-    return app.processIdentifier == processIdentifier;
-  });
+  const auto found =
+      std::find_if(applications_.begin(), applications_.end(),
+                   [&](const RunningApplication& app) { return app.processIdentifier == processIdentifier; });
   if (found == applications_.end()) return std::nullopt;
   return *found;
 }
@@ -64,7 +64,8 @@ void Workspace::launch(RunningApplication application) {
 
 void Workspace::terminate(int processIdentifier) {
   std::lock_guard lock(mutex_);
-  std::erase_if(applications_, [&](const RunningApplication& app) { return app.processIdentifier == processIdentifier; });
+  std::erase_if(applications_,
+                [&](const RunningApplication& app) { return app.processIdentifier == processIdentifier; });
   if (frontmost_ == processIdentifier) frontmost_.reset();
 }
 

@@ -7,8 +7,8 @@
 
 namespace sql {
 
-Backup::Backup(std::shared_ptr<Connection> source, const DatabaseName& sourceName, std::shared_ptr<Connection> target,
-               const DatabaseName& targetName)
+Backup::Backup(std::shared_ptr<Connection> source, const DatabaseName& sourceName,
+               std::shared_ptr<Connection> target, const DatabaseName& targetName)
     : target_(std::move(target)), source_(std::move(source)) {
   handle_ = sqlite3_backup_init(target_->handle(), targetName.text().c_str(), source_->handle(),
                                 sourceName.text().c_str());
@@ -37,6 +37,8 @@ void Backup::finish() noexcept {
 
 std::int32_t Backup::pageCount() const noexcept { return handle_ ? sqlite3_backup_pagecount(handle_) : 0; }
 
-std::int32_t Backup::remainingPages() const noexcept { return handle_ ? sqlite3_backup_remaining(handle_) : 0; }
+std::int32_t Backup::remainingPages() const noexcept {
+  return handle_ ? sqlite3_backup_remaining(handle_) : 0;
+}
 
 }  // namespace sql

@@ -42,8 +42,8 @@ class Backup {
   };
 
   // Throws Result with the target connection's error when the engine refuses.
-  Backup(std::shared_ptr<Connection> source, const DatabaseName& sourceName, std::shared_ptr<Connection> target,
-         const DatabaseName& targetName);
+  Backup(std::shared_ptr<Connection> source, const DatabaseName& sourceName,
+         std::shared_ptr<Connection> target, const DatabaseName& targetName);
   ~Backup();
   Backup(const Backup&) = delete;
   Backup& operator=(const Backup&) = delete;

@@ -18,10 +18,14 @@ std::string describe(const std::optional<Binding>& binding) {
   return std::visit(
       [](const auto& value) -> std::string {
         using T = std::decay_t<decltype(value)>;
-        if constexpr (std::is_same_v<T, std::int64_t>) return std::to_string(value);
-        else if constexpr (std::is_same_v<T, double>) return describeDouble(value);
-        else if constexpr (std::is_same_v<T, std::string>) return value;
-        else return value.description();
+        if constexpr (std::is_same_v<T, std::int64_t>)
+          return std::to_string(value);
+        else if constexpr (std::is_same_v<T, double>)
+          return describeDouble(value);
+        else if constexpr (std::is_same_v<T, std::string>)
+          return value;
+        else
+          return value.description();
       },
       *binding);
 }

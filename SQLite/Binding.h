@@ -22,7 +22,7 @@ using Bindings = std::vector<std::optional<Binding>>;
 // The types a Binding holds.
 template <class T>
 concept BindingType = std::same_as<T, std::int64_t> || std::same_as<T, double> ||
-                      std::same_as<T, std::string> || std::same_as<T, Blob>;
+    std::same_as<T, std::string> || std::same_as<T, Blob>;
 
 // A binding written for people: integers and doubles in decimal, text as it stands, a blob
 // as its x'..' literal, and NULL for an absent value.

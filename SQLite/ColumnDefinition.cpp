@@ -30,7 +30,8 @@ std::string upperCased(std::string_view text) {
 }
 
 bool containsAny(const std::string& text, std::initializer_list<std::string_view> parts) {
-  return std::any_of(parts.begin(), parts.end(), [&](std::string_view part) { return text.find(part) != std::string::npos; });
+  return std::any_of(parts.begin(), parts.end(),
+                     [&](std::string_view part) { return text.find(part) != std::string::npos; });
 }
 
 std::string definition(const ColumnDefinition& column, bool withPrimaryKey) {

@@ -21,8 +21,8 @@ struct ColumnDefinition {
   static Affinity affinityOf(std::string_view declaredType);
 
   enum class OnConflict { ROLLBACK, ABORT, FAIL, IGNORE, REPLACE };
-  static constexpr std::array<OnConflict, 5> allOnConflicts{OnConflict::ROLLBACK, OnConflict::ABORT, OnConflict::FAIL,
-                                                            OnConflict::IGNORE, OnConflict::REPLACE};
+  static constexpr std::array<OnConflict, 5> allOnConflicts{
+      OnConflict::ROLLBACK, OnConflict::ABORT, OnConflict::FAIL, OnConflict::IGNORE, OnConflict::REPLACE};
   static std::string_view rawText(OnConflict onConflict) noexcept;
   static std::optional<OnConflict> onConflict(std::string_view rawText) noexcept;
 

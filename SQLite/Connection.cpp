@@ -114,27 +114,29 @@ StatementPointer Connection::vacuum() { return run("VACUUM"); }
 
 void Connection::transaction(TransactionMode mode, const std::function<void()>& block) {
   const std::string begin = "BEGIN " + std::string(rawText(mode)) + " TRANSACTION";
-  runGroup(begin, "COMMIT TRANSACTION",
-           [this] {
-             // An error such as a full disk may already have ended the transaction; then
-             // there is nothing to roll back, and the original error is what matters.
-             if (!sqlite3_get_autocommit(handle_)) run("ROLLBACK TRANSACTION");
-           },
-           block);
+  runGroup(
+      begin, "COMMIT TRANSACTION",
+      [this] {
+        // An error such as a full disk may already have ended the transaction; then
+        // there is nothing to roll back, and the original error is what matters.
+        if (!sqlite3_get_autocommit(handle_)) run("ROLLBACK TRANSACTION");
+      },
+      block);
 }
 
 void Connection::savepoint(const std::string& name, const std::function<void()>& block) {
   const std::string begin = "SAVEPOINT " + quote(name, '\'');
-  runGroup(begin, "RELEASE " + begin,
-           [this, &begin] {
-             run("ROLLBACK TO " + begin);
-             run("RELEASE " + begin);
-           },
-           block);
+  runGroup(
+      begin, "RELEASE " + begin,
+      [this, &begin] {
+        run("ROLLBACK TO " + begin);
+        run("RELEASE " + begin);
+      },
+      block);
 }
 
-void Connection::runGroup(const std::string& begin, const std::string& commit, const std::function<void()>& rollback,
-                          const std::function<void()>& block) {
+void Connection::runGroup(const std::string& begin, const std::string& commit,
+                          const std::function<void()>& rollback, const std::function<void()>& block) {
   sync([&] {
     run(begin);
     try {
@@ -147,7 +149,8 @@ void Connection::runGroup(const std::string& begin, const std::string& commit, c
   });
 }
 
-std::unique_ptr<Backup> Connection::backup(const Backup::DatabaseName& database, std::shared_ptr<Connection> target,
+std::unique_ptr<Backup> Connection::backup(const Backup::DatabaseName& database,
+                                           std::shared_ptr<Connection> target,
                                            const Backup::DatabaseName& targetDatabase) {
   return std::make_unique<Backup>(shared_from_this(), database, std::move(target), targetDatabase);
 }

@@ -50,8 +50,8 @@ class Connection : public std::enable_shared_from_this<Connection> {
 
   using BusyHandler = std::function<bool(int tries)>;
   using Trace = std::function<void(const std::string& sql)>;
-  using UpdateHook = std::function<void(Operation operation, const std::string& database, const std::string& table,
-                                        std::int64_t rowid)>;
+  using UpdateHook = std::function<void(Operation operation, const std::string& database,
+                                        const std::string& table, std::int64_t rowid)>;
   using Hook = std::function<void()>;
   // A scalar SQL function: the arguments in their stored types to the result (absent: NULL).
   using Function = std::function<std::optional<Binding>(const Bindings& arguments)>;
@@ -117,22 +117,20 @@ class Connection : public std::enable_shared_from_this<Connection> {
 
   // The same with the values passed as arguments (see Statement::bind).
   template <class... Values>
-    requires(sizeof...(Values) > 0)
-  StatementPointer prepare(const std::string& sql, const Values&... values) {
+  requires(sizeof...(Values) > 0) StatementPointer prepare(const std::string& sql, const Values&... values) {
     auto statement = prepare(sql);
     statement->bind(values...);
     return statement;
   }
   template <class... Values>
-    requires(sizeof...(Values) > 0)
-  StatementPointer run(const std::string& sql, const Values&... values) {
+  requires(sizeof...(Values) > 0) StatementPointer run(const std::string& sql, const Values&... values) {
     auto statement = prepare(sql);
     statement->run(values...);
     return statement;
   }
   template <class... Values>
-    requires(sizeof...(Values) > 0)
-  std::optional<Binding> scalar(const std::string& sql, const Values&... values) {
+  requires(sizeof...(Values) > 0) std::optional<Binding> scalar(const std::string& sql,
+                                                                const Values&... values) {
     return prepare(sql)->scalar(values...);
   }
 
@@ -168,7 +166,8 @@ class Connection : public std::enable_shared_from_this<Connection> {
   // Registers a scalar SQL function taking `argumentCount` arguments (absent: any number),
   // replacing one of the same name and count. An exception thrown by the function becomes the
   // SQL error of the statement calling it. A refusal by the engine stops the process.
-  void createFunction(const std::string& name, std::optional<int> argumentCount, bool deterministic, Function function);
+  void createFunction(const std::string& name, std::optional<int> argumentCount, bool deterministic,
+                      Function function);
   // Registers a collation, replacing one of the same name. Throws Result when the engine
   // refuses; an exception thrown by the comparison counts as "equal".
   void createCollation(const std::string& name, Collation collation);
@@ -180,8 +179,8 @@ class Connection : public std::enable_shared_from_this<Connection> {
   // refusal by the engine stops the process. An exception thrown by `fold` or `finalize`
   // becomes the SQL error of the statement.
   template <class T>
-  void createAggregate(const std::string& name, std::optional<int> argumentCount, bool deterministic, T initial,
-                       std::function<T(T running, const Bindings& arguments)> fold,
+  void createAggregate(const std::string& name, std::optional<int> argumentCount, bool deterministic,
+                       T initial, std::function<T(T running, const Bindings& arguments)> fold,
                        std::function<std::optional<Binding>(const T& running)> finalize) {
     auto shared = std::make_shared<T>(std::move(initial));
     createAggregate(name, argumentCount, deterministic,

@@ -51,7 +51,8 @@ Bindings argumentValues(int count, sqlite3_value** values) {
 }
 
 int resultLength(std::size_t length) {
-  if (length > static_cast<std::size_t>(INT_MAX)) fatalError("result of " + std::to_string(length) + " bytes is too long");
+  if (length > static_cast<std::size_t>(INT_MAX))
+    fatalError("result of " + std::to_string(length) + " bytes is too long");
   return static_cast<int>(length);
 }
 
@@ -65,8 +66,11 @@ void setResult(sqlite3_context* context, const std::optional<Binding>& result) {
         using T = std::decay_t<decltype(value)>;
         // An empty vector may have no storage, and a null pointer would make the result NULL.
         if constexpr (std::is_same_v<T, Blob>) {
-          if (value.bytes.empty()) sqlite3_result_zeroblob(context, 0);
-          else sqlite3_result_blob(context, value.bytes.data(), resultLength(value.bytes.size()), SQLITE_TRANSIENT);
+          if (value.bytes.empty())
+            sqlite3_result_zeroblob(context, 0);
+          else
+            sqlite3_result_blob(context, value.bytes.data(), resultLength(value.bytes.size()),
+                                SQLITE_TRANSIENT);
         } else if constexpr (std::is_same_v<T, double>) {
           sqlite3_result_double(context, value);
         } else if constexpr (std::is_same_v<T, std::int64_t>) {
@@ -158,7 +162,8 @@ void rollbackEntry(void* context) {
 
 void functionEntry(sqlite3_context* context, int count, sqlite3_value** values) {
   reportingErrors(context, [&] {
-    setResult(context, unbox<Connection::Function>(sqlite3_user_data(context))(argumentValues(count, values)));
+    setResult(context,
+              unbox<Connection::Function>(sqlite3_user_data(context))(argumentValues(count, values)));
   });
 }
 
@@ -187,8 +192,10 @@ int collationEntry(void* context, int leftLength, const void* left, int rightLen
   // The engine may hand an empty text without storage; any other missing text is a broken promise.
   if ((!left && leftLength > 0) || (!right && rightLength > 0))
     fatalError("sqlite3_create_collation_v2 callback called with NULL pointer");
-  const std::string_view leftText(left ? static_cast<const char*>(left) : "", static_cast<std::size_t>(leftLength));
-  const std::string_view rightText(right ? static_cast<const char*>(right) : "", static_cast<std::size_t>(rightLength));
+  const std::string_view leftText(left ? static_cast<const char*>(left) : "",
+                                  static_cast<std::size_t>(leftLength));
+  const std::string_view rightText(right ? static_cast<const char*>(right) : "",
+                                   static_cast<std::size_t>(rightLength));
   try {
     return unbox<Connection::Collation>(context)(leftText, rightText);
   } catch (...) {
@@ -270,27 +277,30 @@ void Connection::createFunction(const std::string& name, std::optional<int> argu
   registerFunction(name, argumentCount, deterministic, box(std::move(function)), false);
 }
 
-void Connection::createAggregate(const std::string& name, std::optional<int> argumentCount, bool deterministic,
-                                 AggregateDefinition definition) {
+void Connection::createAggregate(const std::string& name, std::optional<int> argumentCount,
+                                 bool deterministic, AggregateDefinition definition) {
   registerFunction(name, argumentCount, deterministic, box(std::move(definition)), true);
 }
 
-void Connection::registerFunction(const std::string& name, std::optional<int> argumentCount, bool deterministic,
-                                  std::shared_ptr<void> function, bool aggregate) {
+void Connection::registerFunction(const std::string& name, std::optional<int> argumentCount,
+                                  bool deterministic, std::shared_ptr<void> function, bool aggregate) {
   const int count = argumentCount.value_or(-1);
   const int flags = deterministic ? SQLITE_UTF8 | SQLITE_DETERMINISTIC : SQLITE_UTF8;
-  const int code = aggregate ? sqlite3_create_function_v2(handle_, name.c_str(), count, flags, function.get(), nullptr,
-                                                          aggregateStepEntry, aggregateFinalEntry, nullptr)
-                             : sqlite3_create_function_v2(handle_, name.c_str(), count, flags, function.get(),
-                                                          functionEntry, nullptr, nullptr, nullptr);
-  if (auto failure = Result::make(code, *this)) fatalError("Error creating function: " + failure->description());
+  const int code = aggregate
+                       ? sqlite3_create_function_v2(handle_, name.c_str(), count, flags, function.get(),
+                                                    nullptr, aggregateStepEntry, aggregateFinalEntry, nullptr)
+                       : sqlite3_create_function_v2(handle_, name.c_str(), count, flags, function.get(),
+                                                    functionEntry, nullptr, nullptr, nullptr);
+  if (auto failure = Result::make(code, *this))
+    fatalError("Error creating function: " + failure->description());
   functions_[name][count] = std::move(function);
 }
 
 void Connection::createCollation(const std::string& name, Collation collation) {
   auto next = box(std::move(collation));
-  Result::check(sqlite3_create_collation_v2(handle_, name.c_str(), SQLITE_UTF8, next.get(), collationEntry, nullptr),
-                *this);
+  Result::check(
+      sqlite3_create_collation_v2(handle_, name.c_str(), SQLITE_UTF8, next.get(), collationEntry, nullptr),
+      *this);
   collations_[name] = std::move(next);
 }
 

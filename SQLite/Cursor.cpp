@@ -39,8 +39,9 @@ void assignNumber(std::optional<Binding>& slot, Number value) {
 
 void assignText(std::optional<Binding>& slot, sqlite3_value* value) {
   const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
-  const std::string_view view = text ? std::string_view(text, static_cast<std::size_t>(sqlite3_value_bytes(value)))
-                                     : std::string_view();
+  const std::string_view view =
+      text ? std::string_view(text, static_cast<std::size_t>(sqlite3_value_bytes(value)))
+           : std::string_view();
   if (auto* held = slot ? std::get_if<std::string>(&*slot) : nullptr) {
     held->assign(view);
   } else {
@@ -102,7 +103,8 @@ bool readExpected(sqlite3_stmt* handle, int index, std::optional<Binding>& slot)
 template <int Type>
 bool readGroup(sqlite3_stmt* handle, std::span<const int> columns, Bindings& row) {
   bool changed = false;
-  for (const int index : columns) changed |= readExpected<Type>(handle, index, row[static_cast<std::size_t>(index)]);
+  for (const int index : columns)
+    changed |= readExpected<Type>(handle, index, row[static_cast<std::size_t>(index)]);
   return changed;
 }
 

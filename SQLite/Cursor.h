@@ -66,11 +66,29 @@ class Cursor {
   mutable ColumnGroups groups_;
 };
 
-template <> inline double Cursor::get<double>(int index) const { return readDouble(index); }
-template <> inline std::int64_t Cursor::get<std::int64_t>(int index) const { return readInt64(index); }
-template <> inline std::string Cursor::get<std::string>(int index) const { return readText(index); }
-template <> inline Blob Cursor::get<Blob>(int index) const { return readBlob(index); }
-template <> inline bool Cursor::get<bool>(int index) const { return readInt64(index) != 0; }
-template <> inline Int Cursor::get<Int>(int index) const { return Int{readInt64(index)}; }
+template <>
+inline double Cursor::get<double>(int index) const {
+  return readDouble(index);
+}
+template <>
+inline std::int64_t Cursor::get<std::int64_t>(int index) const {
+  return readInt64(index);
+}
+template <>
+inline std::string Cursor::get<std::string>(int index) const {
+  return readText(index);
+}
+template <>
+inline Blob Cursor::get<Blob>(int index) const {
+  return readBlob(index);
+}
+template <>
+inline bool Cursor::get<bool>(int index) const {
+  return readInt64(index) != 0;
+}
+template <>
+inline Int Cursor::get<Int>(int index) const {
+  return Int{readInt64(index)};
+}
 
 }  // namespace sql

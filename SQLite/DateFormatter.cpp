@@ -22,8 +22,8 @@ std::optional<int> digits(std::string_view text, std::size_t at, std::size_t cou
 }
 
 bool separatorsInPlace(std::string_view text) {
-  return text[4] == '-' && text[7] == '-' && text[10] == 'T' && text[13] == ':' &&
-         text[16] == ':' && text[19] == '.';
+  return text[4] == '-' && text[7] == '-' && text[10] == 'T' && text[13] == ':' && text[16] == ':' &&
+         text[19] == '.';
 }
 
 std::shared_ptr<const DateFormatter> makeDefault() { return std::make_shared<DateFormatter>(); }

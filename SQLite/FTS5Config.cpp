@@ -36,8 +36,10 @@ FTS5Config& FTS5Config::detail(Detail detail) {
 std::vector<Expression<void>> FTS5Config::columnArguments() const {
   std::vector<Expression<void>> arguments;
   for (const auto& column : columns_) {
-    if (column.options.empty()) arguments.push_back(column.expression);
-    else arguments.push_back(join(" ", {column.expression, Expression<void>::literal("UNINDEXED")}));
+    if (column.options.empty())
+      arguments.push_back(column.expression);
+    else
+      arguments.push_back(join(" ", {column.expression, Expression<void>::literal("UNINDEXED")}));
   }
   return arguments;
 }
@@ -45,7 +47,8 @@ std::vector<Expression<void>> FTS5Config::columnArguments() const {
 std::vector<Expression<void>> FTS5Config::moduleArguments() const {
   auto arguments = FTSConfig::moduleArguments();
   if (contentRowId_) arguments.push_back(option("content_rowid", *contentRowId_));
-  if (columnSize_) arguments.push_back(option("columnsize", Expression<void>("?", Bindings{Binding(*columnSize_)})));
+  if (columnSize_)
+    arguments.push_back(option("columnsize", Expression<void>("?", Bindings{Binding(*columnSize_)})));
   if (detail_) arguments.push_back(quotedOption("detail", rawText(*detail_)));
   return arguments;
 }

@@ -22,7 +22,8 @@ std::vector<Expression<void>> FTSConfig::columnArguments() const {
 
 std::vector<Expression<void>> FTSConfig::moduleArguments() const {
   auto arguments = columnArguments();
-  if (tokenizer_) arguments.push_back(option("tokenize", Expression<void>::literal(tokenizerText(*tokenizer_))));
+  if (tokenizer_)
+    arguments.push_back(option("tokenize", Expression<void>::literal(tokenizerText(*tokenizer_))));
   if (!prefixes_.empty()) {
     auto sorted = prefixes_;
     std::sort(sorted.begin(), sorted.end());
@@ -30,8 +31,10 @@ std::vector<Expression<void>> FTSConfig::moduleArguments() const {
     for (int length : sorted) text += (text.empty() ? "" : ",") + std::to_string(length);
     arguments.push_back(quotedOption("prefix", text));
   }
-  if (contentless_) arguments.push_back(quotedOption("content", ""));
-  else if (externalContent_) arguments.push_back(option("content", *externalContent_));
+  if (contentless_)
+    arguments.push_back(quotedOption("content", ""));
+  else if (externalContent_)
+    arguments.push_back(option("content", *externalContent_));
   return arguments;
 }
 

@@ -7,8 +7,10 @@ namespace sql {
 Expression<void> matchTarget(const VirtualTable& table) {
   const auto& from = table.clauses().from;
   std::string text;
-  if (from.alias) text = quote(*from.alias) + ".";
-  else if (from.database) text = quote(*from.database) + "." + quote(from.name) + ".";
+  if (from.alias)
+    text = quote(*from.alias) + ".";
+  else if (from.database)
+    text = quote(*from.database) + "." + quote(from.name) + ".";
   return Expression<void>::literal(text + quote(from.name));
 }
 

@@ -6,7 +6,9 @@
 
 namespace sql {
 
-std::string_view IndexDefinition::rawText(Order order) noexcept { return order == Order::ASC ? "ASC" : "DESC"; }
+std::string_view IndexDefinition::rawText(Order order) noexcept {
+  return order == Order::ASC ? "ASC" : "DESC";
+}
 
 std::optional<IndexDefinition::Order> IndexDefinition::order(std::string_view text) noexcept {
   if (text == "ASC") return Order::ASC;
@@ -50,7 +52,8 @@ std::optional<std::string> IndexDefinition::whereOf(const std::string& storedSQL
 std::map<std::string, IndexDefinition::Order> IndexDefinition::ordersOf(const std::string& storedSQL) {
   static const std::regex pattern("\"?(\\w+)\"? DESC");
   std::map<std::string, Order> found;
-  for (auto it = std::sregex_iterator(storedSQL.begin(), storedSQL.end(), pattern); it != std::sregex_iterator(); ++it)
+  for (auto it = std::sregex_iterator(storedSQL.begin(), storedSQL.end(), pattern);
+       it != std::sregex_iterator(); ++it)
     found[(*it)[1].str()] = Order::DESC;
   return found;
 }

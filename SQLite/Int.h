@@ -14,7 +14,7 @@ struct Int {
   std::int64_t value = 0;
 
   constexpr Int() noexcept = default;
-  constexpr Int(std::int64_t v) noexcept : value(v) {}  // NOLINT: implicit by design
+  constexpr Int(std::int64_t v) noexcept : value(v) {}                // NOLINT: implicit by design
   constexpr operator std::int64_t() const noexcept { return value; }  // NOLINT
 };
 

@@ -26,8 +26,10 @@ std::string withParameters(const std::string& text, const std::vector<URIQueryPa
   std::string head = text.substr(0, fragmentStart);
   const std::string fragment = fragmentStart == std::string::npos ? "" : text.substr(fragmentStart);
   const auto queryStart = head.find('?');
-  if (queryStart == std::string::npos) head += '?';
-  else if (queryStart + 1 < head.size()) head += '&';
+  if (queryStart == std::string::npos)
+    head += '?';
+  else if (queryStart + 1 < head.size())
+    head += '&';
   for (std::size_t i = 0; i < parameters.size(); ++i) {
     if (i > 0) head += '&';
     head += parameters[i].description();

@@ -18,7 +18,8 @@ std::string listText(const std::vector<std::string>& texts) {
   return list + "]";
 }
 
-std::string describeQueryError(QueryError::Kind kind, const std::string& name, const std::vector<std::string>& columns) {
+std::string describeQueryError(QueryError::Kind kind, const std::string& name,
+                               const std::vector<std::string>& columns) {
   switch (kind) {
     case QueryError::Kind::noSuchTable:
       return "No such table: " + name;
@@ -40,7 +41,9 @@ QueryError::QueryError(Kind kind, std::string name, std::vector<std::string> col
       columns_(std::move(columns)),
       description_(describeQueryError(kind_, name_, columns_)) {}
 
-QueryError QueryError::noSuchTable(std::string name) { return QueryError(Kind::noSuchTable, std::move(name), {}); }
+QueryError QueryError::noSuchTable(std::string name) {
+  return QueryError(Kind::noSuchTable, std::move(name), {});
+}
 
 QueryError QueryError::noSuchColumn(std::string name, std::vector<std::string> columns) {
   return QueryError(Kind::noSuchColumn, std::move(name), std::move(columns));

@@ -30,7 +30,8 @@ std::optional<Result> Result::make(int code, sqlite3* handle, bool usesExtendedE
   if (isSuccessCode(code)) return std::nullopt;
   std::string message = sqlite3_errmsg(handle);
   if (usesExtendedErrorCodes)
-    return Result(Kind::extendedError, std::move(message), sqlite3_extended_errcode(handle), std::move(statement));
+    return Result(Kind::extendedError, std::move(message), sqlite3_extended_errcode(handle),
+                  std::move(statement));
   return Result(Kind::error, std::move(message), code, std::move(statement));
 }
 
@@ -39,6 +40,8 @@ std::optional<Result> Result::make(int code, const Connection& connection,
   return make(code, connection.handle(), connection.usesExtendedErrorCodes(), std::move(statement));
 }
 
-void Result::throwFailure(int code, const Connection& connection) { throw std::move(*make(code, connection)); }
+void Result::throwFailure(int code, const Connection& connection) {
+  throw std::move(*make(code, connection));
+}
 
 }  // namespace sql

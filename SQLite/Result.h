@@ -19,7 +19,8 @@ class Result : public std::exception {
  public:
   enum class Kind { error, extendedError };
 
-  Result(Kind kind, std::string message, std::int32_t code, std::shared_ptr<const Statement> statement = nullptr);
+  Result(Kind kind, std::string message, std::int32_t code,
+         std::shared_ptr<const Statement> statement = nullptr);
 
   // The codes that are not failures: SQLITE_OK, SQLITE_ROW and SQLITE_DONE.
   static bool isSuccessCode(int code) noexcept { return code == 0 || code == 100 || code == 101; }

@@ -37,7 +37,8 @@ struct SchemaChanger::TableDefinition {
       case Operation::Kind::dropColumn:
         std::erase_if(changed.columns, [&](const auto& column) { return column.name == operation->name; });
         std::erase_if(changed.indexes, [&](const auto& index) {
-          return std::find(index.columns.begin(), index.columns.end(), operation->name) != index.columns.end();
+          return std::find(index.columns.begin(), index.columns.end(), operation->name) !=
+                 index.columns.end();
         });
         std::erase_if(changed.unique, [&](const auto& names) {
           return std::find(names.begin(), names.end(), operation->name) != names.end();
@@ -48,7 +49,8 @@ struct SchemaChanger::TableDefinition {
           if (column.name == operation->name) column.name = operation->newName;
         for (auto& index : changed.indexes)
           std::replace(index.columns.begin(), index.columns.end(), operation->name, operation->newName);
-        for (auto& names : changed.unique) std::replace(names.begin(), names.end(), operation->name, operation->newName);
+        for (auto& names : changed.unique)
+          std::replace(names.begin(), names.end(), operation->name, operation->newName);
         break;
       case Operation::Kind::renameTable:
         changed.name = operation->name;
@@ -65,7 +67,8 @@ SchemaChanger::Error SchemaChanger::Error::invalidColumnDefinition(std::string m
 
 SchemaChanger::Error SchemaChanger::Error::foreignKeyError(std::vector<ForeignKeyError> violations) {
   std::string text = "Foreign key errors: [";
-  for (std::size_t i = 0; i < violations.size(); ++i) text += (i > 0 ? ", " : "") + violations[i].description();
+  for (std::size_t i = 0; i < violations.size(); ++i)
+    text += (i > 0 ? ", " : "") + violations[i].description();
   return Error(Kind::foreignKeyError, std::move(violations), text + "]");
 }
 
@@ -79,7 +82,8 @@ std::optional<std::string> SchemaChanger::Operation::nativeSQL(const std::string
       if (version >= SQLiteVersion{3, 35, 0}) return alter + " DROP COLUMN " + quote(name);
       return std::nullopt;
     case Kind::renameColumn:
-      if (version >= SQLiteVersion{3, 25, 0}) return alter + " RENAME COLUMN " + quote(name) + " TO " + quote(newName);
+      if (version >= SQLiteVersion{3, 25, 0})
+        return alter + " RENAME COLUMN " + quote(name) + " TO " + quote(newName);
       return std::nullopt;
     case Kind::renameTable:
       return std::nullopt;
@@ -93,7 +97,9 @@ SchemaChanger::SchemaChanger(std::shared_ptr<Connection> connection)
 SchemaChanger::SchemaChanger(std::shared_ptr<Connection> connection, SQLiteVersion version)
     : connection_(std::move(connection)), schemaReader_(connection_), version_(version) {}
 
-std::string SchemaChanger::description() const { return "SQLiteSchemaChanger: " + connection_->description(); }
+std::string SchemaChanger::description() const {
+  return "SQLiteSchemaChanger: " + connection_->description();
+}
 
 void SchemaChanger::run(const std::string& sql) { connection_->prepare(sql)->run(); }
 
@@ -107,7 +113,8 @@ void SchemaChanger::rename(const std::string& table, const std::string& to) {
 
 void SchemaChanger::validate(const ColumnDefinition& column) const {
   if (column.primaryKey) throw Error::invalidColumnDefinition("can not add primary key column");
-  if (isCurrentTimeKeyword(column.defaultValue)) throw Error::invalidColumnDefinition("Invalid default value");
+  if (isCurrentTimeKeyword(column.defaultValue))
+    throw Error::invalidColumnDefinition("Invalid default value");
   if (!column.nullable && column.defaultValue.kind == LiteralValue::Kind::NULL_)
     throw Error::invalidColumnDefinition("NOT NULL columns must have a default value other than NULL");
 }
@@ -117,8 +124,10 @@ void SchemaChanger::alter(const std::string& table, const std::function<void(Alt
   block(definition);
   for (const auto& operation : definition.operations()) {
     if (operation.kind == Operation::Kind::addColumn) validate(operation.column);
-    if (const auto native = operation.nativeSQL(table, version_)) run(*native);
-    else rebuild(table, operation);
+    if (const auto native = operation.nativeSQL(table, version_))
+      run(*native);
+    else
+      rebuild(table, operation);
   }
 }
 
@@ -128,8 +137,9 @@ void SchemaChanger::rebuild(const std::string& table, const Operation& operation
   const bool foreignKeys = connection_->foreignKeys();
   const bool deferForeignKeys = connection_->deferForeignKeys();
   if (foreignKeys && !sqlite3_get_autocommit(connection_->handle()))
-    throw std::logic_error("cannot rebuild table " + table +
-                           " inside an open transaction while foreign keys are on: dropping it would cascade");
+    throw std::logic_error(
+        "cannot rebuild table " + table +
+        " inside an open transaction while foreign keys are on: dropping it would cascade");
   connection_->setDeferForeignKeys(true);
   connection_->setForeignKeys(false);
   try {
@@ -156,7 +166,8 @@ void SchemaChanger::rebuild(const std::string& table, const Operation& operation
 // Dropping the table drops its triggers; their stored texts recreate them on the copy.
 std::vector<std::string> SchemaChanger::triggerSQL(const std::string& table) {
   std::vector<std::string> texts;
-  for (const auto& object : schemaReader_.objectDefinitions(std::nullopt, ObjectDefinition::ObjectType::trigger))
+  for (const auto& object :
+       schemaReader_.objectDefinitions(std::nullopt, ObjectDefinition::ObjectType::trigger))
     if (object.tableName == table && object.sql) texts.push_back(*object.sql);
   return texts;
 }

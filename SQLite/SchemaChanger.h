@@ -55,7 +55,9 @@ class SchemaChanger {
     std::string name;         // dropColumn and renameColumn: the column; renameTable: the new name
     std::string newName;      // renameColumn
 
-    static Operation addColumn(ColumnDefinition column) { return {Kind::addColumn, std::move(column), {}, {}}; }
+    static Operation addColumn(ColumnDefinition column) {
+      return {Kind::addColumn, std::move(column), {}, {}};
+    }
     static Operation dropColumn(std::string name) { return {Kind::dropColumn, {}, std::move(name), {}}; }
     static Operation renameColumn(std::string from, std::string to) {
       return {Kind::renameColumn, {}, std::move(from), std::move(to)};
@@ -110,7 +112,8 @@ class SchemaChanger {
   void rebuild(const std::string& table, const Operation& operation);
   std::vector<std::string> triggerSQL(const std::string& table);
   void renameKeepingViews(const std::string& table, const std::string& to);
-  std::vector<IndexDefinition> copyTable(const std::string& from, const std::string& to, const Operation& operation);
+  std::vector<IndexDefinition> copyTable(const std::string& from, const std::string& to,
+                                         const Operation& operation);
   void createIndexes(const std::vector<IndexDefinition>& indexes);
   void run(const std::string& sql);
 

@@ -66,13 +66,14 @@ std::optional<std::string> actionOf(const std::optional<std::string>& action) {
 
 }  // namespace
 
-std::vector<ObjectDefinition> SchemaReader::objectDefinitions(const std::optional<std::string>& name,
-                                                              std::optional<ObjectDefinition::ObjectType> type,
-                                                              bool temp) {
+std::vector<ObjectDefinition> SchemaReader::objectDefinitions(
+    const std::optional<std::string>& name, std::optional<ObjectDefinition::ObjectType> type, bool temp) {
   const bool modern = connection_->sqliteVersion() >= SQLiteVersion{3, 33, 0};
   std::string text = "SELECT * FROM ";
-  if (modern) text += quote(temp ? "temp" : "main") + "." + quote("sqlite_schema");
-  else text += quote(temp ? "sqlite_temp_master" : "sqlite_master");
+  if (modern)
+    text += quote(temp ? "temp" : "main") + "." + quote("sqlite_schema");
+  else
+    text += quote(temp ? "sqlite_temp_master" : "sqlite_master");
   Bindings values;
   std::string condition;
   if (name) {
@@ -124,8 +125,8 @@ std::vector<ColumnDefinition::ForeignKey> SchemaReader::foreignKeys(const std::s
 // The options of the first PRIMARY KEY in the stored text, in whatever letter case it was
 // written.
 std::optional<ColumnDefinition::PrimaryKey> SchemaReader::primaryKeyOf(const std::string& table) {
-  static const std::regex pattern("PRIMARY KEY\\s*(?:ASC|DESC)?\\s*(?:ON CONFLICT (\\w+)?)?\\s*(AUTOINCREMENT)?",
-                                  std::regex::icase);
+  static const std::regex pattern(
+      "PRIMARY KEY\\s*(?:ASC|DESC)?\\s*(?:ON CONFLICT (\\w+)?)?\\s*(AUTOINCREMENT)?", std::regex::icase);
   const auto stored = tableSQL(table);
   std::smatch match;
   if (!stored || !std::regex_search(*stored, match, pattern)) return std::nullopt;
@@ -147,7 +148,8 @@ std::vector<ColumnDefinition> SchemaReader::columnDefinitions(const std::string&
     if (!declared.empty()) column.type = ColumnDefinition::affinityOf(declared);
     column.nullable = row.integer("notnull") == 0;
     column.defaultValue = LiteralValue::fromSQLText(row.text("dflt_value"));
-    const auto key = std::find_if(keys.begin(), keys.end(), [&](const auto& k) { return k.column == column.name; });
+    const auto key =
+        std::find_if(keys.begin(), keys.end(), [&](const auto& k) { return k.column == column.name; });
     if (key != keys.end()) column.references = *key;
     column.collation = collationOf(table, column.name);
     columns.push_back(std::move(column));
@@ -158,8 +160,9 @@ std::vector<ColumnDefinition> SchemaReader::columnDefinitions(const std::string&
 // The table pragmas do not report collations; the engine's column metadata does.
 std::optional<std::string> SchemaReader::collationOf(const std::string& table, const std::string& column) {
   const char* collation = nullptr;
-  const int code = sqlite3_table_column_metadata(connection_->handle(), nullptr, table.c_str(), column.c_str(), nullptr,
-                                                 &collation, nullptr, nullptr, nullptr);
+  const int code =
+      sqlite3_table_column_metadata(connection_->handle(), nullptr, table.c_str(), column.c_str(), nullptr,
+                                    &collation, nullptr, nullptr, nullptr);
   if (code != SQLITE_OK || !collation || isBinary(collation)) return std::nullopt;
   return std::string(collation);
 }

@@ -25,9 +25,9 @@ class SchemaReader {
   std::vector<ColumnDefinition> columnDefinitions(const std::string& table);
   // The catalogue's objects, optionally of one name and one type, from the main catalogue or
   // the temporary one.
-  std::vector<ObjectDefinition> objectDefinitions(const std::optional<std::string>& name = std::nullopt,
-                                                  std::optional<ObjectDefinition::ObjectType> type = std::nullopt,
-                                                  bool temp = false);
+  std::vector<ObjectDefinition> objectDefinitions(
+      const std::optional<std::string>& name = std::nullopt,
+      std::optional<ObjectDefinition::ObjectType> type = std::nullopt, bool temp = false);
   // The table's own indexes (not the engine's automatic ones), as the index list reports them.
   std::vector<IndexDefinition> indexDefinitions(const std::string& table);
   std::vector<ColumnDefinition::ForeignKey> foreignKeys(const std::string& table);

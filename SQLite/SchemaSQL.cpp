@@ -9,7 +9,8 @@ namespace sql {
 namespace {
 
 bool hasCompositeKey(const std::vector<ColumnDefinition>& columns) {
-  return std::count_if(columns.begin(), columns.end(), [](const auto& c) { return c.primaryKey.has_value(); }) > 1;
+  return std::count_if(columns.begin(), columns.end(),
+                       [](const auto& c) { return c.primaryKey.has_value(); }) > 1;
 }
 
 std::string quotedNames(const std::vector<std::string>& names) {
@@ -34,7 +35,8 @@ std::string keyConstraint(const std::vector<ColumnDefinition>& columns) {
 
 // The name is quoted: a table name holding a blank, a keyword or a quote mark must stay one
 // identifier.
-std::string createTableSQL(bool temporary, const std::string& name, const std::vector<ColumnDefinition>& columns,
+std::string createTableSQL(bool temporary, const std::string& name,
+                           const std::vector<ColumnDefinition>& columns,
                            const std::vector<std::vector<std::string>>& unique) {
   if (columns.empty()) throw std::invalid_argument("cannot create table " + name + " without columns");
   const bool composite = hasCompositeKey(columns);
@@ -45,8 +47,8 @@ std::string createTableSQL(bool temporary, const std::string& name, const std::v
   }
   if (composite) definitions += ",\n" + keyConstraint(columns);
   for (const auto& names : unique) definitions += ",\nUNIQUE (" + quotedNames(names) + ")";
-  return std::string("CREATE") + (temporary ? " TEMPORARY" : "") + " TABLE " + quote(name) + " ( " + definitions +
-         " )";
+  return std::string("CREATE") + (temporary ? " TEMPORARY" : "") + " TABLE " + quote(name) + " ( " +
+         definitions + " )";
 }
 
 std::string quotedColumnNames(const std::vector<ColumnDefinition>& columns) {
@@ -61,7 +63,8 @@ std::string quotedColumnNames(const std::vector<ColumnDefinition>& columns) {
 std::string copyRowsSQL(const std::string& target, const std::vector<ColumnDefinition>& targetColumns,
                         const std::string& source, const std::vector<ColumnDefinition>& sourceColumns) {
   if (sourceColumns.empty() || sourceColumns.size() != targetColumns.size())
-    throw std::invalid_argument("cannot copy rows of " + source + " into " + target + ": the columns do not pair up");
+    throw std::invalid_argument("cannot copy rows of " + source + " into " + target +
+                                ": the columns do not pair up");
   return "INSERT INTO " + quote(target) + " (" + quotedColumnNames(targetColumns) + ") SELECT " +
          quotedColumnNames(sourceColumns) + " FROM " + quote(source);
 }

@@ -13,7 +13,8 @@ namespace sql {
 // columns is written as a table constraint after them, PRIMARY KEY ("a", "b"), since a column
 // constraint may name only one; each list of `unique` columns follows as UNIQUE ("a", "b").
 // Throws std::invalid_argument for an empty column list.
-std::string createTableSQL(bool temporary, const std::string& name, const std::vector<ColumnDefinition>& columns,
+std::string createTableSQL(bool temporary, const std::string& name,
+                           const std::vector<ColumnDefinition>& columns,
                            const std::vector<std::vector<std::string>>& unique = {});
 
 // "a", "b"

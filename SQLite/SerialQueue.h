@@ -32,7 +32,9 @@ class SerialQueue {
   SerialQueue& operator=(const SerialQueue&) = delete;
 
   // True when the calling thread is running work of this queue.
-  bool isCurrent() const noexcept { return runner_.load(std::memory_order_relaxed) == std::this_thread::get_id(); }
+  bool isCurrent() const noexcept {
+    return runner_.load(std::memory_order_relaxed) == std::this_thread::get_id();
+  }
 
   template <class Work>
   std::invoke_result_t<Work&> sync(Work&& work) {

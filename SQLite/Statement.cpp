@@ -13,7 +13,8 @@ namespace sql {
 namespace {
 
 int checkedLength(std::size_t length) {
-  if (length > static_cast<std::size_t>(INT_MAX)) fatalError("value of " + std::to_string(length) + " bytes is too long to bind");
+  if (length > static_cast<std::size_t>(INT_MAX))
+    fatalError("value of " + std::to_string(length) + " bytes is too long to bind");
   return static_cast<int>(length);
 }
 
@@ -71,10 +72,14 @@ void Statement::bindOne(int index, const std::optional<Binding>& value) {
   std::visit(
       [&](const auto& v) {
         using T = std::decay_t<decltype(v)>;
-        if constexpr (std::is_same_v<T, Blob>) bindBlob(index, v);
-        else if constexpr (std::is_same_v<T, double>) bindDouble(index, v);
-        else if constexpr (std::is_same_v<T, std::int64_t>) bindInt64(index, v);
-        else bindText(index, v);
+        if constexpr (std::is_same_v<T, Blob>)
+          bindBlob(index, v);
+        else if constexpr (std::is_same_v<T, double>)
+          bindDouble(index, v);
+        else if constexpr (std::is_same_v<T, std::int64_t>)
+          bindInt64(index, v);
+        else
+          bindText(index, v);
       },
       *value);
 }
@@ -92,8 +97,11 @@ void Statement::bindText(int index, std::string_view value) {
 
 // An empty blob is bound as a zero-length blob: a null data pointer would bind NULL.
 void Statement::bindBlob(int index, const Blob& value) {
-  if (value.bytes.empty()) sqlite3_bind_zeroblob(handle_, index, 0);
-  else sqlite3_bind_blob(handle_, index, value.bytes.data(), checkedLength(value.bytes.size()), SQLITE_TRANSIENT);
+  if (value.bytes.empty())
+    sqlite3_bind_zeroblob(handle_, index, 0);
+  else
+    sqlite3_bind_blob(handle_, index, value.bytes.data(), checkedLength(value.bytes.size()),
+                      SQLITE_TRANSIENT);
 }
 
 // A text holding only blanks or comments prepares to no statement at all, which has no rows.
@@ -132,20 +140,26 @@ std::optional<Binding> Statement::firstColumnOfFirstRow() {
 
 // Binding resets the statement already; running without values resets it and keeps them.
 Statement& Statement::run(const Bindings& values) {
-  if (values.empty()) reset();
-  else bind(values);
+  if (values.empty())
+    reset();
+  else
+    bind(values);
   return stepToCompletion();
 }
 
 Statement& Statement::run(const NamedBindings& values) { return bind(values).stepToCompletion(); }
 
 std::optional<Binding> Statement::scalar(const Bindings& values) {
-  if (values.empty()) reset();
-  else bind(values);
+  if (values.empty())
+    reset();
+  else
+    bind(values);
   return firstColumnOfFirstRow();
 }
 
-std::optional<Binding> Statement::scalar(const NamedBindings& values) { return bind(values).firstColumnOfFirstRow(); }
+std::optional<Binding> Statement::scalar(const NamedBindings& values) {
+  return bind(values).firstColumnOfFirstRow();
+}
 
 std::optional<Bindings> Statement::failableNext() {
   Bindings row;

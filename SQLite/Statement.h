@@ -61,8 +61,7 @@ class Statement {
   // doubles, text, Blob, any Value type, Binding, or an optional of these (absent is NULL).
   // The same rules as the list form: reset, clear, exactly one value per parameter.
   template <class... Values>
-    requires(sizeof...(Values) > 0)
-  Statement& bind(const Values&... values) {
+  requires(sizeof...(Values) > 0) Statement& bind(const Values&... values) {
     beginBinding(sizeof...(Values));
     int index = 0;
     (bindArgument(++index, values), ...);
@@ -74,8 +73,7 @@ class Statement {
   Statement& run(const Bindings& values = {});
   Statement& run(const NamedBindings& values);
   template <class... Values>
-    requires(sizeof...(Values) > 0)
-  Statement& run(const Values&... values) {
+  requires(sizeof...(Values) > 0) Statement& run(const Values&... values) {
     return bind(values...).stepToCompletion();
   }
 
@@ -83,8 +81,7 @@ class Statement {
   std::optional<Binding> scalar(const Bindings& values = {});
   std::optional<Binding> scalar(const NamedBindings& values);
   template <class... Values>
-    requires(sizeof...(Values) > 0)
-  std::optional<Binding> scalar(const Values&... values) {
+  requires(sizeof...(Values) > 0) std::optional<Binding> scalar(const Values&... values) {
     return bind(values...).firstColumnOfFirstRow();
   }
 
@@ -160,8 +157,10 @@ class Statement {
     if constexpr (std::is_same_v<T, std::nullopt_t>) {
       bindNull(index);
     } else if constexpr (detail::isOptional<T>) {
-      if (value) bindArgument(index, *value);
-      else bindNull(index);
+      if (value)
+        bindArgument(index, *value);
+      else
+        bindNull(index);
     } else if constexpr (std::is_same_v<T, Binding>) {
       bindOne(index, value);
     } else if constexpr (std::is_convertible_v<const T&, std::string_view>) {

@@ -19,8 +19,8 @@ struct Tokenizer {
   static Tokenizer porter();
   // `tokenchars` and `separators` list their characters (UTF-8) in the order to write them;
   // an empty text leaves the option out, as does an absent `removeDiacritics`.
-  static Tokenizer unicode61(std::optional<bool> removeDiacritics = std::nullopt, const std::string& tokenchars = "",
-                             const std::string& separators = "");
+  static Tokenizer unicode61(std::optional<bool> removeDiacritics = std::nullopt,
+                             const std::string& tokenchars = "", const std::string& separators = "");
   static Tokenizer trigram(bool caseSensitive);
   static Tokenizer custom(const std::string& name);
 

@@ -13,7 +13,7 @@ namespace sql {
 class URIQueryParameter {
  public:
   enum class FileMode { readOnly, readWrite, readWriteCreate, memory };  // ro, rw, rwc, memory
-  enum class CacheMode { shared, Private };                               // shared, private
+  enum class CacheMode { shared, Private };                              // shared, private
 
   static std::string_view rawText(FileMode mode) noexcept;
   static std::string_view rawText(CacheMode mode) noexcept;

@@ -147,8 +147,9 @@ template <Value T>
 T value(const Binding& binding) {
   using Stored = typename ValueTraits<T>::Datatype;
   const auto* stored = std::get_if<Stored>(&binding);
-  if (!stored) fatalError("unexpected stored type for a value of type " + ValueTraits<T>::declaredDatatype() +
-                          ": " + describe(binding));
+  if (!stored)
+    fatalError("unexpected stored type for a value of type " + ValueTraits<T>::declaredDatatype() + ": " +
+               describe(binding));
   return ValueTraits<T>::fromDatatypeValue(*stored);
 }
 

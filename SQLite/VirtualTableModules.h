@@ -27,7 +27,8 @@ inline Module fts5(const FTS5Config& config) { return Module::bare("fts5", confi
 // rtree(key, min1, max1, min2, max2...): each dimension a (minimum, maximum) pair of columns
 // of one type.
 template <class K, class T>
-Module rtree(const Expression<K>& key, const std::vector<std::pair<Expression<T>, Expression<T>>>& dimensions) {
+Module rtree(const Expression<K>& key,
+             const std::vector<std::pair<Expression<T>, Expression<T>>>& dimensions) {
   std::vector<Expression<void>> arguments{key.expression()};
   for (const auto& [minimum, maximum] : dimensions) {
     arguments.push_back(minimum.expression());

@@ -32,14 +32,16 @@ struct MonitorBench {
   platform::LogSink previousSink = platform::setLogSink([](std::string_view) {});
   platform::VirtualEnvironment environment;
   quellorin::AIService aiService;
-  std::shared_ptr<quellorin::TextHandlingService> textHandling = std::make_shared<quellorin::TextHandlingService>();
+  std::shared_ptr<quellorin::TextHandlingService> textHandling =
+      std::make_shared<quellorin::TextHandlingService>();
   std::shared_ptr<quellorin::EventMonitorService> monitor = std::make_shared<quellorin::EventMonitorService>(
       textHandling, std::make_shared<quellorin::WindowService>(textHandling), aiService);
 };
 
 void BM_ShortcutStringAlone(benchmark::State& state) {
   for (auto _ : state) {
-    benchmark::DoNotOptimize(quellorin::shortcutDisplayString(platform::keycode::space, quellorin::modifier::shift));
+    benchmark::DoNotOptimize(
+        quellorin::shortcutDisplayString(platform::keycode::space, quellorin::modifier::shift));
   }
 }
 BENCHMARK(BM_ShortcutStringAlone);

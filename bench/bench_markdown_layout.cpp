@@ -60,17 +60,20 @@ void BM_RenderAndLayOut(benchmark::State& state) {
     storage.addLayoutManager(layout);
     benchmark::DoNotOptimize(layout->lineFragments().size());
   }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(document.size()));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(document.size()));
 }
 
 void BM_RenderOnly(benchmark::State& state) {
   const std::string document = documentOf(static_cast<std::size_t>(state.range(0)));
   auto styler = std::make_shared<markdown::MarkdownStyler>(markdown::MarkdownStylerConfiguration::standard());
   for (auto _ : state) {
-    benchmark::DoNotOptimize(
-        markdown::Markdown(document).toAttributedString(markdown::MarkdownOptions::default_, styler).length());
+    benchmark::DoNotOptimize(markdown::Markdown(document)
+                                 .toAttributedString(markdown::MarkdownOptions::default_, styler)
+                                 .length());
   }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(document.size()));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(document.size()));
 }
 
 // Baseline: cmark alone, parse and render to HTML.
@@ -83,7 +86,8 @@ void BM_CmarkHTMLBaseline(benchmark::State& state) {
     std::free(html);
     cmark_node_free(root);
   }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(document.size()));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(document.size()));
 }
 
 }  // namespace

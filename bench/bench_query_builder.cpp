@@ -61,7 +61,8 @@ std::shared_ptr<sql::Connection> freshDatabase(const std::string& name, int prom
   }));
   db->transaction([&] {
     auto insertPrompt = db->prepare("INSERT INTO prompts (id, prompt, score) VALUES (?, ?, ?)");
-    auto insertLink = db->prepare("INSERT INTO pipeline_prompts (\"order\", pipelineId, promptId) VALUES (?, ?, ?)");
+    auto insertLink =
+        db->prepare("INSERT INTO pipeline_prompts (\"order\", pipelineId, promptId) VALUES (?, ?, ?)");
     for (Int64 i = 1; i <= promptRows; ++i) {
       insertPrompt->run({sql::Binding{i}, sql::Binding{"prompt number " + std::to_string(i)},
                          sql::Binding{static_cast<double>(i) / 3}});
@@ -72,7 +73,8 @@ std::shared_ptr<sql::Connection> freshDatabase(const std::string& name, int prom
 }
 
 void check(int code, sqlite3* db) {
-  if (code != SQLITE_OK && code != SQLITE_ROW && code != SQLITE_DONE) throw std::runtime_error(sqlite3_errmsg(db));
+  if (code != SQLITE_OK && code != SQLITE_ROW && code != SQLITE_DONE)
+    throw std::runtime_error(sqlite3_errmsg(db));
 }
 
 // --- Arms taking turns -------------------------------------------------------------------------
@@ -163,11 +165,12 @@ Pass joinRaw(sql::Connection& connection) {
     Int64 total = 0;
     for (int i = from; i < to; ++i) {
       sqlite3_stmt* statement = nullptr;
-      check(sqlite3_prepare_v2(db,
-                               "SELECT \"prompts\".\"id\", \"prompts\".\"prompt\" FROM \"prompts\" INNER JOIN "
-                               "\"pipeline_prompts\" ON (\"prompts\".\"id\" = \"pipeline_prompts\".\"promptId\") "
-                               "WHERE (\"pipeline_prompts\".\"pipelineId\" = ?) ORDER BY \"pipeline_prompts\".\"order\"",
-                               -1, &statement, nullptr),
+      check(sqlite3_prepare_v2(
+                db,
+                "SELECT \"prompts\".\"id\", \"prompts\".\"prompt\" FROM \"prompts\" INNER JOIN "
+                "\"pipeline_prompts\" ON (\"prompts\".\"id\" = \"pipeline_prompts\".\"promptId\") "
+                "WHERE (\"pipeline_prompts\".\"pipelineId\" = ?) ORDER BY \"pipeline_prompts\".\"order\"",
+                -1, &statement, nullptr),
             db);
       sqlite3_bind_int64(statement, 1, i % 3 + 1);
       while (sqlite3_step(statement) == SQLITE_ROW) {
@@ -185,7 +188,8 @@ Pass joinRaw(sql::Connection& connection) {
 
 void BM_Join(benchmark::State& state) {
   const auto db = freshDatabase("join", 30);
-  compareArms(state, {{"builder", joinBuilder}, {"raw", joinRaw}}, kJoinRuns, 100, [&](const Arm&) { return db; });
+  compareArms(state, {{"builder", joinBuilder}, {"raw", joinRaw}}, kJoinRuns, 100,
+              [&](const Arm&) { return db; });
 }
 
 // --- Inserting records -----------------------------------------------------------------------
@@ -196,7 +200,8 @@ Pass insertBuilder(sql::Connection& db) {
   db.execute("BEGIN");
   return {[&db](int from, int to) {
             for (Int64 i = from; i < to; ++i) {
-              sql::run(db, links.insert(sql::assign(order, i), sql::assign(pipelineId, i % 7), sql::assign(promptId, i)));
+              sql::run(db, links.insert(sql::assign(order, i), sql::assign(pipelineId, i % 7),
+                                        sql::assign(promptId, i)));
             }
           },
           [&db] { db.execute("COMMIT"); }};
@@ -204,15 +209,17 @@ Pass insertBuilder(sql::Connection& db) {
 
 Pass insertEngine(sql::Connection& db) {
   db.execute("BEGIN");
-  return {[&db](int from, int to) {
-            for (Int64 i = from; i < to; ++i) {
-              db.prepare("INSERT INTO \"pipeline_prompts\" (\"order\", \"pipelineId\", \"promptId\") VALUES (?, ?, ?)",
-                         {sql::Binding{i}, sql::Binding{i % 7}, sql::Binding{i}})
-                  ->run();
-              benchmark::DoNotOptimize(db.lastInsertRowid());
-            }
-          },
-          [&db] { db.execute("COMMIT"); }};
+  return {
+      [&db](int from, int to) {
+        for (Int64 i = from; i < to; ++i) {
+          db.prepare(
+                "INSERT INTO \"pipeline_prompts\" (\"order\", \"pipelineId\", \"promptId\") VALUES (?, ?, ?)",
+                {sql::Binding{i}, sql::Binding{i % 7}, sql::Binding{i}})
+              ->run();
+          benchmark::DoNotOptimize(db.lastInsertRowid());
+        }
+      },
+      [&db] { db.execute("COMMIT"); }};
 }
 
 Pass insertRaw(sql::Connection& connection) {
@@ -221,9 +228,10 @@ Pass insertRaw(sql::Connection& connection) {
   return {[db](int from, int to) {
             for (Int64 i = from; i < to; ++i) {
               sqlite3_stmt* statement = nullptr;
-              check(sqlite3_prepare_v2(
-                        db, "INSERT INTO \"pipeline_prompts\" (\"order\", \"pipelineId\", \"promptId\") VALUES (?, ?, ?)",
-                        -1, &statement, nullptr),
+              check(sqlite3_prepare_v2(db,
+                                       "INSERT INTO \"pipeline_prompts\" (\"order\", \"pipelineId\", "
+                                       "\"promptId\") VALUES (?, ?, ?)",
+                                       -1, &statement, nullptr),
                     db);
               sqlite3_bind_int64(statement, 1, i);
               sqlite3_bind_int64(statement, 2, i % 7);
@@ -238,8 +246,8 @@ Pass insertRaw(sql::Connection& connection) {
 
 // Every pass inserts into a fresh file of its own arm.
 void BM_Insert(benchmark::State& state) {
-  compareArms(state, {{"builder", insertBuilder}, {"engine", insertEngine}, {"raw", insertRaw}}, kRecords, 1000,
-              [](const Arm& arm) { return freshDatabase("insert_" + arm.name, 0); });
+  compareArms(state, {{"builder", insertBuilder}, {"engine", insertEngine}, {"raw", insertRaw}}, kRecords,
+              1000, [](const Arm& arm) { return freshDatabase("insert_" + arm.name, 0); });
 }
 
 // --- Reading rows by typed column ------------------------------------------------------------
@@ -300,7 +308,9 @@ Pass readEngine(sql::Connection& db) {
 Pass readRaw(sql::Connection& connection) {
   sqlite3* db = connection.handle();
   sqlite3_stmt* statement = nullptr;
-  check(sqlite3_prepare_v2(db, "SELECT \"id\", \"prompt\", \"score\" FROM \"prompts\"", -1, &statement, nullptr), db);
+  check(sqlite3_prepare_v2(db, "SELECT \"id\", \"prompt\", \"score\" FROM \"prompts\"", -1, &statement,
+                           nullptr),
+        db);
   auto totals = std::make_shared<Totals>();
   return {[statement, totals](int from, int to) {
             for (int i = from; i < to && sqlite3_step(statement) == SQLITE_ROW; ++i) {

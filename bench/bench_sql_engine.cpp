@@ -58,14 +58,14 @@ void layerInsertAll(sql::Connection& db) {
 void layerInsertAllFromLists(sql::Connection& db) {
   db.transaction([&] {
     auto insert = db.prepare(insertText);
-    for (int i = 0; i < rowCount; ++i)
-      insert->run({sql::Int64{i}, i * 0.5, nameOf(i), sql::Int64{i & 7}});
+    for (int i = 0; i < rowCount; ++i) insert->run({sql::Int64{i}, i * 0.5, nameOf(i), sql::Int64{i & 7}});
   });
 }
 
 sqlite3* rawOpen() {
   sqlite3* db = nullptr;
-  sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI | SQLITE_OPEN_FULLMUTEX,
+  sqlite3_open_v2(":memory:", &db,
+                  SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI | SQLITE_OPEN_FULLMUTEX,
                   nullptr);
   sqlite3_exec(db, createText, nullptr, nullptr, nullptr);
   return db;
@@ -134,7 +134,8 @@ void readLayer(sql::Connection& db) {
   rows.reserve(rowCount);
   const auto& row = select->row();
   while (select->step())
-    rows.push_back({row.get<sql::Int64>(0), row.get<double>(1), row.get<std::string>(2), row.get<sql::Int64>(3)});
+    rows.push_back(
+        {row.get<sql::Int64>(0), row.get<double>(1), row.get<std::string>(2), row.get<sql::Int64>(3)});
   benchmark::DoNotOptimize(rows.data());
 }
 
@@ -165,7 +166,9 @@ void BM_ReadLayerBindings(benchmark::State& state) {
   for (auto _ : state) readLayerBindings(*db);
 }
 
-void measured(benchmark::internal::Benchmark* benchmark) { benchmark->Unit(benchmark::kMillisecond)->MinTime(0.5); }
+void measured(benchmark::internal::Benchmark* benchmark) {
+  benchmark->Unit(benchmark::kMillisecond)->MinTime(0.5);
+}
 
 BENCHMARK(BM_InsertRaw)->Apply(measured);
 BENCHMARK(BM_InsertLayer)->Apply(measured);
@@ -198,8 +201,8 @@ void printRatio(const char* label, Raw&& raw, Layer&& layer) {
     fastestRaw = std::min(fastestRaw, raw());
     fastestLayer = std::min(fastestLayer, layer());
   }
-  std::printf("%-34s raw %7.2f ms   layer %7.2f ms   ratio %.3f\n", label, fastestRaw * 1e3, fastestLayer * 1e3,
-              fastestLayer / fastestRaw);
+  std::printf("%-34s raw %7.2f ms   layer %7.2f ms   ratio %.3f\n", label, fastestRaw * 1e3,
+              fastestLayer * 1e3, fastestLayer / fastestRaw);
 }
 
 void printRatios() {
@@ -232,10 +235,12 @@ void printRatios() {
   rawInsertAll(rawDb);
   auto layerDb = layerOpen();
   layerInsertAll(*layerDb);
-  printRatio("read (typed columns)", [&] { return timed([&] { readRaw(rawDb); }); },
-             [&] { return timed([&] { readLayer(*layerDb); }); });
-  printRatio("read (rows of stored values)", [&] { return timed([&] { readRaw(rawDb); }); },
-             [&] { return timed([&] { readLayerBindings(*layerDb); }); });
+  printRatio(
+      "read (typed columns)", [&] { return timed([&] { readRaw(rawDb); }); },
+      [&] { return timed([&] { readLayer(*layerDb); }); });
+  printRatio(
+      "read (rows of stored values)", [&] { return timed([&] { readRaw(rawDb); }); },
+      [&] { return timed([&] { readLayerBindings(*layerDb); }); });
   sqlite3_close(rawDb);
 }
 

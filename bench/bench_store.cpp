@@ -97,7 +97,8 @@ std::vector<Pipeline> listWithOneJoin(sqlite3* db) {
       "LEFT JOIN pipeline_prompts l ON l.pipelineId = p.id LEFT JOIN prompts pr ON pr.id = l.promptId "
       "ORDER BY p.id, l.rowid";
   sqlite3_stmt* statement = nullptr;
-  if (sqlite3_prepare_v2(db, kJoin, -1, &statement, nullptr) != SQLITE_OK) throw std::runtime_error(sqlite3_errmsg(db));
+  if (sqlite3_prepare_v2(db, kJoin, -1, &statement, nullptr) != SQLITE_OK)
+    throw std::runtime_error(sqlite3_errmsg(db));
   std::vector<Pipeline> pipelines;
   int code = SQLITE_OK;
   while ((code = sqlite3_step(statement)) == SQLITE_ROW) {
@@ -106,7 +107,8 @@ std::vector<Pipeline> listWithOneJoin(sqlite3* db) {
       pipelines.push_back(Pipeline{pipelineId, columnText(statement, 1), {}});
     }
     if (sqlite3_column_type(statement, 2) != SQLITE_NULL) {
-      pipelines.back().prompts.push_back(Prompt{sqlite3_column_int64(statement, 2), columnText(statement, 3)});
+      pipelines.back().prompts.push_back(
+          Prompt{sqlite3_column_int64(statement, 2), columnText(statement, 3)});
     }
   }
   sqlite3_finalize(statement);

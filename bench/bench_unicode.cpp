@@ -16,7 +16,8 @@ namespace unicode = platform::unicode;
 const std::string& sampleText() {
   static const std::string text = [] {
     std::string out;
-    while (out.size() < 64 * 1024) out += "Hello, 世界! Café e\u0301 👨‍👩‍👧 🇫🇷 润色这段文字。\n";
+    while (out.size() < 64 * 1024)
+      out += "Hello, 世界! Café e\u0301 👨‍👩‍👧 🇫🇷 润色这段文字。\n";
     return out;
   }();
   return text;
@@ -67,7 +68,8 @@ void BM_Baseline_OffsetsThroughFreeFunctions(benchmark::State& state) {
   const std::string& text = sampleText();
   for (auto _ : state) {
     for (std::size_t i = 0; i < kPositions; ++i) {
-      benchmark::DoNotOptimize(unicode::byteOffset(text, unicode::utf16Offset(text, i * text.size() / kPositions)));
+      benchmark::DoNotOptimize(
+          unicode::byteOffset(text, unicode::utf16Offset(text, i * text.size() / kPositions)));
     }
   }
 }

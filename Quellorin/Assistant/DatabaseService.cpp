@@ -204,7 +204,8 @@ std::int64_t DatabaseService::findOrInsertPromptRow(const std::string& text) {
   return sql::run(*db_, prompts.insert(sql::assign(prompt, text)));
 }
 
-void DatabaseService::insertLinkRow(std::int64_t linkOrder, std::int64_t linkPipelineId, std::int64_t linkPromptId) {
+void DatabaseService::insertLinkRow(std::int64_t linkOrder, std::int64_t linkPipelineId,
+                                    std::int64_t linkPromptId) {
   sql::run(*db_, pipelinePrompts.insert(sql::assign(order, sql::Int(linkOrder)),
                                         sql::assign(pipelineId, std::optional<sql::Int64>(linkPipelineId)),
                                         sql::assign(promptId, linkPromptId)));
@@ -212,7 +213,8 @@ void DatabaseService::insertLinkRow(std::int64_t linkOrder, std::int64_t linkPip
 
 std::vector<Prompt> DatabaseService::linkedPrompts(std::int64_t pipelineIdValue) {
   std::vector<Prompt> linked;
-  for (const auto& link : sql::prepare(*db_, pipelinePrompts.select(promptId).filter(pipelineId == pipelineIdValue))) {
+  for (const auto& link :
+       sql::prepare(*db_, pipelinePrompts.select(promptId).filter(pipelineId == pipelineIdValue))) {
     // A link to a prompt that does not exist is skipped.
     if (auto row = sql::pluck(*db_, prompts.filter(id == link.get(promptId)))) {
       linked.push_back(Prompt{row->get(id), row->get(prompt)});
@@ -310,7 +312,8 @@ bool DatabaseService::updatePipeline(std::int64_t pipelineIdValue, const std::st
     return false;
   }
   try {
-    if (sql::run(*db_, pipelines.filter(id == pipelineIdValue).update(sql::assign(name, newName))) > 0) return true;
+    if (sql::run(*db_, pipelines.filter(id == pipelineIdValue).update(sql::assign(name, newName))) > 0)
+      return true;
   } catch (const std::exception& error) {
     report(kUpdateFailed, error);
     return false;
@@ -331,10 +334,11 @@ std::optional<Pipeline> DatabaseService::getPipelinePrompts(std::int64_t pipelin
       return std::nullopt;
     }
     Pipeline pipeline{pipelineIdValue, pipelineRow->get(name), {}};
-    const auto query = prompts.select(prompts[id], prompts[prompt])
-                           .join(sql::JoinType::inner, pipelinePrompts, prompts[id] == pipelinePrompts[promptId])
-                           .filter(pipelinePrompts[pipelineId] == pipelineIdValue)
-                           .order(pipelinePrompts[order]);
+    const auto query =
+        prompts.select(prompts[id], prompts[prompt])
+            .join(sql::JoinType::inner, pipelinePrompts, prompts[id] == pipelinePrompts[promptId])
+            .filter(pipelinePrompts[pipelineId] == pipelineIdValue)
+            .order(pipelinePrompts[order]);
     for (const auto& row : sql::prepare(*db_, query)) {
       pipeline.prompts.push_back(Prompt{row.get(prompts[id]), row.get(prompts[prompt])});
     }
@@ -391,12 +395,13 @@ std::optional<std::int64_t> DatabaseService::insertPipeline(const std::string& p
   }
 }
 
-std::optional<Conversation> DatabaseService::createConversation(const std::string& conversationName,
-                                                                std::optional<std::int64_t> conversationPipelineId) {
+std::optional<Conversation> DatabaseService::createConversation(
+    const std::string& conversationName, std::optional<std::int64_t> conversationPipelineId) {
   if (!db_) return std::nullopt;
   try {
-    const std::int64_t newId = sql::run(*db_, conversations.insert(sql::assign(pipelineId, conversationPipelineId),
-                                                                   sql::assign(name, conversationName)));
+    const std::int64_t newId =
+        sql::run(*db_, conversations.insert(sql::assign(pipelineId, conversationPipelineId),
+                                            sql::assign(name, conversationName)));
     return Conversation{newId, conversationName, conversationPipelineId, {}};
   } catch (const std::exception& error) {
     report(kInsertFailed, error);

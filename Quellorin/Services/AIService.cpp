@@ -22,12 +22,14 @@ using platform::HttpErrorKind;
 
 constexpr const char* kBadRequestText =
     "[quellorin-error] Bad Request. The server could not understand the request due to invalid body.";
-constexpr const char* kUnauthorizedText = "[quellorin-error] Unauthorized access. Please check your credentials.";
+constexpr const char* kUnauthorizedText =
+    "[quellorin-error] Unauthorized access. Please check your credentials.";
 constexpr const char* kForbiddenText =
     "[quellorin-error] Forbidden access. You do not have permission to access this resource.";
 constexpr const char* kServerErrorText = "[quellorin-error] Internal Server Error. Please try again later.";
 constexpr const char* kCancelledText = "[quellorin-error] The request was cancelled.";
-constexpr const char* kTimedOutText = "[quellorin-error] The request timed out, please check your network connection.";
+constexpr const char* kTimedOutText =
+    "[quellorin-error] The request timed out, please check your network connection.";
 constexpr const char* kAlertDidClose = "AlertDidClose";
 constexpr double kTokenAlertCloseDelay = 2.0;
 constexpr double kMessageAlertCloseDelay = 1.0;
@@ -48,10 +50,14 @@ StreamEvent errorEvent(std::string message) { return {"error", std::move(message
 // The interface text for a refusal's "errorCode", or none for codes the client does not know.
 std::optional<std::string> forbiddenAlertKey(std::int64_t errorCode) {
   switch (errorCode) {
-    case 1: return "numberReached";
-    case 2: return "baseCount";
-    case 4: return "highCount";
-    default: return std::nullopt;
+    case 1:
+      return "numberReached";
+    case 2:
+      return "baseCount";
+    case 4:
+      return "highCount";
+    default:
+      return std::nullopt;
   }
 }
 
@@ -129,7 +135,8 @@ std::variant<platform::HttpRequest, std::string> AIService::createRequest(const 
   request.idleTimeout = idleTimeout_;
   if (!token.empty()) {
     request.headers.push_back({"Authorization", "Bearer " + token});
-  } else if (const auto encrypted = body.find("encryptedString"); encrypted != body.end() && encrypted->is_string()) {
+  } else if (const auto encrypted = body.find("encryptedString");
+             encrypted != body.end() && encrypted->is_string()) {
     request.headers.push_back({"X-Encrypted-String", encrypted->get<std::string>()});
   }
   request.headers.push_back({"Content-Type", "application/json"});
@@ -249,8 +256,8 @@ void AIService::handleRefusal(long status, const std::string& body, Call& call) 
     default: {
       // One event and one alert, carrying both the status and its reason phrase.
       const std::string description = status < 0 ? std::string("无法解析服务器响应")
-                                                 : "服务器响应错误，状态码：" + std::to_string(status) + "，错误信息：" +
-                                                       platform::httpStatusPhrase(status);
+                                                 : "服务器响应错误，状态码：" + std::to_string(status) +
+                                                       "，错误信息：" + platform::httpStatusPhrase(status);
       call.deliver(errorEvent(description));
       showRequestParsingAlert(description);
     }
@@ -277,10 +284,13 @@ void AIService::handleForbidden(const std::string& body) const {
 void AIService::reportFailure(const platform::HttpError& error, Call& call, bool alreadyLogged) const {
   if (error.kind == HttpErrorKind::cancelled || error.kind == HttpErrorKind::timedOut) {
     const bool cancelled = error.kind == HttpErrorKind::cancelled;
-    if (!alreadyLogged) platform::log((cancelled ? "[error] 请求被取消：" : "[error] 请求超时：") + error.description);
+    if (!alreadyLogged)
+      platform::log((cancelled ? "[error] 请求被取消：" : "[error] 请求超时：") + error.description);
     // As the alert it belongs to, this event is delivered on the main queue, just before it.
     const std::string alertKey = cancelled ? "requestCancelled" : "networkParsing";
-    platform::Alert alert{platform::AlertStyle::critical, localized(alertKey.c_str()) + "：" + error.description, "",
+    platform::Alert alert{platform::AlertStyle::critical,
+                          localized(alertKey.c_str()) + "：" + error.description,
+                          "",
                           {localized("OK")}};
     auto onEvent = call.onEvent;
     auto event = errorEvent(cancelled ? kCancelledText : kTimedOutText);
@@ -305,18 +315,22 @@ void AIService::showAlertOnMain(platform::Alert alert, std::function<void()> aft
 }
 
 void AIService::showRequestParsingAlert(const std::string& message) const {
-  showAlertOnMain({platform::AlertStyle::critical, localized("requsetParsing") + "：" + message, "", {localized("OK")}},
-                  [] { environment().notificationCenter->post(kAlertDidClose); });
-}
-
-void AIService::showNetworkParsingAlert(const std::string& description) const {
   showAlertOnMain(
-      {platform::AlertStyle::critical, localized("networkParsing") + "：" + description, "", {localized("OK")}},
+      {platform::AlertStyle::critical, localized("requsetParsing") + "：" + message, "", {localized("OK")}},
       [] { environment().notificationCenter->post(kAlertDidClose); });
 }
 
+void AIService::showNetworkParsingAlert(const std::string& description) const {
+  showAlertOnMain({platform::AlertStyle::critical,
+                   localized("networkParsing") + "：" + description,
+                   "",
+                   {localized("OK")}},
+                  [] { environment().notificationCenter->post(kAlertDidClose); });
+}
+
 void AIService::showTokenExpirationAlert() const {
-  const platform::Alert alert{platform::AlertStyle::warning, localized("tokenExpiration"), "", {localized("OK")}};
+  const platform::Alert alert{
+      platform::AlertStyle::warning, localized("tokenExpiration"), "", {localized("OK")}};
   showAlertOnMain(alert, [alert] {
     auto& now = environment();
     now.notificationCenter->post(kAlertDidClose);

@@ -34,9 +34,10 @@ std::shared_ptr<AccessibilityService> AccessibilityService::shared() {
 std::shared_ptr<platform::Timer> AccessibilityService::startWatching() {
   std::weak_ptr<AccessibilityService> weak = shared_from_this();
   auto hasPrompted = std::make_shared<bool>(false);
-  return platform::MainQueue::main()->scheduleTimer(pollInterval, true, [weak, hasPrompted](platform::Timer& timer) {
-    if (const auto self = weak.lock()) self->checkAccessibilityPermission(timer, *hasPrompted);
-  });
+  return platform::MainQueue::main()->scheduleTimer(
+      pollInterval, true, [weak, hasPrompted](platform::Timer& timer) {
+        if (const auto self = weak.lock()) self->checkAccessibilityPermission(timer, *hasPrompted);
+      });
 }
 
 void AccessibilityService::checkAccessibilityPermission(platform::Timer& timer, bool& hasPrompted) {

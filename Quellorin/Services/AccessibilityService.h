@@ -23,7 +23,8 @@ class AccessibilityService : public std::enable_shared_from_this<AccessibilitySe
   static constexpr const char* privacyPaneURL =
       "x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility";
 
-  AccessibilityService(std::shared_ptr<EventMonitorService> eventMonitor, std::shared_ptr<NotificationService> notifications);
+  AccessibilityService(std::shared_ptr<EventMonitorService> eventMonitor,
+                       std::shared_ptr<NotificationService> notifications);
 
   static std::shared_ptr<AccessibilityService> shared();
 

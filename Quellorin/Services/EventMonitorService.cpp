@@ -51,8 +51,8 @@ EventMonitorService::EventMonitorService(std::shared_ptr<TextHandlingService> te
     : textHandling_(std::move(textHandling)), windows_(std::move(windows)), aiService_(aiService) {}
 
 std::shared_ptr<EventMonitorService> EventMonitorService::shared() {
-  static const auto instance =
-      std::make_shared<EventMonitorService>(TextHandlingService::shared(), WindowService::shared(), AIService::shared());
+  static const auto instance = std::make_shared<EventMonitorService>(
+      TextHandlingService::shared(), WindowService::shared(), AIService::shared());
   return instance;
 }
 
@@ -103,7 +103,8 @@ void EventMonitorService::handleMonitoredEvent(const platform::Event& event) {
 void EventMonitorService::handleKeyDown(const platform::Event& event, double timestamp) {
   if (event.isARepeat) return;
   const auto& defaults = *platform::Environment::current()->userDefaults;
-  const auto shortcut = shortcutDisplayString(event.keyCode, event.modifierFlags & deviceIndependentModifiers);
+  const auto shortcut =
+      shortcutDisplayString(event.keyCode, event.modifierFlags & deviceIndependentModifiers);
   if (shortcut == defaults.string("GlobalShortcut").value_or(defaultGlobalShortcut)) {
     handleGlobalShortcut();
     return;
@@ -182,7 +183,8 @@ void EventMonitorService::showWindowForSelection() {
     queue->async([weak, selected = std::move(selected)] {
       const auto self = weak.lock();
       if (!self) return;
-      const auto origin = selected.rect ? platform::Point{selected.rect->x, selected.rect->y} : platform::Point{};
+      const auto origin =
+          selected.rect ? platform::Point{selected.rect->x, selected.rect->y} : platform::Point{};
       platform::log("选中的文本: " + selected.text.value_or("无") + "，位置: " + describePoint(origin));
       const bool usable = selected.rect && selected.rect->width != 0 && selected.rect->height != 0 &&
                           origin != platform::Point{};
@@ -199,7 +201,8 @@ platform::Point EventMonitorService::defaultWindowOrigin() const {
     return {};
   }
   const auto size = windows_->viewSize();
-  return {screen->x + screen->width / 2 - size.width * 0.5, screen->midY() + size.height * 0.5 + windowLiftAboveCentre};
+  return {screen->x + screen->width / 2 - size.width * 0.5,
+          screen->midY() + size.height * 0.5 + windowLiftAboveCentre};
 }
 
 std::optional<platform::Rect> EventMonitorService::screenContaining(platform::Point point) {
@@ -230,7 +233,8 @@ void EventMonitorService::fastTranslate(const std::string& status, const CaretLi
        {"content", "<content>" + line.text + "</content><prompt>translate to " + status + "</prompt>"}}};
   const auto sessionId = "spaceTrigger__" + secondsText(platform::Clock::current()->wallTime());
   auto run = std::make_shared<TranslationRun>(textHandling_, line);
-  aiService_.processText("fast", true, sessionId, messages, [run](const StreamEvent& event) { run->handle(event); });
+  aiService_.processText("fast", true, sessionId, messages,
+                         [run](const StreamEvent& event) { run->handle(event); });
   run->streamEnded();
 }
 

@@ -39,8 +39,8 @@ class EventMonitorService : public std::enable_shared_from_this<EventMonitorServ
   // Mouse down, up and dragged (left and right), and key down.
   static constexpr platform::EventMask monitoredEvents = 1246;
 
-  EventMonitorService(std::shared_ptr<TextHandlingService> textHandling, std::shared_ptr<WindowService> windows,
-                      AIService& aiService);
+  EventMonitorService(std::shared_ptr<TextHandlingService> textHandling,
+                      std::shared_ptr<WindowService> windows, AIService& aiService);
 
   static std::shared_ptr<EventMonitorService> shared();
 

@@ -100,7 +100,8 @@ struct EventMembers {
 std::optional<EventMembers> parseEventMembers(std::string_view text) {
   thread_local simdjson::dom::parser parser;
   simdjson::dom::object object;
-  if (parser.parse(text.data(), text.size()).get_object().get(object) != simdjson::SUCCESS) return std::nullopt;
+  if (parser.parse(text.data(), text.size()).get_object().get(object) != simdjson::SUCCESS)
+    return std::nullopt;
   EventMembers members;
   for (const auto field : object) {
     auto* member = members.member(field.key);

@@ -14,7 +14,8 @@ namespace {
 
 using platform::AuthorizationStatus;
 
-constexpr const char* notificationSettingsURL = "x-apple.systempreferences:com.apple.preference.notifications";
+constexpr const char* notificationSettingsURL =
+    "x-apple.systempreferences:com.apple.preference.notifications";
 
 bool allowsNotifications(AuthorizationStatus status) {
   return status == AuthorizationStatus::authorized || status == AuthorizationStatus::provisional ||
@@ -52,7 +53,8 @@ void NotificationService::handleAuthorizationStatus(AuthorizationStatus status) 
     });
   } else {
     std::weak_ptr<NotificationService> weak = shared_from_this();
-    const unsigned options = platform::UserNotificationCenter::alertOption | platform::UserNotificationCenter::soundOption |
+    const unsigned options = platform::UserNotificationCenter::alertOption |
+                             platform::UserNotificationCenter::soundOption |
                              platform::UserNotificationCenter::badgeOption;
     environment->userNotificationCenter->requestAuthorization(
         options, [weak](bool granted, std::optional<std::string> error) {
@@ -72,10 +74,11 @@ void NotificationService::handleAuthorizationResult(bool granted, const std::opt
 
 void NotificationService::showPermissionDeniedAlert() {
   const auto environment = platform::Environment::current();
-  const platform::Alert alert{platform::AlertStyle::warning,
-                              platform::localizedString("notificationPermissionDenied"),
-                              platform::localizedString("pleaseEbableNotification"),
-                              {platform::localizedString("openSettings"), platform::localizedString("cancel")}};
+  const platform::Alert alert{
+      platform::AlertStyle::warning,
+      platform::localizedString("notificationPermissionDenied"),
+      platform::localizedString("pleaseEbableNotification"),
+      {platform::localizedString("openSettings"), platform::localizedString("cancel")}};
   if (environment->alertPresenter->runModal(alert) != 0) return;
   if (environment->workspace->openURL(notificationSettingsURL)) platform::log("打开了系统设置");
 }

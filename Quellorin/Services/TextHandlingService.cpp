@@ -54,8 +54,8 @@ std::string utf16Bytes(const std::string& utf8) {
   return bytes;
 }
 
-void postKey(platform::EventSystem& events, const platform::EventSystem::EventSource& source, std::uint16_t keyCode,
-             bool keyDown, std::uint64_t flags) {
+void postKey(platform::EventSystem& events, const platform::EventSystem::EventSource& source,
+             std::uint16_t keyCode, bool keyDown, std::uint64_t flags) {
   auto event = events.makeKeyboardEvent(source, keyCode, keyDown);
   if (!event) return;
   event->modifierFlags = flags;
@@ -73,7 +73,8 @@ std::shared_ptr<TextHandlingService> TextHandlingService::shared() {
 
 void TextHandlingService::fetchFocusedElement(int depth, ElementCompletion completion) {
   const auto systemWide = environment()->accessibility->systemWideElement();
-  if (const auto element = valueAs<Element>(systemWide->copyAttributeValue("AXFocusedUIElement")); element && *element) {
+  if (const auto element = valueAs<Element>(systemWide->copyAttributeValue("AXFocusedUIElement"));
+      element && *element) {
     setOriginalFocusedElement(*element);
     logElementRole(*element);
     completion(*element);
@@ -124,7 +125,8 @@ void TextHandlingService::selectCurrentLine(LineCompletion completion) {
 
 std::int64_t TextHandlingService::caretLocation(const Element& element) {
   const auto result = element->copyAttributeValue("AXSelectedTextRange");
-  platform::log("[debug] AXUIElementCopyAttributeValue result: " + std::to_string(static_cast<int>(result.status)));
+  platform::log("[debug] AXUIElementCopyAttributeValue result: " +
+                std::to_string(static_cast<int>(result.status)));
   platform::log("[debug] focusedElement: " + describeElement(element));
   if (const auto range = valueAs<AXRange>(result)) {
     platform::log("[debug] 获取到的光标位置: " + std::to_string(range->location));
@@ -134,7 +136,8 @@ std::int64_t TextHandlingService::caretLocation(const Element& element) {
   return notFound;
 }
 
-std::optional<CaretLine> TextHandlingService::selectLineAtCaret(const std::string& text, const Element& element) {
+std::optional<CaretLine> TextHandlingService::selectLineAtCaret(const std::string& text,
+                                                                const Element& element) {
   const auto caret = caretLocation(element);
   if (caret == notFound) {
     platform::log("[error] 无法获取光标位置");
@@ -148,8 +151,8 @@ std::optional<CaretLine> TextHandlingService::selectLineAtCaret(const std::strin
                                                       : static_cast<std::int64_t>(lineFeed);
     if (caret <= end) {
       const AXRange range{start, end - start};
-      const auto line = platform::unicode::toUTF8(
-          std::u16string_view(units).substr(static_cast<std::size_t>(start), static_cast<std::size_t>(range.length)));
+      const auto line = platform::unicode::toUTF8(std::u16string_view(units).substr(
+          static_cast<std::size_t>(start), static_cast<std::size_t>(range.length)));
       platform::log("当前行：" + line + ", 位置：" + std::to_string(caret - start));
       element->setAttributeValue("AXSelectedTextRange", range);
       return CaretLine{line, range, element};
@@ -160,18 +163,20 @@ std::optional<CaretLine> TextHandlingService::selectLineAtCaret(const std::strin
 }
 
 void TextHandlingService::getSelectedText(SelectionCompletion completion) {
-  copySelectedTextViaClipboard([this, completion = std::move(completion)](std::optional<std::string> text) mutable {
-    fetchFocusedElement(0, [this, text = std::move(text), completion = std::move(completion)](Element element) {
-      platform::log("focusedElement(text): " + describeElement(element));
-      if (!element) return completion({text, std::nullopt});
-      const auto range = selectedTextRange(element);
-      if (!range) return completion({text, std::nullopt});
-      platform::log("selectedTextRange: " + platform::describe(*range));
-      const auto rect = boundsForRange(element, *range);
-      platform::log("position: " + (rect ? platform::describe(*rect) : std::string("nil")));
-      completion({text, rect});
-    });
-  });
+  copySelectedTextViaClipboard(
+      [this, completion = std::move(completion)](std::optional<std::string> text) mutable {
+        fetchFocusedElement(
+            0, [this, text = std::move(text), completion = std::move(completion)](Element element) {
+              platform::log("focusedElement(text): " + describeElement(element));
+              if (!element) return completion({text, std::nullopt});
+              const auto range = selectedTextRange(element);
+              if (!range) return completion({text, std::nullopt});
+              platform::log("selectedTextRange: " + platform::describe(*range));
+              const auto rect = boundsForRange(element, *range);
+              platform::log("position: " + (rect ? platform::describe(*rect) : std::string("nil")));
+              completion({text, rect});
+            });
+      });
 }
 
 std::optional<AXRange> TextHandlingService::selectedTextRange(const Element& element) {
@@ -303,7 +308,8 @@ void TextHandlingService::copyToPasteboard(const std::string& markdown) {
   pasteboard.clearContents();
   const auto html = utf16Bytes(markdownToHTML(markdown));
   platform::log("htmlData: " + std::to_string(html.size()) + " bytes");
-  pasteboard.writeObjects({{{platform::Pasteboard::plainTextType, markdown}, {platform::Pasteboard::htmlType, html}}});
+  pasteboard.writeObjects(
+      {{{platform::Pasteboard::plainTextType, markdown}, {platform::Pasteboard::htmlType, html}}});
 }
 
 std::string TextHandlingService::markdownToHTML(const std::string& markdown) {

@@ -37,7 +37,8 @@ bool TranslationRun::restoredLine() const {
 void TranslationRun::restoreLineIfBroken() {
   if (!endedInError_ || typedUnits_ == 0 || restored_) return;
   restored_ = true;
-  line_.element->setAttributeValue("AXSelectedTextRange", platform::AXRange{line_.range.location, typedUnits_});
+  line_.element->setAttributeValue("AXSelectedTextRange",
+                                   platform::AXRange{line_.range.location, typedUnits_});
   textHandling_->typeText(line_.text);
   platform::log("翻译中断，已恢复原文");
 }

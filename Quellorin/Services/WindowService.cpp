@@ -41,7 +41,8 @@ void WindowService::showWindow(const std::optional<std::string>& text, bool auto
   } else {
     createMainWindow();
   }
-  mainWindow_->setContentView(rootViewFactory_ ? rootViewFactory_(text.value_or(""), autoWork, viewSize_) : nullptr);
+  mainWindow_->setContentView(rootViewFactory_ ? rootViewFactory_(text.value_or(""), autoWork, viewSize_)
+                                               : nullptr);
   mainWindow_->makeKeyAndOrderFront();
   const auto environment = platform::Environment::current();
   environment->workspace->activate(environment->workspace->currentApplication().processIdentifier, 0);
@@ -80,9 +81,11 @@ void WindowService::restoreFocusToOriginalApp() {
   const auto element = textHandling_->originalFocusedElement();
   if (!element) return;
   const auto result = element->copyAttributeValue("AXWindow");
-  const auto* window = result.value ? std::get_if<std::shared_ptr<platform::AccessibilityElement>>(&*result.value) : nullptr;
+  const auto* window =
+      result.value ? std::get_if<std::shared_ptr<platform::AccessibilityElement>>(&*result.value) : nullptr;
   if (result.status != platform::AXError::success || window == nullptr || !*window) {
-    const auto status = result.status == platform::AXError::success ? platform::AXError::noValue : result.status;
+    const auto status =
+        result.status == platform::AXError::success ? platform::AXError::noValue : result.status;
     platform::log("无法获取原本的窗口: " + std::string(platform::axErrorName(status)));
     return;
   }
@@ -95,11 +98,12 @@ void WindowService::restoreFocusToOriginalApp() {
   workspace.activate(application->processIdentifier, platform::Workspace::activateAllWindows);
 }
 
-std::optional<platform::Rect> WindowService::screenContainingWindow(const std::vector<platform::Rect>& screens,
-                                                                    const platform::Window& window) {
+std::optional<platform::Rect> WindowService::screenContainingWindow(
+    const std::vector<platform::Rect>& screens, const platform::Window& window) {
   const auto frame = window.frame();
-  const auto found = std::find_if(screens.begin(), screens.end(),
-                                  [&](const platform::Rect& screen) { return platform::rectContainsRect(screen, frame); });
+  const auto found = std::find_if(screens.begin(), screens.end(), [&](const platform::Rect& screen) {
+    return platform::rectContainsRect(screen, frame);
+  });
   if (found == screens.end()) return std::nullopt;
   return *found;
 }

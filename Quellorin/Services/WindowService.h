@@ -28,8 +28,8 @@ class WindowService {
  public:
   // Makes the root view of a show from the selected text (empty when none), the start-work
   // flag and the window's size. The assistant view plugs in here.
-  using RootViewFactory =
-      std::function<std::shared_ptr<platform::WindowContent>(const std::string& text, bool autoWork, platform::Size size)>;
+  using RootViewFactory = std::function<std::shared_ptr<platform::WindowContent>(
+      const std::string& text, bool autoWork, platform::Size size)>;
 
   static constexpr const char* settingsWindowIdentifier = "com_apple_SwiftUI_Settings_window";
 

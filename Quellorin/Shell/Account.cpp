@@ -37,7 +37,8 @@ std::optional<std::int64_t> wholeNumber(const json& object, const char* key) {
   const auto found = object.find(key);
   if (found == object.end() || !found->is_number()) return std::nullopt;
   if (found->is_number_integer()) {
-    if (found->is_number_unsigned() && found->get<std::uint64_t>() > std::numeric_limits<std::int64_t>::max()) {
+    if (found->is_number_unsigned() &&
+        found->get<std::uint64_t>() > std::numeric_limits<std::int64_t>::max()) {
       return std::nullopt;
     }
     return found->get<std::int64_t>();
@@ -72,7 +73,8 @@ void post(const std::string& name) { environment().notificationCenter->post(name
 
 void queueAlert(platform::Alert alert) {
   auto environmentNow = platform::Environment::current();
-  environmentNow->mainQueue->async([environmentNow, alert] { environmentNow->alertPresenter->runModal(alert); });
+  environmentNow->mainQueue->async(
+      [environmentNow, alert] { environmentNow->alertPresenter->runModal(alert); });
 }
 
 platform::DefaultsDate dateFromWallTime(double secondsSince1970) {
@@ -103,10 +105,13 @@ Account& Account::shared() {
 
 void Account::openURLs(const std::vector<std::string>& urls) {
   if (loginCallbackHandled_ || urls.empty()) return;
-  const auto firstParameters = urlQueryParameters(urls.front()).value_or(std::map<std::string, std::string>{});
-  if (const auto token = firstParameters.find("token"); token != firstParameters.end() && !token->second.empty()) {
+  const auto firstParameters =
+      urlQueryParameters(urls.front()).value_or(std::map<std::string, std::string>{});
+  if (const auto token = firstParameters.find("token");
+      token != firstParameters.end() && !token->second.empty()) {
     defaults().setString("SessionToken", token->second);
-    defaults().setDate("tokenExpireAt", dateFromWallTime(environment().clock->wallTime() + kSessionDays * 86400));
+    defaults().setDate("tokenExpireAt",
+                       dateFromWallTime(environment().clock->wallTime() + kSessionDays * 86400));
     post("UserDidLogin");
     loginCallbackHandled_ = true;
   }
@@ -130,9 +135,8 @@ void Account::requestProfile(const std::string& token) {
   platform::HttpRequest request = accountRequest("POST", "/api/getUser");
   request.headers.push_back({"Authorization", "Bearer " + token});
   auto environmentNow = platform::Environment::current();
-  environmentNow->taskPool->async([this, environmentNow, request] {
-    handleGetUserResponse(environmentNow->httpClient->send(request));
-  });
+  environmentNow->taskPool->async(
+      [this, environmentNow, request] { handleGetUserResponse(environmentNow->httpClient->send(request)); });
 }
 
 void Account::fetchUserSubInfo() {
@@ -249,7 +253,9 @@ void Account::handleUserSubInfoResponse(const platform::HttpDataResult& result) 
 void fetchUserSubInfo() { Account::shared().fetchUserSubInfo(); }
 
 void Account::showNetworkLostAlert() {
-  queueAlert({platform::AlertStyle::critical, platform::localizedString("networklost"), "",
+  queueAlert({platform::AlertStyle::critical,
+              platform::localizedString("networklost"),
+              "",
               {platform::localizedString("OK")}});
 }
 

@@ -5,7 +5,6 @@
 #include "Platform/Clock.h"
 #include "Platform/DeviceIdentifier.h"
 
-
 namespace quellorin {
 
 const std::string_view kCredentialKeyText = "JYTSV7XG/COUr2ZUy2iyW5neYvs8/bi2a/iR0ut5mes=";

@@ -26,35 +26,30 @@ inline Expression<Int64> countStar() { return wrap<Int64>("count", starExpressio
 
 // max(t), min(t): NULL over no rows, so always optional.
 template <class T>
-  requires Value<Unwrapped<T>>
-Expression<std::optional<Unwrapped<T>>> max(const Expression<T>& operand) {
+requires Value<Unwrapped<T>> Expression<std::optional<Unwrapped<T>>> max(const Expression<T>& operand) {
   return wrap<std::optional<Unwrapped<T>>>("max", operand.expression());
 }
 
 template <class T>
-  requires Value<Unwrapped<T>>
-Expression<std::optional<Unwrapped<T>>> min(const Expression<T>& operand) {
+requires Value<Unwrapped<T>> Expression<std::optional<Unwrapped<T>>> min(const Expression<T>& operand) {
   return wrap<std::optional<Unwrapped<T>>>("min", operand.expression());
 }
 
 // sum(t): NULL over no rows.
 template <class T>
-  requires Number<Unwrapped<T>>
-Expression<std::optional<Unwrapped<T>>> sum(const Expression<T>& operand) {
+requires Number<Unwrapped<T>> Expression<std::optional<Unwrapped<T>>> sum(const Expression<T>& operand) {
   return wrap<std::optional<Unwrapped<T>>>("sum", operand.expression());
 }
 
 // avg(t): a real number, NULL over no rows.
 template <class T>
-  requires Number<Unwrapped<T>>
-Expression<std::optional<double>> avg(const Expression<T>& operand) {
+requires Number<Unwrapped<T>> Expression<std::optional<double>> avg(const Expression<T>& operand) {
   return wrap<std::optional<double>>("avg", operand.expression());
 }
 
 // total(t): a real number, 0.0 over no rows.
 template <class T>
-  requires Number<Unwrapped<T>>
-Expression<double> total(const Expression<T>& operand) {
+requires Number<Unwrapped<T>> Expression<double> total(const Expression<T>& operand) {
   return wrap<double>("total", operand.expression());
 }
 

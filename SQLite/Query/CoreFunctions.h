@@ -16,8 +16,26 @@
 namespace sql {
 
 enum class CoreFunction {
-  abs, round, random, randomblob, zeroblob, length, lower, upper, ltrim, rtrim,
-  trim, replace, substr, like, in, glob, match, regexp, collate, ifnull,
+  abs,
+  round,
+  random,
+  randomblob,
+  zeroblob,
+  length,
+  lower,
+  upper,
+  ltrim,
+  rtrim,
+  trim,
+  replace,
+  substr,
+  like,
+  in,
+  glob,
+  match,
+  regexp,
+  collate,
+  ifnull,
 };
 
 std::string_view rawText(CoreFunction function);
@@ -38,26 +56,31 @@ Expression<R> infixWord(CoreFunction function, const Expression<void>& left, con
   return infix<R>(left, right, rawText(function));
 }
 
-inline Expression<void> boundText(const std::string& text) { return Expression<std::string>::value(text).expression(); }
+inline Expression<void> boundText(const std::string& text) {
+  return Expression<std::string>::value(text).expression();
+}
 }  // namespace detail
 
 template <class T>
-  requires Number<Unwrapped<T>>
-Expression<T> abs(const Expression<T>& x) {
+requires Number<Unwrapped<T>> Expression<T> abs(const Expression<T>& x) {
   return detail::call<T>(CoreFunction::abs, x);
 }
 
 // round(x) or round(x, ?) with the precision bound.
 template <class T>
-  requires std::same_as<Unwrapped<T>, double>
-Expression<T> round(const Expression<T>& x, std::optional<std::int64_t> precision = std::nullopt) {
+requires std::same_as < Unwrapped<T>,
+double > Expression<T> round(const Expression<T>& x, std::optional<std::int64_t> precision = std::nullopt) {
   if (!precision) return detail::call<T>(CoreFunction::round, x);
   return detail::call<T>(CoreFunction::round, x, *precision);
 }
 
 inline Expression<Int64> random() { return Expression<Int64>("random()", {}); }
-inline Expression<Blob> randomBlob(std::int64_t length) { return detail::call<Blob>(CoreFunction::randomblob, length); }
-inline Expression<Blob> zeroBlob(std::int64_t length) { return detail::call<Blob>(CoreFunction::zeroblob, length); }
+inline Expression<Blob> randomBlob(std::int64_t length) {
+  return detail::call<Blob>(CoreFunction::randomblob, length);
+}
+inline Expression<Blob> zeroBlob(std::int64_t length) {
+  return detail::call<Blob>(CoreFunction::zeroblob, length);
+}
 
 template <TextTag T>
 Expression<LiftOptional<Int64, T>> length(const Expression<T>& x) {
@@ -85,20 +108,24 @@ Expression<LiftOptional<bool, T>> like(const Expression<T>& x, const std::string
 template <TextTag T, TextTag P>
 Expression<LiftOptional<bool, T>> like(const Expression<T>& x, const Expression<P>& pattern,
                                        std::optional<char> escape = std::nullopt) {
-  if (!escape) return detail::infixWord<LiftOptional<bool, T>>(CoreFunction::like, x.expression(), pattern.expression());
+  if (!escape)
+    return detail::infixWord<LiftOptional<bool, T>>(CoreFunction::like, x.expression(), pattern.expression());
   const auto joined = infix(x.expression(), pattern.expression(), "LIKE", false);
-  return wrap<LiftOptional<bool, T>>("", join(" ESCAPE ", {joined, detail::boundText(std::string(1, *escape))}));
+  return wrap<LiftOptional<bool, T>>("",
+                                     join(" ESCAPE ", {joined, detail::boundText(std::string(1, *escape))}));
 }
 
 // (? LIKE p) with a text value on the left.
 template <TextTag P>
-Expression<bool> like(const std::string& text, const Expression<P>& pattern, std::optional<char> escape = std::nullopt) {
+Expression<bool> like(const std::string& text, const Expression<P>& pattern,
+                      std::optional<char> escape = std::nullopt) {
   return Expression<bool>(like(Expression<std::string>::value(text), pattern, escape));
 }
 
 template <TextTag T>
 Expression<LiftOptional<bool, T>> glob(const Expression<T>& x, const std::string& pattern) {
-  return detail::infixWord<LiftOptional<bool, T>>(CoreFunction::glob, x.expression(), detail::boundText(pattern));
+  return detail::infixWord<LiftOptional<bool, T>>(CoreFunction::glob, x.expression(),
+                                                  detail::boundText(pattern));
 }
 
 // MATCH yields a plain Bool even on an optional operand.
@@ -109,7 +136,8 @@ Expression<bool> match(const Expression<T>& x, const std::string& pattern) {
 
 template <TextTag T>
 Expression<LiftOptional<bool, T>> regexp(const Expression<T>& x, const std::string& pattern) {
-  return detail::infixWord<LiftOptional<bool, T>>(CoreFunction::regexp, x.expression(), detail::boundText(pattern));
+  return detail::infixWord<LiftOptional<bool, T>>(CoreFunction::regexp, x.expression(),
+                                                  detail::boundText(pattern));
 }
 
 // (x COLLATE c)
@@ -145,7 +173,8 @@ Expression<T> replace(const Expression<T>& x, const std::string& pattern, const 
 
 // substr(x, ?) or substr(x, ?, ?)
 template <TextTag T>
-Expression<T> substr(const Expression<T>& x, std::int64_t location, std::optional<std::int64_t> length = std::nullopt) {
+Expression<T> substr(const Expression<T>& x, std::int64_t location,
+                     std::optional<std::int64_t> length = std::nullopt) {
   if (!length) return detail::call<T>(CoreFunction::substr, x, location);
   return detail::call<T>(CoreFunction::substr, x, location, *length);
 }
@@ -158,8 +187,8 @@ Expression<T> substrRange(const Expression<T>& x, std::int64_t lower, std::int64
 
 // (x IN (?, ?, ...)), one mark per element.
 template <class T>
-  requires Value<Unwrapped<T>>
-Expression<LiftOptional<bool, T>> inList(const std::vector<Unwrapped<T>>& values, const Expression<T>& x) {
+requires Value<Unwrapped<T>> Expression<LiftOptional<bool, T>> inList(const std::vector<Unwrapped<T>>& values,
+                                                                      const Expression<T>& x) {
   std::string marks;
   Bindings bindings;
   bindings.reserve(values.size());
@@ -168,7 +197,7 @@ Expression<LiftOptional<bool, T>> inList(const std::vector<Unwrapped<T>>& values
     bindings.emplace_back(toBinding(value));
   }
   return detail::infixWord<LiftOptional<bool, T>>(CoreFunction::in, x.expression(),
-                                                   Expression<void>("(" + marks + ")", std::move(bindings)));
+                                                  Expression<void>("(" + marks + ")", std::move(bindings)));
 }
 
 // ifnull(a, ?) / ifnull(a, b)

@@ -71,11 +71,11 @@ Connection::Function rowCallback(std::string name, std::function<R(Args...)> fun
 // function until it is replaced or the connection goes; a refusal by the engine stops the
 // process.
 template <class R, class... Args>
-  requires(Value<Unwrapped<R>> && (Value<Unwrapped<Args>> && ...))
-CustomFunction<R, Args...> createFunction(Connection& db, const std::string& name, bool deterministic,
-                                          std::function<R(Args...)> function) {
-  db.createFunction(name, static_cast<int>(sizeof...(Args)), deterministic,
-                    detail::rowCallback<R, Args...>(name, std::move(function), std::index_sequence_for<Args...>{}));
+requires(Value<Unwrapped<R>> && (Value<Unwrapped<Args>> && ...)) CustomFunction<R, Args...> createFunction(
+    Connection& db, const std::string& name, bool deterministic, std::function<R(Args...)> function) {
+  db.createFunction(
+      name, static_cast<int>(sizeof...(Args)), deterministic,
+      detail::rowCallback<R, Args...>(name, std::move(function), std::index_sequence_for<Args...>{}));
   return CustomFunction<R, Args...>(name);
 }
 

@@ -30,11 +30,13 @@ std::string stored(Date date) { return ValueTraits<Date>::datatypeValue(date); }
 
 }  // namespace
 
-Expression<std::optional<std::string>> DateFunctions::date(const std::string& timeText, const Modifiers& modifiers) {
+Expression<std::optional<std::string>> DateFunctions::date(const std::string& timeText,
+                                                           const Modifiers& modifiers) {
   return dateFunctionCall<std::optional<std::string>>("date", textsOf({timeText}, modifiers));
 }
 
-Expression<std::optional<std::string>> DateFunctions::time(const std::string& timeText, const Modifiers& modifiers) {
+Expression<std::optional<std::string>> DateFunctions::time(const std::string& timeText,
+                                                           const Modifiers& modifiers) {
   return dateFunctionCall<std::optional<std::string>>("time", textsOf({timeText}, modifiers));
 }
 
@@ -43,20 +45,28 @@ Expression<std::optional<std::string>> DateFunctions::datetime(const std::string
   return dateFunctionCall<std::optional<std::string>>("datetime", textsOf({timeText}, modifiers));
 }
 
-Expression<std::optional<double>> DateFunctions::julianday(const std::string& timeText, const Modifiers& modifiers) {
+Expression<std::optional<double>> DateFunctions::julianday(const std::string& timeText,
+                                                           const Modifiers& modifiers) {
   return dateFunctionCall<std::optional<double>>("julianday", textsOf({timeText}, modifiers));
 }
 
-Expression<std::optional<std::string>> DateFunctions::strftime(const std::string& format, const std::string& timeText,
+Expression<std::optional<std::string>> DateFunctions::strftime(const std::string& format,
+                                                               const std::string& timeText,
                                                                const Modifiers& modifiers) {
   return dateFunctionCall<std::optional<std::string>>("strftime", textsOf({format, timeText}, modifiers));
 }
 
-Expression<std::optional<std::string>> DateFunctions::date(Date date) { return DateFunctions::date(stored(date)); }
-Expression<std::optional<std::string>> DateFunctions::time(Date date) { return DateFunctions::time(stored(date)); }
+Expression<std::optional<std::string>> DateFunctions::date(Date date) {
+  return DateFunctions::date(stored(date));
+}
+Expression<std::optional<std::string>> DateFunctions::time(Date date) {
+  return DateFunctions::time(stored(date));
+}
 Expression<std::optional<std::string>> DateFunctions::datetime(Date date) {
   return DateFunctions::datetime(stored(date));
 }
-Expression<std::optional<double>> DateFunctions::julianday(Date date) { return DateFunctions::julianday(stored(date)); }
+Expression<std::optional<double>> DateFunctions::julianday(Date date) {
+  return DateFunctions::julianday(stored(date));
+}
 
 }  // namespace sql

@@ -17,12 +17,17 @@ struct DateFunctions {
   using Modifiers = std::vector<std::string>;
 
   // date(?[, ?...]) bound to the time text, then each modifier.
-  static Expression<std::optional<std::string>> date(const std::string& timeText, const Modifiers& modifiers = {});
-  static Expression<std::optional<std::string>> time(const std::string& timeText, const Modifiers& modifiers = {});
-  static Expression<std::optional<std::string>> datetime(const std::string& timeText, const Modifiers& modifiers = {});
-  static Expression<std::optional<double>> julianday(const std::string& timeText, const Modifiers& modifiers = {});
+  static Expression<std::optional<std::string>> date(const std::string& timeText,
+                                                     const Modifiers& modifiers = {});
+  static Expression<std::optional<std::string>> time(const std::string& timeText,
+                                                     const Modifiers& modifiers = {});
+  static Expression<std::optional<std::string>> datetime(const std::string& timeText,
+                                                         const Modifiers& modifiers = {});
+  static Expression<std::optional<double>> julianday(const std::string& timeText,
+                                                     const Modifiers& modifiers = {});
   // strftime(?, ?[, ?...]) bound to the format, the time text, then each modifier.
-  static Expression<std::optional<std::string>> strftime(const std::string& format, const std::string& timeText,
+  static Expression<std::optional<std::string>> strftime(const std::string& format,
+                                                         const std::string& timeText,
                                                          const Modifiers& modifiers = {});
 
   // The same with a date, bound as its stored text.

@@ -20,8 +20,8 @@ struct DecimalDigits {
 
 DecimalDigits shortestDigits(double magnitude) {
   std::array<char, 64> buffer{};
-  auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude,
-                                    std::chars_format::scientific);
+  auto [end, error] =
+      std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude, std::chars_format::scientific);
   std::string_view text(buffer.data(), static_cast<std::size_t>(end - buffer.data()));
   const auto e = text.find('e');
   DecimalDigits result;
@@ -154,8 +154,10 @@ std::string renderWithLiterals(std::string_view templateText, const Bindings& bi
     } else if (templateText[at] == '?') {
       const Placeholder placeholder = readPlaceholder(templateText, at, lastNumber);
       lastNumber = std::max(lastNumber, placeholder.number);
-      const bool bound = placeholder.number >= 1 && static_cast<std::uint64_t>(placeholder.number) <= bindings.size();
-      text += bound ? literalOf(bindings[static_cast<std::size_t>(placeholder.number - 1)]) : std::string("NULL");
+      const bool bound =
+          placeholder.number >= 1 && static_cast<std::uint64_t>(placeholder.number) <= bindings.size();
+      text +=
+          bound ? literalOf(bindings[static_cast<std::size_t>(placeholder.number - 1)]) : std::string("NULL");
       at += placeholder.length;
     } else {
       text += templateText[at++];

@@ -65,11 +65,11 @@ class Expression {
 
   // Re-types another fragment: same template, same bindings.
   template <class U>
-    requires(!std::same_as<U, T>)
-  explicit Expression(const Expression<U>& other) : text_(other.template_()), bindings_(other.bindings()) {}
+  requires(!std::same_as<U, T>) explicit Expression(const Expression<U>& other)
+      : text_(other.template_()), bindings_(other.bindings()) {}
   template <class U>
-    requires(!std::same_as<U, T>)
-  explicit Expression(Expression<U>&& other) : text_(std::move(other.text_)), bindings_(std::move(other.bindings_)) {}
+  requires(!std::same_as<U, T>) explicit Expression(Expression<U>&& other)
+      : text_(std::move(other.text_)), bindings_(std::move(other.bindings_)) {}
 
   // Raw SQL text with no bindings.
   static Expression literal(std::string text) { return Expression(std::move(text), {}); }
@@ -81,17 +81,11 @@ class Expression {
 
   // One "?" bound to the value (an absent optional binds NULL).
   template <class V>
-    requires Value<Unwrapped<T>> && std::convertible_to<V, T>
-  static Expression value(const V& v) {
-    return placeholder(toBinding(T(v)));
-  }
+  requires Value<Unwrapped<T>> && std::convertible_to<V, T>
+  static Expression value(const V& v) { return placeholder(toBinding(T(v))); }
 
   // One "?" bound to NULL.
-  static Expression nullValue()
-    requires IsOptional<T>
-  {
-    return placeholder(std::nullopt);
-  }
+  static Expression nullValue() requires IsOptional<T> { return placeholder(std::nullopt); }
 
   const std::string& template_() const { return text_; }
   const Bindings& bindings() const { return bindings_; }
@@ -135,7 +129,8 @@ class Expression {
 
   // Builds the "?" in place: plain values are bound on the path of every insert and filter.
   struct Placeholder {};
-  Expression(Placeholder, std::optional<Binding> binding) : text_("?"), bindings_(singleBinding(std::move(binding))) {}
+  Expression(Placeholder, std::optional<Binding> binding)
+      : text_("?"), bindings_(singleBinding(std::move(binding))) {}
 
   std::string text_;
   Bindings bindings_;
@@ -177,7 +172,8 @@ Expression<void> join(std::string_view separator, std::span<const Expression<voi
 
 template <class R = void>
 Expression<R> join(std::string_view separator, std::initializer_list<Expression<void>> fragments) {
-  return Expression<R>(join(separator, std::span<const Expression<void>>(fragments.begin(), fragments.size())));
+  return Expression<R>(
+      join(separator, std::span<const Expression<void>>(fragments.begin(), fragments.size())));
 }
 
 inline Expression<void> join(std::string_view separator, const std::vector<Expression<void>>& fragments) {

@@ -14,13 +14,31 @@ namespace sql {
 
 // The SQL texts of the operators, in one place.
 enum class Operator {
-  add, subtract, or_, and_, not_, multiply, divide, remainder, leftShift, rightShift,
-  bitwiseAnd, bitwiseOr, bitwiseNot, equal, notEqual, greater, less, greaterOrEqual, lessOrEqual, concatenate,
+  add,
+  subtract,
+  or_,
+  and_,
+  not_,
+  multiply,
+  divide,
+  remainder,
+  leftShift,
+  rightShift,
+  bitwiseAnd,
+  bitwiseOr,
+  bitwiseNot,
+  equal,
+  notEqual,
+  greater,
+  less,
+  greaterOrEqual,
+  lessOrEqual,
+  concatenate,
 };
 
 constexpr std::string_view operatorText(Operator op) {
-  constexpr std::string_view texts[] = {"+", "-", "OR", "AND", "NOT ", "*", "/", "%", "<<", ">>",
-                                        "&", "|", "~", "=", "!=", ">", "<", ">=", "<=", "||"};
+  constexpr std::string_view texts[] = {"+", "-", "OR", "AND", "NOT ", "*", "/", "%",  "<<", ">>",
+                                        "&", "|", "~",  "=",   "!=",   ">", "<", ">=", "<=", "||"};
   return texts[static_cast<int>(op)];
 }
 
@@ -57,14 +75,14 @@ concept BothExpressions =
 
 // An expression and a plain (non-optional) value of its value type.
 template <class E, class X>
-concept ExpressionAndValue = isExpression<E> && !isExpression<X> && !IsOptional<X> &&
-                             Value<ValueOf<E>> && std::convertible_to<const X&, ValueOf<E>>;
+concept ExpressionAndValue = isExpression<E> && !isExpression<X> && !IsOptional<X> && Value<ValueOf<E>> &&
+                             std::convertible_to<const X&, ValueOf<E>>;
 
 // An expression of an optional type and a value that may be absent (NULL-aware forms).
 template <class E, class X>
-concept OptionalExpressionAndOptionalValue = isExpression<E> && IsOptional<TagOf<E>> && !isExpression<X> &&
-                                             Value<ValueOf<E>> &&
-                                             std::convertible_to<const X&, std::optional<ValueOf<E>>>;
+concept OptionalExpressionAndOptionalValue =
+    isExpression<E> && IsOptional<TagOf<E>> && !isExpression<X> && Value<ValueOf<E>> &&
+    std::convertible_to<const X&, std::optional<ValueOf<E>>>;
 
 // E·E, E·E?, E?·E, E?·E?, E·v, E?·v, v·E, v·E?
 template <class L, class R>
@@ -72,10 +90,10 @@ concept StrictOperands = BothExpressions<L, R> || ExpressionAndValue<L, R> || Ex
 
 // E·E, E·E?, E?·E, E?·E?, E·v, v·E, and the NULL-aware E?·v?, v?·E?
 template <class L, class R>
-concept EqualityOperands = BothExpressions<L, R> ||
-                           (ExpressionAndValue<L, R> && !IsOptional<TagOf<L>>) ||
-                           (ExpressionAndValue<R, L> && !IsOptional<TagOf<R>>) ||
-                           OptionalExpressionAndOptionalValue<L, R> || OptionalExpressionAndOptionalValue<R, L>;
+concept EqualityOperands =
+    BothExpressions<L, R> ||(ExpressionAndValue<L, R> && !IsOptional<TagOf<L>>) ||
+    (ExpressionAndValue<R, L> && !IsOptional<TagOf<R>>) || OptionalExpressionAndOptionalValue<L, R> ||
+    OptionalExpressionAndOptionalValue<R, L>;
 
 template <class L, class R>
 using CommonValue = ValueOf<std::conditional_t<isExpression<L>, L, R>>;
@@ -131,50 +149,46 @@ Expression<Lifted<bool, L, R>> nullAware(const L& left, const R& right, std::str
 // Comparisons ------------------------------------------------------------------------------
 
 template <class L, class R>
-  requires detail::EqualityOperands<L, R>
-Expression<detail::Lifted<bool, L, R>> operator==(const L& left, const R& right) {
-  return detail::nullAware(left, right, "=", "IS");
-}
+requires detail::EqualityOperands<L, R> Expression<detail::Lifted<bool, L, R>>
+operator==(const L& left, const R& right) { return detail::nullAware(left, right, "=", "IS"); }
 
 template <class L, class R>
-  requires detail::EqualityOperands<L, R>
-Expression<detail::Lifted<bool, L, R>> operator!=(const L& left, const R& right) {
-  return detail::nullAware(left, right, "!=", "IS NOT");
-}
+requires detail::EqualityOperands<L, R> Expression<detail::Lifted<bool, L, R>>
+operator!=(const L& left, const R& right) { return detail::nullAware(left, right, "!=", "IS NOT"); }
 
 template <class L, class R>
-  requires detail::EqualityOperands<L, R>
-Expression<detail::Lifted<bool, L, R>> is(const L& left, const R& right) {
+requires detail::EqualityOperands<L, R> Expression<detail::Lifted<bool, L, R>> is(const L& left,
+                                                                                  const R& right) {
   return detail::binary<detail::Lifted<bool, L, R>>(left, right, "IS");
 }
 
 template <class L, class R>
-  requires detail::EqualityOperands<L, R>
-Expression<detail::Lifted<bool, L, R>> isNot(const L& left, const R& right) {
+requires detail::EqualityOperands<L, R> Expression<detail::Lifted<bool, L, R>> isNot(const L& left,
+                                                                                     const R& right) {
   return detail::binary<detail::Lifted<bool, L, R>>(left, right, "IS NOT");
 }
 
 template <class L, class R>
-  requires detail::StrictOperands<L, R>
-Expression<detail::Lifted<bool, L, R>> operator>(const L& left, const R& right) {
+requires detail::StrictOperands<L, R> Expression<detail::Lifted<bool, L, R>>
+operator>(const L& left, const R& right) {
   return detail::binary<detail::Lifted<bool, L, R>>(left, right, operatorText(Operator::greater));
 }
 
 template <class L, class R>
-  requires detail::StrictOperands<L, R>
-Expression<detail::Lifted<bool, L, R>> operator>=(const L& left, const R& right) {
+requires detail::StrictOperands<L, R> Expression<detail::Lifted<bool, L, R>>
+operator>=(const L& left, const R& right) {
   return detail::binary<detail::Lifted<bool, L, R>>(left, right, operatorText(Operator::greaterOrEqual));
 }
 
 template <class L, class R>
-  requires detail::StrictOperands<L, R>
-Expression<detail::Lifted<bool, L, R>> operator<(const L& left, const R& right) {
+requires detail::StrictOperands<L, R> Expression<detail::Lifted<bool, L, R>>
+operator<(const L& left, const R& right) {
   return detail::binary<detail::Lifted<bool, L, R>>(left, right, operatorText(Operator::less));
 }
 
 template <class L, class R>
-  requires detail::StrictOperands<L, R>
-Expression<detail::Lifted<bool, L, R>> operator<=(const L& left, const R& right) {
+requires detail::StrictOperands<L, R> Expression<detail::Lifted<bool, L, R>>
+operator<=(const L& left, const R& right) {
   return detail::binary<detail::Lifted<bool, L, R>>(left, right, operatorText(Operator::lessOrEqual));
 }
 
@@ -190,34 +204,36 @@ template <class L, class R>
 concept TextOperands = detail::StrictOperands<L, R> && std::same_as<detail::CommonValue<L, R>, std::string>;
 
 template <class L, class R>
-concept ConditionOperands = detail::StrictOperands<L, R> && std::same_as<detail::CommonValue<L, R>, bool>;
+concept ConditionOperands = detail::StrictOperands<L, R> && std::same_as < detail::CommonValue<L, R>,
+bool > ;
 
 template <class L, class R>
 using ArithmeticResult = Expression<detail::Lifted<detail::CommonValue<L, R>, L, R>>;
 
 template <class L, class R>
-  requires NumberOperands<L, R>
-ArithmeticResult<L, R> operator+(const L& left, const R& right) {
-  return detail::binary<detail::Lifted<detail::CommonValue<L, R>, L, R>>(left, right, operatorText(Operator::add));
+requires NumberOperands<L, R> ArithmeticResult<L, R>
+operator+(const L& left, const R& right) {
+  return detail::binary<detail::Lifted<detail::CommonValue<L, R>, L, R>>(left, right,
+                                                                         operatorText(Operator::add));
 }
 
 template <class L, class R>
-  requires NumberOperands<L, R>
-ArithmeticResult<L, R> operator-(const L& left, const R& right) {
+requires NumberOperands<L, R> ArithmeticResult<L, R>
+operator-(const L& left, const R& right) {
   return detail::binary<detail::Lifted<detail::CommonValue<L, R>, L, R>>(left, right,
                                                                          operatorText(Operator::subtract));
 }
 
 template <class L, class R>
-  requires NumberOperands<L, R>
-ArithmeticResult<L, R> operator*(const L& left, const R& right) {
+requires NumberOperands<L, R> ArithmeticResult<L, R>
+operator*(const L& left, const R& right) {
   return detail::binary<detail::Lifted<detail::CommonValue<L, R>, L, R>>(left, right,
                                                                          operatorText(Operator::multiply));
 }
 
 template <class L, class R>
-  requires NumberOperands<L, R>
-ArithmeticResult<L, R> operator/(const L& left, const R& right) {
+requires NumberOperands<L, R> ArithmeticResult<L, R>
+operator/(const L& left, const R& right) {
   return detail::binary<detail::Lifted<detail::CommonValue<L, R>, L, R>>(left, right,
                                                                          operatorText(Operator::divide));
 }
@@ -225,36 +241,36 @@ ArithmeticResult<L, R> operator/(const L& left, const R& right) {
 // Integer operators --------------------------------------------------------------------------
 
 template <class L, class R>
-  requires IntegerOperands<L, R>
-ArithmeticResult<L, R> operator%(const L& left, const R& right) {
+requires IntegerOperands<L, R> ArithmeticResult<L, R>
+operator%(const L& left, const R& right) {
   return detail::binary<detail::Lifted<detail::CommonValue<L, R>, L, R>>(left, right,
                                                                          operatorText(Operator::remainder));
 }
 
 template <class L, class R>
-  requires IntegerOperands<L, R>
-ArithmeticResult<L, R> operator<<(const L& left, const R& right) {
+requires IntegerOperands<L, R> ArithmeticResult<L, R>
+operator<<(const L& left, const R& right) {
   return detail::binary<detail::Lifted<detail::CommonValue<L, R>, L, R>>(left, right,
                                                                          operatorText(Operator::leftShift));
 }
 
 template <class L, class R>
-  requires IntegerOperands<L, R>
-ArithmeticResult<L, R> operator>>(const L& left, const R& right) {
+requires IntegerOperands<L, R> ArithmeticResult<L, R>
+operator>>(const L& left, const R& right) {
   return detail::binary<detail::Lifted<detail::CommonValue<L, R>, L, R>>(left, right,
                                                                          operatorText(Operator::rightShift));
 }
 
 template <class L, class R>
-  requires IntegerOperands<L, R>
-ArithmeticResult<L, R> operator&(const L& left, const R& right) {
+requires IntegerOperands<L, R> ArithmeticResult<L, R>
+operator&(const L& left, const R& right) {
   return detail::binary<detail::Lifted<detail::CommonValue<L, R>, L, R>>(left, right,
                                                                          operatorText(Operator::bitwiseAnd));
 }
 
 template <class L, class R>
-  requires IntegerOperands<L, R>
-ArithmeticResult<L, R> operator|(const L& left, const R& right) {
+requires IntegerOperands<L, R> ArithmeticResult<L, R>
+operator|(const L& left, const R& right) {
   return detail::binary<detail::Lifted<detail::CommonValue<L, R>, L, R>>(left, right,
                                                                          operatorText(Operator::bitwiseOr));
 }
@@ -262,48 +278,46 @@ ArithmeticResult<L, R> operator|(const L& left, const R& right) {
 // Unary ----------------------------------------------------------------------------------------
 
 template <class T>
-  requires Number<Unwrapped<T>>
-Expression<T> operator-(const Expression<T>& operand) {
+requires Number<Unwrapped<T>> Expression<T>
+operator-(const Expression<T>& operand) {
   return wrap<T>(operatorText(Operator::subtract), operand.expression());
 }
 
 template <class T>
-  requires IntegerValue<Unwrapped<T>>
-Expression<T> operator~(const Expression<T>& operand) {
+requires IntegerValue<Unwrapped<T>> Expression<T>
+operator~(const Expression<T>& operand) {
   return wrap<T>(operatorText(Operator::bitwiseNot), operand.expression());
 }
 
 template <class T>
-  requires std::same_as<Unwrapped<T>, bool>
-Expression<T> operator!(const Expression<T>& operand) {
+requires std::same_as < Unwrapped<T>,
+bool > Expression<T> operator!(const Expression<T>& operand) {
   return wrap<T>(operatorText(Operator::not_), operand.expression());
 }
 
 // Exclusive or, composed as ~(a & b) & (a | b); a value operand is bound in both places.
 template <class L, class R>
-  requires IntegerOperands<L, R>
-ArithmeticResult<L, R> xor_(const L& left, const R& right) {
+requires IntegerOperands<L, R> ArithmeticResult<L, R> xor_(const L& left, const R& right) {
   return ~(left & right) & (left | right);
 }
 
 // Text concatenation: (a || b).
 template <class L, class R>
-  requires TextOperands<L, R>
-ArithmeticResult<L, R> concat(const L& left, const R& right) {
+requires TextOperands<L, R> ArithmeticResult<L, R> concat(const L& left, const R& right) {
   return detail::binary<detail::Lifted<std::string, L, R>>(left, right, operatorText(Operator::concatenate));
 }
 
 // Conditions -----------------------------------------------------------------------------------
 
 template <class L, class R>
-  requires ConditionOperands<L, R>
-Expression<detail::Lifted<bool, L, R>> operator&&(const L& left, const R& right) {
+requires ConditionOperands<L, R> Expression<detail::Lifted<bool, L, R>>
+operator&&(const L& left, const R& right) {
   return detail::binary<detail::Lifted<bool, L, R>>(left, right, operatorText(Operator::and_));
 }
 
 template <class L, class R>
-  requires ConditionOperands<L, R>
-Expression<detail::Lifted<bool, L, R>> operator||(const L& left, const R& right) {
+requires ConditionOperands<L, R> Expression<detail::Lifted<bool, L, R>>
+operator||(const L& left, const R& right) {
   return detail::binary<detail::Lifted<bool, L, R>>(left, right, operatorText(Operator::or_));
 }
 
@@ -331,9 +345,9 @@ using RangeResult = Expression<LiftOptional<bool, T>>;
 
 // a BETWEEN ? AND ?
 template <class T>
-  requires Value<Unwrapped<T>>
-RangeResult<T> between(const Expression<T>& operand, const std::type_identity_t<Unwrapped<T>>& lower,
-                       const std::type_identity_t<Unwrapped<T>>& upper) {
+requires Value<Unwrapped<T>> RangeResult<T> between(const Expression<T>& operand,
+                                                    const std::type_identity_t<Unwrapped<T>>& lower,
+                                                    const std::type_identity_t<Unwrapped<T>>& upper) {
   Bindings bindings = operand.bindings();
   bindings.emplace_back(toBinding(lower));
   bindings.emplace_back(toBinding(upper));
@@ -342,14 +356,15 @@ RangeResult<T> between(const Expression<T>& operand, const std::type_identity_t<
 
 // a >= ? AND a < ? (the operand's text and bindings are written twice)
 template <class T>
-  requires Value<Unwrapped<T>>
-RangeResult<T> inHalfOpenRange(const Expression<T>& operand, const std::type_identity_t<Unwrapped<T>>& lower,
-                               const std::type_identity_t<Unwrapped<T>>& upper) {
+requires Value<Unwrapped<T>> RangeResult<T> inHalfOpenRange(const Expression<T>& operand,
+                                                            const std::type_identity_t<Unwrapped<T>>& lower,
+                                                            const std::type_identity_t<Unwrapped<T>>& upper) {
   Bindings bindings = operand.bindings();
   bindings.emplace_back(toBinding(lower));
   bindings.insert(bindings.end(), operand.bindings().begin(), operand.bindings().end());
   bindings.emplace_back(toBinding(upper));
-  return RangeResult<T>(operand.template_() + " >= ? AND " + operand.template_() + " < ?", std::move(bindings));
+  return RangeResult<T>(operand.template_() + " >= ? AND " + operand.template_() + " < ?",
+                        std::move(bindings));
 }
 
 namespace detail {
@@ -363,22 +378,22 @@ RangeResult<T> bounded(const Expression<T>& operand, std::string_view op, const 
 
 // a <= ?
 template <class T>
-  requires Value<Unwrapped<T>>
-RangeResult<T> atMost(const Expression<T>& operand, const std::type_identity_t<Unwrapped<T>>& upper) {
+requires Value<Unwrapped<T>> RangeResult<T> atMost(const Expression<T>& operand,
+                                                   const std::type_identity_t<Unwrapped<T>>& upper) {
   return detail::bounded(operand, "<=", toBinding(upper));
 }
 
 // a < ?
 template <class T>
-  requires Value<Unwrapped<T>>
-RangeResult<T> below(const Expression<T>& operand, const std::type_identity_t<Unwrapped<T>>& upper) {
+requires Value<Unwrapped<T>> RangeResult<T> below(const Expression<T>& operand,
+                                                  const std::type_identity_t<Unwrapped<T>>& upper) {
   return detail::bounded(operand, "<", toBinding(upper));
 }
 
 // a >= ?
 template <class T>
-  requires Value<Unwrapped<T>>
-RangeResult<T> atLeast(const Expression<T>& operand, const std::type_identity_t<Unwrapped<T>>& lower) {
+requires Value<Unwrapped<T>> RangeResult<T> atLeast(const Expression<T>& operand,
+                                                    const std::type_identity_t<Unwrapped<T>>& lower) {
   return detail::bounded(operand, ">=", toBinding(lower));
 }
 

@@ -22,7 +22,9 @@ constexpr std::array<std::string_view, 2> hintTexts{"MATERIALIZED", "NOT MATERIA
 }  // namespace
 
 std::string_view rawText(JoinType type) { return joinTexts[static_cast<std::size_t>(type)]; }
-std::string_view rawText(OnConflict resolution) { return conflictTexts[static_cast<std::size_t>(resolution)]; }
+std::string_view rawText(OnConflict resolution) {
+  return conflictTexts[static_cast<std::size_t>(resolution)];
+}
 std::string_view rawText(MaterializationHint hint) { return hintTexts[static_cast<std::size_t>(hint)]; }
 
 std::optional<JoinType> joinTypeFromRawText(std::string_view text) {
@@ -36,6 +38,7 @@ std::optional<MaterializationHint> materializationHintFromRawText(std::string_vi
 }
 
 QueryClauses::QueryClauses(std::string name, std::optional<std::string> database)
-    : select{false, {Expression<void>::literal("*")}}, from{std::move(name), std::nullopt, std::move(database)} {}
+    : select{false, {Expression<void>::literal("*")}},
+      from{std::move(name), std::nullopt, std::move(database)} {}
 
 }  // namespace sql

@@ -189,7 +189,8 @@ std::vector<Expression<void>> valuesInColumnOrder(const std::vector<Expression<v
       if (setter.column().template_() == column.template_()) match = &setter;
     }
     if (match == nullptr) {
-      throw std::invalid_argument("a row of a multi-row insert does not set the column " + column.template_());
+      throw std::invalid_argument("a row of a multi-row insert does not set the column " +
+                                  column.template_());
     }
     values.push_back(match->value());
   }
@@ -219,7 +220,9 @@ std::string sourceText(const FromClause& from) {
   return text;
 }
 
-void appendSourceText(std::string& out, const FromClause& from) { appendInDatabase(out, from, sourceName(from)); }
+void appendSourceText(std::string& out, const FromClause& from) {
+  appendInDatabase(out, from, sourceName(from));
+}
 
 void appendTableName(std::string& out, const FromClause& from, bool alias) {
   if (!alias || !from.alias) return appendSourceText(out, from);
@@ -289,7 +292,8 @@ Expression<void> insertQuery(const QueryClauses& clauses, const Expression<void>
 }
 
 Expression<void> upsert(const QueryClauses& clauses, const std::vector<Setter>& setters,
-                        const Expression<void>& conflictTarget, const std::optional<std::vector<Setter>>& assignments) {
+                        const Expression<void>& conflictTarget,
+                        const std::optional<std::vector<Setter>>& assignments) {
   std::vector<Setter> updates;
   if (assignments) {
     updates = *assignments;

@@ -21,8 +21,8 @@ WithClauses simplified(const WithClauses& with) {
     query.select = clause.query->select;
     query.join = clause.query->join;
     query.with = simplified(clause.query->with);
-    result.clauses.push_back({clause.alias, clause.columns, std::nullopt,
-                              std::make_shared<const QueryClauses>(std::move(query))});
+    result.clauses.push_back(
+        {clause.alias, clause.columns, std::nullopt, std::make_shared<const QueryClauses>(std::move(query))});
   }
   return result;
 }

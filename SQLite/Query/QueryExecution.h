@@ -49,8 +49,8 @@ T scalarValue(const std::optional<Binding>& stored, const std::string& columnTex
     }
   }
   if (auto converted = valueFromBinding<V>(*stored)) return std::move(*converted);
-  throw ColumnTypeError(columnText, ColumnTypeError::storageName(Binding(typename ValueTraits<V>::Datatype{})),
-                        *stored);
+  throw ColumnTypeError(columnText,
+                        ColumnTypeError::storageName(Binding(typename ValueTraits<V>::Datatype{})), *stored);
 }
 }  // namespace detail
 

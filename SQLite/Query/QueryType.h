@@ -72,7 +72,8 @@ class QueryType {
   }
   template <ExpressibleArgument First, ExpressibleArgument... Columns>
   Derived select(First&& first, Columns&&... rest) && {
-    return std::move(*this).withSelect(false, fragmentList(std::forward<First>(first), std::forward<Columns>(rest)...));
+    return std::move(*this).withSelect(
+        false, fragmentList(std::forward<First>(first), std::forward<Columns>(rest)...));
   }
   Derived select(std::vector<Expression<void>> columns) const& { return copy().select(std::move(columns)); }
   Derived select(std::vector<Expression<void>> columns) && {
@@ -87,7 +88,8 @@ class QueryType {
   }
   template <ExpressibleArgument First, ExpressibleArgument... Columns>
   Derived selectDistinct(First&& first, Columns&&... rest) && {
-    return std::move(*this).withSelect(true, fragmentList(std::forward<First>(first), std::forward<Columns>(rest)...));
+    return std::move(*this).withSelect(
+        true, fragmentList(std::forward<First>(first), std::forward<Columns>(rest)...));
   }
   Derived selectDistinct(std::vector<Expression<void>> columns) const& {
     return copy().selectDistinct(std::move(columns));
@@ -135,7 +137,8 @@ class QueryType {
   Derived join(JoinType type, const Q& other, Expression<C> on) && {
     Expression<void> condition =
         other.clauses().filters ? (on && *other.clauses().filters).expression() : std::move(on).expression();
-    clauses_.join.push_back({type, std::make_shared<const QueryClauses>(other.clauses()), std::move(condition)});
+    clauses_.join.push_back(
+        {type, std::make_shared<const QueryClauses>(other.clauses()), std::move(condition)});
     return moved();
   }
   template <QueryValue Q, ConditionType C>
@@ -178,8 +181,12 @@ class QueryType {
                                       std::nullopt);
   }
   Derived group(std::vector<Expression<void>> by) const& { return copy().group(std::move(by)); }
-  Derived group(std::vector<Expression<void>> by) && { return std::move(*this).withGroup(std::move(by), std::nullopt); }
-  Derived group(const Expressible auto& by, Having having) const& { return copy().group(by, std::move(having)); }
+  Derived group(std::vector<Expression<void>> by) && {
+    return std::move(*this).withGroup(std::move(by), std::nullopt);
+  }
+  Derived group(const Expressible auto& by, Having having) const& {
+    return copy().group(by, std::move(having));
+  }
   Derived group(const Expressible auto& by, Having having) && {
     return std::move(*this).withGroup(fragmentList(by), std::move(having.predicate));
   }
@@ -314,14 +321,17 @@ class QueryType {
     const std::array<Setter, 1 + sizeof...(More)> setters{std::move(first), std::move(rest)...};
     return Update(compiler::update(clauses_, setters));
   }
-  Update update(const std::vector<Setter>& setters) const { return Update(compiler::update(clauses_, setters)); }
+  Update update(const std::vector<Setter>& setters) const {
+    return Update(compiler::update(clauses_, setters));
+  }
 
   Delete delete_() const { return Delete(compiler::delete_(clauses_)); }
 
   // Statements from records: the record's setters, in field order, then the extra setters.
 
   template <Record R>
-  Insert insert(const R& record, const std::vector<Setter>& extraSetters = {}, const UserInfo& userInfo = {}) const {
+  Insert insert(const R& record, const std::vector<Setter>& extraSetters = {},
+                const UserInfo& userInfo = {}) const {
     return insert(recordSetters(record, extraSetters, userInfo));
   }
   template <Record R>
@@ -339,12 +349,13 @@ class QueryType {
     return insertMany(rows);
   }
   template <Record R>
-  Insert upsert(const R& record, const Expressible auto& onConflictOf, const std::vector<Setter>& extraSetters = {},
-                const UserInfo& userInfo = {}) const {
+  Insert upsert(const R& record, const Expressible auto& onConflictOf,
+                const std::vector<Setter>& extraSetters = {}, const UserInfo& userInfo = {}) const {
     return upsert(recordSetters(record, extraSetters, userInfo), onConflictOf);
   }
   template <Record R>
-  Update update(const R& record, const std::vector<Setter>& extraSetters = {}, const UserInfo& userInfo = {}) const {
+  Update update(const R& record, const std::vector<Setter>& extraSetters = {},
+                const UserInfo& userInfo = {}) const {
     return update(recordSetters(record, extraSetters, userInfo));
   }
 
@@ -401,7 +412,8 @@ class QueryType {
     return moved();
   }
 
-  Derived withGroup(std::vector<Expression<void>> by, std::optional<Expression<std::optional<bool>>> having) && {
+  Derived withGroup(std::vector<Expression<void>> by,
+                    std::optional<Expression<std::optional<bool>>> having) && {
     clauses_.group = GroupClause{std::move(by), std::move(having)};
     return moved();
   }

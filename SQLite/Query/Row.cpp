@@ -16,7 +16,8 @@ std::vector<std::string> sortedKeys(const ColumnNames& names) {
 }
 
 bool endsWithQualified(const std::string& key, const std::string& columnText) {
-  return key.size() > columnText.size() && key.compare(key.size() - columnText.size(), columnText.size(), columnText) == 0 &&
+  return key.size() > columnText.size() &&
+         key.compare(key.size() - columnText.size(), columnText.size(), columnText) == 0 &&
          key[key.size() - columnText.size() - 1] == '.';
 }
 

@@ -73,7 +73,8 @@ class RowIterator {
 
   // As map, leaving out the rows whose transform gives absent.
   template <class Transform>
-  auto mapPresent(Transform&& transform) -> std::vector<typename std::invoke_result_t<Transform&, const Row&>::value_type> {
+  auto mapPresent(Transform&& transform)
+      -> std::vector<typename std::invoke_result_t<Transform&, const Row&>::value_type> {
     std::vector<typename std::invoke_result_t<Transform&, const Row&>::value_type> results;
     std::optional<Row> row;
     for (failableAdvance(row); row; failableAdvance(row)) {

@@ -25,7 +25,7 @@ class SQLiteDecoder {
   SQLiteDecoder(const Row& row, const UserInfo& userInfo) : row_(row), userInfo_(userInfo) {}
 
   template <Record T>
-    requires std::is_default_constructible_v<T>
+  requires std::is_default_constructible_v<T>
   static T decode(const Row& row, const UserInfo& userInfo = {}) {
     SQLiteDecoder decoder(row, userInfo);
     T record{};
@@ -51,7 +51,8 @@ class SQLiteDecoder {
  private:
   bool containsColumn(const std::string& column) const {
     const auto found = row_.columnNames().find(column);
-    return found != row_.columnNames().end() && row_.values().at(static_cast<std::size_t>(found->second)).has_value();
+    return found != row_.columnNames().end() &&
+           row_.values().at(static_cast<std::size_t>(found->second)).has_value();
   }
 
   const std::optional<Binding>& stored(const std::string& column) const {
@@ -127,8 +128,9 @@ class SQLiteDecoder {
 
   template <class Field>
   static RecordCodingError unsupported() {
-    return RecordCodingError(RecordCodingError::Kind::typeMismatch,
-                             "decoding an " + std::string(unsupportedIntegerName<Field>) + " is not supported");
+    return RecordCodingError(
+        RecordCodingError::Kind::typeMismatch,
+        "decoding an " + std::string(unsupportedIntegerName<Field>) + " is not supported");
   }
 
   const Row& row_;

@@ -29,7 +29,8 @@ class SQLiteEncoder {
       : userInfo_(userInfo), forcingNilValueSetters_(forcingNilValueSetters) {}
 
   template <Record T>
-  static std::vector<Setter> encode(const T& record, const UserInfo& userInfo, bool forcingNilValueSetters = false) {
+  static std::vector<Setter> encode(const T& record, const UserInfo& userInfo,
+                                    bool forcingNilValueSetters = false) {
     SQLiteEncoder encoder(userInfo, forcingNilValueSetters);
     T::codingFields(record, encoder);
     return std::move(encoder.setters_);
@@ -64,8 +65,9 @@ class SQLiteEncoder {
   template <class Field>
   void encodeValue(std::string_view key, const Field& field) {
     if constexpr (UnsupportedInteger<Field>) {
-      throw RecordCodingError(RecordCodingError::Kind::invalidValue,
-                              "encoding an " + std::string(unsupportedIntegerName<Field>) + " is not supported");
+      throw RecordCodingError(
+          RecordCodingError::Kind::invalidValue,
+          "encoding an " + std::string(unsupportedIntegerName<Field>) + " is not supported");
     } else if constexpr (std::is_same_v<Field, float>) {
       bind(key, static_cast<double>(field));
     } else if constexpr (Value<Field>) {

@@ -52,7 +52,9 @@ bool isParenthesised(std::string_view text) {
 
 }  // namespace
 
-std::string_view rawText(Dependency dependency) { return dependencyTexts[static_cast<std::size_t>(dependency)]; }
+std::string_view rawText(Dependency dependency) {
+  return dependencyTexts[static_cast<std::size_t>(dependency)];
+}
 
 std::optional<Dependency> dependencyFromRawText(std::string_view text) {
   for (std::size_t i = 0; i < dependencyTexts.size(); ++i) {
@@ -67,7 +69,8 @@ Expression<void> render(const ColumnDefinition& definition) {
   PartList parts;
   parts.add(definition.column).add(definition.typeWord);
   if (definition.primaryKey) {
-    parts.add(*definition.primaryKey == PrimaryKey::autoincrement ? "PRIMARY KEY AUTOINCREMENT" : "PRIMARY KEY");
+    parts.add(*definition.primaryKey == PrimaryKey::autoincrement ? "PRIMARY KEY AUTOINCREMENT"
+                                                                  : "PRIMARY KEY");
   }
   if (!definition.nullAllowed) parts.add("NOT NULL");
   if (definition.unique) parts.add("UNIQUE");
@@ -90,7 +93,10 @@ Expression<void> foreignKey(const std::vector<Expression<void>>& columns, const 
                             const std::vector<Expression<void>>& referenced, std::optional<Dependency> update,
                             std::optional<Dependency> delete_) {
   PartList parts;
-  parts.add(wrap("FOREIGN KEY ", join(", ", columns))).add("REFERENCES").add(table).add(wrap("", join(", ", referenced)));
+  parts.add(wrap("FOREIGN KEY ", join(", ", columns)))
+      .add("REFERENCES")
+      .add(table)
+      .add(wrap("", join(", ", referenced)));
   if (update) parts.add("ON UPDATE " + std::string(rawText(*update)));
   if (delete_) parts.add("ON DELETE " + std::string(rawText(*delete_)));
   return parts.joined();
@@ -114,8 +120,9 @@ Expression<void> createPrefix(std::string_view kind, const Expression<void>& nam
 std::string createTable(const FromClause& table, bool temporary, bool ifNotExists, bool withoutRowid,
                         const TableBuilder& builder) {
   PartList parts;
-  parts.add(createPrefix("TABLE", compiler::tableName(table, false),
-                         temporary ? std::optional<std::string_view>("TEMPORARY") : std::nullopt, ifNotExists))
+  parts
+      .add(createPrefix("TABLE", compiler::tableName(table, false),
+                        temporary ? std::optional<std::string_view>("TEMPORARY") : std::nullopt, ifNotExists))
       .add(wrap("", join(", ", builder.definitions())));
   if (withoutRowid) parts.add("WITHOUT ROWID");
   return parts.joined().asSQL();
@@ -124,8 +131,9 @@ std::string createTable(const FromClause& table, bool temporary, bool ifNotExist
 std::string createFromQuery(std::string_view kind, const FromClause& target, const Expression<void>& query,
                             bool temporary, bool ifNotExists) {
   PartList parts;
-  parts.add(createPrefix(kind, compiler::tableName(target, false),
-                         temporary ? std::optional<std::string_view>("TEMPORARY") : std::nullopt, ifNotExists))
+  parts
+      .add(createPrefix(kind, compiler::tableName(target, false),
+                        temporary ? std::optional<std::string_view>("TEMPORARY") : std::nullopt, ifNotExists))
       .add("AS")
       .add(query);
   return parts.joined().asSQL();
@@ -148,8 +156,13 @@ std::string drop(std::string_view kind, const Expression<void>& name, bool ifExi
 }
 
 std::string addColumn(const FromClause& table, const Expression<void>& definition) {
-  return PartList().add("ALTER TABLE").add(compiler::tableName(table, false)).add("ADD COLUMN").add(definition)
-      .joined().asSQL();
+  return PartList()
+      .add("ALTER TABLE")
+      .add(compiler::tableName(table, false))
+      .add("ADD COLUMN")
+      .add(definition)
+      .joined()
+      .asSQL();
 }
 
 std::string rename(const FromClause& table, const FromClause& renamed) {

@@ -34,21 +34,26 @@ class Table : public QueryType<Table> {
     return schema::createFromQuery(identifier, clauses().from, query.expression(), temporary, ifNotExists);
   }
 
-  std::string drop(bool ifExists = false) const { return schema::drop(identifier, tableName(false), ifExists); }
+  std::string drop(bool ifExists = false) const {
+    return schema::drop(identifier, tableName(false), ifExists);
+  }
 
   // ALTER TABLE name ADD COLUMN definition.
   template <Value V>
   std::string addColumn(const Expression<V>& column, const ColumnOptions<V>& options = {}) const {
-    return schema::addColumn(clauses().from, detail::render(detail::definitionOf(column.expression(),
-                                                                                 declaredTypeOf<V>(), false, options)));
+    return schema::addColumn(clauses().from, detail::render(detail::definitionOf(
+                                                 column.expression(), declaredTypeOf<V>(), false, options)));
   }
   template <Value V>
-  std::string addColumn(const Expression<std::optional<V>>& column, const OptionalColumnOptions<V>& options = {}) const {
-    return schema::addColumn(clauses().from, detail::render(detail::definitionOf(column.expression(),
-                                                                                 declaredTypeOf<V>(), true, options)));
+  std::string addColumn(const Expression<std::optional<V>>& column,
+                        const OptionalColumnOptions<V>& options = {}) const {
+    return schema::addColumn(clauses().from, detail::render(detail::definitionOf(
+                                                 column.expression(), declaredTypeOf<V>(), true, options)));
   }
 
-  std::string rename(const Table& renamed) const { return schema::rename(clauses().from, renamed.clauses().from); }
+  std::string rename(const Table& renamed) const {
+    return schema::rename(clauses().from, renamed.clauses().from);
+  }
 
   std::string createIndex(const std::vector<Expression<void>>& columns, bool unique = false,
                           bool ifNotExists = false) const {

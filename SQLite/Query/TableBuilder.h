@@ -38,8 +38,8 @@ struct Default {
   Default(const Unwrapped<V>& value)  // NOLINT: implicit by design
       : expression(Expression<Unwrapped<V>>::value(value).expression()) {}
   template <class T>
-    requires std::same_as<T, Unwrapped<V>> || std::same_as<T, V>
-  Default(const Expression<T>& given)  // NOLINT: implicit by design
+  requires std::same_as<T, Unwrapped<V>> || std::same_as<T, V> Default(
+      const Expression<T>& given)  // NOLINT: implicit by design
       : expression(given.expression()) {}
   Expression<void> expression;
 };
@@ -96,11 +96,13 @@ Expression<void> render(const ColumnDefinition& definition);
 template <class Options>
 ColumnDefinition definitionOf(Expression<void> column, std::string typeWord, bool nullAllowed,
                               const Options& options) {
-  ColumnDefinition definition{std::move(column), std::move(typeWord), options.primaryKey, nullAllowed,
-                              options.unique, std::nullopt, std::nullopt, std::nullopt, options.collate};
+  ColumnDefinition definition{std::move(column), std::move(typeWord), options.primaryKey,
+                              nullAllowed,       options.unique,      std::nullopt,
+                              std::nullopt,      std::nullopt,        options.collate};
   if (options.check) definition.check = options.check->condition;
   if (options.defaultValue) definition.defaultValue = options.defaultValue->expression;
-  if (options.references) definition.references = std::pair(options.references->table, options.references->column);
+  if (options.references)
+    definition.references = std::pair(options.references->table, options.references->column);
   return definition;
 }
 
@@ -116,19 +118,21 @@ class TableBuilder {
   // A column of a required value type: NOT NULL.
   template <Value V>
   TableBuilder& column(const Expression<V>& column, const ColumnOptions<V>& options = {}) {
-    return add(detail::render(detail::definitionOf(column.expression(), declaredTypeOf<V>(), false, options)));
+    return add(
+        detail::render(detail::definitionOf(column.expression(), declaredTypeOf<V>(), false, options)));
   }
 
   // A column of an optional value type: no NOT NULL; the same type word as the required type.
   template <Value V>
-  TableBuilder& column(const Expression<std::optional<V>>& column, const OptionalColumnOptions<V>& options = {}) {
+  TableBuilder& column(const Expression<std::optional<V>>& column,
+                       const OptionalColumnOptions<V>& options = {}) {
     return add(detail::render(detail::definitionOf(column.expression(), declaredTypeOf<V>(), true, options)));
   }
 
   // PRIMARY KEY (a, b, ...), one to four columns.
   template <class... Ts>
-    requires(sizeof...(Ts) >= 1 && sizeof...(Ts) <= 4 && (Value<Ts> && ...))
-  TableBuilder& primaryKey(const Expression<Ts>&... columns) {
+  requires(sizeof...(Ts) >= 1 && sizeof...(Ts) <= 4 &&
+           (Value<Ts> && ...)) TableBuilder& primaryKey(const Expression<Ts>&... columns) {
     return add(wrap("PRIMARY KEY ", sql::join(", ", {columns.expression()...})));
   }
 
@@ -165,16 +169,17 @@ class TableBuilder {
                            const std::tuple<Expression<A>, Expression<B>>& referenced,
                            std::optional<Dependency> update = std::nullopt,
                            std::optional<Dependency> delete_ = std::nullopt) {
-    return add(detail::foreignKey(fragments(columns), table.tableNameQualified(false), fragments(referenced), update,
-                                  delete_));
+    return add(detail::foreignKey(fragments(columns), table.tableNameQualified(false), fragments(referenced),
+                                  update, delete_));
   }
   template <Value A, Value B, Value C, QueryValue Q>
-  TableBuilder& foreignKey(const std::tuple<Expression<A>, Expression<B>, Expression<C>>& columns, const Q& table,
+  TableBuilder& foreignKey(const std::tuple<Expression<A>, Expression<B>, Expression<C>>& columns,
+                           const Q& table,
                            const std::tuple<Expression<A>, Expression<B>, Expression<C>>& referenced,
                            std::optional<Dependency> update = std::nullopt,
                            std::optional<Dependency> delete_ = std::nullopt) {
-    return add(detail::foreignKey(fragments(columns), table.tableNameQualified(false), fragments(referenced), update,
-                                  delete_));
+    return add(detail::foreignKey(fragments(columns), table.tableNameQualified(false), fragments(referenced),
+                                  update, delete_));
   }
 
   const std::vector<Expression<void>>& definitions() const { return definitions_; }
@@ -187,8 +192,8 @@ class TableBuilder {
 
   template <class... Ts>
   static std::vector<Expression<void>> fragments(const std::tuple<Expression<Ts>...>& columns) {
-    return std::apply([](const auto&... column) { return std::vector<Expression<void>>{column.expression()...}; },
-                      columns);
+    return std::apply(
+        [](const auto&... column) { return std::vector<Expression<void>>{column.expression()...}; }, columns);
   }
 
   std::vector<Expression<void>> definitions_;

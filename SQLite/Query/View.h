@@ -20,7 +20,9 @@ class View : public QueryType<View> {
     return schema::createFromQuery(identifier, clauses().from, query.expression(), temporary, ifNotExists);
   }
 
-  std::string drop(bool ifExists = false) const { return schema::drop(identifier, tableName(false), ifExists); }
+  std::string drop(bool ifExists = false) const {
+    return schema::drop(identifier, tableName(false), ifExists);
+  }
 };
 
 }  // namespace sql

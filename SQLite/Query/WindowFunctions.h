@@ -13,20 +13,32 @@
 namespace sql {
 
 enum class WindowFunction {
-  ntile, rowNumber, rank, denseRank, percentRank, cumeDist, lag, lead, firstValue, lastValue, nthValue,
+  ntile,
+  rowNumber,
+  rank,
+  denseRank,
+  percentRank,
+  cumeDist,
+  lag,
+  lead,
+  firstValue,
+  lastValue,
+  nthValue,
 };
 
 std::string_view rawText(WindowFunction function);
 
 namespace detail {
 // name(?) bound to `value`, or name() without a value; then OVER (ORDER BY o).
-Expression<void> over(WindowFunction function, std::optional<std::int64_t> value, const Expression<void>& orderBy);
+Expression<void> over(WindowFunction function, std::optional<std::int64_t> value,
+                      const Expression<void>& orderBy);
 // name(c) OVER (ORDER BY o)
 Expression<void> overExpression(WindowFunction function, const Expression<void>& operand,
                                 const Expression<void>& orderBy);
 // name(c, offset[, default]) OVER (ORDER BY o), the default written as a literal.
 Expression<void> lagLead(WindowFunction function, const Expression<void>& operand, std::int64_t offset,
-                         const std::optional<Expression<void>>& defaultValue, const Expression<void>& orderBy);
+                         const std::optional<Expression<void>>& defaultValue,
+                         const Expression<void>& orderBy);
 // nth_value(c, n) OVER (ORDER BY o)
 Expression<void> nthValue(const Expression<void>& operand, std::int64_t n, const Expression<void>& orderBy);
 }  // namespace detail
@@ -51,27 +63,29 @@ inline Expression<double> cumeDist(const Expressible auto& orderBy) {
 }
 
 template <class T>
-Expression<T> lag(const Expression<T>& column, std::int64_t offset, const std::optional<Expression<void>>& defaultValue,
-                  const Expressible auto& orderBy) {
-  return Expression<T>(detail::lagLead(WindowFunction::lag, column.expression(), offset, defaultValue,
-                                       orderBy.expression()));
+Expression<T> lag(const Expression<T>& column, std::int64_t offset,
+                  const std::optional<Expression<void>>& defaultValue, const Expressible auto& orderBy) {
+  return Expression<T>(
+      detail::lagLead(WindowFunction::lag, column.expression(), offset, defaultValue, orderBy.expression()));
 }
 
 template <class T>
-Expression<T> lead(const Expression<T>& column, std::int64_t offset, const std::optional<Expression<void>>& defaultValue,
-                   const Expressible auto& orderBy) {
-  return Expression<T>(detail::lagLead(WindowFunction::lead, column.expression(), offset, defaultValue,
-                                       orderBy.expression()));
+Expression<T> lead(const Expression<T>& column, std::int64_t offset,
+                   const std::optional<Expression<void>>& defaultValue, const Expressible auto& orderBy) {
+  return Expression<T>(
+      detail::lagLead(WindowFunction::lead, column.expression(), offset, defaultValue, orderBy.expression()));
 }
 
 template <class T>
 Expression<T> firstValue(const Expression<T>& column, const Expressible auto& orderBy) {
-  return Expression<T>(detail::overExpression(WindowFunction::firstValue, column.expression(), orderBy.expression()));
+  return Expression<T>(
+      detail::overExpression(WindowFunction::firstValue, column.expression(), orderBy.expression()));
 }
 
 template <class T>
 Expression<T> lastValue(const Expression<T>& column, const Expressible auto& orderBy) {
-  return Expression<T>(detail::overExpression(WindowFunction::lastValue, column.expression(), orderBy.expression()));
+  return Expression<T>(
+      detail::overExpression(WindowFunction::lastValue, column.expression(), orderBy.expression()));
 }
 
 template <class T>

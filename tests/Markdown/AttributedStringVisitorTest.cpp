@@ -26,7 +26,9 @@ class RecordingStyler final : public Styler {
   std::vector<std::u16string> prefixes;
 
   void styleDocument(AttributedString&) override { calls.push_back("document"); }
-  void styleBlockQuote(AttributedString&, int depth) override { calls.push_back("quote " + std::to_string(depth)); }
+  void styleBlockQuote(AttributedString&, int depth) override {
+    calls.push_back("quote " + std::to_string(depth));
+  }
   void styleList(AttributedString&, int depth) override { calls.push_back("list " + std::to_string(depth)); }
   void styleListItemPrefix(AttributedString& text) override { prefixes.push_back(text.string()); }
   void styleItem(AttributedString&, std::size_t prefixLength) override {
@@ -39,7 +41,9 @@ class RecordingStyler final : public Styler {
   void styleHtmlBlock(AttributedString&) override { calls.push_back("htmlBlock"); }
   void styleCustomBlock(AttributedString&) override { calls.push_back("customBlock"); }
   void styleParagraph(AttributedString&) override { calls.push_back("paragraph"); }
-  void styleHeading(AttributedString&, int level) override { calls.push_back("heading " + std::to_string(level)); }
+  void styleHeading(AttributedString&, int level) override {
+    calls.push_back("heading " + std::to_string(level));
+  }
   void styleThematicBreak(AttributedString&) override { calls.push_back("thematicBreak"); }
   void styleText(AttributedString&) override { calls.push_back("text"); }
   void styleSoftBreak(AttributedString&) override { calls.push_back("softBreak"); }
@@ -83,7 +87,8 @@ TEST_F(AttributedStringVisitorTest, OrderedListsCountFromTheirStartWithAFullStop
 }
 
 TEST_F(AttributedStringVisitorTest, NestedListsKeepTheOuterNumbering) {
-  EXPECT_EQ(render("1. one\n   - in\n   - more\n2. two"), u"1.\tone\u2029\u2022\tin\u2029\u2022\tmore\u20292.\ttwo");
+  EXPECT_EQ(render("1. one\n   - in\n   - more\n2. two"),
+            u"1.\tone\u2029\u2022\tin\u2029\u2022\tmore\u20292.\ttwo");
   EXPECT_EQ(styler->prefixLengths, (std::vector<std::size_t>{1, 1, 2, 2}));
   EXPECT_NE(std::find(styler->calls.begin(), styler->calls.end(), "list 1"), styler->calls.end());
 }
@@ -125,7 +130,8 @@ TEST_F(AttributedStringVisitorTest, AnEmptyDocumentIsStillStyledOnce) {
 
 TEST_F(AttributedStringVisitorTest, LinksAndImagesPassTitleAndAddress) {
   EXPECT_EQ(render("[here](https://a.example \"T\") ![alt](i.png)"), u"here alt");
-  EXPECT_NE(std::find(styler->calls.begin(), styler->calls.end(), "link T https://a.example"), styler->calls.end());
+  EXPECT_NE(std::find(styler->calls.begin(), styler->calls.end(), "link T https://a.example"),
+            styler->calls.end());
   EXPECT_NE(std::find(styler->calls.begin(), styler->calls.end(), "image i.png"), styler->calls.end());
 }
 
@@ -164,7 +170,8 @@ class StyledDocumentTest : public ::testing::Test {
   AttributedString render(const std::string& markdown) {
     return Markdown(markdown).toAttributedString(MarkdownOptions::default_, styler);
   }
-  std::shared_ptr<MarkdownStyler> styler = std::make_shared<MarkdownStyler>(MarkdownStylerConfiguration::standard());
+  std::shared_ptr<MarkdownStyler> styler =
+      std::make_shared<MarkdownStyler>(MarkdownStylerConfiguration::standard());
 };
 
 TEST_F(StyledDocumentTest, FontsKeepTheirTraitsThroughNestedStyling) {

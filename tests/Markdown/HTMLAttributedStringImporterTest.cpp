@@ -15,8 +15,9 @@ using platform::AttributedString;
 
 platform::Font fontOf(const AttributedString& text, const std::u16string& word) {
   std::size_t at = text.string().find(word);
-  const auto* font =
-      at == std::u16string::npos ? nullptr : text.attribute<platform::Font>(platform::AttributeName::font, at);
+  const auto* font = at == std::u16string::npos
+                         ? nullptr
+                         : text.attribute<platform::Font>(platform::AttributeName::font, at);
   if (font == nullptr) {
     throw std::runtime_error("no font on the word");
   }
@@ -25,8 +26,10 @@ platform::Font fontOf(const AttributedString& text, const std::u16string& word) 
 
 TEST(StyleSheetFontRulesTest, TypeSelectorsBeatTheUniversalOneAndLaterRulesWin) {
   StyleSheetFontRules rules;
-  rules.add("code { font-family: 'First Mono', monospace } /* p { font-family: Hidden } */ * {font-family: Any}");
-  rules.add("code, pre { font-family: \"Second Mono\" } .note { font-family: Class } p em { font-family: Nested }");
+  rules.add(
+      "code { font-family: 'First Mono', monospace } /* p { font-family: Hidden } */ * {font-family: Any}");
+  rules.add(
+      "code, pre { font-family: \"Second Mono\" } .note { font-family: Class } p em { font-family: Nested }");
   EXPECT_EQ(rules.familyFor("code"), "Second Mono");
   EXPECT_EQ(rules.familyFor("pre"), "Second Mono");
   EXPECT_EQ(rules.familyFor("p"), "Any");
@@ -34,8 +37,8 @@ TEST(StyleSheetFontRulesTest, TypeSelectorsBeatTheUniversalOneAndLaterRulesWin) 
 }
 
 TEST(HTMLAttributedStringImporterTest, TheDefaultStylesheetSetsHelveticaAndMenlo) {
-  AttributedString text =
-      Markdown("Some `code` here\n\n```\nblock\n```").toAttributedString(MarkdownOptions::default_, std::nullopt);
+  AttributedString text = Markdown("Some `code` here\n\n```\nblock\n```")
+                              .toAttributedString(MarkdownOptions::default_, std::nullopt);
   EXPECT_EQ(text.string(), u"Some code here\nblock\n");
   EXPECT_EQ(fontOf(text, u"Some").family(), "Helvetica");
   EXPECT_EQ(fontOf(text, u"code").family(), "Menlo");
@@ -44,8 +47,8 @@ TEST(HTMLAttributedStringImporterTest, TheDefaultStylesheetSetsHelveticaAndMenlo
 }
 
 TEST(HTMLAttributedStringImporterTest, AGivenStylesheetReplacesTheDefault) {
-  AttributedString text =
-      Markdown("# Head\n\nbody `x`").toAttributedString(MarkdownOptions::default_, "h1 { font-family: Serif }");
+  AttributedString text = Markdown("# Head\n\nbody `x`")
+                              .toAttributedString(MarkdownOptions::default_, "h1 { font-family: Serif }");
   EXPECT_EQ(fontOf(text, u"Head").family(), "Serif");
   EXPECT_EQ(fontOf(text, u"body").family(), platform::Font::defaultFamily);
   EXPECT_EQ(fontOf(text, u"x").family(), platform::Font::defaultMonospaceFamily);

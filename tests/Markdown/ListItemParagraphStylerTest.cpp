@@ -9,7 +9,8 @@ namespace markdown {
 namespace {
 
 double widthOf(const std::u16string& text, const platform::Font& font) {
-  return platform::measuredSize(platform::AttributedString(text, {{platform::AttributeName::font, font}})).width;
+  return platform::measuredSize(platform::AttributedString(text, {{platform::AttributeName::font, font}}))
+      .width;
 }
 
 TEST(ListItemParagraphStylerTest, TheColumnHoldsTheWidestDigitsAndAFullStop) {

@@ -18,192 +18,200 @@ namespace {
 using namespace std::string_literals;
 
 MarkdownErrors::Code errorOf(const std::function<void()>& conversion) {
-    try {
-        conversion();
-    } catch (const MarkdownErrors& error) {
-        return error.code();
-    }
-    ADD_FAILURE() << "the conversion threw nothing";
-    return MarkdownErrors::nonStandardBundleFormatError;
+  try {
+    conversion();
+  } catch (const MarkdownErrors& error) {
+    return error.code();
+  }
+  ADD_FAILURE() << "the conversion threw nothing";
+  return MarkdownErrors::nonStandardBundleFormatError;
 }
 
 TEST(MarkdownHTMLTest, EmptyTextGivesEmptyHTML) {
-    EXPECT_EQ(Markdown("").toHTML(MarkdownOptions::hardBreaks), "");
-    EXPECT_EQ(Markdown("").toHTML(MarkdownOptions::default_), "");
+  EXPECT_EQ(Markdown("").toHTML(MarkdownOptions::hardBreaks), "");
+  EXPECT_EQ(Markdown("").toHTML(MarkdownOptions::default_), "");
 }
 
 TEST(MarkdownHTMLTest, HardBreaksTurnSoftBreaksIntoBreakTags) {
-    const Markdown twoLines("first line\nsecond line");
-    EXPECT_EQ(twoLines.toHTML(MarkdownOptions::hardBreaks), "<p>first line<br />\nsecond line</p>\n");
-    EXPECT_EQ(twoLines.toHTML(MarkdownOptions::default_), "<p>first line\nsecond line</p>\n");
+  const Markdown twoLines("first line\nsecond line");
+  EXPECT_EQ(twoLines.toHTML(MarkdownOptions::hardBreaks), "<p>first line<br />\nsecond line</p>\n");
+  EXPECT_EQ(twoLines.toHTML(MarkdownOptions::default_), "<p>first line\nsecond line</p>\n");
 }
 
 TEST(MarkdownHTMLTest, RawHTMLIsOmittedUnlessUnsafe) {
-    const Markdown withHTML("<div>\nblock\n</div>\n\ntext <b>bold</b>");
-    const std::string omitted =
-        "<!-- raw HTML omitted -->\n<p>text <!-- raw HTML omitted -->bold<!-- raw HTML omitted --></p>\n";
-    EXPECT_EQ(withHTML.toHTML(MarkdownOptions::default_), omitted);
-    EXPECT_EQ(withHTML.toHTML(MarkdownOptions::hardBreaks), omitted);
-    EXPECT_EQ(withHTML.toHTML(MarkdownOptions::unsafe), "<div>\nblock\n</div>\n<p>text <b>bold</b></p>\n");
+  const Markdown withHTML("<div>\nblock\n</div>\n\ntext <b>bold</b>");
+  const std::string omitted =
+      "<!-- raw HTML omitted -->\n<p>text <!-- raw HTML omitted -->bold<!-- raw HTML omitted --></p>\n";
+  EXPECT_EQ(withHTML.toHTML(MarkdownOptions::default_), omitted);
+  EXPECT_EQ(withHTML.toHTML(MarkdownOptions::hardBreaks), omitted);
+  EXPECT_EQ(withHTML.toHTML(MarkdownOptions::unsafe), "<div>\nblock\n</div>\n<p>text <b>bold</b></p>\n");
 }
 
 TEST(MarkdownHTMLTest, UnsafeLinkDestinationsAreWrittenEmpty) {
-    const Markdown link("[run](javascript:alert(1)) [site](https://example.com)");
-    EXPECT_EQ(link.toHTML(MarkdownOptions::hardBreaks),
-              "<p><a href=\"\">run</a> <a href=\"https://example.com\">site</a></p>\n");
-    EXPECT_EQ(link.toHTML(MarkdownOptions::unsafe),
-              "<p><a href=\"javascript:alert(1)\">run</a> <a href=\"https://example.com\">site</a></p>\n");
+  const Markdown link("[run](javascript:alert(1)) [site](https://example.com)");
+  EXPECT_EQ(link.toHTML(MarkdownOptions::hardBreaks),
+            "<p><a href=\"\">run</a> <a href=\"https://example.com\">site</a></p>\n");
+  EXPECT_EQ(link.toHTML(MarkdownOptions::unsafe),
+            "<p><a href=\"javascript:alert(1)\">run</a> <a href=\"https://example.com\">site</a></p>\n");
 }
 
 TEST(MarkdownHTMLTest, TextAfterANulCharacterIsKept) {
-    const Markdown withNul("before\0after\n\nlast paragraph"s);
-    EXPECT_EQ(withNul.toHTML(MarkdownOptions::hardBreaks),
-              "<p>before\xEF\xBF\xBD"
-              "after</p>\n<p>last paragraph</p>\n");
+  const Markdown withNul("before\0after\n\nlast paragraph"s);
+  EXPECT_EQ(withNul.toHTML(MarkdownOptions::hardBreaks),
+            "<p>before\xEF\xBF\xBD"
+            "after</p>\n<p>last paragraph</p>\n");
 }
 
 TEST(MarkdownHTMLTest, UnnamedOptionBitsReachCmark) {
-    const MarkdownOptions noBreaks(16);
-    EXPECT_EQ(Markdown("a\nb").toHTML(noBreaks), "<p>a b</p>\n");
+  const MarkdownOptions noBreaks(16);
+  EXPECT_EQ(Markdown("a\nb").toHTML(noBreaks), "<p>a b</p>\n");
 }
 
 TEST(MarkdownHTMLTest, NamedOptionsChangeTheOutput) {
-    EXPECT_EQ(Markdown("hello").toHTML(MarkdownOptions::sourcePos), "<p data-sourcepos=\"1:1-1:5\">hello</p>\n");
-    EXPECT_EQ(Markdown("\"quoted\" -- dash...").toHTML(MarkdownOptions::smart),
-              "<p>\xE2\x80\x9Cquoted\xE2\x80\x9D \xE2\x80\x93 dash\xE2\x80\xA6</p>\n");
-    EXPECT_EQ(Markdown("\"<i>x</i>\"").toHTML(MarkdownOptions::smartUnsafe),
-              "<p>\xE2\x80\x9C<i>x</i>\xE2\x80\x9D</p>\n");
+  EXPECT_EQ(Markdown("hello").toHTML(MarkdownOptions::sourcePos),
+            "<p data-sourcepos=\"1:1-1:5\">hello</p>\n");
+  EXPECT_EQ(Markdown("\"quoted\" -- dash...").toHTML(MarkdownOptions::smart),
+            "<p>\xE2\x80\x9Cquoted\xE2\x80\x9D \xE2\x80\x93 dash\xE2\x80\xA6</p>\n");
+  EXPECT_EQ(Markdown("\"<i>x</i>\"").toHTML(MarkdownOptions::smartUnsafe),
+            "<p>\xE2\x80\x9C<i>x</i>\xE2\x80\x9D</p>\n");
 }
 
 TEST(MarkdownHTMLTest, InvalidUTF8IsAnErrorUnlessCmarkValidatesIt) {
-    const Markdown broken("ok \xFF\xFE bytes");
-    EXPECT_EQ(errorOf([&] { broken.toHTML(MarkdownOptions::hardBreaks); }), MarkdownErrors::markdownToASTError);
-    EXPECT_EQ(broken.toHTML(MarkdownOptions::validateUTF8), "<p>ok \xEF\xBF\xBD\xEF\xBF\xBD bytes</p>\n");
+  const Markdown broken("ok \xFF\xFE bytes");
+  EXPECT_EQ(errorOf([&] { broken.toHTML(MarkdownOptions::hardBreaks); }), MarkdownErrors::markdownToASTError);
+  EXPECT_EQ(broken.toHTML(MarkdownOptions::validateUTF8), "<p>ok \xEF\xBF\xBD\xEF\xBF\xBD bytes</p>\n");
 }
 
 // The application's road adds nothing to cmark: the library's HTML is cmark's, byte for byte.
 TEST(MarkdownHTMLTest, HTMLIsCmarksOwnForEveryOptionSet) {
-    const std::string answer =
-        "# Answer\n\nSome *prose* with **weight**, `code`, a [link](https://example.com \"t\")\n"
-        "and a second line.  \nA hard break, <span>inline html</span> &amp; entities &copy;.\n\n"
-        "1. one\n2. two\n   - nested\n\n> quote\n> more\n\n```python\nprint('hi')\n```\n\n"
-        "<table><tr><td>raw</td></tr></table>\n\n| a | [b](javascript:x) |\n\n---\n\"quotes\" -- dashes...\n";
-    for (const MarkdownOptions options :
-         {MarkdownOptions::default_, MarkdownOptions::hardBreaks, MarkdownOptions::unsafe, MarkdownOptions::smart,
-          MarkdownOptions{MarkdownOptions::sourcePos, MarkdownOptions::hardBreaks, MarkdownOptions::smartUnsafe}}) {
-        char* expected = cmark_markdown_to_html(answer.data(), answer.size(), options.rawValue());
-        EXPECT_EQ(Markdown(answer).toHTML(options), expected) << "options " << options.rawValue();
-        std::free(expected);
-    }
+  const std::string answer =
+      "# Answer\n\nSome *prose* with **weight**, `code`, a [link](https://example.com \"t\")\n"
+      "and a second line.  \nA hard break, <span>inline html</span> &amp; entities &copy;.\n\n"
+      "1. one\n2. two\n   - nested\n\n> quote\n> more\n\n```python\nprint('hi')\n```\n\n"
+      "<table><tr><td>raw</td></tr></table>\n\n| a | [b](javascript:x) |\n\n---\n\"quotes\" -- dashes...\n";
+  for (const MarkdownOptions options :
+       {MarkdownOptions::default_, MarkdownOptions::hardBreaks, MarkdownOptions::unsafe,
+        MarkdownOptions::smart,
+        MarkdownOptions{MarkdownOptions::sourcePos, MarkdownOptions::hardBreaks,
+                        MarkdownOptions::smartUnsafe}}) {
+    char* expected = cmark_markdown_to_html(answer.data(), answer.size(), options.rawValue());
+    EXPECT_EQ(Markdown(answer).toHTML(options), expected) << "options " << options.rawValue();
+    std::free(expected);
+  }
 }
 
 TEST(MarkdownHTMLTest, CopiesAreIndependentValues) {
-    const Markdown original("*one*");
-    Markdown copy = original;
-    copy.setMarkdownString("two");
-    EXPECT_EQ(original.toHTML(), "<p><em>one</em></p>\n");
-    EXPECT_EQ(copy.toHTML(), "<p>two</p>\n");
+  const Markdown original("*one*");
+  Markdown copy = original;
+  copy.setMarkdownString("two");
+  EXPECT_EQ(original.toHTML(), "<p><em>one</em></p>\n");
+  EXPECT_EQ(copy.toHTML(), "<p>two</p>\n");
 }
 
 TEST(MarkdownHTMLTest, ChangedTextIsConvertedAnew) {
-    Markdown markdown("*one*");
-    EXPECT_EQ(markdown.toHTML(), "<p><em>one</em></p>\n");
-    markdown.setMarkdownString("**two**");
-    EXPECT_EQ(markdown.markdownString(), "**two**");
-    EXPECT_EQ(markdown.toHTML(), "<p><strong>two</strong></p>\n");
+  Markdown markdown("*one*");
+  EXPECT_EQ(markdown.toHTML(), "<p><em>one</em></p>\n");
+  markdown.setMarkdownString("**two**");
+  EXPECT_EQ(markdown.markdownString(), "**two**");
+  EXPECT_EQ(markdown.toHTML(), "<p><strong>two</strong></p>\n");
 }
 
 TEST(MarkdownConversionTest, XMLShowsTheParseTree) {
-    const std::string xml = Markdown("# Hi").toXML(MarkdownOptions::default_);
-    EXPECT_EQ(xml,
-              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-              "<!DOCTYPE document SYSTEM \"CommonMark.dtd\">\n"
-              "<document xmlns=\"http://commonmark.org/xml/1.0\">\n"
-              "  <heading level=\"1\">\n"
-              "    <text xml:space=\"preserve\">Hi</text>\n"
-              "  </heading>\n"
-              "</document>\n");
-    EXPECT_NE(Markdown("# Hi").toXML(MarkdownOptions::sourcePos).find("sourcepos=\"1:1-1:4\""), std::string::npos);
+  const std::string xml = Markdown("# Hi").toXML(MarkdownOptions::default_);
+  EXPECT_EQ(xml,
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+            "<!DOCTYPE document SYSTEM \"CommonMark.dtd\">\n"
+            "<document xmlns=\"http://commonmark.org/xml/1.0\">\n"
+            "  <heading level=\"1\">\n"
+            "    <text xml:space=\"preserve\">Hi</text>\n"
+            "  </heading>\n"
+            "</document>\n");
+  EXPECT_NE(Markdown("# Hi").toXML(MarkdownOptions::sourcePos).find("sourcepos=\"1:1-1:4\""),
+            std::string::npos);
 }
 
 TEST(MarkdownConversionTest, LaTeXAndGroffRenderInlineStyles) {
-    const Markdown text("# Title\n\n*hi* and `code`");
-    EXPECT_EQ(text.toLaTeX(MarkdownOptions::default_, 0), "\\section{Title}\n\n\\emph{hi} and \\texttt{code}\n");
-    EXPECT_EQ(text.toGroff(MarkdownOptions::default_, 0), ".SH\nTitle\n.PP\n\\f[I]hi\\f[] and \\f[C]code\\f[]\n");
+  const Markdown text("# Title\n\n*hi* and `code`");
+  EXPECT_EQ(text.toLaTeX(MarkdownOptions::default_, 0),
+            "\\section{Title}\n\n\\emph{hi} and \\texttt{code}\n");
+  EXPECT_EQ(text.toGroff(MarkdownOptions::default_, 0),
+            ".SH\nTitle\n.PP\n\\f[I]hi\\f[] and \\f[C]code\\f[]\n");
 }
 
 TEST(MarkdownConversionTest, CommonMarkWrapsAtTheWidthUnlessHardBreaks) {
-    const Markdown prose("The quick brown fox jumps over the lazy dog and keeps running far away\nnext");
-    EXPECT_EQ(prose.toCommonMark(MarkdownOptions::default_, 40),
-              "The quick brown fox jumps over the lazy\ndog and keeps running far away next\n");
-    EXPECT_EQ(prose.toCommonMark(MarkdownOptions::hardBreaks, 40),
-              "The quick brown fox jumps over the lazy dog and keeps running far away  \nnext\n");
-    EXPECT_EQ(prose.toCommonMark(MarkdownOptions::default_, 0),
-              "The quick brown fox jumps over the lazy dog and keeps running far away\nnext\n");
+  const Markdown prose("The quick brown fox jumps over the lazy dog and keeps running far away\nnext");
+  EXPECT_EQ(prose.toCommonMark(MarkdownOptions::default_, 40),
+            "The quick brown fox jumps over the lazy\ndog and keeps running far away next\n");
+  EXPECT_EQ(prose.toCommonMark(MarkdownOptions::hardBreaks, 40),
+            "The quick brown fox jumps over the lazy dog and keeps running far away  \nnext\n");
+  EXPECT_EQ(prose.toCommonMark(MarkdownOptions::default_, 0),
+            "The quick brown fox jumps over the lazy dog and keeps running far away\nnext\n");
 }
 
 TEST(MarkdownConversionTest, InvalidUTF8IsRefusedByEveryConversionUnlessRepaired) {
-    const Markdown broken("x \xC0\x80 more text");
-    EXPECT_EQ(errorOf([&] { broken.toAST(); }), MarkdownErrors::markdownToASTError);
-    EXPECT_EQ(errorOf([&] { broken.toXML(); }), MarkdownErrors::markdownToASTError);
-    EXPECT_EQ(errorOf([&] { broken.toLaTeX(); }), MarkdownErrors::markdownToASTError);
-    EXPECT_EQ(errorOf([&] { broken.toGroff(); }), MarkdownErrors::markdownToASTError);
-    EXPECT_EQ(errorOf([&] { broken.toCommonMark(); }), MarkdownErrors::markdownToASTError);
-    EXPECT_EQ(broken.toCommonMark(MarkdownOptions::validateUTF8), "x \xEF\xBF\xBD more text\n");
+  const Markdown broken("x \xC0\x80 more text");
+  EXPECT_EQ(errorOf([&] { broken.toAST(); }), MarkdownErrors::markdownToASTError);
+  EXPECT_EQ(errorOf([&] { broken.toXML(); }), MarkdownErrors::markdownToASTError);
+  EXPECT_EQ(errorOf([&] { broken.toLaTeX(); }), MarkdownErrors::markdownToASTError);
+  EXPECT_EQ(errorOf([&] { broken.toGroff(); }), MarkdownErrors::markdownToASTError);
+  EXPECT_EQ(errorOf([&] { broken.toCommonMark(); }), MarkdownErrors::markdownToASTError);
+  EXPECT_EQ(broken.toCommonMark(MarkdownOptions::validateUTF8), "x \xEF\xBF\xBD more text\n");
 }
 
 TEST(MarkdownConversionTest, RenderedTextThatIsNotUTF8IsARenderingError) {
-    // A tree can hold bytes that did not come through the parser.
-    const CmarkTree tree = Markdown("placeholder").toAST();
-    cmark_node* text = cmark_node_first_child(cmark_node_first_child(tree.get()));
-    ASSERT_EQ(cmark_node_set_literal(text, "bad \xFF"), 1);
-    EXPECT_EQ(errorOf([&] { MarkdownHTMLRenderer::astToHTML(tree.get(), MarkdownOptions::default_); }),
-              MarkdownErrors::astRenderingError);
-    EXPECT_EQ(errorOf([&] { MarkdownXMLRenderer::astToXML(tree.get(), MarkdownOptions::default_); }),
-              MarkdownErrors::astRenderingError);
+  // A tree can hold bytes that did not come through the parser.
+  const CmarkTree tree = Markdown("placeholder").toAST();
+  cmark_node* text = cmark_node_first_child(cmark_node_first_child(tree.get()));
+  ASSERT_EQ(cmark_node_set_literal(text, "bad \xFF"), 1);
+  EXPECT_EQ(errorOf([&] { MarkdownHTMLRenderer::astToHTML(tree.get(), MarkdownOptions::default_); }),
+            MarkdownErrors::astRenderingError);
+  EXPECT_EQ(errorOf([&] { MarkdownXMLRenderer::astToXML(tree.get(), MarkdownOptions::default_); }),
+            MarkdownErrors::astRenderingError);
 }
 
 TEST(MarkdownConversionTest, TheTreeOfToASTBelongsToTheCaller) {
-    const CmarkTree tree = Markdown("para *em*").toAST(MarkdownOptions::default_);
-    ASSERT_NE(tree, nullptr);
-    EXPECT_EQ(cmark_node_get_type(tree.get()), CMARK_NODE_DOCUMENT);
-    EXPECT_EQ(MarkdownHTMLRenderer::astToHTML(tree.get(), MarkdownOptions::default_), "<p>para <em>em</em></p>\n");
-    // The tree survives rendering and can be rendered again.
-    EXPECT_NE(MarkdownXMLRenderer::astToXML(tree.get(), MarkdownOptions::default_).find("<emph>"), std::string::npos);
+  const CmarkTree tree = Markdown("para *em*").toAST(MarkdownOptions::default_);
+  ASSERT_NE(tree, nullptr);
+  EXPECT_EQ(cmark_node_get_type(tree.get()), CMARK_NODE_DOCUMENT);
+  EXPECT_EQ(MarkdownHTMLRenderer::astToHTML(tree.get(), MarkdownOptions::default_),
+            "<p>para <em>em</em></p>\n");
+  // The tree survives rendering and can be rendered again.
+  EXPECT_NE(MarkdownXMLRenderer::astToXML(tree.get(), MarkdownOptions::default_).find("<emph>"),
+            std::string::npos);
 }
 
 // Any type that provides its text gets the conversions.
 class ChatAnswer final : public MarkdownHTMLRenderable, public MarkdownCommonMarkRenderable {
-public:
-    explicit ChatAnswer(std::vector<std::string> lines) : lines_(std::move(lines)) { join(); }
+ public:
+  explicit ChatAnswer(std::vector<std::string> lines) : lines_(std::move(lines)) { join(); }
 
-    std::string_view markdownString() const override { return text_; }
-    void setMarkdownString(std::string markdownString) override {
-        lines_.clear();
-        std::istringstream stream(markdownString);
-        for (std::string line; std::getline(stream, line);) {
-            lines_.push_back(line);
-        }
-        join();
+  std::string_view markdownString() const override { return text_; }
+  void setMarkdownString(std::string markdownString) override {
+    lines_.clear();
+    std::istringstream stream(markdownString);
+    for (std::string line; std::getline(stream, line);) {
+      lines_.push_back(line);
     }
+    join();
+  }
 
-private:
-    void join() {
-        text_.clear();
-        for (const std::string& line : lines_) {
-            text_ += line + "\n";
-        }
+ private:
+  void join() {
+    text_.clear();
+    for (const std::string& line : lines_) {
+      text_ += line + "\n";
     }
+  }
 
-    std::vector<std::string> lines_;
-    std::string text_;
+  std::vector<std::string> lines_;
+  std::string text_;
 };
 
 TEST(MarkdownConversionTest, AnyTextProviderGetsTheConversions) {
-    ChatAnswer answer({"- one", "- two"});
-    EXPECT_EQ(answer.toHTML(MarkdownOptions::hardBreaks), "<ul>\n<li>one</li>\n<li>two</li>\n</ul>\n");
-    answer.setMarkdownString("1.  first\n2.  second");
-    EXPECT_EQ(answer.toCommonMark(MarkdownOptions::default_, 0), "1.  first\n2.  second\n");
+  ChatAnswer answer({"- one", "- two"});
+  EXPECT_EQ(answer.toHTML(MarkdownOptions::hardBreaks), "<ul>\n<li>one</li>\n<li>two</li>\n</ul>\n");
+  answer.setMarkdownString("1.  first\n2.  second");
+  EXPECT_EQ(answer.toCommonMark(MarkdownOptions::default_, 0), "1.  first\n2.  second\n");
 }
 
 }  // namespace

@@ -50,10 +50,10 @@ AttributedString codeBlock(const std::u16string& text, double inset) {
   auto style = std::make_shared<platform::ParagraphStyle>();
   style->firstLineHeadIndent = style->headIndent = inset;
   style->tailIndent = -inset;
-  return AttributedString(text,
-                          {{platform::AttributeName::font, platform::Font::monospaced(12)},
-                           {platform::AttributeName::paragraphStyle, platform::ParagraphStyleRef(style)},
-                           {BlockBackgroundColorAttribute::key, BlockBackgroundColorAttribute{kBackground, inset}}});
+  return AttributedString(
+      text, {{platform::AttributeName::font, platform::Font::monospaced(12)},
+             {platform::AttributeName::paragraphStyle, platform::ParagraphStyleRef(style)},
+             {BlockBackgroundColorAttribute::key, BlockBackgroundColorAttribute{kBackground, inset}}});
 }
 
 TEST(MarkdownLayoutManagerTest, OneLineBlockBackgroundReachesPastTheTextOnEverySide) {
@@ -91,7 +91,8 @@ TEST(MarkdownLayoutManagerTest, ThreeLineBlockBackgroundIsOneContinuousArea) {
 
 TEST(MarkdownLayoutManagerTest, BackgroundsGoBelowTheTextAndRulesAndStripesAbove) {
   AttributedString text = codeBlock(u"code\u2029", 2);
-  text.append(AttributedString(u"quote", {{QuoteStripeAttribute::key, QuoteStripeAttribute{kStripe, 3, 5, {0}}}}));
+  text.append(
+      AttributedString(u"quote", {{QuoteStripeAttribute::key, QuoteStripeAttribute{kStripe, 3, 5, {0}}}}));
   Drawn<MarkdownLayoutManager> drawn(text);
   const auto& operations = drawn.context.operations();
   ASSERT_EQ(operations.size(), 4U);
@@ -108,9 +109,9 @@ TEST(MarkdownLayoutManagerTest, ThematicBreakRuleRunsFromItsIndentToTheFragments
   auto style = std::make_shared<platform::ParagraphStyle>();
   style->firstLineHeadIndent = 30;
   AttributedString text(u"above\n");
-  text.append(
-      AttributedString(u"\u200B\n", {{ThematicBreakAttribute::key, ThematicBreakAttribute{2, kRule}},
-                                     {platform::AttributeName::paragraphStyle, platform::ParagraphStyleRef(style)}}));
+  text.append(AttributedString(
+      u"\u200B\n", {{ThematicBreakAttribute::key, ThematicBreakAttribute{2, kRule}},
+                    {platform::AttributeName::paragraphStyle, platform::ParagraphStyleRef(style)}}));
   text.append(AttributedString(u"below"));
   Drawn<MarkdownLayoutManager> drawn(text, {7, 9});
 

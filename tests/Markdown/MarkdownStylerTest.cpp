@@ -239,7 +239,8 @@ TEST_F(MarkdownStylerTest, MarkersEndAtTheSameColumnWhateverTheirWidth) {
   EXPECT_LT(wideStyle.firstLineHeadIndent, 0);
   EXPECT_NEAR(wideStyle.tabStops.at(0).location, column.contentIndent() + excess, 1e-9);
   // The item's own text keeps the body style, indented to the text column.
-  EXPECT_EQ(styleAt(wide, 4).headIndent, configuration.paragraphStyles->body()->headIndent + column.contentIndent());
+  EXPECT_EQ(styleAt(wide, 4).headIndent,
+            configuration.paragraphStyles->body()->headIndent + column.contentIndent());
 }
 
 TEST_F(MarkdownStylerTest, LaterItemParagraphsAreIndentedAndTheirStripesShifted) {

@@ -35,8 +35,8 @@ std::shared_ptr<CountingStyler> makeStyler(double headingSize = 24) {
 }
 
 platform::Font fontAt(const platform::TextView& view, std::size_t position) {
-  const auto* font =
-      view.textStorage()->attributedString().attribute<platform::Font>(platform::AttributeName::font, position);
+  const auto* font = view.textStorage()->attributedString().attribute<platform::Font>(
+      platform::AttributeName::font, position);
   if (font == nullptr) {
     throw std::runtime_error("no font");
   }

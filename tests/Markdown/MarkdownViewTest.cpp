@@ -41,12 +41,13 @@ class MarkdownViewIntegrationTest : public ::testing::Test {
     return std::make_shared<platform::Bundle>(folder);
   }
 
-  std::unique_ptr<MarkdownView> makeView(const std::string& markdown, bool openLinksExternally,
-                                         MarkdownView::Completion completion,
-                                         std::shared_ptr<platform::WebViewConfiguration> configuration = nullptr) {
+  std::unique_ptr<MarkdownView> makeView(
+      const std::string& markdown, bool openLinksExternally, MarkdownView::Completion completion,
+      std::shared_ptr<platform::WebViewConfiguration> configuration = nullptr) {
     return std::make_unique<MarkdownView>(platform::Rect{0, 0, 400, 300}, markdown, openLinksExternally,
-                                          templateWith("<body>MARKDOWN_HTML</body>"), true, std::move(configuration),
-                                          MarkdownOptions::default_, std::move(completion), opener);
+                                          templateWith("<body>MARKDOWN_HTML</body>"), true,
+                                          std::move(configuration), MarkdownOptions::default_,
+                                          std::move(completion), opener);
   }
 
   fs::path loadedPage(const MarkdownView& view) { return view.host().fileLoads().back().file; }
@@ -65,15 +66,16 @@ TEST_F(MarkdownViewIntegrationTest, WritesThePageIntoACopyOfTheTemplateAndLoadsI
   EXPECT_EQ(view->temporaryDirectoryURL(), page.parent_path());
   EXPECT_EQ(readFile(page), "<body><h1>Hi</h1>\n</body>");
   EXPECT_TRUE(fs::exists(page.parent_path() / "style.css"));
-  EXPECT_EQ(readFile(view->baseURL()), "<body>MARKDOWN_HTML</body>") << "the template itself is never written";
+  EXPECT_EQ(readFile(view->baseURL()), "<body>MARKDOWN_HTML</body>")
+      << "the template itself is never written";
 }
 
 TEST_F(MarkdownViewIntegrationTest, EveryPlaceholderIsFilledAndATemplateWithoutOneStaysAsItIs) {
   MarkdownView twice({}, "*a*", false, templateWith("MARKDOWN_HTML|MARKDOWN_HTML"), true, nullptr,
                      MarkdownOptions::default_, nullptr, opener);
   EXPECT_EQ(readFile(loadedPage(twice)), "<p><em>a</em></p>\n|<p><em>a</em></p>\n");
-  MarkdownView none({}, "*a*", false, templateWith("<p>fixed</p>"), true, nullptr, MarkdownOptions::default_, nullptr,
-                    opener);
+  MarkdownView none({}, "*a*", false, templateWith("<p>fixed</p>"), true, nullptr, MarkdownOptions::default_,
+                    nullptr, opener);
   EXPECT_EQ(readFile(loadedPage(none)), "<p>fixed</p>");
 }
 

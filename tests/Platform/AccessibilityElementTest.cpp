@@ -7,7 +7,9 @@ namespace {
 
 TEST(AccessibilityElement, CountsTextPositionsInUTF16Units) {
   AccessibilityElement field(100, "AXTextArea");
-  field.setText("a\xF0\x9F\x98\x80" "b");  // a, U+1F600 (two units), b
+  field.setText(
+      "a\xF0\x9F\x98\x80"
+      "b");  // a, U+1F600 (two units), b
   const auto range = field.copyAttributeValue("AXSelectedTextRange");
   ASSERT_EQ(range.status, AXError::success);
   EXPECT_EQ(std::get<AXRange>(*range.value), (AXRange{4, 0}));
@@ -47,7 +49,8 @@ TEST(AccessibilityElement, AnswersStatusCodesForMissingAndFailingAttributes) {
   EXPECT_EQ(std::get<Rect>(*group.copyParameterizedAttributeValue("AXBoundsForRange", AXRange{}).value),
             (Rect{1, 2, 3, 4}));
   group.injectFailure("AXBoundsForRange", AXError::cannotComplete);
-  EXPECT_EQ(group.copyParameterizedAttributeValue("AXBoundsForRange", AXRange{}).status, AXError::cannotComplete);
+  EXPECT_EQ(group.copyParameterizedAttributeValue("AXBoundsForRange", AXRange{}).status,
+            AXError::cannotComplete);
   group.clearFailure("AXBoundsForRange");
   EXPECT_EQ(group.copyParameterizedAttributeValue("AXBoundsForRange", AXRange{}).status, AXError::success);
   EXPECT_EQ(std::get<std::string>(*group.copyAttributeValue("AXRole").value), "AXGroup");

@@ -24,7 +24,8 @@ using testsupport::ScopedEnvironmentVariable;
 // Installs a main bundle for one test and puts the previous one back.
 class ScopedMainBundle {
  public:
-  explicit ScopedMainBundle(std::shared_ptr<Bundle> bundle) : previous_(Bundle::replaceMain(std::move(bundle))) {}
+  explicit ScopedMainBundle(std::shared_ptr<Bundle> bundle)
+      : previous_(Bundle::replaceMain(std::move(bundle))) {}
   ~ScopedMainBundle() { Bundle::replaceMain(previous_); }
 
  private:
@@ -57,7 +58,8 @@ TEST(Bundle, LookupFallsBackToTheValueThenToTheKey) {
   EXPECT_EQ(bundle.localizedString("missing", ""), "missing");
   EXPECT_EQ(bundle.localizedString("exit", std::nullopt, "Menu"), "Quitter");
   EXPECT_EQ(bundle.localizedString("exit"), "exit") << "the default table has no such key";
-  EXPECT_EQ(bundle.localizedString("greeting", std::nullopt, ""), "Bonjour") << "empty names the default table";
+  EXPECT_EQ(bundle.localizedString("greeting", std::nullopt, ""), "Bonjour")
+      << "empty names the default table";
   EXPECT_EQ(bundle.localizedString("greeting", std::nullopt, "NoSuchTable"), "greeting");
   EXPECT_EQ(bundle.localizedString("greeting", std::nullopt, "../fr.lproj/Localizable"), "greeting");
 }
@@ -129,7 +131,8 @@ TEST(Bundle, AMalformedTableKeepsItsGoodEntriesAndIsReportedOnce) {
   EXPECT_EQ(bundle.localizedString("after"), "also kept");
   EXPECT_EQ(bundle.localizedString("broken"), "broken");
   const std::string text = log.text();
-  EXPECT_NE(text.find("broken.lproj/Localizable.strings, line 2: expected \";\" after the value"), std::string::npos)
+  EXPECT_NE(text.find("broken.lproj/Localizable.strings, line 2: expected \";\" after the value"),
+            std::string::npos)
       << text;
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1);
 }

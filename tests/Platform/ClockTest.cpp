@@ -11,7 +11,8 @@ namespace {
 using namespace std::chrono_literals;
 
 TEST(Clock, DurationsFromSecondsAreExactWholeNanoseconds) {
-  EXPECT_EQ(platform::durationFromSeconds(0.1) + platform::durationFromSeconds(0.2), platform::durationFromSeconds(0.3));
+  EXPECT_EQ(platform::durationFromSeconds(0.1) + platform::durationFromSeconds(0.2),
+            platform::durationFromSeconds(0.3));
   EXPECT_EQ(platform::durationFromSeconds(0.2), 200ms);
   EXPECT_EQ(platform::durationFromSeconds(2.0), 2s);
   EXPECT_EQ(platform::durationFromSeconds(1e-9), 1ns);

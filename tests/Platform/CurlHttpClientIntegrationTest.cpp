@@ -121,7 +121,8 @@ TEST_F(CurlHttpClientIntegration, EachLineArrivesBeforeTheServiceSendsTheNextOne
 
 TEST_F(CurlHttpClientIntegration, IdleLimitBoundsSilenceNotTheWholeExchange) {
   // A slow drip that takes longer than the idle limit in all, but is never silent that long.
-  service.queueFault({{"drip", true}, {"dripDelayMs", 5}, {"lines", {std::string(60, 'a'), std::string(60, 'b')}}});
+  service.queueFault(
+      {{"drip", true}, {"dripDelayMs", 5}, {"lines", {std::string(60, 'a'), std::string(60, 'b')}}});
   platform::HttpRequest request = postTo(service, "/api/processText");
   request.idleTimeout = std::chrono::milliseconds(300);
   RecordingHandler handler;
@@ -245,7 +246,8 @@ std::string rawExchange(const platform::HttpRequest& prototype) {
       const auto headEnd = received.find("\r\n\r\n");
       if (headEnd == std::string::npos) return false;
       const auto length = received.find("Content-Length: ");
-      const std::size_t bodyLength = length == std::string::npos ? 0 : std::stoul(received.substr(length + 16));
+      const std::size_t bodyLength =
+          length == std::string::npos ? 0 : std::stoul(received.substr(length + 16));
       return received.size() >= headEnd + 4 + bodyLength;
     };
     while (!complete()) {

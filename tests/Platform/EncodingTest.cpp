@@ -38,16 +38,16 @@ TEST(Base64, DecodesWhatItEncodesForEveryLength) {
 TEST(Base64, RejectsWhatALenientDecoderWouldAccept) {
   EXPECT_EQ(platform::base64Decode("Zm9vYmFy"), "foobar");
   EXPECT_EQ(platform::base64Decode("Zm8="), "fo");
-  EXPECT_FALSE(platform::base64Decode("Zm9v\nYmFy"));   // line break
-  EXPECT_FALSE(platform::base64Decode(" Zm9vYmFy"));    // white space
-  EXPECT_FALSE(platform::base64Decode("Zm8"));          // missing padding
-  EXPECT_FALSE(platform::base64Decode("Zg=a"));         // padding inside
-  EXPECT_FALSE(platform::base64Decode("Z==="));         // too much padding
+  EXPECT_FALSE(platform::base64Decode("Zm9v\nYmFy"));  // line break
+  EXPECT_FALSE(platform::base64Decode(" Zm9vYmFy"));   // white space
+  EXPECT_FALSE(platform::base64Decode("Zm8"));         // missing padding
+  EXPECT_FALSE(platform::base64Decode("Zg=a"));        // padding inside
+  EXPECT_FALSE(platform::base64Decode("Z==="));        // too much padding
   EXPECT_FALSE(platform::base64Decode("===="));
-  EXPECT_FALSE(platform::base64Decode("Zm9-YmFy"));     // URL-safe alphabet
+  EXPECT_FALSE(platform::base64Decode("Zm9-YmFy"));  // URL-safe alphabet
   EXPECT_FALSE(platform::base64Decode("Zm9v*mFy"));
-  EXPECT_FALSE(platform::base64Decode("Zh=="));         // unused bits set: "f" is only "Zg=="
-  EXPECT_FALSE(platform::base64Decode("Zm9="));         // "fo" is only "Zm8="
+  EXPECT_FALSE(platform::base64Decode("Zh=="));  // unused bits set: "f" is only "Zg=="
+  EXPECT_FALSE(platform::base64Decode("Zm9="));  // "fo" is only "Zm8="
 }
 
 TEST(AES, MatchesTheFips197KnownAnswerAndPadsAFullBlock) {

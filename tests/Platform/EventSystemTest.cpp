@@ -30,8 +30,9 @@ struct EventSystemFixture : ::testing::Test {
 
 TEST_F(EventSystemFixture, MonitorsSeeOnlyTheTypesOfTheirMask) {
   std::vector<EventType> seen;
-  const auto token = events.addGlobalMonitor(eventMask(EventType::keyDown) | eventMask(EventType::leftMouseDown),
-                                             [&](const Event& event) { seen.push_back(event.type); });
+  const auto token =
+      events.addGlobalMonitor(eventMask(EventType::keyDown) | eventMask(EventType::leftMouseDown),
+                              [&](const Event& event) { seen.push_back(event.type); });
   ASSERT_TRUE(token);
   events.deliverUserEvent(Event{EventType::leftMouseDown, 0, 0, 0, false, {}});
   events.deliverUserEvent(Event{EventType::leftMouseUp, 0, 0, 0, false, {}});
@@ -91,7 +92,8 @@ TEST(Pasteboard, KeepsItemsWithSeveralTypes) {
   Pasteboard pasteboard;
   const auto before = pasteboard.changeCount();
   EXPECT_EQ(pasteboard.clearContents(), before + 1);
-  pasteboard.writeObjects({{{Pasteboard::pngType, "PNG"}}, {{Pasteboard::plainTextType, "t"}, {Pasteboard::htmlType, "h"}}});
+  pasteboard.writeObjects(
+      {{{Pasteboard::pngType, "PNG"}}, {{Pasteboard::plainTextType, "t"}, {Pasteboard::htmlType, "h"}}});
   EXPECT_EQ(pasteboard.string(), "t");
   ASSERT_EQ(pasteboard.pasteboardItems().size(), 2u);
   EXPECT_EQ(pasteboard.pasteboardItems()[1].at(Pasteboard::htmlType), "h");

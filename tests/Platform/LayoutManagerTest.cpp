@@ -69,7 +69,8 @@ TEST(LayoutManagerTest, NarrowContainersWrapAndIndentsShiftTheUsedRect) {
   ParagraphStyle style;
   style.firstLineHeadIndent = 4;
   style.headIndent = 20;
-  Laid laid(AttributedString(u"many words that cannot fit on a single narrow line of text", withStyle(style)), 120);
+  Laid laid(AttributedString(u"many words that cannot fit on a single narrow line of text", withStyle(style)),
+            120);
   const auto& fragments = laid.layout->lineFragments();
   ASSERT_GT(fragments.size(), 2U);
   EXPECT_NEAR(fragments[0].usedRect.minX(), 4, 0.01);
@@ -153,9 +154,11 @@ namespace {
 TEST(LayoutManagerTest, TailIndentsAndAlignmentPlaceTheLine) {
   ParagraphStyle inset;
   inset.tailIndent = -100;
-  Laid narrowed(AttributedString(u"words words words words words words words words words", withStyle(inset)), 300);
+  Laid narrowed(AttributedString(u"words words words words words words words words words", withStyle(inset)),
+                300);
   for (const auto& fragment : narrowed.layout->lineFragments()) {
-    EXPECT_LE(fragment.usedRect.maxX() - 2 * narrowed.container->lineFragmentPadding(), 300 - 100 - 10 + 0.01);
+    EXPECT_LE(fragment.usedRect.maxX() - 2 * narrowed.container->lineFragmentPadding(),
+              300 - 100 - 10 + 0.01);
   }
   ParagraphStyle right;
   right.alignment = TextAlignment::right;

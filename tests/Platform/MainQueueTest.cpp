@@ -85,8 +85,8 @@ TEST_F(MainQueueTest, WorkScheduledByWorkRunsWithinTheSameAdvanceWhenItComesDue)
   });
   queue->asyncAfter(0.4, [&] { ran.push_back("sibling at " + std::to_string(elapsed())); });
   time.advance(1.0);
-  EXPECT_EQ(ran, (std::vector<std::string>{"outer at 0.200000", "inner now at 0.200000", "sibling at 0.400000",
-                                           "inner later at 0.500000"}));
+  EXPECT_EQ(ran, (std::vector<std::string>{"outer at 0.200000", "inner now at 0.200000",
+                                           "sibling at 0.400000", "inner later at 0.500000"}));
   EXPECT_EQ(queue->nextDeadline(), start + 5200ms);
 }
 

@@ -62,7 +62,8 @@ TEST_F(NotificationCenterTest, MainQueueObserversOfAPostFromAnotherThreadWaitFor
 }
 
 TEST_F(NotificationCenterTest, RemovedObserversAreNotCalled) {
-  auto token = center.addObserver("UserInfoChanged", Delivery::postingThread, [&](auto&) { calls.push_back("x"); });
+  auto token =
+      center.addObserver("UserInfoChanged", Delivery::postingThread, [&](auto&) { calls.push_back("x"); });
   center.post("UserInfoChanged");
   center.removeObserver(token);
   center.removeObserver(token);  // a second removal does nothing
@@ -76,13 +77,15 @@ TEST_F(NotificationCenterTest, AnObserverRemovedWhileAPostIsBeingDeliveredIsNotC
     calls.push_back("first");
     center.removeObserver(second);
   });
-  second = center.addObserver("processingEnded", Delivery::postingThread, [&](auto&) { calls.push_back("second"); });
+  second = center.addObserver("processingEnded", Delivery::postingThread,
+                              [&](auto&) { calls.push_back("second"); });
   center.post("processingEnded");
   EXPECT_EQ(calls, std::vector<std::string>{"first"});
 }
 
 TEST_F(NotificationCenterTest, AQueuedMainQueueDeliveryIsDroppedWhenTheObserverIsRemovedFirst) {
-  auto token = center.addObserver("processingEnded", Delivery::mainQueue, [&](auto&) { calls.push_back("late"); });
+  auto token =
+      center.addObserver("processingEnded", Delivery::mainQueue, [&](auto&) { calls.push_back("late"); });
   std::thread poster([&] { center.post("processingEnded", "error"); });
   poster.join();
   center.removeObserver(token);

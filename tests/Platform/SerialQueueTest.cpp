@@ -22,7 +22,8 @@ struct StatementFailed {
 TEST(SerialQueue, SyncRunsOnTheCallingThreadAndReturnsTheResult) {
   platform::SerialQueue queue("SQLite.Database");
   const auto caller = std::this_thread::get_id();
-  const auto [thread, current] = queue.sync([&] { return std::pair(std::this_thread::get_id(), queue.isCurrent()); });
+  const auto [thread, current] =
+      queue.sync([&] { return std::pair(std::this_thread::get_id(), queue.isCurrent()); });
   EXPECT_EQ(thread, caller);
   EXPECT_TRUE(current);
   EXPECT_FALSE(queue.isCurrent());
@@ -67,7 +68,8 @@ TEST(SerialQueue, QueuesWithTheSameLabelAreSeparateQueues) {
   platform::SerialQueue second("SQLite.Database");
   const auto [firstCurrent, secondCurrent] = first.sync([&] {
     // Nested across queues and back: the first queue is still current on this thread.
-    return second.sync([&] { return std::pair(first.sync([&] { return first.isCurrent(); }), second.isCurrent()); });
+    return second.sync(
+        [&] { return std::pair(first.sync([&] { return first.isCurrent(); }), second.isCurrent()); });
   });
   EXPECT_TRUE(firstCurrent);
   EXPECT_TRUE(secondCurrent);

@@ -59,7 +59,8 @@ second";
 }
 
 TEST(StringsTable, LoneSurrogateEscapesBecomeReplacementCharacters) {
-  const StringsTable table = StringsTable::parse(R"("high" = "\UD83Dx"; "low" = "\UDE00"; "twoHighs" = "\UD83D\UD83D";)");
+  const StringsTable table =
+      StringsTable::parse(R"("high" = "\UD83Dx"; "low" = "\UDE00"; "twoHighs" = "\UD83D\UD83D";)");
   EXPECT_TRUE(table.errors().empty());
   EXPECT_EQ(valueOf(table, "high"), "\uFFFDx");
   EXPECT_EQ(valueOf(table, "low"), "\uFFFD");
@@ -96,14 +97,16 @@ TEST(StringsTable, UnterminatedStringOrCommentLosesOnlyWhatFollows) {
   EXPECT_EQ(errorLines(unterminatedString), std::vector<std::size_t>{2});
   EXPECT_EQ(unterminatedString.errors()[0].message, "unterminated string starting on line 2; entry skipped");
 
-  const StringsTable unterminatedComment = StringsTable::parse("\"a\" = \"b\";\n/* never closed\n\"c\" = \"d\";\n");
+  const StringsTable unterminatedComment =
+      StringsTable::parse("\"a\" = \"b\";\n/* never closed\n\"c\" = \"d\";\n");
   EXPECT_EQ(unterminatedComment.size(), 1u);
   EXPECT_EQ(unterminatedComment.find("c"), nullptr);
   EXPECT_EQ(errorLines(unterminatedComment), std::vector<std::size_t>{2});
 
   const StringsTable keyAtEnd = StringsTable::parse("\"a\" = \"b\";\n\"dangling\"");
   EXPECT_EQ(keyAtEnd.size(), 1u);
-  EXPECT_EQ(keyAtEnd.errors()[0].message, "expected \"=\" or \";\" after the key, found the end of the file; entry skipped");
+  EXPECT_EQ(keyAtEnd.errors()[0].message,
+            "expected \"=\" or \";\" after the key, found the end of the file; entry skipped");
 }
 
 TEST(StringsTable, ALaterEntryWithTheSameKeyWins) {

@@ -70,7 +70,7 @@ TEST(UnicodeEncoding, ValidationAcceptsTheEdgesOfTheCodeSpace) {
   EXPECT_TRUE(unicode::isValidUTF8("\xC3\xA9t\xC3\xA9 \xE4\xB8\xAD\xE6\x96\x87 \xF0\x9F\x98\x80"));
   EXPECT_TRUE(unicode::isValidUTF8("\xF4\x8F\xBF\xBF"));  // U+10FFFF
   EXPECT_TRUE(unicode::isValidUTF8("\xED\x9F\xBF"));      // U+D7FF, just below the surrogates
-  EXPECT_FALSE(unicode::isValidUTF8("\xE4\xB8"));          // cut short
+  EXPECT_FALSE(unicode::isValidUTF8("\xE4\xB8"));         // cut short
   EXPECT_FALSE(unicode::isValidUTF8("\xFF"));
 }
 
@@ -333,7 +333,9 @@ TEST(UnicodeCase, CapitalizedTitleCasesTheFirstCharacterOfEachWhiteSpaceSeparate
   EXPECT_EQ(unicode::capitalized("ßtraße"), "Sstraße");
   EXPECT_EQ(unicode::capitalized("你好 world"), "你好 World");
   EXPECT_EQ(unicode::capitalized(""), "");
-  EXPECT_EQ(unicode::capitalized("\x80" "ABC"), kReplacement + "abc");
+  EXPECT_EQ(unicode::capitalized("\x80"
+                                 "ABC"),
+            kReplacement + "abc");
 }
 
 }  // namespace

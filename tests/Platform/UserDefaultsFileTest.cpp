@@ -56,7 +56,8 @@ TEST_F(UserDefaultsFileIntegration, EveryTypeSurvivesARestartWithItsType) {
     for (int b = 0; b < 256; ++b) bytes.push_back(static_cast<std::uint8_t>(b));
     return bytes;
   }();
-  const nlohmann::json plan = {{"tier", "专业版"}, {"seats", 3}, {"trial", nullptr}, {"tags", {"a", 1.5, false}}};
+  const nlohmann::json plan = {
+      {"tier", "专业版"}, {"seats", 3}, {"trial", nullptr}, {"tags", {"a", 1.5, false}}};
   {
     auto defaults = UserDefaults::openStandard();
     defaults->setString("GlobalShortcut", "⌘ + ⇧ + ␣");
@@ -192,7 +193,8 @@ TEST_F(UserDefaultsFileIntegration, TheFileIsReplacedAtEveryChangeAndOnlyThen) {
   EXPECT_EQ(platform::decodeDefaults(readFile(file_)).at("apiUsageCount"), DefaultsValue(std::int64_t{2}));
   // No temporary file is left beside it.
   int entries = 0;
-  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(file_.parent_path())) ++entries;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(file_.parent_path()))
+    ++entries;
   EXPECT_EQ(entries, 1);
 }
 
@@ -210,9 +212,11 @@ TEST_F(UserDefaultsFileIntegration, UnusableFileIsMovedAsideLoggedAndTheStoreSta
       {"empty", ""},
       {"another JSON document", R"({"Language": "fr"})"},
       {"unknown type tag", R"({"format": 1, "values": {"k": {"type": "color", "value": "red"}}})"},
-      {"value that does not fit its tag", R"({"format": 1, "values": {"k": {"type": "integer", "value": "7"}}})"},
+      {"value that does not fit its tag",
+       R"({"format": 1, "values": {"k": {"type": "integer", "value": "7"}}})"},
       {"bytes that are not base64", R"({"format": 1, "values": {"k": {"type": "bytes", "value": "@@@@"}}})"},
-      {"integer out of range", R"({"format": 1, "values": {"k": {"type": "integer", "value": 9223372036854775808}}})"},
+      {"integer out of range",
+       R"({"format": 1, "values": {"k": {"type": "integer", "value": 9223372036854775808}}})"},
       {"a future format", R"({"format": 2, "values": {}})"},
       {"number out of range", R"({"format": 1, "values": {"k": {"type": "double", "value": 1e999}}})"},
       {"value nested too deeply", R"({"format": 1, "values": {"k": {"type": "json", "value": )" +
@@ -290,9 +294,9 @@ TEST_F(UserDefaultsFileIntegration, AReplaceThatFailsLeavesTheOldFileAndNoTempor
   platform::writeFileAtomically(folder / "plain", "old", 0640);
   platform::writeFileAtomically(folder / "plain", "new", 0640);
   EXPECT_EQ(readFile(folder / "plain"), "new");
-  EXPECT_EQ(std::filesystem::status(folder / "plain").permissions(),
-            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
-                std::filesystem::perms::group_read);
+  EXPECT_EQ(std::filesystem::status(folder / "plain").permissions(), std::filesystem::perms::owner_read |
+                                                                         std::filesystem::perms::owner_write |
+                                                                         std::filesystem::perms::group_read);
 }
 
 TEST_F(UserDefaultsFileIntegration, ManyThreadsWritingDifferentKeysLeaveACompleteFile) {

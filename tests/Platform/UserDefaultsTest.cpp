@@ -18,12 +18,18 @@ using platform::DefaultsDate;
 using platform::DefaultsValue;
 using platform::UserDefaults;
 
-DefaultsValue text(std::string value) { return DefaultsValue(std::in_place_type<std::string>, std::move(value)); }
+DefaultsValue text(std::string value) {
+  return DefaultsValue(std::in_place_type<std::string>, std::move(value));
+}
 DefaultsValue integer(std::int64_t value) { return DefaultsValue(std::in_place_type<std::int64_t>, value); }
 DefaultsValue real(double value) { return DefaultsValue(std::in_place_type<double>, value); }
 DefaultsValue truth(bool value) { return DefaultsValue(std::in_place_type<bool>, value); }
-DefaultsValue json(nlohmann::json value) { return DefaultsValue(std::in_place_type<nlohmann::json>, std::move(value)); }
-DefaultsValue bytes(DefaultsBytes value) { return DefaultsValue(std::in_place_type<DefaultsBytes>, std::move(value)); }
+DefaultsValue json(nlohmann::json value) {
+  return DefaultsValue(std::in_place_type<nlohmann::json>, std::move(value));
+}
+DefaultsValue bytes(DefaultsBytes value) {
+  return DefaultsValue(std::in_place_type<DefaultsBytes>, std::move(value));
+}
 DefaultsValue date(std::int64_t nanoseconds) {
   return DefaultsValue(std::in_place_type<DefaultsDate>, DefaultsDate(std::chrono::nanoseconds(nanoseconds)));
 }
@@ -259,7 +265,7 @@ TEST(UserDefaultsObservers, CalledOncePerChangeWithTheNewValue) {
     calls.push_back({key, value});
   });
   defaults->setString("Language", "en");
-  defaults->setString("Language", "en");  // unchanged: no call
+  defaults->setString("Language", "en");      // unchanged: no call
   defaults->setString("Appearance", "dark");  // another key: no call
   defaults->setString("Language", "fr");
   defaults->remove("Language");
@@ -302,7 +308,8 @@ TEST(UserDefaultsObservers, RemovedObserverIsNotCalledAndOthersStay) {
   auto defaults = UserDefaults::inMemory();
   int first = 0;
   int second = 0;
-  const auto token = defaults->addObserver("k", [&](const std::string&, const std::optional<DefaultsValue>&) { ++first; });
+  const auto token =
+      defaults->addObserver("k", [&](const std::string&, const std::optional<DefaultsValue>&) { ++first; });
   defaults->addObserver("k", [&](const std::string&, const std::optional<DefaultsValue>&) { ++second; });
   defaults->setInteger("k", 1);
   defaults->removeObserver(token);
@@ -350,7 +357,8 @@ TEST(UserDefaultsObservers, ObserverMayRemoveItselfAndOthersDuringDelivery) {
     defaults->removeObserver(self);
     defaults->removeObserver(other);
   });
-  other = defaults->addObserver("k", [&](const std::string&, const std::optional<DefaultsValue>&) { ++removedByOther; });
+  other = defaults->addObserver(
+      "k", [&](const std::string&, const std::optional<DefaultsValue>&) { ++removedByOther; });
   defaults->setInteger("k", 1);
   defaults->setInteger("k", 2);
   EXPECT_EQ(selfRemoving, 1);

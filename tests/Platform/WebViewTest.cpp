@@ -13,11 +13,13 @@ class ScriptedDelegate : public NavigationDelegate {
   explicit ScriptedDelegate(NavigationActionPolicy linkPolicy) : linkPolicy_(linkPolicy) {}
   void decidePolicyForNavigationAction(WebView&, const NavigationAction& action,
                                        const std::function<void(NavigationActionPolicy)>& decide) override {
-    decide(action.navigationType == NavigationType::linkActivated ? linkPolicy_ : NavigationActionPolicy::allow);
+    decide(action.navigationType == NavigationType::linkActivated ? linkPolicy_
+                                                                  : NavigationActionPolicy::allow);
     decide(NavigationActionPolicy::cancel);  // a second answer must not count
   }
-  void decidePolicyForNavigationResponse(WebView&, const NavigationResponse& response,
-                                         const std::function<void(NavigationResponsePolicy)>& decide) override {
+  void decidePolicyForNavigationResponse(
+      WebView&, const NavigationResponse& response,
+      const std::function<void(NavigationResponsePolicy)>& decide) override {
     responses.push_back(response.url);
     decide(NavigationResponsePolicy::allow);
   }

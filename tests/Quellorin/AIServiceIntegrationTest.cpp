@@ -13,7 +13,8 @@ using nlohmann::json;
 using quellorin::AIService;
 using quellorin::StreamEvent;
 
-constexpr const char* kTimedOutText = "[quellorin-error] The request timed out, please check your network connection.";
+constexpr const char* kTimedOutText =
+    "[quellorin-error] The request timed out, please check your network connection.";
 constexpr const char* kCancelledText = "[quellorin-error] The request was cancelled.";
 
 class AIServiceIntegration : public testsupport::ServiceFixture {
@@ -25,15 +26,16 @@ class AIServiceIntegration : public testsupport::ServiceFixture {
                std::function<void(const StreamEvent&)> alsoOnEvent = {}) {
     auto& environment = virtualEnvironment.environment();
     environment.taskPool->async([=, this] {
-      client.processText("fast", true, "spaceTrigger__1767225600", messages,
-                         [this, alsoOnEvent](const StreamEvent& event) {
-                           const bool onMain = platform::MainQueue::main()->isMainThread();
-                           note((onMain ? "main " : "task ") + event.event + ": " + event.message);
-                           std::lock_guard lock(eventsMutex);
-                           events.push_back(event);
-                           if (alsoOnEvent) alsoOnEvent(event);
-                         },
-                         cancellation);
+      client.processText(
+          "fast", true, "spaceTrigger__1767225600", messages,
+          [this, alsoOnEvent](const StreamEvent& event) {
+            const bool onMain = platform::MainQueue::main()->isMainThread();
+            note((onMain ? "main " : "task ") + event.event + ": " + event.message);
+            std::lock_guard lock(eventsMutex);
+            events.push_back(event);
+            if (alsoOnEvent) alsoOnEvent(event);
+          },
+          cancellation);
       note("returned");
     });
     virtualEnvironment.runUntilIdle();
@@ -154,8 +156,9 @@ TEST_F(AIServiceIntegration, BadRequestGivesOneEventOneAlertAndAlertDidCloseAfte
   const std::string text =
       "[quellorin-error] Bad Request. The server could not understand the request due to invalid body.";
   EXPECT_EQ(errorEvents(), std::vector<std::string>{text});
-  EXPECT_EQ(journal(), (std::vector<std::string>{"task error: " + text, "returned",
-                                                 "alert: Request parsing error：" + text, "post: AlertDidClose"}));
+  EXPECT_EQ(journal(),
+            (std::vector<std::string>{"task error: " + text, "returned",
+                                      "alert: Request parsing error：" + text, "post: AlertDidClose"}));
   EXPECT_EQ(alerts->shownAlerts().at(0).style, platform::AlertStyle::critical);
   EXPECT_TRUE(log.contains("[error] 400 错误: " + text));
   EXPECT_TRUE(requestsTo("/api/getUserSubInfo").empty());
@@ -192,9 +195,11 @@ TEST_F(AIServiceIntegration, UnauthorizedRemovesTheTokenBeforeTheAlertAndPostsAl
 TEST_F(AIServiceIntegration, ForbiddenWithAKnownCodeShowsItsMessageThenClosesIt) {
   service.queueFault({{"status", 403}, {"errorCode", 2}});
   request();
-  const std::string text = "[quellorin-error] Forbidden access. You do not have permission to access this resource.";
-  EXPECT_EQ(journal(), (std::vector<std::string>{"task error: " + text, "returned",
-                                                 "alert: You have used up your fast requests.", "post: AlertDidClose"}));
+  const std::string text =
+      "[quellorin-error] Forbidden access. You do not have permission to access this resource.";
+  EXPECT_EQ(journal(),
+            (std::vector<std::string>{"task error: " + text, "returned",
+                                      "alert: You have used up your fast requests.", "post: AlertDidClose"}));
   EXPECT_TRUE(log.contains("errorCode: 2"));
   EXPECT_FALSE(log.contains("deadline"));
   virtualEnvironment.advance(1.0);
@@ -219,8 +224,10 @@ TEST_F(AIServiceIntegration, ARefusalWhoseBodyBreaksOffIsReportedThenItsFailureO
   request();
   const auto errors = errorEvents();
   ASSERT_EQ(errors.size(), 2u);
-  EXPECT_EQ(errors[0], "[quellorin-error] Forbidden access. You do not have permission to access this resource.");
-  EXPECT_EQ(journalOf("alert"), std::vector<std::string>{"alert: Network request or parsing failed：" + errors[1]});
+  EXPECT_EQ(errors[0],
+            "[quellorin-error] Forbidden access. You do not have permission to access this resource.");
+  EXPECT_EQ(journalOf("alert"),
+            std::vector<std::string>{"alert: Network request or parsing failed：" + errors[1]});
   EXPECT_EQ(requestsTo("/api/processText").size(), 1u);
 }
 
@@ -233,7 +240,8 @@ TEST_F(AIServiceIntegration, AStreamWithoutEventsEndsQuietlyAndRefreshesTheUsage
 }
 
 TEST_F(AIServiceIntegration, AnOversizedRefusalBodyIsNotRead) {
-  service.queueFault({{"status", 403}, {"body", json{{"errorCode", 1}, {"pad", std::string(100000, 'x')}}.dump()}});
+  service.queueFault(
+      {{"status", 403}, {"body", json{{"errorCode", 1}, {"pad", std::string(100000, 'x')}}.dump()}});
   request();
   EXPECT_EQ(errorEvents().size(), 1u);
   EXPECT_TRUE(log.contains("[error] 无法解析403响应的数据"));
@@ -260,7 +268,8 @@ TEST_F(AIServiceIntegration, AStreamThatDropsPartWayIsReportedOnceAndNotSentAgai
   EXPECT_EQ(events[2], (StreamEvent{"message", "said"}));
   EXPECT_EQ(events[3].event, "error");
   EXPECT_EQ(requestsTo("/api/processText").size(), 1u);
-  EXPECT_EQ(journalOf("alert"), std::vector<std::string>{"alert: Network request or parsing failed：" + events[3].message});
+  EXPECT_EQ(journalOf("alert"),
+            std::vector<std::string>{"alert: Network request or parsing failed：" + events[3].message});
   EXPECT_TRUE(requestsTo("/api/getUserSubInfo").empty());
 }
 
@@ -313,9 +322,11 @@ TEST_F(AIServiceIntegration, AResendAnsweredUnauthorizedIsHandledLikeAFirstAnswe
   defaults().setString("SessionToken", "expired");
   service.queueFault(json::array({{{"stallAfterEvents", 0}, {"stallMs", 5000}}, {{"status", 401}}}));
   request();
-  EXPECT_EQ(errorEvents(), std::vector<std::string>{"[quellorin-error] Unauthorized access. Please check your credentials."});
+  EXPECT_EQ(errorEvents(), std::vector<std::string>{
+                               "[quellorin-error] Unauthorized access. Please check your credentials."});
   EXPECT_FALSE(defaults().contains("SessionToken"));
-  EXPECT_EQ(journalOf("alert"), std::vector<std::string>{"alert: Your session has expired. Please sign in again."});
+  EXPECT_EQ(journalOf("alert"),
+            std::vector<std::string>{"alert: Your session has expired. Please sign in again."});
 }
 
 TEST_F(AIServiceIntegration, ACancelTheCallerAskedForIsReportedOnceWithoutResending) {
@@ -341,7 +352,8 @@ TEST_F(AIServiceIntegration, AnUnreachableServiceIsReportedAtOnceWithoutResendin
   EXPECT_EQ(events[0].event, "error");
   EXPECT_NE(events[0].message.find("Could not connect"), std::string::npos);
   EXPECT_EQ(journalOf("task error").size(), 1u);
-  EXPECT_EQ(journalOf("alert"), std::vector<std::string>{"alert: Network request or parsing failed：" + events[0].message});
+  EXPECT_EQ(journalOf("alert"),
+            std::vector<std::string>{"alert: Network request or parsing failed：" + events[0].message});
   EXPECT_FALSE(log.contains("尝试再次请求"));
 }
 

@@ -34,7 +34,8 @@ class AccessibilityServiceTest : public testsupport::DesktopFixture {
   std::shared_ptr<EventMonitorService> monitor = std::make_shared<EventMonitorService>(
       textHandling, std::make_shared<WindowService>(textHandling), aiService);
   std::shared_ptr<NotificationService> notifications = std::make_shared<NotificationService>();
-  std::shared_ptr<AccessibilityService> watch = std::make_shared<AccessibilityService>(monitor, notifications);
+  std::shared_ptr<AccessibilityService> watch =
+      std::make_shared<AccessibilityService>(monitor, notifications);
   const std::string required = platform::localizedString("accessibilityPermissionsRequired");
   const std::string granted = platform::localizedString("accessibilityPermissions");
 };
@@ -54,7 +55,8 @@ TEST_F(AccessibilityServiceTest, UntrustedOpensThePaneOnceAndRemindsASecondLater
   env().userDefaults->remove("isFeatureEnabled");
   settle(5);
   EXPECT_EQ(env().workspace->openedURLs().size(), 1u);
-  EXPECT_FALSE(env().userDefaults->contains("isFeatureEnabled")) << "written only on the first untrusted tick";
+  EXPECT_FALSE(env().userDefaults->contains("isFeatureEnabled"))
+      << "written only on the first untrusted tick";
   EXPECT_TRUE(timer->isValid());
   EXPECT_FALSE(monitor->hasGlobalMonitor());
 }

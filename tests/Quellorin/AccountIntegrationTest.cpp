@@ -110,7 +110,8 @@ TEST_F(AccountIntegration, AProfileWithoutEmailIsRejectedAndOneWithoutAPlanRemov
   EXPECT_TRUE(log.contains("JSON 解析失败"));
   EXPECT_FALSE(defaults().contains("userId"));
   virtualEnvironment.advance(1.0);
-  service.queueFault({{"body", R"({"id":"u","email":"e@x","maxFastCount":"7","fastCount":2.5})"}}, "/api/getUser");
+  service.queueFault({{"body", R"({"id":"u","email":"e@x","maxFastCount":"7","fastCount":2.5})"}},
+                     "/api/getUser");
   callBack({"quellorin://login?token=b"});
   EXPECT_EQ(defaults().string("userId"), "u");
   EXPECT_FALSE(defaults().contains("subscriptionVersion"));
@@ -129,8 +130,9 @@ TEST_F(AccountIntegration, UsageAnswersAreStoredAndAnnouncedInOrder) {
   EXPECT_EQ(defaults().integer("apiUsageCount"), 4);
   EXPECT_EQ(defaults().string("maxFastCount"), "100");
   EXPECT_EQ(defaults().integer("qualityCount"), 2);
-  EXPECT_EQ(journalOf("post"), (std::vector<std::string>{"post: UserSubscriptionInfoUpdated",
-                                                          "post: ApiUsageCountUpdated", "post: UserInfoChanged"}));
+  EXPECT_EQ(journalOf("post"),
+            (std::vector<std::string>{"post: UserSubscriptionInfoUpdated", "post: ApiUsageCountUpdated",
+                                      "post: UserInfoChanged"}));
 }
 
 TEST_F(AccountIntegration, SignedInUsageRequestsSendTheTokenAndAccountId) {
@@ -192,8 +194,9 @@ TEST_F(AccountIntegration, TheServiceAnswersTheUpdateFeedAndTheOnboardingVideos)
   ASSERT_FALSE(rss.error);
   EXPECT_EQ(rss.head->status, 200);
   EXPECT_NE(rss.body.find("<rss"), std::string::npos);
-  for (const char* path : {"/static/videos/tripple-space-translation.mp4", "/static/videos/tripple-space-pipeline.mp4",
-                           "/static/videos/tripple-space-freeask.mp4"}) {
+  for (const char* path :
+       {"/static/videos/tripple-space-translation.mp4", "/static/videos/tripple-space-pipeline.mp4",
+        "/static/videos/tripple-space-freeask.mp4"}) {
     platform::HttpRequest video;
     video.url = quellorin::serviceBaseURL() + path;
     const auto result = http.send(video);

@@ -41,7 +41,8 @@ int runChild(Work&& work) {
 
 // The saved pipelines whose links are not exactly the three steps, in order.
 constexpr const char* kHalfSavedPipelines =
-    "SELECT count(*) FROM pipelines p LEFT JOIN (SELECT pipelineId, group_concat(\"order\" || ':' || promptId) AS "
+    "SELECT count(*) FROM pipelines p LEFT JOIN (SELECT pipelineId, group_concat(\"order\" || ':' || "
+    "promptId) AS "
     "links "
     "FROM (SELECT * FROM pipeline_prompts ORDER BY rowid) GROUP BY pipelineId) l ON l.pipelineId = p.id "
     "WHERE p.name = 'Saved' AND l.links IS NOT '1:7,2:8,3:9'";
@@ -108,8 +109,8 @@ TEST(DatabaseServiceSharedIntegration, SharedStoreIsOpenedOnceForTheProcess) {
   }
   for (std::int64_t round = 0;; ++round) {
     if (::write(progress, "j", 1) != 1) ::_exit(3);
-    store.saveJob(
-        Job{std::nullopt, "text " + std::to_string(round), "prompt", "answer", sql::Date{}, *conversation->id});
+    store.saveJob(Job{std::nullopt, "text " + std::to_string(round), "prompt", "answer", sql::Date{},
+                      *conversation->id});
     if (::write(progress, "p", 1) != 1) ::_exit(3);
     store.createPipeline(saved);
   }

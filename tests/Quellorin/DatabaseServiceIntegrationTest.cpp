@@ -54,7 +54,8 @@ void expectSeeded(const StoreTestHome& home) {
 
 std::string storeTables(const StoreTestHome& home) {
   return home.text(
-      "SELECT group_concat(name, ',') FROM (SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE "
+      "SELECT group_concat(name, ',') FROM (SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT "
+      "LIKE "
       "'sqlite_%' ORDER BY name)");
 }
 
@@ -84,8 +85,9 @@ TEST(DatabaseServiceIntegration, OpeningRunsTheStoresOwnStatementsAndSeedsInOneT
 
   std::vector<std::string> expected = {"PRAGMA foreign_keys = 1"};
   expected.insert(expected.end(), kCreateStatements.begin(), kCreateStatements.end());
-  expected.insert(expected.end(), {"BEGIN IMMEDIATE TRANSACTION", "PRAGMA user_version",
-                                   R"(SELECT * FROM "pipelines" LIMIT 1)", R"(SELECT * FROM "prompts" LIMIT 1)"});
+  expected.insert(expected.end(),
+                  {"BEGIN IMMEDIATE TRANSACTION", "PRAGMA user_version",
+                   R"(SELECT * FROM "pipelines" LIMIT 1)", R"(SELECT * FROM "prompts" LIMIT 1)"});
   const std::vector<std::vector<std::string>> seed = {{"Translate text"},
                                                       {"Smooth wording", "Structure", "Add emojis"},
                                                       {"Identify roles and steps", "Generate flowchart"}};
@@ -155,9 +157,10 @@ TEST(DatabaseServiceIntegration, EmptyFileLeftByAFailedStartIsCompleted) {
 TEST(DatabaseServiceIntegration, MissingTablesAreCreatedAndAnUnfinishedSeedIsRedone) {
   StoreTestHome home;
   // A start that made two tables and died: no mark, no rows.
-  makeFile(home,
-           R"(CREATE TABLE "prompts" ("id" INTEGER PRIMARY KEY NOT NULL, "prompt" TEXT NOT NULL);)"
-           R"(CREATE TABLE "pipelines" ("id" INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL, "name" TEXT NOT NULL);)");
+  makeFile(
+      home,
+      R"(CREATE TABLE "prompts" ("id" INTEGER PRIMARY KEY NOT NULL, "prompt" TEXT NOT NULL);)"
+      R"(CREATE TABLE "pipelines" ("id" INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL, "name" TEXT NOT NULL);)");
   DatabaseService store;
   EXPECT_EQ(storeTables(home), "conversations,jobs,pipeline_prompts,pipelines,prompts");
   expectSeeded(home);

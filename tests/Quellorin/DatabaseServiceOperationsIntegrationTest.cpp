@@ -58,14 +58,17 @@ class DatabaseServiceOperationsIntegration : public ::testing::Test {
   storetest::StoreTestHome home;
   DatabaseService store;
 
-  void rawExecute(const std::string& script) { sql::Connection::open(home.databaseFile().string())->execute(script); }
+  void rawExecute(const std::string& script) {
+    sql::Connection::open(home.databaseFile().string())->execute(script);
+  }
 };
 
 TEST_F(DatabaseServiceOperationsIntegration, NewFileListsTheDefaultPipelinesInCreationOrderWithTheirPrompts) {
   EXPECT_EQ(describe(store.getPipelines()),
             "1:Translate[1:Translate text] 2:Optimize expression[2:Smooth wording,3:Structure,4:Add emojis] "
             "3:Identify tasks[5:Identify roles and steps,6:Generate flowchart]");
-  EXPECT_EQ(describe(store.getPipelinePrompts(2)), "2:Optimize expression[2:Smooth wording,3:Structure,4:Add emojis]");
+  EXPECT_EQ(describe(store.getPipelinePrompts(2)),
+            "2:Optimize expression[2:Smooth wording,3:Structure,4:Add emojis]");
 }
 
 TEST_F(DatabaseServiceOperationsIntegration, GetOrInsertPromptMatchesTheTextByteForByte) {
@@ -96,9 +99,9 @@ TEST_F(DatabaseServiceOperationsIntegration, SavingAConversationLinksEveryStepBu
   // "Structure" is the stored prompt 3; the repeated new text is stored once and linked twice.
   EXPECT_EQ(home.rows("prompts", storetest::promptColumns()),
             std::string(storetest::kSeededPrompts) + ";7|Fix spelling");
-  EXPECT_EQ(
-      home.text("SELECT group_concat(\"order\" || '|' || promptId, ';') FROM pipeline_prompts WHERE pipelineId = 4"),
-      "1|7;2|3;3|7");
+  EXPECT_EQ(home.text("SELECT group_concat(\"order\" || '|' || promptId, ';') FROM pipeline_prompts WHERE "
+                      "pipelineId = 4"),
+            "1|7;2|3;3|7");
   EXPECT_EQ(describe(store.getPipelinePrompts(4)), "4:Polish[7:Fix spelling,3:Structure,7:Fix spelling]");
   EXPECT_EQ(describe(store.getPipelines().back()), "4:Polish[7:Fix spelling,3:Structure,7:Fix spelling]");
 
@@ -241,8 +244,10 @@ TEST_F(DatabaseServiceOperationsIntegration, PromptOrderFollowsTheLinkNumbersInT
   // Links inserted out of order: the joined read sorts them, the listing keeps insertion order.
   store.insertPipelinePrompt(5, 1, 3);
   store.insertPipelinePrompt(-1, 1, 2);
-  EXPECT_EQ(describe(store.getPipelinePrompts(1)), "1:Translate[2:Smooth wording,1:Translate text,3:Structure]");
-  EXPECT_EQ(describe(store.getPipelines().front()), "1:Translate[1:Translate text,3:Structure,2:Smooth wording]");
+  EXPECT_EQ(describe(store.getPipelinePrompts(1)),
+            "1:Translate[2:Smooth wording,1:Translate text,3:Structure]");
+  EXPECT_EQ(describe(store.getPipelines().front()),
+            "1:Translate[1:Translate text,3:Structure,2:Smooth wording]");
 }
 
 TEST_F(DatabaseServiceOperationsIntegration, ConversationsAndJobsAreWrittenAsGiven) {
@@ -259,13 +264,15 @@ TEST_F(DatabaseServiceOperationsIntegration, ConversationsAndJobsAreWrittenAsGiv
   EXPECT_EQ(home.rows("conversations", "id || '|' || ifnull(pipelineId, 'NULL') || '|' || name"),
             "1|NULL|Typed;2|2|Optimize expression");
 
-  const Job answered{5, "text", "Structure", "answer", sql::Date(std::chrono::milliseconds(1767225600123)), 2};
+  const Job answered{5, "text", "Structure", "answer", sql::Date(std::chrono::milliseconds(1767225600123)),
+                     2};
   store.saveJob(answered);
   store.saveJob(answered);
-  EXPECT_EQ(home.rows("jobs",
-                      "id || '|' || content || '|' || prompt || '|' || result || '|' || executedAt || '|' || "
-                      "conversationId"),
-            "1|text|Structure|answer|2026-01-01T00:00:00.123|2;2|text|Structure|answer|2026-01-01T00:00:00.123|2");
+  EXPECT_EQ(
+      home.rows("jobs",
+                "id || '|' || content || '|' || prompt || '|' || result || '|' || executedAt || '|' || "
+                "conversationId"),
+      "1|text|Structure|answer|2026-01-01T00:00:00.123|2;2|text|Structure|answer|2026-01-01T00:00:00.123|2");
 }
 
 TEST_F(DatabaseServiceOperationsIntegration, InsertFailuresArePrintedAndGiveNone) {
@@ -299,9 +306,10 @@ TEST_F(DatabaseServiceOperationsIntegration, FailedStepWhileListingKeepsThePipel
 }
 
 TEST_F(DatabaseServiceOperationsIntegration, FailedStepInTheJoinedReadGivesNone) {
-  rawExecute(R"(ALTER TABLE pipeline_prompts RENAME TO links;)"
-             R"(CREATE VIEW pipeline_prompts AS SELECT CASE WHEN promptId < 4 THEN "order" ELSE json('x') END )"
-             R"(AS "order", pipelineId, promptId FROM links;)");
+  rawExecute(
+      R"(ALTER TABLE pipeline_prompts RENAME TO links;)"
+      R"(CREATE VIEW pipeline_prompts AS SELECT CASE WHEN promptId < 4 THEN "order" ELSE json('x') END )"
+      R"(AS "order", pipelineId, promptId FROM links;)");
   DatabaseService reopened;
   platform::LogCapture log;
   EXPECT_FALSE(reopened.getPipelinePrompts(2));
@@ -330,7 +338,8 @@ TEST_F(DatabaseServiceOperationsIntegration, OperationsFromSeveralThreadsAtOnceA
     threads.emplace_back([&, t] {
       for (int i = 0; i < kRounds; ++i) {
         store.saveJob(job("step " + std::to_string(t), *run->id));
-        store.createPipeline(conversation("From " + std::to_string(t), {"Shared step", "Own " + std::to_string(t)}));
+        store.createPipeline(
+            conversation("From " + std::to_string(t), {"Shared step", "Own " + std::to_string(t)}));
         store.getPipelines();
       }
     });

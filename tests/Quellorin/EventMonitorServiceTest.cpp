@@ -30,7 +30,8 @@ class EventMonitorServiceTest : public testsupport::DesktopFixture {
 
   void key(std::uint16_t code, double timestamp, std::uint64_t flags = 0, bool repeat = false,
            std::u16string characters = {}) {
-    env().eventSystem->deliverUserEvent(Event{EventType::keyDown, code, flags, timestamp, repeat, std::move(characters)});
+    env().eventSystem->deliverUserEvent(
+        Event{EventType::keyDown, code, flags, timestamp, repeat, std::move(characters)});
     settle(0);
   }
   void space(double timestamp, std::uint64_t flags = 0, bool repeat = false) {
@@ -51,7 +52,8 @@ class EventMonitorServiceTest : public testsupport::DesktopFixture {
   AIService aiService;
   std::shared_ptr<TextHandlingService> textHandling = std::make_shared<TextHandlingService>();
   std::shared_ptr<WindowService> windows = std::make_shared<WindowService>(textHandling);
-  std::shared_ptr<EventMonitorService> monitor = std::make_shared<EventMonitorService>(textHandling, windows, aiService);
+  std::shared_ptr<EventMonitorService> monitor =
+      std::make_shared<EventMonitorService>(textHandling, windows, aiService);
 };
 
 TEST_F(EventMonitorServiceTest, SpacesExactlyOneSecondApartArmTheTrigger) {
@@ -127,7 +129,8 @@ TEST_F(EventMonitorServiceTest, AMousePressOrAnotherKeyDisarmsTheTrigger) {
 TEST_F(EventMonitorServiceTest, ShiftSpaceCountsUnlessItIsTheShortcut) {
   space(1, modifier::shift);
   EXPECT_EQ(monitor->spacePressCount(), 1);
-  env().userDefaults->setString("GlobalShortcut", shortcutDisplayString(platform::keycode::space, modifier::shift));
+  env().userDefaults->setString("GlobalShortcut",
+                                shortcutDisplayString(platform::keycode::space, modifier::shift));
   space(1.5, modifier::shift);
   EXPECT_EQ(monitor->spacePressCount(), 1);
   EXPECT_FALSE(log.contains("spacePressCount: 2"));

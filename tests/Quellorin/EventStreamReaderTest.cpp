@@ -11,7 +11,9 @@ namespace {
 using quellorin::EventStreamReader;
 using quellorin::StreamEvent;
 
-std::optional<StreamEvent> lineEvent(std::string_view line) { return EventStreamReader::handleStreamLine(line); }
+std::optional<StreamEvent> lineEvent(std::string_view line) {
+  return EventStreamReader::handleStreamLine(line);
+}
 
 class EventStreamReaderTest : public ::testing::Test {
  protected:
@@ -20,7 +22,8 @@ class EventStreamReaderTest : public ::testing::Test {
 };
 
 TEST(EventStreamLine, TakesEachKindsTextFromItsMember) {
-  EXPECT_EQ(lineEvent(R"(data: {"event":"message","answer":"Hi","message":"not this"})"), (StreamEvent{"message", "Hi"}));
+  EXPECT_EQ(lineEvent(R"(data: {"event":"message","answer":"Hi","message":"not this"})"),
+            (StreamEvent{"message", "Hi"}));
   EXPECT_EQ(lineEvent(R"(data: {"event":"workflow_started","message":"go","answer":"x"})"),
             (StreamEvent{"workflow_started", "go"}));
   EXPECT_EQ(lineEvent(R"(data: {"event":"workflow_finished","message":"done"})"),
@@ -51,7 +54,8 @@ TEST(EventStreamLine, SkipsLinesThatAreNotExactlyAnEventObject) {
 TEST(EventStreamLine, ReadsOnlyTopLevelMembersAndTheLastOfARepeatedOne) {
   EXPECT_EQ(lineEvent(R"(data: {"meta":{"answer":"inner","event":"x"},"event":"message","answer":"outer"})"),
             (StreamEvent{"message", "outer"}));
-  EXPECT_EQ(lineEvent(R"(data: {"event":"message","answer":7,"answer":"last"})"), (StreamEvent{"message", "last"}));
+  EXPECT_EQ(lineEvent(R"(data: {"event":"message","answer":7,"answer":"last"})"),
+            (StreamEvent{"message", "last"}));
   EXPECT_EQ(lineEvent(R"(data: {"list":[{"answer":"no"}],"answer":"yes","event":"message"})"),
             (StreamEvent{"message", "yes"}));
 }
@@ -70,12 +74,14 @@ TEST(EventStreamLine, LogsErrorsAndUnknownKinds) {
 TEST(EventStreamLine, ReadsInvalidUTF8AsReplacementCharacters) {
   const std::string replacement = "\xEF\xBF\xBD";
   // One U+FFFD per maximal ill-formed part: a stray byte, or the cut-off start of a sequence.
-  EXPECT_EQ(lineEvent("data: {\"event\":\"message\",\"answer\":\"a\xff" "b\xe4\xb8\"}"),
+  EXPECT_EQ(lineEvent("data: {\"event\":\"message\",\"answer\":\"a\xff"
+                      "b\xe4\xb8\"}"),
             (StreamEvent{"message", "a" + replacement + "b" + replacement}));
   // Overlong forms, surrogates and code points past U+10FFFF are ill formed byte by byte.
-  EXPECT_EQ(lineEvent("data: {\"event\":\"message\",\"answer\":\"\xc0\xaf|\xed\xa0\x80|\xf4\x90\x80\x80\"}"),
-            (StreamEvent{"message", replacement + replacement + "|" + replacement + replacement + replacement + "|" +
-                                        replacement + replacement + replacement + replacement}));
+  EXPECT_EQ(
+      lineEvent("data: {\"event\":\"message\",\"answer\":\"\xc0\xaf|\xed\xa0\x80|\xf4\x90\x80\x80\"}"),
+      (StreamEvent{"message", replacement + replacement + "|" + replacement + replacement + replacement +
+                                  "|" + replacement + replacement + replacement + replacement}));
   EXPECT_EQ(lineEvent("data: {\"event\":\"message\",\"answer\":\"\xf0\x9f\x98\x80\xf0\x9f\x98\"}"),
             (StreamEvent{"message", "\xf0\x9f\x98\x80" + replacement}));
   EXPECT_EQ(lineEvent("data: {\"event\":\"message\",\"answer\":\"\xe4\xbd\xa0\xe5\xa5\xbd\"}"),

@@ -101,15 +101,16 @@ TEST(MainIntegration, PrintsItsStartUpAndStopsAtTheTimeLimit) {
   EXPECT_TRUE(application.readUntil("Quellorin stopped"));
   EXPECT_EQ(application.wait(), 0);
   const std::string home = application.home().string();
-  EXPECT_EQ(application.lines(), (std::vector<std::string>{"Quellorin starting", "documents folder: " + home + "/Documents",
-                                                          "config folder: " + home + "/.config/quellorin",
-                                                          "Quellorin stopped"}));
+  EXPECT_EQ(application.lines(),
+            (std::vector<std::string>{"Quellorin starting", "documents folder: " + home + "/Documents",
+                                      "config folder: " + home + "/.config/quellorin", "Quellorin stopped"}));
 }
 
 TEST(MainIntegration, StopsCleanlyOnInterruptAndOnTerminate) {
   for (int number : {SIGINT, SIGTERM}) {
     Application application({});
-    ASSERT_TRUE(application.readUntil("config folder: " + application.home().string() + "/.config/quellorin"));
+    ASSERT_TRUE(
+        application.readUntil("config folder: " + application.home().string() + "/.config/quellorin"));
     application.signal(number);
     EXPECT_TRUE(application.readUntil("Quellorin stopped")) << number;
     EXPECT_EQ(application.wait(), 0) << number;
@@ -117,8 +118,10 @@ TEST(MainIntegration, StopsCleanlyOnInterruptAndOnTerminate) {
 }
 
 TEST(MainIntegration, RefusesATimeLimitThatIsNotANumberOfSeconds) {
-  for (const std::vector<std::string>& arguments :
-       {std::vector<std::string>{"--seconds", "soon"}, {"--seconds", "-1"}, {"--seconds", "2x"}, {"--seconds"}}) {
+  for (const std::vector<std::string>& arguments : {std::vector<std::string>{"--seconds", "soon"},
+                                                    {"--seconds", "-1"},
+                                                    {"--seconds", "2x"},
+                                                    {"--seconds"}}) {
     Application application(arguments);
     const std::string given = arguments.size() > 1 ? arguments[1] : "";
     EXPECT_EQ(application.readLine(), "[error] --seconds needs a number of seconds, got \"" + given + "\"");

@@ -21,7 +21,8 @@ class NotificationServiceTest : public testsupport::DesktopFixture {
     return dynamic_cast<platform::RecordingAlertPresenter&>(*env().alertPresenter);
   }
   void postEditorRequest(std::map<std::string, std::string> userInfo) {
-    env().notificationCenter->post(NotificationService::sendEditorNotification, std::nullopt, std::move(userInfo));
+    env().notificationCenter->post(NotificationService::sendEditorNotification, std::nullopt,
+                                   std::move(userInfo));
     settle(0);
   }
 
@@ -65,7 +66,8 @@ TEST_F(NotificationServiceTest, AYesToTheRequestLetsOtherCodeSendNotifications) 
   postEditorRequest({{"title", "Copied"}, {"body", "The answer is on the pasteboard"}});
   const auto delivered = center().delivered();
   ASSERT_EQ(delivered.size(), 1u);
-  EXPECT_EQ(delivered[0].content, (platform::NotificationContent{"Copied", "The answer is on the pasteboard", true}));
+  EXPECT_EQ(delivered[0].content,
+            (platform::NotificationContent{"Copied", "The answer is on the pasteboard", true}));
   EXPECT_TRUE(log.contains("系统通知已发送"));
 
   postEditorRequest({{"title", "no body"}});

@@ -41,10 +41,11 @@ class ServiceFixture : public ::testing::Test {
     environment.alertPresenter = alerts;
     useServiceURL(service.baseURL());
     alerts->setOnShow([this](const platform::Alert& alert) { note("alert: " + alert.messageText); });
-    for (const char* name : {"AlertDidClose", "UserDidLogin", "UserInfoChanged", "UserSubscriptionInfoUpdated",
-                             "ApiUsageCountUpdated"}) {
-      environment.notificationCenter->addObserver(name, platform::NotificationCenter::Delivery::postingThread,
-                                                  [this](const platform::Notification& n) { note("post: " + n.name); });
+    for (const char* name : {"AlertDidClose", "UserDidLogin", "UserInfoChanged",
+                             "UserSubscriptionInfoUpdated", "ApiUsageCountUpdated"}) {
+      environment.notificationCenter->addObserver(
+          name, platform::NotificationCenter::Delivery::postingThread,
+          [this](const platform::Notification& n) { note("post: " + n.name); });
     }
     for (const char* key : {"SessionToken", "userId", "email", "apiUsageCount", "subscriptionVersion"}) {
       environment.userDefaults->addObserver(key, [this](const std::string& changed, const auto& value) {
@@ -54,7 +55,10 @@ class ServiceFixture : public ::testing::Test {
   }
 
   ~ServiceFixture() override {
-    if (previousURL_) setenv("QUELLORIN_SERVICE_URL", previousURL_->c_str(), 1); else unsetenv("QUELLORIN_SERVICE_URL");
+    if (previousURL_)
+      setenv("QUELLORIN_SERVICE_URL", previousURL_->c_str(), 1);
+    else
+      unsetenv("QUELLORIN_SERVICE_URL");
   }
 
   void useServiceURL(const std::string& url) {
@@ -97,7 +101,8 @@ class ServiceFixture : public ::testing::Test {
 
   StandInProcess service;
   platform::VirtualEnvironment virtualEnvironment;
-  std::shared_ptr<platform::RecordingAlertPresenter> alerts = std::make_shared<platform::RecordingAlertPresenter>();
+  std::shared_ptr<platform::RecordingAlertPresenter> alerts =
+      std::make_shared<platform::RecordingAlertPresenter>();
   platform::LogCapture log;
 };
 

@@ -111,7 +111,10 @@ TEST(ServiceAddress, EnvironmentOverridesTheBuiltInAddress) {
   setenv("QUELLORIN_SERVICE_URL", "http://127.0.0.1:8080/", 1);
   EXPECT_EQ(serviceBaseURL(), "http://127.0.0.1:8080");
   EXPECT_EQ(UpdaterDelegate().feedURLStringForUpdater(), "http://127.0.0.1:8080/Appcast.xml");
-  if (saved) setenv("QUELLORIN_SERVICE_URL", saved->c_str(), 1); else unsetenv("QUELLORIN_SERVICE_URL");
+  if (saved)
+    setenv("QUELLORIN_SERVICE_URL", saved->c_str(), 1);
+  else
+    unsetenv("QUELLORIN_SERVICE_URL");
 }
 
 }  // namespace

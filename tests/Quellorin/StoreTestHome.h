@@ -70,12 +70,15 @@ class StoreTestHome {
 
 // The seeded rows of a new file, as StoreTestHome::rows writes them.
 inline constexpr const char* kSeededPrompts =
-    "1|Translate text;2|Smooth wording;3|Structure;4|Add emojis;5|Identify roles and steps;6|Generate flowchart";
+    "1|Translate text;2|Smooth wording;3|Structure;4|Add emojis;5|Identify roles and steps;6|Generate "
+    "flowchart";
 inline constexpr const char* kSeededPipelines = "1|Translate;2|Optimize expression;3|Identify tasks";
 inline constexpr const char* kSeededLinks = "0|1|1;0|2|2;1|2|3;2|2|4;0|3|5;1|3|6";
 
 inline std::string promptColumns() { return "id || '|' || prompt"; }
 inline std::string pipelineColumns() { return "id || '|' || name"; }
-inline std::string linkColumns() { return "\"order\" || '|' || ifnull(pipelineId, 'NULL') || '|' || promptId"; }
+inline std::string linkColumns() {
+  return "\"order\" || '|' || ifnull(pipelineId, 'NULL') || '|' || promptId";
+}
 
 }  // namespace storetest

@@ -54,7 +54,9 @@ TEST_F(TextHandlingServiceTest, SelectsTheLineAtTheCaret) {
   EXPECT_EQ(second->text, "cd");
   EXPECT_EQ(field->selection(), (AXRange{3, 2}));
 
-  field->setProvider("AXSelectedTextRange", [] { return platform::AXResult{platform::AXError::success, AXRange{6, 0}}; });
+  field->setProvider("AXSelectedTextRange", [] {
+    return platform::AXResult{platform::AXError::success, AXRange{6, 0}};
+  });
   EXPECT_FALSE(lineAt("ab\ncd", 6)) << "a caret beyond the text selects nothing";
   EXPECT_EQ(field->selection(), (AXRange{5, 0}));
 }
@@ -152,8 +154,9 @@ TEST_F(TextHandlingServiceTest, CapturesTheSelectionWithItsRectangleAndRestoresE
   field->setText("say hello there");
   field->setSelection({4, 5});
   field->setBoundsForRanges(Rect{300, 200, 40, 18});
-  env().pasteboard->writeObjects({{{Pasteboard::pngType, "\x89PNG"}, {Pasteboard::fileURLType, "file:///a.png"}},
-                                  {{Pasteboard::plainTextType, "**old**"}, {Pasteboard::rtfType, "{\\rtf1 old}"}}});
+  env().pasteboard->writeObjects(
+      {{{Pasteboard::pngType, "\x89PNG"}, {Pasteboard::fileURLType, "file:///a.png"}},
+       {{Pasteboard::plainTextType, "**old**"}, {Pasteboard::rtfType, "{\\rtf1 old}"}}});
   const auto before = env().pasteboard->pasteboardItems();
 
   const auto selected = capture();
@@ -175,7 +178,8 @@ TEST_F(TextHandlingServiceTest, NoSelectionCapturesNothingAndLeavesThePasteboard
   env().pasteboard->writeObjects({{{Pasteboard::plainTextType, "previous"}}});
   const auto selected = capture();
   EXPECT_FALSE(selected.text);
-  EXPECT_EQ(env().pasteboard->pasteboardItems(), (std::vector<platform::PasteboardItem>{{{Pasteboard::plainTextType, "previous"}}}));
+  EXPECT_EQ(env().pasteboard->pasteboardItems(),
+            (std::vector<platform::PasteboardItem>{{{Pasteboard::plainTextType, "previous"}}}));
 }
 
 TEST_F(TextHandlingServiceTest, PostsNoCopyCommandWithoutAnEventSource) {

@@ -55,11 +55,15 @@ class TriggerRoadsIntegration : public testsupport::DesktopFixture {
 
   ~TriggerRoadsIntegration() override {
     virtualEnvironment.runUntilIdle();
-    if (previousURL) setenv("QUELLORIN_SERVICE_URL", previousURL->c_str(), 1); else unsetenv("QUELLORIN_SERVICE_URL");
+    if (previousURL)
+      setenv("QUELLORIN_SERVICE_URL", previousURL->c_str(), 1);
+    else
+      unsetenv("QUELLORIN_SERVICE_URL");
   }
 
   void deliver(std::uint16_t code, double timestamp, std::uint64_t flags, std::u16string characters) {
-    env().eventSystem->deliverUserEvent(Event{EventType::keyDown, code, flags, timestamp, false, std::move(characters)});
+    env().eventSystem->deliverUserEvent(
+        Event{EventType::keyDown, code, flags, timestamp, false, std::move(characters)});
     settle(0);
   }
 
@@ -92,15 +96,17 @@ class TriggerRoadsIntegration : public testsupport::DesktopFixture {
   AIService aiService{std::chrono::milliseconds(300)};
   std::shared_ptr<TextHandlingService> textHandling = std::make_shared<TextHandlingService>();
   std::shared_ptr<WindowService> windows = std::make_shared<WindowService>(textHandling);
-  std::shared_ptr<EventMonitorService> monitor = std::make_shared<EventMonitorService>(textHandling, windows, aiService);
+  std::shared_ptr<EventMonitorService> monitor =
+      std::make_shared<EventMonitorService>(textHandling, windows, aiService);
 };
 
 TEST_F(TriggerRoadsIntegration, TheShortcutOpensTheWindowBelowTheSelectionWithTheCapturedText) {
   field->setText("The quick brown fox");
   field->setSelection({4, 5});
   field->setBoundsForRanges(platform::Rect{300, 200, 45, 18});
-  env().pasteboard->writeObjects({{{platform::Pasteboard::pngType, "\x89PNG image"}},
-                                  {{platform::Pasteboard::plainTextType, "kept"}, {platform::Pasteboard::htmlType, "<b>kept</b>"}}});
+  env().pasteboard->writeObjects(
+      {{{platform::Pasteboard::pngType, "\x89PNG image"}},
+       {{platform::Pasteboard::plainTextType, "kept"}, {platform::Pasteboard::htmlType, "<b>kept</b>"}}});
   const auto pasteboardBefore = env().pasteboard->pasteboardItems();
 
   deliver(platform::keycode::space, 5, modifier::command | modifier::shift, u" ");
@@ -125,8 +131,9 @@ TEST_F(TriggerRoadsIntegration, TheShortcutOpensTheWindowBelowTheSelectionWithTh
 }
 
 TEST_F(TriggerRoadsIntegration, ThreeSpacesReplaceTheCaretsLineWithTheStreamedTranslation) {
-  service.queueFault({{"lines", {messageLine("Bonjour "), messageLine("le "), messageLine("monde"),
-                                 "data: " + json{{"event", "workflow_finished"}, {"message", "done"}}.dump()}}});
+  service.queueFault({{"lines",
+                       {messageLine("Bonjour "), messageLine("le "), messageLine("monde"),
+                        "data: " + json{{"event", "workflow_finished"}, {"message", "done"}}.dump()}}});
   field->setText("Keep this line\nHello world");
   tripleSpace();
 

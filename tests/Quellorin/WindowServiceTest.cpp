@@ -73,9 +73,11 @@ TEST_F(WindowServiceTest, ASecondShowReusesTheWindowAtItsFirstSizeWithAFreshView
 }
 
 TEST_F(WindowServiceTest, ClosesTheSettingsWindowOnly) {
-  auto settings = std::make_shared<platform::Window>(Rect{0, 0, 500, 400}, platform::windowstyle::titled, 2, false);
+  auto settings =
+      std::make_shared<platform::Window>(Rect{0, 0, 500, 400}, platform::windowstyle::titled, 2, false);
   settings->setIdentifier(std::string(WindowService::settingsWindowIdentifier));
-  auto other = std::make_shared<platform::Window>(Rect{0, 0, 500, 400}, platform::windowstyle::titled, 2, false);
+  auto other =
+      std::make_shared<platform::Window>(Rect{0, 0, 500, 400}, platform::windowstyle::titled, 2, false);
   settings->makeKeyAndOrderFront();
   other->makeKeyAndOrderFront();
   windows->showWindow(std::nullopt, true, 500, 700);
@@ -90,7 +92,8 @@ TEST_F(WindowServiceTest, GrowingStopsAtTheFloorAndGrowsUpwards) {
   EXPECT_EQ(windows->mainWindow()->frame(), (Rect{500, 100, 600, 210}));
 
   windows->resizeWindow(600, 160);
-  EXPECT_EQ(windows->mainWindow()->frame(), (Rect{500, 100, 600, 160})) << "at the floor the bottom stays put";
+  EXPECT_EQ(windows->mainWindow()->frame(), (Rect{500, 100, 600, 160}))
+      << "at the floor the bottom stays put";
 }
 
 TEST_F(WindowServiceTest, GrowingAboveTheFloorKeepsTheTopEdge) {
@@ -123,7 +126,8 @@ TEST_F(WindowServiceTest, RestoresTheFocusToTheApplicationOfTheLastCapture) {
   EXPECT_TRUE(env().workspace->activations().empty()) << "no capture yet: the focus stays";
 
   bool found = false;
-  textHandling->fetchFocusedElement(0, [&](TextHandlingService::Element element) { found = element != nullptr; });
+  textHandling->fetchFocusedElement(
+      0, [&](TextHandlingService::Element element) { found = element != nullptr; });
   ASSERT_TRUE(found);
   windows->showWindow(std::nullopt, true, 500, 700);
   windows->restoreFocusToOriginalApp();

@@ -37,7 +37,9 @@ static_assert(std::is_same_v<decltype(total(id)), Expression<double>>);
 static_assert(std::is_same_v<decltype(distinct(score)), Expression<std::optional<double>>>);
 
 template <class T>
-concept Summable = requires(const Expression<T>& e) { sum(e); };
+concept Summable = requires(const Expression<T>& e) {
+  sum(e);
+};
 static_assert(!Summable<std::string>);
 
 }  // namespace

@@ -52,7 +52,8 @@ TEST(Callbacks, UpdateHookReportsEachRowChange) {
   db->run("UPDATE t SET a = 2");
   db->run("DELETE FROM t WHERE a = 2");
   ASSERT_EQ(changes.size(), 3u);
-  EXPECT_EQ(changes[0], std::make_tuple(Connection::Operation::insert, std::string("main"), std::string("t"), 1));
+  EXPECT_EQ(changes[0],
+            std::make_tuple(Connection::Operation::insert, std::string("main"), std::string("t"), 1));
   EXPECT_EQ(std::get<0>(changes[1]), Connection::Operation::update);
   EXPECT_EQ(std::get<0>(changes[2]), Connection::Operation::delete_);
   db->setUpdateHook(nullptr);
@@ -125,8 +126,7 @@ TEST(CallbacksIntegration, InterruptStopsARunningStatementFromAnotherThread) {
     db->interrupt();
   });
   try {
-    db->run(
-        "WITH RECURSIVE n(i) AS (SELECT started() UNION ALL SELECT i + 1 FROM n) SELECT count(*) FROM n");
+    db->run("WITH RECURSIVE n(i) AS (SELECT started() UNION ALL SELECT i + 1 FROM n) SELECT count(*) FROM n");
     FAIL() << "ran to the end";
   } catch (const sql::Result& error) {
     EXPECT_EQ(error.code(), 9);
@@ -138,9 +138,10 @@ TEST(CallbacksIntegration, InterruptStopsARunningStatementFromAnotherThread) {
 TEST(Callbacks, FunctionsReceiveEveryStoredTypeAndReturnOne) {
   auto db = memory();
   db->createFunction("echo", 1, true, [](const Bindings& args) { return args[0]; });
-  for (const auto& value : {std::optional<Binding>(Int64{-3}), std::optional<Binding>(2.5),
-                            std::optional<Binding>(std::string("t\xC3\xA9xt")), std::optional<Binding>(Blob({9, 0})),
-                            std::optional<Binding>(Blob()), std::optional<Binding>()}) {
+  for (const auto& value :
+       {std::optional<Binding>(Int64{-3}), std::optional<Binding>(2.5),
+        std::optional<Binding>(std::string("t\xC3\xA9xt")), std::optional<Binding>(Blob({9, 0})),
+        std::optional<Binding>(Blob()), std::optional<Binding>()}) {
     EXPECT_EQ(db->scalar("SELECT echo(?)", {value}), value) << sql::describe(value);
   }
   EXPECT_EQ(db->scalar("SELECT typeof(echo(zeroblob(0)))"), Binding(std::string("blob")));

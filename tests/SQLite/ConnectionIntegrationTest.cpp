@@ -67,7 +67,8 @@ TEST(ConnectionIntegration, UriParametersReachTheEngine) {
   sqltest::TemporaryFolder folder;
   const auto path = folder.file("db.sqlite3");
   Connection::open(path)->execute("CREATE TABLE t (a)");
-  auto db = Connection::open(Location::uri(path, {URIQueryParameter::mode(URIQueryParameter::FileMode::readOnly)}));
+  auto db =
+      Connection::open(Location::uri(path, {URIQueryParameter::mode(URIQueryParameter::FileMode::readOnly)}));
   EXPECT_TRUE(db->readonly());
   EXPECT_THROW(db->execute("INSERT INTO t VALUES (1)"), sql::Result);
 }
@@ -78,7 +79,8 @@ TEST(ConnectionIntegration, ModeOfGivesANewFileThePermissionsOfTheReference) {
   std::ofstream(reference) << "x";
   ::chmod(reference.c_str(), 0600);
   const auto path = folder.file("db.sqlite3");
-  Connection::open(Location::uri(path, {URIQueryParameter::modeOf(reference)}))->execute("CREATE TABLE t (a)");
+  Connection::open(Location::uri(path, {URIQueryParameter::modeOf(reference)}))
+      ->execute("CREATE TABLE t (a)");
   struct stat info {};
   ASSERT_EQ(::stat(path.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0600u);

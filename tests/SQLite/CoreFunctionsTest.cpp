@@ -75,8 +75,9 @@ TEST(CoreFunctionsTest, InListsAndIfNull) {
   EXPECT_EQ(in.template_(), "((\"id\" + ?) IN (?, ?, ?))");
   EXPECT_EQ(in.bindings(), (Bindings{integer(4), integer(1), integer(2), integer(3)}));
   EXPECT_EQ(inList<Int64>({}, id).template_(), "(\"id\" IN ())");
-  static_assert(std::is_same_v<decltype(inList<std::optional<Int64>>({1}, Expression<std::optional<Int64>>("o"))),
-                               Expression<std::optional<bool>>>);
+  static_assert(
+      std::is_same_v<decltype(inList<std::optional<Int64>>({1}, Expression<std::optional<Int64>>("o"))),
+                     Expression<std::optional<bool>>>);
 
   Expression<std::optional<Int64>> optional("o");
   auto fallback = ifNull(optional, 0);

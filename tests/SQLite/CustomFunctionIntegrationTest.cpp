@@ -71,7 +71,9 @@ TEST_F(CustomFunctionIntegrationTest, TheSameNameWithAnotherArgumentCountIsKept)
   auto one = createFunction(*db, "f", true, [](Int64 x) { return x; });
   auto two = createFunction(*db, "f", true, [](Int64 x, Int64 y) { return x + y; });
   EXPECT_EQ(scalar(*db, t.selectScalar(one(Expression<Int64>::value(5))).limit(1)), 5);
-  EXPECT_EQ(scalar(*db, t.selectScalar(two(Expression<Int64>::value(5), Expression<Int64>::value(6))).limit(1)), 11);
+  EXPECT_EQ(
+      scalar(*db, t.selectScalar(two(Expression<Int64>::value(5), Expression<Int64>::value(6))).limit(1)),
+      11);
 }
 
 TEST_F(CustomFunctionIntegrationTest, OnlyDeterministicFunctionsMayIndex) {

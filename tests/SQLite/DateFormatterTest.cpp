@@ -28,12 +28,12 @@ TEST(DateFormatter, RoundTripsToTheMillisecond) {
 
 TEST(DateFormatter, ParsesOnlyTheExactStoredShape) {
   const sql::DateFormatter formatter;
-  for (const char* text : {"", "2024-03-05", "2024-03-05T14:07:09", "2024-03-05T14:07:09.25",
-                           "2024-03-05T14:07:09.2500", "2024-03-05 14:07:09.250", "2024-03-05T14:07:09.250Z",
-                           "2024-02-30T00:00:00.000", "2023-02-29T00:00:00.000", "2024-13-01T00:00:00.000",
-                           "2024-00-01T00:00:00.000", "2024-03-05T24:00:00.000", "2024-03-05T14:60:00.000",
-                           "2024-03-05T14:07:60.000", "2024-03-05T14:07:09.+50", "+024-03-05T14:07:09.250",
-                           "2024/03/05T14:07:09.250"}) {
+  for (const char* text :
+       {"", "2024-03-05", "2024-03-05T14:07:09", "2024-03-05T14:07:09.25", "2024-03-05T14:07:09.2500",
+        "2024-03-05 14:07:09.250", "2024-03-05T14:07:09.250Z", "2024-02-30T00:00:00.000",
+        "2023-02-29T00:00:00.000", "2024-13-01T00:00:00.000", "2024-00-01T00:00:00.000",
+        "2024-03-05T24:00:00.000", "2024-03-05T14:60:00.000", "2024-03-05T14:07:60.000",
+        "2024-03-05T14:07:09.+50", "+024-03-05T14:07:09.250", "2024/03/05T14:07:09.250"}) {
     EXPECT_FALSE(formatter.date(text).has_value()) << text;
   }
   EXPECT_EQ(formatter.date("2024-02-29T00:00:00.000"), instant(2024, 2, 29, 0, 0, 0, 0));
@@ -46,7 +46,9 @@ TEST(DateFormatter, RefusesToWriteYearsItCannotReadBack) {
 }
 
 struct EpochMilliseconds : sql::DateFormatter {
-  std::string string(sql::Date date) const override { return std::to_string(date.time_since_epoch().count()); }
+  std::string string(sql::Date date) const override {
+    return std::to_string(date.time_since_epoch().count());
+  }
   std::optional<sql::Date> date(std::string_view text) const override {
     return sql::Date{milliseconds{std::stoll(std::string(text))}};
   }

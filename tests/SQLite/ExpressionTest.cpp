@@ -57,8 +57,10 @@ TEST(ExpressionTest, AsSqlLeavesQuestionMarksInsideQuotedNamesAndTexts) {
   EXPECT_EQ(Expression<std::string>("why?").asSQL(), "\"why?\"");
   EXPECT_EQ(Expression<void>("'?' || ?", one).asSQL(), "'?' || 1");
   EXPECT_EQ(Expression<void>("`a?` = [b?] AND x'3f' = ?", one).asSQL(), "`a?` = [b?] AND x'3f' = 1");
-  EXPECT_EQ(Expression<void>("? -- why?\n/* who? */ + ?", {Binding{std::int64_t{1}}, Binding{std::int64_t{2}}}).asSQL(),
-            "1 -- why?\n/* who? */ + 2");
+  EXPECT_EQ(
+      Expression<void>("? -- why?\n/* who? */ + ?", {Binding{std::int64_t{1}}, Binding{std::int64_t{2}}})
+          .asSQL(),
+      "1 -- why?\n/* who? */ + 2");
 }
 
 TEST(ExpressionTest, AsSqlHonoursDoubledQuoteMarksInsideQuotes) {
@@ -83,12 +85,15 @@ TEST(ExpressionTest, AsSqlGivesWhatTheEngineComputesFromTheBoundStatement) {
   db->execute("CREATE TABLE \"why?\" (\"a?\" TEXT, [b?] INTEGER)");
   db->execute("INSERT INTO \"why?\" VALUES ('it''s?', 7), ('x', 8)");
   const std::vector<Expression<void>> fragments{
-      {"SELECT \"a?\" || ? FROM \"why?\" WHERE [b?] = ?", {Binding{std::string("?")}, Binding{std::int64_t{7}}}},
+      {"SELECT \"a?\" || ? FROM \"why?\" WHERE [b?] = ?",
+       {Binding{std::string("?")}, Binding{std::int64_t{7}}}},
       {"SELECT count(*) FROM \"why?\" WHERE \"a?\" = ? -- or ?", {Binding{std::string("it's?")}}},
-      {"SELECT ?2 || '?' || ?1 || ? /* ? */", {Binding{std::string("a")}, Binding{std::string("b")}, std::nullopt}},
+      {"SELECT ?2 || '?' || ?1 || ? /* ? */",
+       {Binding{std::string("a")}, Binding{std::string("b")}, std::nullopt}},
   };
   for (const auto& fragment : fragments) {
-    EXPECT_EQ(db->scalar(fragment.asSQL()), db->scalar(fragment.template_(), fragment.bindings())) << fragment.asSQL();
+    EXPECT_EQ(db->scalar(fragment.asSQL()), db->scalar(fragment.template_(), fragment.bindings()))
+        << fragment.asSQL();
   }
 }
 

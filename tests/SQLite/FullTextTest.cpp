@@ -28,11 +28,13 @@ std::vector<std::string> texts(const std::vector<Expression<void>>& arguments) {
 class FullTextTest : public ::testing::Test {
  protected:
   // Creates the table and gives back how many rows `pattern` finds after inserting `rows`.
-  Int64 found(const std::string& createText, const std::vector<std::string>& rows, const VirtualTable& query) {
+  Int64 found(const std::string& createText, const std::vector<std::string>& rows,
+              const VirtualTable& query) {
     db->execute(createText);
     for (const auto& row : rows) db->run("INSERT INTO docs (title) VALUES (?)", {row});
     const auto compiled = query.expression();
-    return std::get<Int64>(*db->scalar("SELECT count(*) FROM (" + compiled.template_() + ")", compiled.bindings()));
+    return std::get<Int64>(
+        *db->scalar("SELECT count(*) FROM (" + compiled.template_() + ")", compiled.bindings()));
   }
   std::shared_ptr<sql::Connection> db = sql::Connection::open(sql::Location::inMemory());
   VirtualTable docs{"docs"};
@@ -55,13 +57,20 @@ TEST(Tokenizer, TextForms) {
 TEST(FTSConfig, FTS4ArgumentsInOrder) {
   FTS4Config config;
   config.columns(title, body).tokenizer(Tokenizer::porter());
-  EXPECT_EQ(texts(config.moduleArguments()), (std::vector<std::string>{"\"title\"", "\"body\"", "tokenize=porter"}));
+  EXPECT_EQ(texts(config.moduleArguments()),
+            (std::vector<std::string>{"\"title\"", "\"body\"", "tokenize=porter"}));
   EXPECT_EQ(sql::modules::fts4(Tokenizer::porter(), title, body).expression().asSQL(),
             "fts4(\"title\", \"body\", tokenize=porter)");
 
   FTS4Config full;
-  full.column(title).column(body, {FTS4Config::ColumnOption::unindexed}).prefix({3, 2}).languageId("lid")
-      .compress("zip").uncompress("unzip").matchInfo(FTS4Config::MatchInfo::fts3).order(FTS4Config::Order::desc)
+  full.column(title)
+      .column(body, {FTS4Config::ColumnOption::unindexed})
+      .prefix({3, 2})
+      .languageId("lid")
+      .compress("zip")
+      .uncompress("unzip")
+      .matchInfo(FTS4Config::MatchInfo::fts3)
+      .order(FTS4Config::Order::desc)
       .tokenizer(Tokenizer::unicode61(false));
   EXPECT_EQ(texts(full.moduleArguments()),
             (std::vector<std::string>{"\"title\"", "\"body\"", "tokenize=unicode61 \"remove_diacritics=0\"",
@@ -83,11 +92,14 @@ TEST(FTSConfig, ContentSources) {
 
 TEST(FTSConfig, FTS5ArgumentsInOrder) {
   FTS5Config config;
-  config.column(title).column(body, {FTS5Config::ColumnOption::unindexed}).contentRowId(Expression<Int64>("id"))
-      .columnSize(0).detail(FTS5Config::Detail::none);
+  config.column(title)
+      .column(body, {FTS5Config::ColumnOption::unindexed})
+      .contentRowId(Expression<Int64>("id"))
+      .columnSize(0)
+      .detail(FTS5Config::Detail::none);
   EXPECT_EQ(texts(config.moduleArguments()),
-            (std::vector<std::string>{"\"title\"", "\"body\" UNINDEXED", "content_rowid=\"id\"", "columnsize=0",
-                                      "detail=\"none\""}));
+            (std::vector<std::string>{"\"title\"", "\"body\" UNINDEXED", "content_rowid=\"id\"",
+                                      "columnsize=0", "detail=\"none\""}));
   EXPECT_EQ(FTS5Config::detail("column"), FTS5Config::Detail::column);
   EXPECT_FALSE(FTS5Config::detail("Full"));
 }
@@ -95,18 +107,25 @@ TEST(FTSConfig, FTS5ArgumentsInOrder) {
 TEST(FTSConfig, RTreeArguments) {
   const Expression<Int64> id("id");
   const Expression<double> minX("minX"), maxX("maxX"), minY("minY"), maxY("maxY");
-  EXPECT_EQ(sql::modules::rtree(id, std::vector<std::pair<Expression<double>, Expression<double>>>{{minX, maxX}, {minY, maxY}})
-                .expression()
-                .asSQL(),
-            "rtree(\"id\", \"minX\", \"maxX\", \"minY\", \"maxY\")");
+  EXPECT_EQ(
+      sql::modules::rtree(
+          id, std::vector<std::pair<Expression<double>, Expression<double>>>{{minX, maxX}, {minY, maxY}})
+          .expression()
+          .asSQL(),
+      "rtree(\"id\", \"minX\", \"maxX\", \"minY\", \"maxY\")");
 }
 
 TEST_F(FullTextTest, EveryFTS4ConfigurationIsAcceptedByTheEngine) {
   FTS4Config config;
-  config.column(title).column(body, {FTS4Config::ColumnOption::unindexed}).prefix({2, 3})
-      .tokenizer(Tokenizer::unicode61(true, "-", "'")).languageId("lid").matchInfo(FTS4Config::MatchInfo::fts3)
+  config.column(title)
+      .column(body, {FTS4Config::ColumnOption::unindexed})
+      .prefix({2, 3})
+      .tokenizer(Tokenizer::unicode61(true, "-", "'"))
+      .languageId("lid")
+      .matchInfo(FTS4Config::MatchInfo::fts3)
       .order(FTS4Config::Order::desc);
-  EXPECT_EQ(found(docs.create(sql::modules::fts4(config)), {"well-known fact", "other"}, sql::match(docs, "well-known")),
+  EXPECT_EQ(found(docs.create(sql::modules::fts4(config)), {"well-known fact", "other"},
+                  sql::match(docs, "well-known")),
             1);
 }
 
@@ -115,8 +134,12 @@ TEST_F(FullTextTest, EveryFTS5TokenizerIsAcceptedByTheEngine) {
   for (const auto& tokenizer : {Tokenizer::porter(), Tokenizer::unicode61(false, "-'", "x"),
                                 Tokenizer::trigram(false), Tokenizer::trigram(true)}) {
     FTS5Config config;
-    config.column(title).column(body, {FTS5Config::ColumnOption::unindexed}).tokenizer(tokenizer).prefix({2})
-        .detail(FTS5Config::Detail::full).columnSize(1);
+    config.column(title)
+        .column(body, {FTS5Config::ColumnOption::unindexed})
+        .tokenizer(tokenizer)
+        .prefix({2})
+        .detail(FTS5Config::Detail::full)
+        .columnSize(1);
     const VirtualTable table("docs" + std::to_string(n++));
     EXPECT_NO_THROW(db->execute(table.create(sql::modules::fts5(config)))) << tokenizer.fts5Text();
   }
@@ -136,7 +159,8 @@ TEST_F(FullTextTest, TheSimpleTokenizerExistsOnlyForFTS4AndFTS5SaysSo) {
 TEST_F(FullTextTest, TheTrigramTokenizerFindsInsideWords) {
   FTS5Config config;
   config.column(title).tokenizer(Tokenizer::trigram(false));
-  EXPECT_EQ(found(docs.create(sql::modules::fts5(config)), {"Hello there", "nothing"}, sql::match(docs, "ELL")), 1);
+  EXPECT_EQ(
+      found(docs.create(sql::modules::fts5(config)), {"Hello there", "nothing"}, sql::match(docs, "ELL")), 1);
 }
 
 TEST_F(FullTextTest, MatchConditionsBindTheirPattern) {
@@ -156,7 +180,8 @@ TEST_F(FullTextTest, MatchWorksThroughAnAliasAndADatabaseName) {
   db->execute(docs.create(sql::modules::fts5(config)));
   db->run("INSERT INTO docs (title) VALUES ('quick fox')");
   const auto aliased = sql::match(docs.alias("d"), "fox");
-  EXPECT_EQ(aliased.expression().template_(), "SELECT * FROM \"docs\" AS \"d\" WHERE (\"d\".\"docs\" MATCH ?)");
+  EXPECT_EQ(aliased.expression().template_(),
+            "SELECT * FROM \"docs\" AS \"d\" WHERE (\"d\".\"docs\" MATCH ?)");
   const VirtualTable qualified("docs", "main");
   const auto inMain = sql::match(qualified, "fox");
   EXPECT_EQ(inMain.expression().template_(),

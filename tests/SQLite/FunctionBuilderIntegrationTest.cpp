@@ -25,9 +25,10 @@ class FunctionBuilderIntegrationTest : public ::testing::Test {
       t.column(points);
       t.column(bonus);
     }));
-    run(*db, scores.insertMany({{assign(id, 1), assign(name, "Ann"), assign(points, 3.25), assign(bonus, 1)},
-                                {assign(id, 2), assign(name, "bob"), assign(points, 1.5), assign(bonus, std::nullopt)},
-                                {assign(id, 3), assign(name, "Cy"), assign(points, 1.5), assign(bonus, 4)}}));
+    run(*db, scores.insertMany(
+                 {{assign(id, 1), assign(name, "Ann"), assign(points, 3.25), assign(bonus, 1)},
+                  {assign(id, 2), assign(name, "bob"), assign(points, 1.5), assign(bonus, std::nullopt)},
+                  {assign(id, 3), assign(name, "Cy"), assign(points, 1.5), assign(bonus, 4)}}));
   }
 
   std::shared_ptr<Connection> db;
@@ -66,10 +67,14 @@ TEST_F(FunctionBuilderIntegrationTest, WindowAndDateFunctions) {
   auto ranked = scores.select(id, rank(points.desc())).order(id);
   for (const auto& row : prepare(*db, ranked)) ranks.emplace_back(row.get(id), row.get(rank(points.desc())));
   EXPECT_EQ(ranks, (std::vector<std::pair<Int64, Int64>>{{1, 1}, {2, 2}, {3, 2}}));
-  EXPECT_EQ(scalar(*db, scores.selectScalar(lag(name, 1, Expression<std::string>::value("-").expression(), id)).limit(1)),
-            "-");
-  EXPECT_EQ(scalar(*db, scores.selectScalar(DateFunctions::date("2024-03-05T14:07:09.250", {"+1 day"})).limit(1)),
-            std::optional<std::string>("2024-03-06"));
+  EXPECT_EQ(
+      scalar(
+          *db,
+          scores.selectScalar(lag(name, 1, Expression<std::string>::value("-").expression(), id)).limit(1)),
+      "-");
+  EXPECT_EQ(
+      scalar(*db, scores.selectScalar(DateFunctions::date("2024-03-05T14:07:09.250", {"+1 day"})).limit(1)),
+      std::optional<std::string>("2024-03-06"));
   EXPECT_EQ(scalar(*db, scores.selectScalar(DateFunctions::strftime("%Y", "2024-03-05")).limit(1)),
             std::optional<std::string>("2024"));
 }

@@ -14,17 +14,21 @@ TEST(Location, FixedTexts) {
 }
 
 TEST(Location, ParametersAreAppendedInOrderWithTheFileScheme) {
-  const auto location = Location::uri("test.sqlite", {URIQueryParameter::mode(URIQueryParameter::FileMode::readOnly),
-                                                      URIQueryParameter::cache(URIQueryParameter::CacheMode::shared)});
+  const auto location =
+      Location::uri("test.sqlite", {URIQueryParameter::mode(URIQueryParameter::FileMode::readOnly),
+                                    URIQueryParameter::cache(URIQueryParameter::CacheMode::shared)});
   EXPECT_EQ(location.description(), "file:test.sqlite?mode=ro&cache=shared");
-  EXPECT_EQ(Location::uri("/data/x.db", {URIQueryParameter::immutable(true)}).description(), "file:/data/x.db?immutable=1");
+  EXPECT_EQ(Location::uri("/data/x.db", {URIQueryParameter::immutable(true)}).description(),
+            "file:/data/x.db?immutable=1");
 }
 
 TEST(Location, AnExistingQueryKeepsItsItemsFirstAndASchemeIsKept) {
   EXPECT_EQ(Location::uri("file:x.db?vfs=unix", {URIQueryParameter::nolock(false)}).description(),
             "file:x.db?vfs=unix&nolock=0");
-  EXPECT_EQ(Location::uri("file:x.db?", {URIQueryParameter::nolock(true)}).description(), "file:x.db?nolock=1");
-  EXPECT_EQ(Location::uri("file:x.db#end", {URIQueryParameter::nolock(true)}).description(), "file:x.db?nolock=1#end");
+  EXPECT_EQ(Location::uri("file:x.db?", {URIQueryParameter::nolock(true)}).description(),
+            "file:x.db?nolock=1");
+  EXPECT_EQ(Location::uri("file:x.db#end", {URIQueryParameter::nolock(true)}).description(),
+            "file:x.db?nolock=1#end");
 }
 
 TEST(Location, EveryParameterUsesTheNameTheEngineReads) {

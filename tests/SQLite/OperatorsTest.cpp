@@ -15,22 +15,34 @@ using Text = std::string;
 
 // Operand shapes the builder accepts, and the result types it chooses.
 template <class L, class R>
-concept Equatable = requires(const L& l, const R& r) { l == r; };
+concept Equatable = requires(const L& l, const R& r) {
+  l == r;
+};
 template <class L, class R>
-concept Orderable = requires(const L& l, const R& r) { l < r; };
+concept Orderable = requires(const L& l, const R& r) {
+  l < r;
+};
 template <class L, class R>
-concept Addable = requires(const L& l, const R& r) { l + r; };
+concept Addable = requires(const L& l, const R& r) {
+  l + r;
+};
 template <class L, class R>
-concept Joinable = requires(const L& l, const R& r) { l && r; };
+concept Joinable = requires(const L& l, const R& r) {
+  l&& r;
+};
 template <class X>
-concept UsableAsBool = requires(const X& x) { static_cast<bool>(x); };
+concept UsableAsBool = requires(const X& x) {
+  static_cast<bool>(x);
+};
 
 static_assert(std::is_same_v<decltype(Expression<Int64>("a") == Int64{7}), Expression<bool>>);
 static_assert(std::is_same_v<decltype(Expression<Int64>("a") == 7), Expression<bool>>);
 static_assert(std::is_same_v<decltype(7 == Expression<Int64>("a")), Expression<bool>>);
 static_assert(std::is_same_v<decltype(Expression<Int64>("a") == Expression<Int64>("b")), Expression<bool>>);
-static_assert(std::is_same_v<decltype(Expression<Int64>("a") == Expression<OptInt>("b")), Expression<std::optional<bool>>>);
-static_assert(std::is_same_v<decltype(Expression<OptInt>("a") == Expression<Int64>("b")), Expression<std::optional<bool>>>);
+static_assert(std::is_same_v<decltype(Expression<Int64>("a") == Expression<OptInt>("b")),
+                             Expression<std::optional<bool>>>);
+static_assert(std::is_same_v<decltype(Expression<OptInt>("a") == Expression<Int64>("b")),
+                             Expression<std::optional<bool>>>);
 static_assert(std::is_same_v<decltype(Expression<OptInt>("a") == OptInt{}), Expression<std::optional<bool>>>);
 static_assert(std::is_same_v<decltype(OptInt{} != Expression<OptInt>("a")), Expression<std::optional<bool>>>);
 static_assert(std::is_same_v<decltype(Expression<OptInt>("a") == 3), Expression<std::optional<bool>>>);
@@ -38,9 +50,11 @@ static_assert(std::is_same_v<decltype(Expression<OptInt>("a") > 3), Expression<s
 static_assert(std::is_same_v<decltype(Expression<Int64>("a") + 1), Expression<Int64>>);
 static_assert(std::is_same_v<decltype(Expression<OptInt>("a") * Expression<Int64>("b")), Expression<OptInt>>);
 static_assert(std::is_same_v<decltype(-Expression<double>("a")), Expression<double>>);
-static_assert(std::is_same_v<decltype(!Expression<std::optional<bool>>("a")), Expression<std::optional<bool>>>);
+static_assert(
+    std::is_same_v<decltype(!Expression<std::optional<bool>>("a")), Expression<std::optional<bool>>>);
 static_assert(std::is_same_v<decltype(concat(Expression<Text>("a"), "b")), Expression<Text>>);
-static_assert(std::is_same_v<decltype(between(Expression<OptInt>("a"), 1, 5)), Expression<std::optional<bool>>>);
+static_assert(
+    std::is_same_v<decltype(between(Expression<OptInt>("a"), 1, 5)), Expression<std::optional<bool>>>);
 
 // The eight shapes of comparisons and arithmetic, each with its result type.
 using E = Expression<Int64>;
@@ -83,7 +97,9 @@ static_assert(!Addable<Expression<bool>, bool>);
 static_assert(!Joinable<Expression<Int64>, Expression<Int64>>);
 static_assert(!Joinable<Expression<bool>, std::optional<bool>>);
 template <class L, class R>
-concept Remaindered = requires(const L& l, const R& r) { l % r; };
+concept Remaindered = requires(const L& l, const R& r) {
+  l % r;
+};
 static_assert(!Remaindered<Expression<double>, double>);  // integer operators take integers only
 static_assert(!UsableAsBool<Expression<bool>>);
 static_assert(!std::is_convertible_v<Expression<bool>, bool>);

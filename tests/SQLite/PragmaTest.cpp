@@ -41,13 +41,15 @@ TEST_F(PragmaTest, TheEngineVersionIsReadFromItsText) {
 TEST_F(PragmaTest, VersionTextsThatAreNotThreeNumbersGiveTheZeroVersion) {
   auto version = [&](const char* text) {
     auto other = Connection::open(sql::Location::inMemory());
-    other->createFunction("sqlite_version", 0, false, [text](const sql::Bindings&) { return std::string(text); });
+    other->createFunction("sqlite_version", 0, false,
+                          [text](const sql::Bindings&) { return std::string(text); });
     return other->sqliteVersion();
   };
   EXPECT_EQ(version("3.43.2"), (SQLiteVersion{3, 43, 2}));
   EXPECT_EQ(version("3..43.2"), (SQLiteVersion{3, 43, 2}));
   EXPECT_EQ(version("+3.-1.2"), (SQLiteVersion{3, -1, 2}));
-  for (const char* bad : {"3.43", "3.43.2.1", "3.43.2a", "", "3.4 3.2", "3.43.99999999999999999999", "3.++4.1"})
+  for (const char* bad :
+       {"3.43", "3.43.2.1", "3.43.2a", "", "3.4 3.2", "3.43.99999999999999999999", "3.++4.1"})
     EXPECT_EQ(version(bad), SQLiteVersion{}) << bad;
 }
 
@@ -57,8 +59,9 @@ TEST_F(PragmaTest, UserVersionReadsAndWrites) {
   EXPECT_EQ(db->userVersion(), -7);
   db->setUserVersion(std::nullopt);
   EXPECT_EQ(db->userVersion(), 0);
-  EXPECT_EQ(sent, (std::vector<std::string>{"PRAGMA user_version", "PRAGMA user_version = -7", "PRAGMA user_version",
-                                            "PRAGMA user_version = 0", "PRAGMA user_version"}));
+  EXPECT_EQ(sent, (std::vector<std::string>{"PRAGMA user_version", "PRAGMA user_version = -7",
+                                            "PRAGMA user_version", "PRAGMA user_version = 0",
+                                            "PRAGMA user_version"}));
 }
 
 TEST_F(PragmaTest, ForeignKeySwitches) {
@@ -68,9 +71,9 @@ TEST_F(PragmaTest, ForeignKeySwitches) {
   db->setDeferForeignKeys(true);
   EXPECT_TRUE(db->deferForeignKeys());
   db->setDeferForeignKeys(false);
-  EXPECT_EQ(sent, (std::vector<std::string>{"PRAGMA foreign_keys", "PRAGMA foreign_keys = 1", "PRAGMA foreign_keys",
-                                            "PRAGMA defer_foreign_keys = 1", "PRAGMA defer_foreign_keys",
-                                            "PRAGMA defer_foreign_keys = 0"}));
+  EXPECT_EQ(sent, (std::vector<std::string>{"PRAGMA foreign_keys", "PRAGMA foreign_keys = 1",
+                                            "PRAGMA foreign_keys", "PRAGMA defer_foreign_keys = 1",
+                                            "PRAGMA defer_foreign_keys", "PRAGMA defer_foreign_keys = 0"}));
 }
 
 TEST(PragmaIntegration, FailedReadsFallBackAndFailedWritesAreDropped) {
@@ -89,8 +92,9 @@ TEST_F(PragmaTest, AttachBindsTheLocationText) {
   db->attach(sql::Location::temporary(), "tmp");
   db->execute("CREATE TABLE mem.t (a)");
   db->detach("mem");
-  EXPECT_EQ(sent, (std::vector<std::string>{"ATTACH DATABASE ':memory:' AS 'mem'", "ATTACH DATABASE '' AS 'tmp'",
-                                            "CREATE TABLE mem.t (a)", "DETACH DATABASE 'mem'"}));
+  EXPECT_EQ(sent,
+            (std::vector<std::string>{"ATTACH DATABASE ':memory:' AS 'mem'", "ATTACH DATABASE '' AS 'tmp'",
+                                      "CREATE TABLE mem.t (a)", "DETACH DATABASE 'mem'"}));
   EXPECT_THROW(db->detach("mem"), sql::Result);
 }
 
@@ -105,7 +109,8 @@ TEST_F(PragmaTest, ForeignKeyCheckReportsEveryViolationIncludingTablesWithoutRow
   for (const auto& violation : db->foreignKeyCheck()) all.push_back(violation.description());
   std::sort(all.begin(), all.end());
   EXPECT_EQ(all, (std::vector<std::string>{"child [1] => parent", "keyed [NULL] => parent"}));
-  EXPECT_EQ(db->foreignKeyCheck(std::string("child")), (std::vector<sql::ForeignKeyError>{{"child", 1, "parent"}}));
+  EXPECT_EQ(db->foreignKeyCheck(std::string("child")),
+            (std::vector<sql::ForeignKeyError>{{"child", 1, "parent"}}));
   EXPECT_EQ(sent.back(), "PRAGMA foreign_key_check(\"child\")");
 }
 

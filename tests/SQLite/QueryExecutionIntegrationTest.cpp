@@ -76,17 +76,19 @@ class QueryExecutionIntegrationTest : public ::testing::Test {
 TEST_F(QueryExecutionIntegrationTest, TheSchemaIsStoredAsBuilt) {
   auto stored = db->scalar("SELECT sql FROM sqlite_master WHERE name = 'jobs'");
   ASSERT_TRUE(stored.has_value());
-  EXPECT_EQ(std::get<std::string>(*stored),
-            "CREATE TABLE \"jobs\" (\"id\" INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL, \"content\" TEXT NOT NULL, "
-            "\"prompt\" TEXT NOT NULL, \"result\" TEXT NOT NULL, \"executedAt\" TEXT NOT NULL DEFAULT "
-            "('2024-03-05T14:07:09.250'), \"conversationId\" INTEGER NOT NULL, FOREIGN KEY (\"conversationId\") "
-            "REFERENCES \"conversations\" (\"id\") ON DELETE CASCADE)");
+  EXPECT_EQ(
+      std::get<std::string>(*stored),
+      "CREATE TABLE \"jobs\" (\"id\" INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL, \"content\" TEXT NOT NULL, "
+      "\"prompt\" TEXT NOT NULL, \"result\" TEXT NOT NULL, \"executedAt\" TEXT NOT NULL DEFAULT "
+      "('2024-03-05T14:07:09.250'), \"conversationId\" INTEGER NOT NULL, FOREIGN KEY (\"conversationId\") "
+      "REFERENCES \"conversations\" (\"id\") ON DELETE CASCADE)");
   auto linksSql = db->scalar("SELECT sql FROM sqlite_master WHERE name = 'pipeline_prompts'");
   ASSERT_TRUE(linksSql.has_value());
-  EXPECT_EQ(std::get<std::string>(*linksSql),
-            "CREATE TABLE \"pipeline_prompts\" (\"order\" INTEGER NOT NULL, \"pipelineId\" INTEGER, \"promptId\" "
-            "INTEGER NOT NULL, FOREIGN KEY (\"pipelineId\") REFERENCES \"pipelines\" (\"id\") ON DELETE SET NULL, "
-            "FOREIGN KEY (\"promptId\") REFERENCES \"prompts\" (\"id\") ON DELETE CASCADE)");
+  EXPECT_EQ(
+      std::get<std::string>(*linksSql),
+      "CREATE TABLE \"pipeline_prompts\" (\"order\" INTEGER NOT NULL, \"pipelineId\" INTEGER, \"promptId\" "
+      "INTEGER NOT NULL, FOREIGN KEY (\"pipelineId\") REFERENCES \"pipelines\" (\"id\") ON DELETE SET NULL, "
+      "FOREIGN KEY (\"promptId\") REFERENCES \"prompts\" (\"id\") ON DELETE CASCADE)");
 }
 
 TEST_F(QueryExecutionIntegrationTest, InsertsAnswerTheNewRowId) {
@@ -125,12 +127,15 @@ TEST_F(QueryExecutionIntegrationTest, InnerJoinOnQualifiedColumns) {
                    .join(links, prompts[id] == links[promptId])
                    .filter(links[pipelineId] == pipeline)
                    .order(links[order]);
-  EXPECT_EQ(query.expression().template_(),
-            "SELECT \"prompts\".\"id\", \"prompts\".\"prompt\" FROM \"prompts\" INNER JOIN \"pipeline_prompts\" ON "
-            "(\"prompts\".\"id\" = \"pipeline_prompts\".\"promptId\") WHERE (\"pipeline_prompts\".\"pipelineId\" = ?) "
-            "ORDER BY \"pipeline_prompts\".\"order\"");
+  EXPECT_EQ(
+      query.expression().template_(),
+      "SELECT \"prompts\".\"id\", \"prompts\".\"prompt\" FROM \"prompts\" INNER JOIN \"pipeline_prompts\" ON "
+      "(\"prompts\".\"id\" = \"pipeline_prompts\".\"promptId\") WHERE (\"pipeline_prompts\".\"pipelineId\" = "
+      "?) "
+      "ORDER BY \"pipeline_prompts\".\"order\"");
   std::vector<std::pair<Int64, std::string>> read;
-  for (const auto& row : prepare(*db, query)) read.emplace_back(row.get(prompts[id]), row.get(prompts[prompt]));
+  for (const auto& row : prepare(*db, query))
+    read.emplace_back(row.get(prompts[id]), row.get(prompts[prompt]));
   EXPECT_EQ(read, (std::vector<std::pair<Int64, std::string>>{{b, "beta"}, {a, "alpha"}}));
 }
 
@@ -158,12 +163,18 @@ TEST_F(QueryExecutionIntegrationTest, IteratorsOfOneSequenceContinueAndNeverStar
 }
 
 TEST_F(QueryExecutionIntegrationTest, RowsRefilledInPlaceKeepEachRowsOwnValues) {
-  db->execute("CREATE TABLE mixed (v); INSERT INTO mixed (v) VALUES ('a longer text than the small buffer'), (7), "
-              "(NULL), ('b'), (x'0102'), (2.5), (x'');");
+  db->execute(
+      "CREATE TABLE mixed (v); INSERT INTO mixed (v) VALUES ('a longer text than the small buffer'), (7), "
+      "(NULL), ('b'), (x'0102'), (2.5), (x'');");
   const Table mixed("mixed");
   const Expression<std::optional<std::string>> v("v");
-  const Bindings expected{Binding{std::string("a longer text than the small buffer")}, Binding{Int64{7}}, std::nullopt,
-                          Binding{std::string("b")}, Binding{Blob{std::vector<std::uint8_t>{1, 2}}}, Binding{2.5}, Binding{Blob{}}};
+  const Bindings expected{Binding{std::string("a longer text than the small buffer")},
+                          Binding{Int64{7}},
+                          std::nullopt,
+                          Binding{std::string("b")},
+                          Binding{Blob{std::vector<std::uint8_t>{1, 2}}},
+                          Binding{2.5},
+                          Binding{Blob{}}};
 
   Bindings seen;
   std::vector<Row> copies;
@@ -179,9 +190,10 @@ TEST_F(QueryExecutionIntegrationTest, RowsRefilledInPlaceKeepEachRowsOwnValues) 
   EXPECT_FALSE(copies[2].get(v).has_value());
   EXPECT_THROW(copies[1].get(v), ColumnTypeError);
 
-  const auto mapped = prepareRowIterator(*db, mixed.select(v).order(Expression<Int64>("rowid"))).map([](const Row& row) {
-    return row.values().at(0);
-  });
+  const auto mapped =
+      prepareRowIterator(*db, mixed.select(v).order(Expression<Int64>("rowid"))).map([](const Row& row) {
+        return row.values().at(0);
+      });
   EXPECT_EQ(mapped, expected);
 }
 
@@ -208,10 +220,11 @@ TEST_F(QueryExecutionIntegrationTest, UpdateAndDeleteAnswerTheirChangeCounts) {
 }
 
 TEST_F(QueryExecutionIntegrationTest, DatesAndOptionalValuesRoundTrip) {
-  const auto conversation = run(*db, conversations.insert(assign(pipelineId, std::nullopt), assign(name, "c")));
+  const auto conversation =
+      run(*db, conversations.insert(assign(pipelineId, std::nullopt), assign(name, "c")));
   const Date when{std::chrono::milliseconds{1700000000123}};
-  run(*db, jobs.insert(assign(content, "x"), assign(prompt, "p"), assign(result, "r"), assign(executedAt, when),
-                       assign(conversationId, conversation)));
+  run(*db, jobs.insert(assign(content, "x"), assign(prompt, "p"), assign(result, "r"),
+                       assign(executedAt, when), assign(conversationId, conversation)));
   auto row = pluck(*db, jobs.filter(conversationId == conversation));
   ASSERT_TRUE(row.has_value());
   EXPECT_EQ(row->get(executedAt), when);
@@ -229,13 +242,15 @@ TEST_F(QueryExecutionIntegrationTest, StarExpandsToTheColumnsOfEverySource) {
                                                 {"\"pipeline_prompts\".\"pipelineId\"", 3},
                                                 {"\"pipeline_prompts\".\"promptId\"", 4}}));
 
-  auto mixed = prepareRowIterator(*db, prompts.select(prompts[id], links[star]).join(links, prompts[id] == links[promptId]));
+  auto mixed = prepareRowIterator(
+      *db, prompts.select(prompts[id], links[star]).join(links, prompts[id] == links[promptId]));
   EXPECT_EQ(*mixed.columnNames(), (ColumnNames{{"\"prompts\".\"id\"", 0},
                                                {"\"pipeline_prompts\".\"order\"", 1},
                                                {"\"pipeline_prompts\".\"pipelineId\"", 2},
                                                {"\"pipeline_prompts\".\"promptId\"", 3}}));
 
-  auto reappearing = prepareRowIterator(*db, prompts.select(prompts[id], starExpression()).join(links, prompts[id] == links[promptId]));
+  auto reappearing = prepareRowIterator(
+      *db, prompts.select(prompts[id], starExpression()).join(links, prompts[id] == links[promptId]));
   EXPECT_EQ(reappearing.columnNames()->at("\"prompts\".\"id\""), 1);
 
   auto counted = prepareRowIterator(*db, prompts.select(wrap("count", starExpression())));
@@ -282,13 +297,15 @@ TEST_F(QueryExecutionIntegrationTest, AmbiguousAndMissingColumnsOfARealJoin) {
 TEST_F(QueryExecutionIntegrationTest, ScalarsAndRowIteratorTransforms) {
   for (const char* text : {"a", "bb", "ccc"}) insertPrompt(text);
   EXPECT_EQ(scalar(*db, prompts.selectScalar(prompt).filter(id == 2)), "bb");
-  EXPECT_EQ(scalar(*db, prompts.selectScalar(Expression<std::optional<std::string>>("prompt")).filter(id == 9)),
-            std::nullopt);
+  EXPECT_EQ(
+      scalar(*db, prompts.selectScalar(Expression<std::optional<std::string>>("prompt")).filter(id == 9)),
+      std::nullopt);
   EXPECT_THROW(scalar(*db, prompts.selectScalar(prompt).filter(id == 9)), QueryError);
   EXPECT_TRUE(scalar(*db, prompts.filter(id == 3).exists()));
   EXPECT_FALSE(scalar(*db, prompts.filter(id == 4).exists()));
 
-  auto texts = prepareRowIterator(*db, prompts.order(id)).map([&](const Row& row) { return row.get(prompt); });
+  auto texts =
+      prepareRowIterator(*db, prompts.order(id)).map([&](const Row& row) { return row.get(prompt); });
   EXPECT_EQ(texts, (std::vector<std::string>{"a", "bb", "ccc"}));
   auto longOnes = prepareRowIterator(*db, prompts.order(id)).mapPresent([&](const Row& row) {
     auto text = row.get(prompt);
@@ -308,8 +325,8 @@ TEST_F(QueryExecutionIntegrationTest, AFailedStepIsNeverTheEndOfTheRows) {
   db->execute("INSERT INTO numbers VALUES (1), (2), (0)");
   // 1 / 0 is NULL in SQLite; abs() of the smallest integer overflows and fails the step.
   const Table numbers("numbers");
-  const Expression<std::optional<Int64>> failing("abs(CASE WHEN n = 0 THEN -9223372036854775807 - 1 ELSE n END)",
-                                                 Bindings{});
+  const Expression<std::optional<Int64>> failing(
+      "abs(CASE WHEN n = 0 THEN -9223372036854775807 - 1 ELSE n END)", Bindings{});
   auto query = numbers.select(failing);
 
   std::vector<Int64> seen;
@@ -345,7 +362,8 @@ TEST_F(QueryExecutionIntegrationTest, ColumnChecksOfEveryShapeRunOnTheEngine) {
 }
 
 TEST_F(QueryExecutionIntegrationTest, ManyRowsAndUpsertRunOnTheEngine) {
-  run(*db, prompts.insertMany({{assign(id, 1), assign(prompt, "one")}, {assign(prompt, "two"), assign(id, 2)}}));
+  run(*db,
+      prompts.insertMany({{assign(id, 1), assign(prompt, "one")}, {assign(prompt, "two"), assign(id, 2)}}));
   EXPECT_EQ(scalar(*db, prompts.selectScalar(prompt).filter(id == 2)), "two");
   run(*db, prompts.upsert({assign(id, 2), assign(prompt, "zwei")}, id));
   EXPECT_EQ(scalar(*db, prompts.selectScalar(prompt).filter(id == 2)), "zwei");

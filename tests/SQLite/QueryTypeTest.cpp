@@ -26,7 +26,8 @@ TEST(QueryTypeTest, SelectingColumnsReplacesTheList) {
   Table pipelines("pipelines");
   auto query = pipelines.select(id).select(id, name);
   EXPECT_EQ(query.expression().template_(), "SELECT \"id\", \"name\" FROM \"pipelines\"");
-  EXPECT_EQ(pipelines.select(std::vector<Expression<void>>{}).expression().template_(), "SELECT  FROM \"pipelines\"");
+  EXPECT_EQ(pipelines.select(std::vector<Expression<void>>{}).expression().template_(),
+            "SELECT  FROM \"pipelines\"");
 }
 
 TEST(QueryTypeTest, FiltersNestAndBindInTheOrderAdded) {
@@ -36,7 +37,8 @@ TEST(QueryTypeTest, FiltersNestAndBindInTheOrderAdded) {
   auto thrice = once.filter(a != 2).where(id > 3);
   EXPECT_EQ(thrice.expression().template_(),
             "SELECT * FROM \"t\" WHERE (((\"a\" = ?) AND (\"a\" != ?)) AND (\"id\" > ?))");
-  EXPECT_EQ(thrice.expression().asSQL(), "SELECT * FROM \"t\" WHERE (((\"a\" = 1) AND (\"a\" != 2)) AND (\"id\" > 3))");
+  EXPECT_EQ(thrice.expression().asSQL(),
+            "SELECT * FROM \"t\" WHERE (((\"a\" = 1) AND (\"a\" != 2)) AND (\"id\" > 3))");
 }
 
 TEST(QueryTypeTest, BuildersLeaveTheReceiverUnchanged) {
@@ -60,7 +62,8 @@ TEST(QueryTypeTest, TheFullClauseOrder) {
                    .order(Expression<void>::literal("T"))
                    .limit(10, 5);
   EXPECT_EQ(query.expression().template_(),
-            "SELECT \"j\".\"id\", \"j\".\"result\" FROM \"jobs\" AS \"j\" INNER JOIN \"conversations\" ON C WHERE P "
+            "SELECT \"j\".\"id\", \"j\".\"result\" FROM \"jobs\" AS \"j\" INNER JOIN \"conversations\" ON C "
+            "WHERE P "
             "ORDER BY T LIMIT 10 OFFSET 5");
 }
 
@@ -99,15 +102,17 @@ TEST(QueryTypeTest, GroupingWithAndWithoutHaving) {
   Table t("t");
   Expression<Int64> b("b");
   EXPECT_EQ(t.group(a, b).expression().template_(), "SELECT * FROM \"t\" GROUP BY \"a\", \"b\"");
-  auto withHaving = t.group(a, having(b > 2)).group(std::vector<Expression<void>>{a.expression(), b.expression()},
-                                                     having(b > 3));
+  auto withHaving = t.group(a, having(b > 2))
+                        .group(std::vector<Expression<void>>{a.expression(), b.expression()}, having(b > 3));
   EXPECT_EQ(withHaving.expression().asSQL(), "SELECT * FROM \"t\" GROUP BY \"a\", \"b\" HAVING (\"b\" > 3)");
 }
 
 TEST(QueryTypeTest, OrderingAndLimits) {
   Table t("t");
-  EXPECT_EQ(t.order(a.desc(), name).expression().template_(), "SELECT * FROM \"t\" ORDER BY \"a\" DESC, \"name\"");
-  EXPECT_EQ(t.order(a).order(std::vector<Expression<void>>{}).expression().template_(), "SELECT * FROM \"t\"");
+  EXPECT_EQ(t.order(a.desc(), name).expression().template_(),
+            "SELECT * FROM \"t\" ORDER BY \"a\" DESC, \"name\"");
+  EXPECT_EQ(t.order(a).order(std::vector<Expression<void>>{}).expression().template_(),
+            "SELECT * FROM \"t\"");
   EXPECT_EQ(t.limit(0).expression().template_(), "SELECT * FROM \"t\" LIMIT 0");
   EXPECT_EQ(t.limit(-1, -2).expression().template_(), "SELECT * FROM \"t\" LIMIT -1 OFFSET -2");
   EXPECT_EQ(t.limit(10, 20).limit(std::nullopt).expression().template_(), "SELECT * FROM \"t\"");
@@ -117,7 +122,8 @@ TEST(QueryTypeTest, UnionsComeBeforeTheOuterOrderingAndLimit) {
   Table a1("a");
   Table b1("b");
   auto query = a1.union_(true, b1).order(Expression<void>::literal("T")).limit(1);
-  EXPECT_EQ(query.expression().template_(), "SELECT * FROM \"a\" UNION ALL SELECT * FROM \"b\" ORDER BY T LIMIT 1");
+  EXPECT_EQ(query.expression().template_(),
+            "SELECT * FROM \"a\" UNION ALL SELECT * FROM \"b\" ORDER BY T LIMIT 1");
   EXPECT_EQ(a1.union_(b1).expression().template_(), "SELECT * FROM \"a\" UNION SELECT * FROM \"b\"");
 }
 
@@ -164,12 +170,14 @@ TEST(QueryTypeTest, CommonTableExpressions) {
   Table nodes("nodes");
   auto query = tree.with(tree, std::vector<Expression<void>>{id.expression()}, true,
                          MaterializationHint::notMaterialized, nodes.select(id));
-  EXPECT_EQ(query.expression().template_(),
-            "WITH RECURSIVE \"tree\" (\"id\") AS NOT MATERIALIZED (SELECT \"id\" FROM \"nodes\") SELECT * FROM "
-            "\"tree\"");
+  EXPECT_EQ(
+      query.expression().template_(),
+      "WITH RECURSIVE \"tree\" (\"id\") AS NOT MATERIALIZED (SELECT \"id\" FROM \"nodes\") SELECT * FROM "
+      "\"tree\"");
   auto two = query.with(Table("cte", "main"), std::vector<Expression<void>>{}, false, std::nullopt, nodes);
   EXPECT_EQ(two.expression().template_(),
-            "WITH RECURSIVE \"tree\" (\"id\") AS NOT MATERIALIZED (SELECT \"id\" FROM \"nodes\"), \"main\".\"cte\" () "
+            "WITH RECURSIVE \"tree\" (\"id\") AS NOT MATERIALIZED (SELECT \"id\" FROM \"nodes\"), "
+            "\"main\".\"cte\" () "
             "AS (SELECT * FROM \"nodes\") SELECT * FROM \"tree\"");
   EXPECT_EQ(Table("t").with(Table("c"), Table("u")).expression().template_(),
             "WITH \"c\" AS (SELECT * FROM \"u\") SELECT * FROM \"t\"");

@@ -45,8 +45,9 @@ std::pair<std::string, std::string> engineRoundTrip(const std::string& text) {
 }
 
 TEST(Quote, TheEngineReadsBackExactlyTheQuotedText) {
-  for (const std::string text : {"plain", "a\"b", "o'clock", "\"", "'", "x\"\xCC\x81", "x'\xCC\x81",
-                                 "\"); DROP TABLE t; --", "'); DROP TABLE t; --", "\xE4\xB8\xAD\xE6\x96\x87"}) {
+  for (const std::string text :
+       {"plain", "a\"b", "o'clock", "\"", "'", "x\"\xCC\x81", "x'\xCC\x81", "\"); DROP TABLE t; --",
+        "'); DROP TABLE t; --", "\xE4\xB8\xAD\xE6\x96\x87"}) {
     EXPECT_EQ(engineRoundTrip(text), std::make_pair(text, text)) << text;
   }
 }

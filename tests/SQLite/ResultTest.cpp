@@ -7,16 +7,19 @@
 namespace {
 
 TEST(Result, DescriptionsOfBothKindsWithoutAStatement) {
-  EXPECT_EQ(sql::Result(sql::Result::Kind::error, "no such table: t", 1).description(), "no such table: t (code: 1)");
-  EXPECT_EQ(sql::Result(sql::Result::Kind::extendedError, "UNIQUE constraint failed: t.a", 2067).description(),
-            "UNIQUE constraint failed: t.a (extended code: 2067)");
+  EXPECT_EQ(sql::Result(sql::Result::Kind::error, "no such table: t", 1).description(),
+            "no such table: t (code: 1)");
+  EXPECT_EQ(
+      sql::Result(sql::Result::Kind::extendedError, "UNIQUE constraint failed: t.a", 2067).description(),
+      "UNIQUE constraint failed: t.a (extended code: 2067)");
   EXPECT_STREQ(sql::Result(sql::Result::Kind::error, "m", -5).what(), "m (code: -5)");
 }
 
 TEST(Result, DescriptionsWithAStatementCarryItsText) {
   auto db = sql::Connection::open(sql::Location::inMemory());
   auto statement = db->prepare("SELECT 1");
-  EXPECT_EQ(sql::Result(sql::Result::Kind::error, "boom", 1, statement).description(), "boom (SELECT 1) (code: 1)");
+  EXPECT_EQ(sql::Result(sql::Result::Kind::error, "boom", 1, statement).description(),
+            "boom (SELECT 1) (code: 1)");
   EXPECT_EQ(sql::Result(sql::Result::Kind::extendedError, "boom", 2067, statement).description(),
             "boom (SELECT 1) (extended code: 2067)");
 }
@@ -68,9 +71,11 @@ TEST(QueryError, Descriptions) {
   EXPECT_EQ(sql::QueryError::noSuchColumn("x", {"\"a\"", "\"b\\c\""}).description(),
             "No such column `x` in columns [\"\\\"a\\\"\", \"\\\"b\\\\c\\\"\"]");
   EXPECT_EQ(sql::QueryError::noSuchColumn("x", {}).description(), "No such column `x` in columns []");
-  EXPECT_EQ(sql::QueryError::ambiguousColumn("id", {"\"a\".\"id\"", "\"b\".\"id\""}).description(),
-            "Ambiguous column `id` (please disambiguate: [\"\\\"a\\\".\\\"id\\\"\", \"\\\"b\\\".\\\"id\\\"\"])");
-  EXPECT_EQ(sql::QueryError::unexpectedNullValue("name").description(), "Unexpected null value for column `name`");
+  EXPECT_EQ(
+      sql::QueryError::ambiguousColumn("id", {"\"a\".\"id\"", "\"b\".\"id\""}).description(),
+      "Ambiguous column `id` (please disambiguate: [\"\\\"a\\\".\\\"id\\\"\", \"\\\"b\\\".\\\"id\\\"\"])");
+  EXPECT_EQ(sql::QueryError::unexpectedNullValue("name").description(),
+            "Unexpected null value for column `name`");
   EXPECT_STREQ(sql::QueryError::noSuchTable("t").what(), "No such table: t");
 }
 

@@ -49,15 +49,17 @@ TEST(RowTest, TwoQualifiedKeysMakeTheColumnAmbiguous) {
 
 TEST(RowTest, AMissingColumnListsAllKeysSorted) {
   // "x""name" ends with the column's text, but not after a ".": it is another column.
-  auto row = rowOf({{"\"z\"", 0}, {"\"a\"", 1}, {"\"x\"\"name\"", 2}}, {std::nullopt, std::nullopt, std::nullopt});
+  auto row =
+      rowOf({{"\"z\"", 0}, {"\"a\"", 1}, {"\"x\"\"name\"", 2}}, {std::nullopt, std::nullopt, std::nullopt});
   try {
     row.get(name);
     FAIL() << "expected no such column";
   } catch (const QueryError& error) {
     EXPECT_EQ(error.kind(), QueryError::Kind::noSuchColumn);
     EXPECT_EQ(error.columns(), (std::vector<std::string>{"\"a\"", "\"x\"\"name\"", "\"z\""}));
-    EXPECT_EQ(error.description(),
-              "No such column `\"name\"` in columns [\"\\\"a\\\"\", \"\\\"x\\\"\\\"name\\\"\", \"\\\"z\\\"\"]");
+    EXPECT_EQ(
+        error.description(),
+        "No such column `\"name\"` in columns [\"\\\"a\\\"\", \"\\\"x\\\"\\\"name\\\"\", \"\\\"z\\\"\"]");
   }
   try {
     rowOf({}, {}).get(name);

@@ -79,7 +79,8 @@ class SQLiteDecoderIntegrationTest : public ::testing::Test {
   void SetUp() override {
     db = Connection::open(":memory:");
     db->execute(
-        "CREATE TABLE entries (id INTEGER, title TEXT, note TEXT, score REAL, ratio REAL, done INTEGER, createdAt TEXT, "
+        "CREATE TABLE entries (id INTEGER, title TEXT, note TEXT, score REAL, ratio REAL, done INTEGER, "
+        "createdAt TEXT, "
         "key TEXT, payload BLOB, steps TEXT)");
   }
 
@@ -150,8 +151,10 @@ TEST_F(SQLiteDecoderIntegrationTest, NullsAndStoredValuesOfAnotherKind) {
 }
 
 TEST_F(SQLiteDecoderIntegrationTest, JsonFieldsAndMissingColumns) {
-  db->execute("INSERT INTO entries (id, title, score, ratio, done, createdAt, key, payload, steps) VALUES "
-              "(1, 't', 1.0, 1.0, 0, '2024-03-05T14:07:09.250', 'E621E1F8-C36C-495A-93FC-0C247A3E6E5F', x'00', NULL)");
+  db->execute(
+      "INSERT INTO entries (id, title, score, ratio, done, createdAt, key, payload, steps) VALUES "
+      "(1, 't', 1.0, 1.0, 0, '2024-03-05T14:07:09.250', 'E621E1F8-C36C-495A-93FC-0C247A3E6E5F', x'00', "
+      "NULL)");
   auto row = pluck(*db, entries);
   ASSERT_TRUE(row.has_value());
   try {
@@ -174,8 +177,9 @@ TEST_F(SQLiteDecoderIntegrationTest, JsonFieldsAndMissingColumns) {
 }
 
 TEST_F(SQLiteDecoderIntegrationTest, BrokenStoredTextIsAnErrorNotACrash) {
-  db->execute("INSERT INTO entries (id, title, score, ratio, done, createdAt, key, payload, steps) VALUES "
-              "(1, 't', 1.0, 1.0, 0, 'yesterday', 'E621E1F8-C36C-495A-93FC-0C247A3E6E5F', x'00', '[]')");
+  db->execute(
+      "INSERT INTO entries (id, title, score, ratio, done, createdAt, key, payload, steps) VALUES "
+      "(1, 't', 1.0, 1.0, 0, 'yesterday', 'E621E1F8-C36C-495A-93FC-0C247A3E6E5F', x'00', '[]')");
   auto row = pluck(*db, entries);
   ASSERT_TRUE(row.has_value());
   try {
@@ -192,8 +196,9 @@ TEST_F(SQLiteDecoderIntegrationTest, QualifiedColumnsAreFoundThroughTheSuffixRul
   db->execute("INSERT INTO entries (id, score) VALUES (1, 1.5)");
   const Table other("other");
   const Expression<Int64> id("id");
-  auto row = pluck(*db, entries.select(entries[id], other[Expression<double>("score")])
-                            .join(other, entries[id] == other[id]));
+  auto row = pluck(
+      *db,
+      entries.select(entries[id], other[Expression<double>("score")]).join(other, entries[id] == other[id]));
   ASSERT_TRUE(row.has_value());
   const auto score = decode<JustScore>(*row);
   EXPECT_EQ(score.score, 4.5);

@@ -112,13 +112,15 @@ TEST(SQLiteEncoderTest, StatementsFromRecords) {
   Note note{7, "n", std::string("c"), std::nullopt, 0.5F, false, 1, {}};
   auto extra = std::vector<Setter>{assign(Expression<std::string>("extra"), "e")};
   EXPECT_EQ(notes.insert(note, extra).asSQL(),
-            "INSERT INTO \"notes\" (\"id\", \"name\", \"comment\", \"ratio\", \"pinned\", \"count\", \"tags\", \"extra\") "
+            "INSERT INTO \"notes\" (\"id\", \"name\", \"comment\", \"ratio\", \"pinned\", \"count\", "
+            "\"tags\", \"extra\") "
             "VALUES (7, 'n', 'c', 0.5, 0, 1, '[]', 'e')");
   EXPECT_EQ(notes.insert(OnConflict::replace, note).template_().substr(0, 26), "INSERT OR REPLACE INTO \"no");
   EXPECT_EQ(notes.filter(Expression<Int64>("id") == 7).update(Quoted{2}).asSQL(),
             "UPDATE \"notes\" SET \"say \"\"hi\"\"\" = 2 WHERE (\"id\" = 7)");
   EXPECT_EQ(notes.upsert(Quoted{2}, Expression<Int64>("say \"hi\"")).asSQL(),
-            "INSERT INTO \"notes\" (\"say \"\"hi\"\"\") VALUES (2) ON CONFLICT (\"say \"\"hi\"\"\") DO UPDATE SET ");
+            "INSERT INTO \"notes\" (\"say \"\"hi\"\"\") VALUES (2) ON CONFLICT (\"say \"\"hi\"\"\") DO "
+            "UPDATE SET ");
 }
 
 TEST(SQLiteEncoderTest, ManyRecordsAreEncodedAgainWithNullsWhenTheirLengthsDiffer) {
@@ -127,7 +129,8 @@ TEST(SQLiteEncoderTest, ManyRecordsAreEncodedAgainWithNullsWhenTheirLengthsDiffe
   Note without{2, "b", std::nullopt, std::nullopt, 0, false, 0, {}};
   auto insert = notes.insertMany(std::vector<Note>{withComment, without});
   EXPECT_EQ(insert.asSQL(),
-            "INSERT INTO \"notes\" (\"id\", \"name\", \"comment\", \"ratio\", \"pinned\", \"count\", \"tags\") VALUES "
+            "INSERT INTO \"notes\" (\"id\", \"name\", \"comment\", \"ratio\", \"pinned\", \"count\", "
+            "\"tags\") VALUES "
             "(1, 'a', 'c', 0.0, 0, 0, '[]'), (2, 'b', NULL, 0.0, 0, 0, '[]')");
   Note withParent{3, "c", std::nullopt, 9, 0, false, 0, {}};
   // An absent Int64 is never written, so these rows still differ and are refused.

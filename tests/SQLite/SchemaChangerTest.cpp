@@ -27,7 +27,8 @@ class SchemaChangerTest : public ::testing::Test {
   }
   std::vector<std::string> objectNames(sql::ObjectDefinition::ObjectType type) {
     std::vector<std::string> names;
-    for (const auto& object : db->schema().objectDefinitions(std::nullopt, type)) names.push_back(object.name);
+    for (const auto& object : db->schema().objectDefinitions(std::nullopt, type))
+      names.push_back(object.name);
     std::sort(names.begin(), names.end());
     return names;
   }
@@ -50,7 +51,8 @@ TEST_F(SchemaChangerTest, AddingAColumnRunsOneAlterTable) {
   db->execute("CREATE TABLE t (a)");
   trace();
   SchemaChanger(db).alter("t", [](auto& t) { t.add(column("c", ColumnDefinition::Affinity::TEXT)); });
-  EXPECT_EQ(sent, (std::vector<std::string>{"SELECT sqlite_version()", "ALTER TABLE \"t\" ADD COLUMN \"c\" TEXT"}));
+  EXPECT_EQ(sent,
+            (std::vector<std::string>{"SELECT sqlite_version()", "ALTER TABLE \"t\" ADD COLUMN \"c\" TEXT"}));
 }
 
 TEST_F(SchemaChangerTest, InvalidAddedColumnsRunNothing) {
@@ -74,7 +76,8 @@ TEST_F(SchemaChangerTest, InvalidAddedColumnsRunNothing) {
   EXPECT_EQ(attempt(dated), "Invalid column definition: Invalid default value");
   auto required = column("r", ColumnDefinition::Affinity::TEXT);
   required.nullable = false;
-  EXPECT_EQ(attempt(required), "Invalid column definition: NOT NULL columns must have a default value other than NULL");
+  EXPECT_EQ(attempt(required),
+            "Invalid column definition: NOT NULL columns must have a default value other than NULL");
   EXPECT_TRUE(sent.empty());
 }
 
@@ -103,12 +106,13 @@ TEST_F(SchemaChangerTest, DroppingAColumnBeforeVersion3350RebuildsTheTable) {
   EXPECT_EQ(sent.front(), "PRAGMA foreign_keys");
   EXPECT_NE(std::find(sent.begin(), sent.end(), "BEGIN DEFERRED TRANSACTION"), sent.end());
   EXPECT_NE(std::find(sent.begin(), sent.end(), "CREATE TABLE \"tmp_t\" ( \"a\",\n\"c\" )"), sent.end());
-  EXPECT_NE(std::find(sent.begin(), sent.end(), "INSERT INTO \"tmp_t\" (\"a\", \"c\") SELECT \"a\", \"c\" FROM \"t\""),
+  EXPECT_NE(std::find(sent.begin(), sent.end(),
+                      "INSERT INTO \"tmp_t\" (\"a\", \"c\") SELECT \"a\", \"c\" FROM \"t\""),
             sent.end());
   EXPECT_NE(std::find(sent.begin(), sent.end(), "DROP TABLE IF EXISTS \"t\""), sent.end());
   EXPECT_NE(std::find(sent.begin(), sent.end(), "ALTER TABLE \"tmp_t\" RENAME TO \"t\""), sent.end());
   EXPECT_EQ(rows("t"), (std::vector<sql::Bindings>{{Binding(Int64{1}), Binding(Int64{3})},
-                                                  {Binding(Int64{4}), Binding(Int64{6})}}));
+                                                   {Binding(Int64{4}), Binding(Int64{6})}}));
   EXPECT_EQ(objectNames(sql::ObjectDefinition::ObjectType::index), (std::vector<std::string>{"ia"}));
   EXPECT_EQ(db->schema().indexDefinitions("t").at(0).columns, (std::vector<std::string>{"a"}));
 }
@@ -145,7 +149,8 @@ TEST_F(SchemaChangerTest, ARebuildInsideAnOpenTransactionWithForeignKeysOnIsRefu
   db->execute("CREATE TABLE t (a, b)");
   db->setForeignKeys(true);
   db->execute("BEGIN");
-  EXPECT_THROW(SchemaChanger(db, beforeDropColumn).alter("t", [](auto& t) { t.drop("b"); }), std::logic_error);
+  EXPECT_THROW(SchemaChanger(db, beforeDropColumn).alter("t", [](auto& t) { t.drop("b"); }),
+               std::logic_error);
   db->execute("ROLLBACK");
   EXPECT_EQ(db->schema().columnDefinitions("t").size(), 2u);
 }
@@ -159,9 +164,11 @@ TEST_F(SchemaChangerTest, AnUntypedColumnKeepsItsTextThroughARebuild) {
 }
 
 TEST_F(SchemaChangerTest, ALowerCasePrimaryKeySurvivesARebuild) {
-  db->execute("CREATE TABLE t (id integer primary key autoincrement, a, b); INSERT INTO t (a, b) VALUES (1, 2)");
+  db->execute(
+      "CREATE TABLE t (id integer primary key autoincrement, a, b); INSERT INTO t (a, b) VALUES (1, 2)");
   SchemaChanger(db, beforeDropColumn).alter("t", [](auto& t) { t.drop("b"); });
-  EXPECT_EQ(db->schema().columnDefinitions("t")[0].primaryKey, (ColumnDefinition::PrimaryKey{true, std::nullopt}));
+  EXPECT_EQ(db->schema().columnDefinitions("t")[0].primaryKey,
+            (ColumnDefinition::PrimaryKey{true, std::nullopt}));
   db->run("INSERT INTO t (a) VALUES (5)");
   EXPECT_EQ(db->scalar("SELECT id FROM t WHERE a = 5"), Binding(Int64{2}));
 }
@@ -193,7 +200,8 @@ TEST_F(SchemaChangerTest, TriggersAndViewsSurviveARebuild) {
       "INSERT INTO t VALUES (1, 2)");
   SchemaChanger(db, beforeDropColumn).alter("t", [](auto& t) { t.drop("b"); });
   db->run("INSERT INTO t VALUES (7)");
-  EXPECT_EQ(db->prepare("SELECT x FROM log")->allRows(), (std::vector<sql::Bindings>{{Binding(Int64{1})}, {Binding(Int64{7})}}));
+  EXPECT_EQ(db->prepare("SELECT x FROM log")->allRows(),
+            (std::vector<sql::Bindings>{{Binding(Int64{1})}, {Binding(Int64{7})}}));
   EXPECT_EQ(db->scalar("SELECT sum(a) FROM v"), Binding(Int64{8}));
   EXPECT_EQ(db->scalar("PRAGMA legacy_alter_table"), Binding(Int64{0}));
 }
@@ -233,9 +241,13 @@ TEST_F(SchemaChangerTest, IndexesKeepTheirNamesThroughRepeatedRebuilds) {
   changer.alter("t", [](auto& t) { t.drop("c"); });
   const auto indexes = db->schema().indexDefinitions("t");
   ASSERT_EQ(indexes.size(), 1u);
-  EXPECT_EQ(indexes[0], (sql::IndexDefinition{"t", name, false, {"a"}, "a > 0",
-                                             std::map<std::string, sql::IndexDefinition::Order>{
-                                                 {"a", sql::IndexDefinition::Order::DESC}}}));
+  EXPECT_EQ(indexes[0], (sql::IndexDefinition{"t",
+                                              name,
+                                              false,
+                                              {"a"},
+                                              "a > 0",
+                                              std::map<std::string, sql::IndexDefinition::Order>{
+                                                  {"a", sql::IndexDefinition::Order::DESC}}}));
 }
 
 TEST_F(SchemaChangerTest, DanglingReferencesFailTheRebuildAndRestoreTheSwitches) {
@@ -259,7 +271,8 @@ TEST_F(SchemaChangerTest, DanglingReferencesFailTheRebuildAndRestoreTheSwitches)
 
 TEST_F(SchemaChangerTest, DroppingTheLastColumnByRebuildFailsInsideTheTransaction) {
   db->execute("CREATE TABLE t (a); INSERT INTO t VALUES (1)");
-  EXPECT_THROW(SchemaChanger(db, beforeDropColumn).alter("t", [](auto& t) { t.drop("a"); }), std::invalid_argument);
+  EXPECT_THROW(SchemaChanger(db, beforeDropColumn).alter("t", [](auto& t) { t.drop("a"); }),
+               std::invalid_argument);
   EXPECT_EQ(rows("t"), (std::vector<sql::Bindings>{{Binding(Int64{1})}}));
 }
 

@@ -36,7 +36,8 @@ TEST(LiteralValue, RendersEachKind) {
 
 TEST(LiteralValue, ParsesDefaultsAsThePragmaReportsThem) {
   EXPECT_EQ(LiteralValue::fromSQLText(std::nullopt), LiteralValue::keyword(LiteralValue::Kind::NULL_));
-  EXPECT_EQ(LiteralValue::fromSQLText("CURRENT_TIMESTAMP"), LiteralValue::keyword(LiteralValue::Kind::CURRENT_TIMESTAMP));
+  EXPECT_EQ(LiteralValue::fromSQLText("CURRENT_TIMESTAMP"),
+            LiteralValue::keyword(LiteralValue::Kind::CURRENT_TIMESTAMP));
   EXPECT_EQ(LiteralValue::fromSQLText("'a''b'"), LiteralValue::stringLiteral("a'b"));
   EXPECT_EQ(LiteralValue::fromSQLText("\"a\"\"b\""), LiteralValue::stringLiteral("a\"b"));
   EXPECT_EQ(LiteralValue::fromSQLText("''"), LiteralValue::stringLiteral(""));
@@ -67,8 +68,9 @@ TEST(ColumnDefinition, ClausesAndDefinitions) {
   EXPECT_EQ((ColumnDefinition::PrimaryKey{}).clauseSQL(), "PRIMARY KEY");
   EXPECT_EQ((ColumnDefinition::ForeignKey{"users", "owner", "id", std::nullopt, "CASCADE"}).clauseSQL(),
             "REFERENCES \"users\" (\"id\") ON DELETE CASCADE");
-  EXPECT_EQ((ColumnDefinition::ForeignKey{"users", "owner", std::nullopt, "SET NULL", std::nullopt}).clauseSQL(),
-            "REFERENCES \"users\" ON UPDATE SET NULL");
+  EXPECT_EQ(
+      (ColumnDefinition::ForeignKey{"users", "owner", std::nullopt, "SET NULL", std::nullopt}).clauseSQL(),
+      "REFERENCES \"users\" ON UPDATE SET NULL");
 
   auto id = column("id", Affinity::INTEGER);
   id.primaryKey = ColumnDefinition::PrimaryKey{true, std::nullopt};
@@ -90,10 +92,13 @@ TEST(ColumnDefinition, ClausesAndDefinitions) {
 }
 
 TEST(IndexDefinition, CreateStatements) {
-  const IndexDefinition index{"t", "idx", true, {"a", "b"}, "a > 0", std::map<std::string, IndexDefinition::Order>{
-                                                                         {"b", IndexDefinition::Order::DESC}}};
+  const IndexDefinition index{
+      "t",     "idx",
+      true,    {"a", "b"},
+      "a > 0", std::map<std::string, IndexDefinition::Order>{{"b", IndexDefinition::Order::DESC}}};
   EXPECT_EQ(index.createSQL(), "CREATE UNIQUE INDEX \"idx\" ON \"t\" (\"a\", \"b\" DESC) WHERE a > 0");
-  const IndexDefinition plain{"t", "i", false, {"a", "b"}, std::nullopt, std::map<std::string, IndexDefinition::Order>{}};
+  const IndexDefinition plain{"t",        "i",          false,
+                              {"a", "b"}, std::nullopt, std::map<std::string, IndexDefinition::Order>{}};
   EXPECT_EQ(plain.createSQL(true), "CREATE INDEX IF NOT EXISTS \"i\" ON \"t\" (\"a\", \"b\")");
 }
 
@@ -114,7 +119,8 @@ TEST(ObjectDefinition, EngineInternalObjects) {
   using Type = sql::ObjectDefinition::ObjectType;
   EXPECT_TRUE((sql::ObjectDefinition{Type::index, "sqlite_autoindex_t_1", "t", 3, "x"}).isEngineInternal());
   EXPECT_TRUE((sql::ObjectDefinition{Type::index, "mine", "t", 3, std::nullopt}).isEngineInternal());
-  EXPECT_FALSE((sql::ObjectDefinition{Type::table, "SQLITE_x", "SQLITE_x", 2, "CREATE TABLE ..."}).isEngineInternal());
+  EXPECT_FALSE(
+      (sql::ObjectDefinition{Type::table, "SQLITE_x", "SQLITE_x", 2, "CREATE TABLE ..."}).isEngineInternal());
   EXPECT_EQ(sql::ObjectDefinition::objectType("trigger"), Type::trigger);
   EXPECT_FALSE(sql::ObjectDefinition::objectType("Table"));
 }
@@ -126,10 +132,12 @@ TEST(ForeignKeyError, Description) {
 TEST(SchemaSQL, CreateTableAndCopyRows) {
   const std::vector<ColumnDefinition> columns{column("a", Affinity::INTEGER), column("b", Affinity::TEXT)};
   EXPECT_EQ(sql::createTableSQL(false, "t", columns), "CREATE TABLE \"t\" ( \"a\" INTEGER,\n\"b\" TEXT )");
-  EXPECT_EQ(sql::createTableSQL(true, "my table", columns), "CREATE TEMPORARY TABLE \"my table\" ( \"a\" INTEGER,\n\"b\" TEXT )");
+  EXPECT_EQ(sql::createTableSQL(true, "my table", columns),
+            "CREATE TEMPORARY TABLE \"my table\" ( \"a\" INTEGER,\n\"b\" TEXT )");
   EXPECT_EQ(sql::quotedColumnNames(columns), "\"a\", \"b\"");
-  EXPECT_EQ(sql::copyRowsSQL("new", columns, "old", {column("x", Affinity::INTEGER), column("y", Affinity::TEXT)}),
-            "INSERT INTO \"new\" (\"a\", \"b\") SELECT \"x\", \"y\" FROM \"old\"");
+  EXPECT_EQ(
+      sql::copyRowsSQL("new", columns, "old", {column("x", Affinity::INTEGER), column("y", Affinity::TEXT)}),
+      "INSERT INTO \"new\" (\"a\", \"b\") SELECT \"x\", \"y\" FROM \"old\"");
   EXPECT_EQ(sql::createTableSQL(false, "t", columns, {{"a"}, {"a", "b"}}),
             "CREATE TABLE \"t\" ( \"a\" INTEGER,\n\"b\" TEXT,\nUNIQUE (\"a\"),\nUNIQUE (\"a\", \"b\") )");
   EXPECT_THROW(sql::createTableSQL(false, "t", {}), std::invalid_argument);

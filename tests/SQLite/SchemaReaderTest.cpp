@@ -33,7 +33,8 @@ TEST_F(SchemaReaderTest, ColumnsWithKeysTypesDefaultsAndReferences) {
   const auto posts = reader.columnDefinitions("posts");
   ASSERT_EQ(posts.size(), 6u);
   EXPECT_EQ(posts[0].primaryKey, (ColumnDefinition::PrimaryKey{false, ColumnDefinition::OnConflict::IGNORE}));
-  EXPECT_EQ(posts[1].references, (ColumnDefinition::ForeignKey{"users", "owner", "id", std::nullopt, "CASCADE"}));
+  EXPECT_EQ(posts[1].references,
+            (ColumnDefinition::ForeignKey{"users", "owner", "id", std::nullopt, "CASCADE"}));
   EXPECT_FALSE(posts[2].type);
   EXPECT_EQ(posts[2].defaultValue, LiteralValue::keyword(LiteralValue::Kind::CURRENT_TIMESTAMP));
   EXPECT_EQ(posts[3].type, Affinity::REAL);
@@ -60,7 +61,8 @@ TEST_F(SchemaReaderTest, ObjectsOfTheCatalogue) {
   db->execute("CREATE TABLE t (a UNIQUE); CREATE VIEW v AS SELECT a FROM t; CREATE TEMP TABLE scratch (b)");
   const auto all = reader.objectDefinitions();
   ASSERT_EQ(all.size(), 3u);
-  EXPECT_EQ(all[0], (sql::ObjectDefinition{Type::table, "t", "t", all[0].rootpage, "CREATE TABLE t (a UNIQUE)"}));
+  EXPECT_EQ(all[0],
+            (sql::ObjectDefinition{Type::table, "t", "t", all[0].rootpage, "CREATE TABLE t (a UNIQUE)"}));
   EXPECT_TRUE(all[1].isEngineInternal());
   EXPECT_EQ(all[2].type, Type::view);
   EXPECT_EQ(all[2].rootpage, 0);
@@ -76,11 +78,12 @@ TEST_F(SchemaReaderTest, TheCatalogueQueryTexts) {
   db->setTrace([&](const std::string& text) { sent.push_back(text); });
   reader.objectDefinitions("n", Type::index);
   reader.objectDefinitions("n", std::nullopt, true);
-  EXPECT_EQ(sent, (std::vector<std::string>{
-                      "SELECT sqlite_version()",
-                      "SELECT * FROM \"main\".\"sqlite_schema\" WHERE ((\"name\" = 'n') AND (\"type\" = 'index'))",
-                      "SELECT sqlite_version()",
-                      "SELECT * FROM \"temp\".\"sqlite_schema\" WHERE (\"name\" = 'n')"}));
+  EXPECT_EQ(
+      sent,
+      (std::vector<std::string>{
+          "SELECT sqlite_version()",
+          "SELECT * FROM \"main\".\"sqlite_schema\" WHERE ((\"name\" = 'n') AND (\"type\" = 'index'))",
+          "SELECT sqlite_version()", "SELECT * FROM \"temp\".\"sqlite_schema\" WHERE (\"name\" = 'n')"}));
 }
 
 TEST_F(SchemaReaderTest, ThePragmaTexts) {
@@ -89,10 +92,12 @@ TEST_F(SchemaReaderTest, ThePragmaTexts) {
   db->setTrace([&](const std::string& text) { sent.push_back(text); });
   reader.columnDefinitions("a\"b");
   reader.indexDefinitions("a\"b");
-  const std::vector<std::string> pragmas{"PRAGMA foreign_key_list(\"a\"\"b\")", "PRAGMA table_info(\"a\"\"b\")",
-                                         "PRAGMA index_list(\"a\"\"b\")", "PRAGMA index_info(\"i\"\"j\")"};
+  const std::vector<std::string> pragmas{"PRAGMA foreign_key_list(\"a\"\"b\")",
+                                         "PRAGMA table_info(\"a\"\"b\")", "PRAGMA index_list(\"a\"\"b\")",
+                                         "PRAGMA index_info(\"i\"\"j\")"};
   std::vector<std::string> seen;
-  std::copy_if(sent.begin(), sent.end(), std::back_inserter(seen), [](const auto& t) { return t.starts_with("PRAGMA"); });
+  std::copy_if(sent.begin(), sent.end(), std::back_inserter(seen),
+               [](const auto& t) { return t.starts_with("PRAGMA"); });
   EXPECT_EQ(seen, pragmas);
 }
 
@@ -106,10 +111,18 @@ TEST_F(SchemaReaderTest, IndexesWithOrdersAndConditions) {
   auto indexes = reader.indexDefinitions("t");
   std::sort(indexes.begin(), indexes.end(), [](const auto& l, const auto& r) { return l.name < r.name; });
   ASSERT_EQ(indexes.size(), 4u);
-  EXPECT_EQ(indexes[0], (IndexDefinition{"t", "byb", false, {"a", "b"}, std::nullopt,
-                                         std::map<std::string, IndexDefinition::Order>{{"b", IndexDefinition::Order::DESC}}}));
+  EXPECT_EQ(
+      indexes[0],
+      (IndexDefinition{"t",
+                       "byb",
+                       false,
+                       {"a", "b"},
+                       std::nullopt,
+                       std::map<std::string, IndexDefinition::Order>{{"b", IndexDefinition::Order::DESC}}}));
   EXPECT_EQ(indexes[1].columns, (std::vector<std::string>{"a"}));
-  EXPECT_EQ(indexes[2], (IndexDefinition{"t", "partial", true, {"c"}, "c > 0", std::map<std::string, IndexDefinition::Order>{}}));
+  EXPECT_EQ(indexes[2],
+            (IndexDefinition{
+                "t", "partial", true, {"c"}, "c > 0", std::map<std::string, IndexDefinition::Order>{}}));
   EXPECT_FALSE(indexes[3].where);
 }
 
@@ -119,8 +132,9 @@ TEST_F(SchemaReaderTest, ForeignKeysWithTheirActions) {
       "CREATE TABLE c (x REFERENCES p, y REFERENCES p (id) ON UPDATE SET NULL)");
   auto keys = reader.foreignKeys("c");
   std::sort(keys.begin(), keys.end(), [](const auto& l, const auto& r) { return l.column < r.column; });
-  EXPECT_EQ(keys, (std::vector<ColumnDefinition::ForeignKey>{{"p", "x", std::nullopt, std::nullopt, std::nullopt},
-                                                            {"p", "y", "id", "SET NULL", std::nullopt}}));
+  EXPECT_EQ(keys,
+            (std::vector<ColumnDefinition::ForeignKey>{{"p", "x", std::nullopt, std::nullopt, std::nullopt},
+                                                       {"p", "y", "id", "SET NULL", std::nullopt}}));
 }
 
 }  // namespace

@@ -31,9 +31,11 @@ TEST(SchemaStatementTest, CreateFromAQueryWritesValuesAsLiterals) {
 
 TEST(SchemaStatementTest, VirtualTablesAndModules) {
   VirtualTable docs("docs");
-  Module module("mymodule", {Expression<void>::literal("a"), Expression<std::string>::value("b").expression()});
+  Module module("mymodule",
+                {Expression<void>::literal("a"), Expression<std::string>::value("b").expression()});
   EXPECT_EQ(docs.create(module), "CREATE VIRTUAL TABLE \"docs\" USING \"mymodule\"(a, 'b')");
-  EXPECT_EQ(docs.create(Module::bare("fts4", {}), true), "CREATE VIRTUAL TABLE IF NOT EXISTS \"docs\" USING fts4()");
+  EXPECT_EQ(docs.create(Module::bare("fts4", {}), true),
+            "CREATE VIRTUAL TABLE IF NOT EXISTS \"docs\" USING fts4()");
   EXPECT_EQ(Module("my\"mod", {}).expression().template_(), "\"my\"\"mod\"()");
   EXPECT_EQ(docs.rename(VirtualTable("d2")), "ALTER TABLE \"docs\" RENAME TO \"d2\"");
 }
@@ -42,9 +44,12 @@ TEST(SchemaStatementTest, AddColumn) {
   Table jobs("jobs");
   EXPECT_EQ(jobs.addColumn(Expression<bool>("flag"), {.defaultValue = false}),
             "ALTER TABLE \"jobs\" ADD COLUMN \"flag\" INTEGER NOT NULL DEFAULT (0)");
-  EXPECT_EQ(jobs.addColumn(Expression<std::optional<std::string>>("note")), "ALTER TABLE \"jobs\" ADD COLUMN \"note\" TEXT");
-  EXPECT_EQ(jobs.addColumn(Expression<std::string>("n"), {.unique = true, .references = references(Table("p"), Expression<std::string>("k"))}),
-            "ALTER TABLE \"jobs\" ADD COLUMN \"n\" TEXT NOT NULL UNIQUE REFERENCES \"p\" (\"k\")");
+  EXPECT_EQ(jobs.addColumn(Expression<std::optional<std::string>>("note")),
+            "ALTER TABLE \"jobs\" ADD COLUMN \"note\" TEXT");
+  EXPECT_EQ(
+      jobs.addColumn(Expression<std::string>("n"),
+                     {.unique = true, .references = references(Table("p"), Expression<std::string>("k"))}),
+      "ALTER TABLE \"jobs\" ADD COLUMN \"n\" TEXT NOT NULL UNIQUE REFERENCES \"p\" (\"k\")");
 }
 
 TEST(SchemaStatementTest, RenameUsesTheNewPlainName) {
@@ -58,8 +63,10 @@ TEST(SchemaStatementTest, IndexNames) {
             "CREATE INDEX \"index_jobs_on_pipelineid_order\" ON \"Jobs\" (\"pipelineId\", \"order\")");
   EXPECT_EQ(Table("jobs").createIndex({order.expression()}, true, true),
             "CREATE UNIQUE INDEX IF NOT EXISTS \"index_jobs_on_order\" ON \"jobs\" (\"order\")");
-  EXPECT_EQ(Table("jobs").dropIndex({order.expression()}, true), "DROP INDEX IF EXISTS \"index_jobs_on_order\"");
-  EXPECT_EQ(Table("t").createIndex({Table("t")[order].expression()}), "CREATE INDEX \"index_t_on_t_order\" ON \"t\" (\"t\".\"order\")");
+  EXPECT_EQ(Table("jobs").dropIndex({order.expression()}, true),
+            "DROP INDEX IF EXISTS \"index_jobs_on_order\"");
+  EXPECT_EQ(Table("t").createIndex({Table("t")[order].expression()}),
+            "CREATE INDEX \"index_t_on_t_order\" ON \"t\" (\"t\".\"order\")");
   EXPECT_EQ(Table("t", "db").createIndex({}), "CREATE INDEX \"db\".\"index_t_on\" ON \"t\" ()");
   EXPECT_EQ(Table("café").dropIndex({}), "DROP INDEX \"index_caf__on\"");
 }

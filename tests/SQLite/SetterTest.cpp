@@ -36,7 +36,8 @@ TEST(SetterTest, AnAbsentOptionalValueIsBoundAsNull) {
 TEST(SetterTest, ExpressionAssignmentsKeepTheExpression) {
   EXPECT_EQ(assign(n, n * 2).expression().asSQL(), "\"n\" = (\"n\" * 2)");
   EXPECT_EQ(assign(maybe, n).expression().template_(), "\"maybe\" = \"n\"");
-  EXPECT_EQ(assign(maybe, Expression<std::optional<Int64>>::nullValue()).expression().asSQL(), "\"maybe\" = NULL");
+  EXPECT_EQ(assign(maybe, Expression<std::optional<Int64>>::nullValue()).expression().asSQL(),
+            "\"maybe\" = NULL");
 }
 
 TEST(SetterTest, CompoundAssignmentsApplyTheOperatorToTheColumn) {
@@ -53,7 +54,8 @@ TEST(SetterTest, CompoundAssignmentsApplyTheOperatorToTheColumn) {
   EXPECT_EQ(concatAssign(name, "!").expression().asSQL(), "\"name\" = (\"name\" || '!')");
   auto optional = addAssign(maybe, 5);
   EXPECT_EQ(optional.expression().asSQL(), "\"maybe\" = (\"maybe\" + 5)");
-  EXPECT_EQ(addAssign(maybe, Expression<std::optional<Int64>>("other")).value().template_(), "(\"maybe\" + \"other\")");
+  EXPECT_EQ(addAssign(maybe, Expression<std::optional<Int64>>("other")).value().template_(),
+            "(\"maybe\" + \"other\")");
 }
 
 TEST(SetterTest, IncrementAndDecrementBindOne) {
@@ -65,7 +67,9 @@ TEST(SetterTest, IncrementAndDecrementBindOne) {
 }
 
 template <class C, class V>
-concept Assignable = requires(const C& c, const V& v) { assign(c, v); };
+concept Assignable = requires(const C& c, const V& v) {
+  assign(c, v);
+};
 static_assert(!Assignable<Expression<Int64>, std::string>);
 static_assert(!Assignable<Expression<Int64>, std::optional<Int64>>);
 static_assert(!Assignable<Expression<Int64>, Expression<std::optional<Int64>>>);

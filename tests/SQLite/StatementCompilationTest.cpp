@@ -56,14 +56,16 @@ TEST(StatementCompilationTest, UpsertAssignsExcludedValuesToEveryOtherColumn) {
   Table prompts("prompts");
   auto upsert = prompts.upsert({assign(id, 1), assign(name, "x")}, id);
   EXPECT_EQ(upsert.template_(),
-            "INSERT INTO \"prompts\" (\"id\", \"name\") VALUES (?, ?) ON CONFLICT (\"id\") DO UPDATE SET \"name\" = "
+            "INSERT INTO \"prompts\" (\"id\", \"name\") VALUES (?, ?) ON CONFLICT (\"id\") DO UPDATE SET "
+            "\"name\" = "
             "\"excluded\".\"name\"");
   EXPECT_EQ(upsert.bindings().size(), 2U);
   EXPECT_EQ(prompts.upsert({assign(id, 1)}, id).template_(),
             "INSERT INTO \"prompts\" (\"id\") VALUES (?) ON CONFLICT (\"id\") DO UPDATE SET ");
   auto explicitSet = prompts.upsert({assign(id, 1), assign(name, "x")}, id, {assign(name, "y")});
   EXPECT_EQ(explicitSet.asSQL(),
-            "INSERT INTO \"prompts\" (\"id\", \"name\") VALUES (1, 'x') ON CONFLICT (\"id\") DO UPDATE SET \"name\" = "
+            "INSERT INTO \"prompts\" (\"id\", \"name\") VALUES (1, 'x') ON CONFLICT (\"id\") DO UPDATE SET "
+            "\"name\" = "
             "'y'");
 }
 
@@ -83,7 +85,8 @@ TEST(StatementCompilationTest, UpdateWithFilterOrderAndLimit) {
 TEST(StatementCompilationTest, DeleteWithAndWithoutFilter) {
   Table jobs("jobs");
   EXPECT_EQ(jobs.delete_().template_(), "DELETE FROM \"jobs\"");
-  EXPECT_EQ(jobs.filter(Expression<bool>::literal("P")).delete_().template_(), "DELETE FROM \"jobs\" WHERE P");
+  EXPECT_EQ(jobs.filter(Expression<bool>::literal("P")).delete_().template_(),
+            "DELETE FROM \"jobs\" WHERE P");
   EXPECT_EQ(jobs.alias("j").order(id).limit(1, 2).delete_().template_(),
             "DELETE FROM \"j\" ORDER BY \"id\" LIMIT 1 OFFSET 2");
 }

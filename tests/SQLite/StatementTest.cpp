@@ -25,8 +25,10 @@ TEST_F(StatementTest, EachStoredTypeRoundTrips) {
   db->run("INSERT INTO t (a) VALUES (?)", {Blob({0, 1, 255})});
   db->run("INSERT INTO t (a) VALUES (?)", {std::nullopt});
   const auto rows = db->prepare("SELECT a FROM t ORDER BY id")->allRows();
-  const std::vector<Bindings> expected{{Binding(Int64{-9007199254740993})}, {Binding(0.25)},
-                                       {Binding(std::string("h\xC3\xA9llo"))}, {Binding(Blob({0, 1, 255}))},
+  const std::vector<Bindings> expected{{Binding(Int64{-9007199254740993})},
+                                       {Binding(0.25)},
+                                       {Binding(std::string("h\xC3\xA9llo"))},
+                                       {Binding(Blob({0, 1, 255}))},
                                        {std::nullopt}};
   EXPECT_EQ(rows, expected);
 }
@@ -73,8 +75,10 @@ TEST_F(StatementTest, RunningAgainKeepsTheBoundValues) {
 }
 
 TEST_F(StatementTest, NamedValuesBindByTheirPrefixedNames) {
-  db->run("INSERT INTO t (a, b) VALUES (:a, @b)", sql::NamedBindings{{":a", Int64{1}}, {"@b", std::string("x")}});
-  EXPECT_EQ(db->scalar("SELECT b FROM t WHERE a = $a", sql::NamedBindings{{"$a", Int64{1}}}), Binding(std::string("x")));
+  db->run("INSERT INTO t (a, b) VALUES (:a, @b)",
+          sql::NamedBindings{{":a", Int64{1}}, {"@b", std::string("x")}});
+  EXPECT_EQ(db->scalar("SELECT b FROM t WHERE a = $a", sql::NamedBindings{{"$a", Int64{1}}}),
+            Binding(std::string("x")));
 }
 
 TEST_F(StatementTest, ScalarOfAQueryWithoutRowsIsAbsent) {
@@ -87,12 +91,14 @@ TEST_F(StatementTest, ScalarOfAQueryWithoutRowsIsAbsent) {
 TEST_F(StatementTest, IteratingATemporaryStatementKeepsItAliveThroughTheLoop) {
   db->execute("INSERT INTO t (a, b) VALUES (1, 'one'), (2, 'two'), (3, 'three')");
   std::vector<Bindings> prepared;
-  for (const auto& row : *db->prepare("SELECT a, b FROM t WHERE a > ? ORDER BY a", {Int64{1}})) prepared.push_back(row);
+  for (const auto& row : *db->prepare("SELECT a, b FROM t WHERE a > ? ORDER BY a", {Int64{1}}))
+    prepared.push_back(row);
   EXPECT_EQ(prepared, (std::vector<Bindings>{{Binding(Int64{2}), Binding(std::string("two"))},
                                              {Binding(Int64{3}), Binding(std::string("three"))}}));
   std::vector<Bindings> ran;
   for (const auto& row : *db->run("SELECT b FROM t ORDER BY a DESC")) ran.push_back(row);
-  EXPECT_EQ(ran, (std::vector<Bindings>{{Binding(std::string("three"))}, {Binding(std::string("two"))},
+  EXPECT_EQ(ran, (std::vector<Bindings>{{Binding(std::string("three"))},
+                                        {Binding(std::string("two"))},
                                         {Binding(std::string("one"))}}));
 }
 
@@ -165,7 +171,8 @@ TEST_F(StatementTest, ValuesPassedAsArgumentsBindInOrder) {
   const sql::Date date = sys_days{year{2024} / 3 / 5} + milliseconds{250};
   db->execute("CREATE TABLE v (a, b, c, d, e, f, g, h)");
   db->prepare("INSERT INTO v VALUES (?, ?, ?, ?, ?, ?, ?, ?)")
-      ->run(7, true, sql::Int{-2}, "text", std::string_view("view"), std::optional<double>(), date, Blob({1}));
+      ->run(7, true, sql::Int{-2}, "text", std::string_view("view"), std::optional<double>(), date,
+            Blob({1}));
   EXPECT_EQ(db->prepare("SELECT * FROM v")->allRows(),
             (std::vector<Bindings>{{Binding(Int64{7}), Binding(Int64{1}), Binding(Int64{-2}),
                                     Binding(std::string("text")), Binding(std::string("view")), std::nullopt,
@@ -178,20 +185,27 @@ TEST_F(StatementTest, ValuesPassedAsArgumentsBindInOrder) {
 }
 
 TEST_F(StatementTest, IteratingReusesItsRowAcrossChangingTypes) {
-  db->execute("INSERT INTO t (a) VALUES ('long text value'), (5), ('x'), (x'0102'), (x''), (NULL), (1.5), ('')");
+  db->execute(
+      "INSERT INTO t (a) VALUES ('long text value'), (5), ('x'), (x'0102'), (x''), (NULL), (1.5), ('')");
   auto statement = db->prepare("SELECT a FROM t ORDER BY id");
   std::vector<Bindings> rows;
   for (const auto& row : *statement) rows.push_back(row);
-  EXPECT_EQ(rows, (std::vector<Bindings>{{Binding(std::string("long text value"))}, {Binding(Int64{5})},
-                                         {Binding(std::string("x"))}, {Binding(Blob({1, 2}))}, {Binding(Blob())},
-                                         {std::nullopt}, {Binding(1.5)}, {Binding(std::string())}}));
+  EXPECT_EQ(rows, (std::vector<Bindings>{{Binding(std::string("long text value"))},
+                                         {Binding(Int64{5})},
+                                         {Binding(std::string("x"))},
+                                         {Binding(Blob({1, 2}))},
+                                         {Binding(Blob())},
+                                         {std::nullopt},
+                                         {Binding(1.5)},
+                                         {Binding(std::string())}}));
 }
 
 // A row is read by the storage type each column held the row before; columns that trade
 // types from row to row must still read as stored.
 TEST_F(StatementTest, ColumnsThatTradeStorageTypesReadAsStoredRowAfterRow) {
   db->execute(
-      "INSERT INTO t (a, b) VALUES (1, 'one'), ('two', 2), ('three', 3), (NULL, 4.5), (x'05', NULL), (6.5, 'six')");
+      "INSERT INTO t (a, b) VALUES (1, 'one'), ('two', 2), ('three', 3), (NULL, 4.5), (x'05', NULL), (6.5, "
+      "'six')");
   auto statement = db->prepare("SELECT id, a, b FROM t ORDER BY id");
   std::vector<Bindings> rows;
   for (const auto& row : *statement) rows.push_back(row);

@@ -33,7 +33,8 @@ TEST(TableBuilderTest, PrimaryKeys) {
             "\"id\" INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL");
   EXPECT_EQ(definitionOf([](TableBuilder& t) { t.column(id, {.primaryKey = PrimaryKey::default_}); }),
             "\"id\" INTEGER PRIMARY KEY NOT NULL");
-  EXPECT_EQ(definitionOf([](TableBuilder& t) { t.column(id, {.primaryKey = std::nullopt}); }), "\"id\" INTEGER NOT NULL");
+  EXPECT_EQ(definitionOf([](TableBuilder& t) { t.column(id, {.primaryKey = std::nullopt}); }),
+            "\"id\" INTEGER NOT NULL");
 }
 
 TEST(TableBuilderTest, AllPartsInTheirOrder) {
@@ -47,7 +48,8 @@ TEST(TableBuilderTest, AllPartsInTheirOrder) {
                  .collate = Collation::nocase()});
   });
   EXPECT_EQ(text,
-            "\"n\" INTEGER PRIMARY KEY NOT NULL UNIQUE CHECK (\"n\" > 0) DEFAULT (7) REFERENCES \"parents\" (\"id\") "
+            "\"n\" INTEGER PRIMARY KEY NOT NULL UNIQUE CHECK (\"n\" > 0) DEFAULT (7) REFERENCES \"parents\" "
+            "(\"id\") "
             "COLLATE NOCASE");
 }
 
@@ -55,13 +57,15 @@ TEST(TableBuilderTest, DefaultsAreWrittenAsLiterals) {
   EXPECT_EQ(definitionOf([](TableBuilder& t) { t.column(name, {.defaultValue = std::string("abc")}); }),
             "\"name\" TEXT NOT NULL DEFAULT ('abc')");
   EXPECT_EQ(definitionOf([](TableBuilder& t) {
-              t.column(nickname, {.defaultValue = Expression<std::optional<std::string>>::value(std::nullopt)});
+              t.column(nickname,
+                       {.defaultValue = Expression<std::optional<std::string>>::value(std::nullopt)});
             }),
             "\"name\" TEXT DEFAULT (NULL)");
   EXPECT_EQ(definitionOf([](TableBuilder& t) { t.column(n, {.defaultValue = n + 1}); }),
             "\"n\" INTEGER NOT NULL DEFAULT ((\"n\" + 1))");
   const Date moment{std::chrono::milliseconds{1709647629250}};
-  EXPECT_EQ(definitionOf([&](TableBuilder& t) { t.column(Expression<Date>("executedAt"), {.defaultValue = moment}); }),
+  EXPECT_EQ(definitionOf(
+                [&](TableBuilder& t) { t.column(Expression<Date>("executedAt"), {.defaultValue = moment}); }),
             "\"executedAt\" TEXT NOT NULL DEFAULT ('2024-03-05T14:07:09.250')");
 }
 
@@ -86,12 +90,15 @@ TEST(TableBuilderTest, TableConstraints) {
   EXPECT_EQ(definitionOf([&](TableBuilder& t) { t.unique(a, b); }), "UNIQUE (\"a\", \"b\")");
   EXPECT_EQ(definitionOf([&](TableBuilder& t) { t.unique(std::vector<Expression<void>>{}); }), "UNIQUE ()");
   EXPECT_EQ(definitionOf([&](TableBuilder& t) { t.check(a > 1); }), "CHECK ((\"a\" > 1))");
-  EXPECT_EQ(definitionOf([&](TableBuilder& t) { t.check(between(a, 1, 2)); }), "CHECK (\"a\" BETWEEN 1 AND 2)");
+  EXPECT_EQ(definitionOf([&](TableBuilder& t) { t.check(between(a, 1, 2)); }),
+            "CHECK (\"a\" BETWEEN 1 AND 2)");
 }
 
 TEST(TableBuilderTest, ForeignKeys) {
   Table parents("parents", "main");
-  EXPECT_EQ(definitionOf([&](TableBuilder& t) { t.foreignKey(parentId, parents, id, std::nullopt, Dependency::setNull); }),
+  EXPECT_EQ(definitionOf([&](TableBuilder& t) {
+              t.foreignKey(parentId, parents, id, std::nullopt, Dependency::setNull);
+            }),
             "FOREIGN KEY (\"parentId\") REFERENCES \"parents\" (\"id\") ON DELETE SET NULL");
   EXPECT_EQ(definitionOf([&](TableBuilder& t) {
               t.foreignKey(n, parents.alias("p"), id, Dependency::restrict, Dependency::cascade);
@@ -101,13 +108,15 @@ TEST(TableBuilderTest, ForeignKeys) {
             "FOREIGN KEY (\"n\") REFERENCES \"parents\" (\"id\")");
   const Expression<std::string> code("code");
   EXPECT_EQ(definitionOf([&](TableBuilder& t) {
-              t.foreignKey(std::tuple(n, code), parents, std::tuple(id, code), std::nullopt, Dependency::noAction);
+              t.foreignKey(std::tuple(n, code), parents, std::tuple(id, code), std::nullopt,
+                           Dependency::noAction);
             }),
             "FOREIGN KEY (\"n\", \"code\") REFERENCES \"parents\" (\"id\", \"code\") ON DELETE NO ACTION");
   EXPECT_EQ(definitionOf([&](TableBuilder& t) {
               t.foreignKey(std::tuple(n, code, id), parents, std::tuple(id, code, n), Dependency::setDefault);
             }),
-            "FOREIGN KEY (\"n\", \"code\", \"id\") REFERENCES \"parents\" (\"id\", \"code\", \"n\") ON UPDATE SET DEFAULT");
+            "FOREIGN KEY (\"n\", \"code\", \"id\") REFERENCES \"parents\" (\"id\", \"code\", \"n\") ON "
+            "UPDATE SET DEFAULT");
 }
 
 TEST(TableBuilderTest, DependenciesFromText) {
@@ -123,15 +132,19 @@ TEST(TableBuilderTest, CreateStatements) {
     b.column(name);
   });
   EXPECT_EQ(text,
-            "CREATE TABLE IF NOT EXISTS \"t\" (\"id\" INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL, \"name\" TEXT NOT "
+            "CREATE TABLE IF NOT EXISTS \"t\" (\"id\" INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL, \"name\" "
+            "TEXT NOT "
             "NULL)");
   EXPECT_EQ(t.create(true, false, true, [](TableBuilder& b) { b.column(id); }),
             "CREATE TEMPORARY TABLE \"t\" (\"id\" INTEGER NOT NULL) WITHOUT ROWID");
-  EXPECT_EQ(Table("t", "db").alias("x").create(false, false, false, [](TableBuilder&) {}), "CREATE TABLE \"db\".\"x\" ()");
+  EXPECT_EQ(Table("t", "db").alias("x").create(false, false, false, [](TableBuilder&) {}),
+            "CREATE TABLE \"db\".\"x\" ()");
 }
 
 template <class C, class O>
-concept AcceptsOptions = requires(TableBuilder& t, const C& c, const O& o) { t.column(c, o); };
+concept AcceptsOptions = requires(TableBuilder& t, const C& c, const O& o) {
+  t.column(c, o);
+};
 static_assert(!AcceptsOptions<Expression<Int64>, ColumnOptions<std::string>>);
 static_assert(AcceptsOptions<Expression<std::optional<Int64>>, OptionalColumnOptions<Int64>>);
 

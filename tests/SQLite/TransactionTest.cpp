@@ -23,7 +23,8 @@ class TransactionTest : public ::testing::Test {
 };
 
 TEST_F(TransactionTest, ATransactionSendsBeginTheBlockThenCommit) {
-  db->transaction(sql::Connection::TransactionMode::deferred, [&] { db->run("INSERT INTO t VALUES (?)", {Int64{1}}); });
+  db->transaction(sql::Connection::TransactionMode::deferred,
+                  [&] { db->run("INSERT INTO t VALUES (?)", {Int64{1}}); });
   EXPECT_EQ(sent, (std::vector<std::string>{"BEGIN DEFERRED TRANSACTION", "INSERT INTO t VALUES (1)",
                                             "COMMIT TRANSACTION"}));
   EXPECT_EQ(count(), Binding(Int64{1}));
@@ -94,13 +95,14 @@ TEST_F(TransactionTest, ASavepointQuotesItsNameAndReleasesIt) {
 
 TEST_F(TransactionTest, AFailedSavepointRollsBackAndLeavesNothingOpen) {
   struct Stop {};
-  EXPECT_THROW(db->savepoint("s", [&] {
-    db->run("INSERT INTO t VALUES (1)");
-    throw Stop{};
-  }),
+  EXPECT_THROW(db->savepoint("s",
+                             [&] {
+                               db->run("INSERT INTO t VALUES (1)");
+                               throw Stop{};
+                             }),
                Stop);
-  EXPECT_EQ(sent, (std::vector<std::string>{"SAVEPOINT 's'", "INSERT INTO t VALUES (1)", "ROLLBACK TO SAVEPOINT 's'",
-                                            "RELEASE SAVEPOINT 's'"}));
+  EXPECT_EQ(sent, (std::vector<std::string>{"SAVEPOINT 's'", "INSERT INTO t VALUES (1)",
+                                            "ROLLBACK TO SAVEPOINT 's'", "RELEASE SAVEPOINT 's'"}));
   EXPECT_FALSE(inTransaction());
   EXPECT_EQ(count(), Binding(Int64{0}));
 }
@@ -109,10 +111,11 @@ TEST_F(TransactionTest, SavepointsNestInsideATransaction) {
   struct Stop {};
   db->transaction([&] {
     db->run("INSERT INTO t VALUES (1)");
-    EXPECT_THROW(db->savepoint("inner", [&] {
-      db->run("INSERT INTO t VALUES (2)");
-      throw Stop{};
-    }),
+    EXPECT_THROW(db->savepoint("inner",
+                               [&] {
+                                 db->run("INSERT INTO t VALUES (2)");
+                                 throw Stop{};
+                               }),
                  Stop);
     EXPECT_TRUE(inTransaction());
     db->savepoint("kept", [&] { db->run("INSERT INTO t VALUES (3)"); });

@@ -23,7 +23,8 @@ class ValueRoundTrip : public ::testing::Test {
 };
 
 TEST_F(ValueRoundTrip, EveryValueTypeComesBackUnchanged) {
-  const sql::Date date = sys_days{year{2024} / 3 / 5} + hours{14} + minutes{7} + seconds{9} + milliseconds{250};
+  const sql::Date date =
+      sys_days{year{2024} / 3 / 5} + hours{14} + minutes{7} + seconds{9} + milliseconds{250};
   EXPECT_EQ(roundTrip(date), date);
   EXPECT_EQ(db->scalar("SELECT x FROM v"), sql::Binding(std::string("2024-03-05T14:07:09.250")));
   EXPECT_EQ(roundTrip(true), true);

@@ -10,11 +10,13 @@ using namespace std::chrono;
 
 static_assert(!std::is_same_v<sql::Int, sql::Int64>);
 static_assert(sizeof(sql::Int) == 8 && sizeof(sql::Int64) == 8);
-static_assert(sql::Value<double> && sql::Value<sql::Int64> && sql::Value<std::string> && sql::Value<sql::Blob>);
+static_assert(sql::Value<double> && sql::Value<sql::Int64> && sql::Value<std::string> &&
+              sql::Value<sql::Blob>);
 static_assert(sql::Value<bool> && sql::Value<sql::Int> && sql::Value<sql::Data> && sql::Value<sql::Date>);
 static_assert(sql::Value<sql::UUID> && sql::Value<sql::URL>);
 static_assert(!sql::Value<int> && !sql::Value<float> && !sql::Value<const char*>);
-static_assert(sql::Number<sql::Int> && sql::Number<double> && !sql::Number<bool> && !sql::Number<std::string>);
+static_assert(sql::Number<sql::Int> && sql::Number<double> && !sql::Number<bool> &&
+              !sql::Number<std::string>);
 
 TEST(Value, TypeWordsOfTheStoredTypes) {
   EXPECT_EQ(sql::ValueTraits<double>::declaredDatatype(), "REAL");
@@ -68,7 +70,8 @@ TEST(Value, DataAndBlobCopyTheSameBytesBothWays) {
 }
 
 TEST(Value, DatesAreStoredAsFormatterText) {
-  const sql::Date date = sys_days{year{2024} / 3 / 5} + hours{14} + minutes{7} + seconds{9} + milliseconds{250};
+  const sql::Date date =
+      sys_days{year{2024} / 3 / 5} + hours{14} + minutes{7} + seconds{9} + milliseconds{250};
   const auto stored = sql::toBinding(date);
   EXPECT_EQ(std::get<std::string>(stored), "2024-03-05T14:07:09.250");
   EXPECT_EQ(sql::value<sql::Date>(stored), date);
@@ -92,7 +95,8 @@ TEST(Value, URLsAreStoredAsTheirText) {
   ASSERT_TRUE(url);
   EXPECT_EQ(std::get<std::string>(sql::toBinding(*url)), "https://example.com/a%20b?q=1#top");
   EXPECT_EQ(sql::value<sql::URL>(std::string("file:///tmp/x")).absoluteString, "file:///tmp/x");
-  for (const char* bad : {"", "has space", "bad%2", "bad%zz", "quote\"mark"}) EXPECT_FALSE(sql::URL::fromString(bad)) << bad;
+  for (const char* bad : {"", "has space", "bad%2", "bad%zz", "quote\"mark"})
+    EXPECT_FALSE(sql::URL::fromString(bad)) << bad;
 }
 
 TEST(Value, OptionalValuesBindAbsentAsNull) {
@@ -111,7 +115,8 @@ TEST(Value, DescribeWritesEachStoredTypeForPeople) {
 using ValueDeathTest = ::testing::Test;
 
 TEST_F(ValueDeathTest, ReadingTheWrongStoredTypeStopsTheProcess) {
-  EXPECT_DEATH(sql::value<sql::Int64>(std::string("12")), "unexpected stored type for a value of type INTEGER: 12");
+  EXPECT_DEATH(sql::value<sql::Int64>(std::string("12")),
+               "unexpected stored type for a value of type INTEGER: 12");
   EXPECT_DEATH(sql::valueOfArgument<std::string>(std::nullopt), "unexpected NULL for a value of type TEXT");
   EXPECT_EQ(sql::valueOfArgument<std::string>(sql::Binding(std::string("ok"))), "ok");
 }

@@ -14,7 +14,8 @@ namespace {
 
 std::vector<quellorin::StreamEvent> readAll(const std::vector<std::string_view>& pieces) {
   std::vector<quellorin::StreamEvent> events;
-  quellorin::EventStreamReader reader([&events](const quellorin::StreamEvent& event) { events.push_back(event); });
+  quellorin::EventStreamReader reader(
+      [&events](const quellorin::StreamEvent& event) { events.push_back(event); });
   for (const auto piece : pieces) reader.feed(piece);
   reader.finish();
   return events;

@@ -14,34 +14,34 @@ using markdown::MarkdownOptions;
 // The first byte picks the options, so that hard breaks, unsafe HTML, source positions,
 // smart punctuation and UTF-8 repair are all reached.
 MarkdownOptions optionsFrom(std::uint8_t byte) {
-    MarkdownOptions options;
-    const MarkdownOptions choices[] = {MarkdownOptions::sourcePos, MarkdownOptions::hardBreaks,
-                                       MarkdownOptions::unsafe,    MarkdownOptions::validateUTF8,
-                                       MarkdownOptions::smart,     MarkdownOptions(1 << 4)};
-    for (std::size_t bit = 0; bit < std::size(choices); ++bit) {
-        if ((byte >> bit) & 1) {
-            options |= choices[bit];
-        }
+  MarkdownOptions options;
+  const MarkdownOptions choices[] = {MarkdownOptions::sourcePos, MarkdownOptions::hardBreaks,
+                                     MarkdownOptions::unsafe,    MarkdownOptions::validateUTF8,
+                                     MarkdownOptions::smart,     MarkdownOptions(1 << 4)};
+  for (std::size_t bit = 0; bit < std::size(choices); ++bit) {
+    if ((byte >> bit) & 1) {
+      options |= choices[bit];
     }
-    return options;
+  }
+  return options;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size == 0) {
-        return 0;
-    }
-    const MarkdownOptions options = optionsFrom(data[0]);
-    const markdown::Markdown text(std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
-    try {
-        text.toHTML(options);
-        text.toXML(options);
-        text.toCommonMark(options, static_cast<int>(data[0] >> 6) * 20);
-        markdown::DebugVisitor visitor;
-        text.toDocument(options)->accept(visitor);
-    } catch (const markdown::MarkdownErrors&) {
-        // Text that is not UTF-8 is refused; that is the expected answer, not a finding.
-    }
+  if (size == 0) {
     return 0;
+  }
+  const MarkdownOptions options = optionsFrom(data[0]);
+  const markdown::Markdown text(std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
+  try {
+    text.toHTML(options);
+    text.toXML(options);
+    text.toCommonMark(options, static_cast<int>(data[0] >> 6) * 20);
+    markdown::DebugVisitor visitor;
+    text.toDocument(options)->accept(visitor);
+  } catch (const markdown::MarkdownErrors&) {
+    // Text that is not UTF-8 is refused; that is the expected answer, not a finding.
+  }
+  return 0;
 }

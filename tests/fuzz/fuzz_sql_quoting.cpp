@@ -53,7 +53,8 @@ void checkCreatedTable(sql::Connection& db, const std::string& name) {
     return;
   }
   require(!holdsNul(name));
-  require(db.prepare("SELECT name FROM sqlite_schema")->allRows() == std::vector<sql::Bindings>{{sql::Binding(name)}});
+  require(db.prepare("SELECT name FROM sqlite_schema")->allRows() ==
+          std::vector<sql::Bindings>{{sql::Binding(name)}});
 }
 
 void checkBlobLiteral(sql::Connection& db, const sql::Blob& blob) {

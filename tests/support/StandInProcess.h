@@ -67,7 +67,9 @@ class StandInProcess {
   }
 
   // Every request the service has received, oldest first (see tools/stand-in-service).
-  nlohmann::json requests() { return nlohmann::json::parse(control("GET", "/control/requests", std::nullopt)); }
+  nlohmann::json requests() {
+    return nlohmann::json::parse(control("GET", "/control/requests", std::nullopt));
+  }
 
   // Lets a stream in lockstep mode send its next event.
   void release() { control("POST", "/control/release", std::string()); }

@@ -38,9 +38,9 @@ int main(int argc, char** argv) {
   }
   try {
     int loads = 0;
-    markdown::MarkdownView view({0, 0, 800, 600}, toolsupport::readFile(argv[1]), true, nullptr, true, nullptr,
-                                markdown::MarkdownOptions::default_, [&loads] { ++loads; },
-                                std::make_shared<PrintingURLOpener>());
+    markdown::MarkdownView view(
+        {0, 0, 800, 600}, toolsupport::readFile(argv[1]), true, nullptr, true, nullptr,
+        markdown::MarkdownOptions::default_, [&loads] { ++loads; }, std::make_shared<PrintingURLOpener>());
     std::cout << "page " << view.host().fileLoads().back().file.string() << std::endl;
     std::string line;
     while (std::getline(std::cin, line)) {

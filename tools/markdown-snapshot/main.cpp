@@ -73,7 +73,8 @@ int main(int argc, char** argv) {
         markdown = toolsupport::readFile(argv[index]);
       }
     }
-    auto styler = std::make_shared<markdown::MarkdownStyler>(markdown::MarkdownStylerConfiguration::standard());
+    auto styler =
+        std::make_shared<markdown::MarkdownStyler>(markdown::MarkdownStylerConfiguration::standard());
     platform::Rect frame{0, 0, kWidth - 2 * kMargin, 0};
     std::unique_ptr<markdown::MarkdownTextView> view =
         debug ? std::make_unique<markdown::MarkdownDebugTextView>(frame, styler)

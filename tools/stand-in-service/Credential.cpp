@@ -20,9 +20,9 @@ struct ContextFree {
 std::optional<std::string> decodeBase64(const std::string& text) {
   if (text.empty() || text.size() % 4 != 0) return std::nullopt;
   std::string bytes(text.size() / 4 * 3, '\0');
-  const int written = EVP_DecodeBlock(reinterpret_cast<unsigned char*>(bytes.data()),
-                                      reinterpret_cast<const unsigned char*>(text.data()),
-                                      static_cast<int>(text.size()));
+  const int written =
+      EVP_DecodeBlock(reinterpret_cast<unsigned char*>(bytes.data()),
+                      reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
   if (written < 0) return std::nullopt;
   const auto padding = static_cast<std::size_t>(std::count(text.end() - 2, text.end(), '='));
   bytes.resize(static_cast<std::size_t>(written) - padding);
@@ -40,7 +40,8 @@ std::optional<std::string> decrypt(const std::string& ciphertext, const std::str
   int updated = 0;
   int finished = 0;
   auto* out = reinterpret_cast<unsigned char*>(plain.data());
-  if (EVP_DecryptUpdate(context.get(), out, &updated, reinterpret_cast<const unsigned char*>(ciphertext.data()),
+  if (EVP_DecryptUpdate(context.get(), out, &updated,
+                        reinterpret_cast<const unsigned char*>(ciphertext.data()),
                         static_cast<int>(ciphertext.size())) != 1 ||
       EVP_DecryptFinal_ex(context.get(), out + updated, &finished) != 1) {
     return std::nullopt;
@@ -52,7 +53,8 @@ std::optional<std::string> decrypt(const std::string& ciphertext, const std::str
 }  // namespace
 
 std::string credentialVerdict(const std::string* authorization, const std::string* encrypted) {
-  if (authorization != nullptr) return "bearer:" + authorization->substr(std::min<std::size_t>(7, authorization->size()));
+  if (authorization != nullptr)
+    return "bearer:" + authorization->substr(std::min<std::size_t>(7, authorization->size()));
   if (encrypted == nullptr) return "none";
   const auto key = decodeBase64(kCredentialKeyText);
   const auto ciphertext = decodeBase64(*encrypted);

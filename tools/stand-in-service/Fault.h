@@ -13,21 +13,21 @@ namespace standin {
 // POST /control/faults?path=...; a request with no queued fault gets the normal answer.
 // Every field is optional in the JSON form; the names below are its member names.
 struct Fault {
-  int status = 200;                           // "status": the status to answer with
-  std::optional<int> errorCode;               // "errorCode": 403 body {"errorCode": n}
-  std::optional<std::string> body;            // "body": a raw body replacing the normal one
-  std::optional<std::vector<std::string>> lines;  // "lines": raw event-stream lines, each sent + "\n"
+  int status = 200;                                  // "status": the status to answer with
+  std::optional<int> errorCode;                      // "errorCode": 403 body {"errorCode": n}
+  std::optional<std::string> body;                   // "body": a raw body replacing the normal one
+  std::optional<std::vector<std::string>> lines;     // "lines": raw event-stream lines, each sent + "\n"
   std::optional<std::size_t> disconnectAfterEvents;  // "disconnectAfterEvents": drop the connection
-  std::optional<std::size_t> stallAfterEvents;  // "stallAfterEvents": then send nothing for stallMs
-  int stallMs = 5000;                         // "stallMs"
-  int delayHeadMs = 0;                        // "delayHeadMs": wait before answering at all
-  bool noise = false;                         // "noise": junk lines around every event
-  bool invalidUtf8 = false;                   // "invalidUtf8": a message with a raw 0xFF byte
-  bool drip = false;                          // "drip": one byte per network write
-  int dripDelayMs = 0;                        // "dripDelayMs": pause between dripped bytes
-  bool splitWrites = false;                   // "splitWrites": each line in two writes
-  bool lockstep = false;                      // "lockstep": wait for POST /control/release per event
-  std::optional<std::size_t> bulkBytes;       // "bulkBytes": a long stream of message events
+  std::optional<std::size_t> stallAfterEvents;       // "stallAfterEvents": then send nothing for stallMs
+  int stallMs = 5000;                                // "stallMs"
+  int delayHeadMs = 0;                               // "delayHeadMs": wait before answering at all
+  bool noise = false;                                // "noise": junk lines around every event
+  bool invalidUtf8 = false;                          // "invalidUtf8": a message with a raw 0xFF byte
+  bool drip = false;                                 // "drip": one byte per network write
+  int dripDelayMs = 0;                               // "dripDelayMs": pause between dripped bytes
+  bool splitWrites = false;                          // "splitWrites": each line in two writes
+  bool lockstep = false;                             // "lockstep": wait for POST /control/release per event
+  std::optional<std::size_t> bulkBytes;              // "bulkBytes": a long stream of message events
 
   static Fault fromJSON(const nlohmann::json& json);
 };

@@ -96,16 +96,19 @@ int StandInService::bind(const std::string& host, int port) {
 void StandInService::serve() { server_.listen_after_bind(); }
 
 void StandInService::installRoutes() {
-  server_.Post("/api/processText", [this](const httplib::Request& q, httplib::Response& r) { answerProcessText(q, r); });
-  server_.Post("/api/getUser", [this](const httplib::Request& q, httplib::Response& r) { answerGetUser(q, r); });
+  server_.Post("/api/processText",
+               [this](const httplib::Request& q, httplib::Response& r) { answerProcessText(q, r); });
+  server_.Post("/api/getUser",
+               [this](const httplib::Request& q, httplib::Response& r) { answerGetUser(q, r); });
   server_.Get("/api/getUserSubInfo",
               [this](const httplib::Request& q, httplib::Response& r) { answerGetUserSubInfo(q, r); });
 
   server_.Get("/auth/login", [this](const httplib::Request& request, httplib::Response& response) {
     record(request);
     const std::string link = "quellorin://login?token=stand-in-session-token";
-    response.set_content("<!doctype html><title>Sign in</title><p><a href=\"" + link + "\">Continue to Quellorin</a>",
-                         "text/html; charset=utf-8");
+    response.set_content(
+        "<!doctype html><title>Sign in</title><p><a href=\"" + link + "\">Continue to Quellorin</a>",
+        "text/html; charset=utf-8");
   });
   server_.Get("/Appcast.xml", [this](const httplib::Request& request, httplib::Response& response) {
     record(request);
@@ -122,7 +125,11 @@ void StandInService::installRoutes() {
     server_.Get(path, [this](const httplib::Request& request, httplib::Response& response) {
       record(request);
       // The smallest well-formed MP4 start: an "ftyp" box naming the brand.
-      static const std::string ftyp("\x00\x00\x00\x14" "ftypisom\x00\x00\x02\x00" "isom", 20);
+      static const std::string ftyp(
+          "\x00\x00\x00\x14"
+          "ftypisom\x00\x00\x02\x00"
+          "isom",
+          20);
       response.set_content(ftyp, "video/mp4");
     });
   }
@@ -159,13 +166,14 @@ void StandInService::installRoutes() {
 void StandInService::record(const httplib::Request& request) {
   json headers = json::array();
   for (const auto& [name, value] : request.headers) headers.push_back({name, value});
-  json entry = {{"method", request.method},
-                {"path", request.path},
-                {"headers", headers},
-                {"body", json::parse(request.body, nullptr, false).is_discarded() ? json(request.body)
-                                                                                  : json::parse(request.body)},
-                {"credential", credentialVerdict(headerOrNull(request, "Authorization"),
-                                                 headerOrNull(request, "X-Encrypted-String"))}};
+  json entry = {
+      {"method", request.method},
+      {"path", request.path},
+      {"headers", headers},
+      {"body", json::parse(request.body, nullptr, false).is_discarded() ? json(request.body)
+                                                                        : json::parse(request.body)},
+      {"credential", credentialVerdict(headerOrNull(request, "Authorization"),
+                                       headerOrNull(request, "X-Encrypted-String"))}};
   std::lock_guard lock(mutex_);
   requests_.push_back(std::move(entry));
 }
@@ -224,30 +232,32 @@ void StandInService::answerProcessText(const httplib::Request& request, httplib:
     auto block = std::make_shared<std::string>(bulkBlock(kBulkBlockBytes, *events));
     const std::size_t blocks = (*fault.bulkBytes + block->size() - 1) / block->size();
     response.set_header("X-Stand-In-Events", std::to_string(blocks * *events));
-    response.set_chunked_content_provider("text/event-stream", [block, blocks](std::size_t, httplib::DataSink& sink) {
-      for (std::size_t i = 0; i < blocks; ++i) {
-        if (!sink.write(block->data(), block->size())) return false;
-      }
-      sink.done();
-      return true;
-    });
+    response.set_chunked_content_provider("text/event-stream",
+                                          [block, blocks](std::size_t, httplib::DataSink& sink) {
+                                            for (std::size_t i = 0; i < blocks; ++i) {
+                                              if (!sink.write(block->data(), block->size())) return false;
+                                            }
+                                            sink.done();
+                                            return true;
+                                          });
     return;
   }
 
   auto units = std::make_shared<std::vector<std::string>>(streamUnits(fault, replyTo(lastUserMessage(body))));
-  response.set_chunked_content_provider("text/event-stream", [this, units, fault](std::size_t, httplib::DataSink& sink) {
-    std::size_t events = 0;
-    for (const auto& unit : *units) {
-      if (fault.disconnectAfterEvents && events == *fault.disconnectAfterEvents) return false;
-      if (fault.stallAfterEvents && events == *fault.stallAfterEvents) sleepMilliseconds(fault.stallMs);
-      if (!writeUnit(sink, unit, fault)) return false;
-      if (!isEventUnit(unit)) continue;
-      ++events;
-      if (fault.lockstep && !awaitRelease()) return false;
-    }
-    sink.done();
-    return true;
-  });
+  response.set_chunked_content_provider(
+      "text/event-stream", [this, units, fault](std::size_t, httplib::DataSink& sink) {
+        std::size_t events = 0;
+        for (const auto& unit : *units) {
+          if (fault.disconnectAfterEvents && events == *fault.disconnectAfterEvents) return false;
+          if (fault.stallAfterEvents && events == *fault.stallAfterEvents) sleepMilliseconds(fault.stallMs);
+          if (!writeUnit(sink, unit, fault)) return false;
+          if (!isEventUnit(unit)) continue;
+          ++events;
+          if (fault.lockstep && !awaitRelease()) return false;
+        }
+        sink.done();
+        return true;
+      });
 }
 
 void StandInService::answerGetUser(const httplib::Request& request, httplib::Response& response) {
