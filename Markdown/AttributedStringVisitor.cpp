@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "Markdown/LiteralNode.h"
-#include "Platform/Unicode.h"
+#include "Platform/Core/Unicode.h"
 
 namespace markdown {
 

@@ -7,7 +7,7 @@
 #include "Markdown/MarkdownOptions.h"
 #include "Markdown/Styler.h"
 #include "Markdown/Visitor.h"
-#include "Platform/AttributedString.h"
+#include "Platform/Text/AttributedString.h"
 
 namespace markdown {
 

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "Platform/Color.h"
+#include "Platform/Text/Color.h"
 
 namespace markdown {
 

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "Platform/Font.h"
+#include "Platform/Text/Font.h"
 
 namespace markdown {
 

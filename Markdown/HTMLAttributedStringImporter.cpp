@@ -10,10 +10,10 @@
 
 #include "Markdown/MarkdownErrors.h"
 #include "Markdown/StyleSheetFontRules.h"
-#include "Platform/AttributeName.h"
-#include "Platform/Font.h"
-#include "Platform/ParagraphStyleRef.h"
-#include "Platform/Unicode.h"
+#include "Platform/Text/AttributeName.h"
+#include "Platform/Text/Font.h"
+#include "Platform/Text/ParagraphStyleRef.h"
+#include "Platform/Core/Unicode.h"
 
 namespace markdown {
 

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "Platform/AttributedString.h"
+#include "Platform/Text/AttributedString.h"
 
 namespace markdown {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platform/TextAlignment.h"
+#include "Platform/Text/TextAlignment.h"
 
 namespace markdown {
 

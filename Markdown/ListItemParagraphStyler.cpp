@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string>
 
-#include "Platform/AttributeName.h"
-#include "Platform/TextMeasurement.h"
+#include "Platform/Text/AttributeName.h"
+#include "Platform/Text/TextMeasurement.h"
 
 namespace markdown {
 

@@ -3,8 +3,8 @@
 #include <memory>
 
 #include "Markdown/ListItemOptions.h"
-#include "Platform/Font.h"
-#include "Platform/ParagraphStyle.h"
+#include "Platform/Text/Font.h"
+#include "Platform/Text/ParagraphStyle.h"
 
 namespace markdown {
 

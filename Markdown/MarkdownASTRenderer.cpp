@@ -1,7 +1,7 @@
 #include "Markdown/MarkdownASTRenderer.h"
 
 #include "Markdown/MarkdownErrors.h"
-#include "Platform/Unicode.h"
+#include "Platform/Core/Unicode.h"
 
 namespace markdown {
 

@@ -7,7 +7,7 @@
 #include "Markdown/MarkdownASTRenderable.h"
 #include "Markdown/MarkdownHTMLRenderable.h"
 #include "Markdown/Styler.h"
-#include "Platform/AttributedString.h"
+#include "Platform/Text/AttributedString.h"
 
 namespace markdown {
 

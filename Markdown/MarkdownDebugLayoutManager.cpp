@@ -1,6 +1,6 @@
 #include "Markdown/MarkdownDebugLayoutManager.h"
 
-#include "Platform/GraphicsContext.h"
+#include "Platform/Text/GraphicsContext.h"
 
 namespace markdown {
 

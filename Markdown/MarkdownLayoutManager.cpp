@@ -3,8 +3,8 @@
 #include <functional>
 #include <string>
 
-#include "Platform/GraphicsContext.h"
-#include "Platform/TextStorage.h"
+#include "Platform/Text/GraphicsContext.h"
+#include "Platform/Text/TextStorage.h"
 
 namespace markdown {
 

@@ -3,8 +3,8 @@
 #include "Markdown/BlockBackgroundColorAttribute.h"
 #include "Markdown/QuoteStripeAttribute.h"
 #include "Markdown/ThematicBreakAttribute.h"
-#include "Platform/GraphicsContext.h"
-#include "Platform/LayoutManager.h"
+#include "Platform/Text/GraphicsContext.h"
+#include "Platform/Text/LayoutManager.h"
 
 namespace markdown {
 

@@ -7,9 +7,9 @@
 #include "Markdown/BlockBackgroundColorAttribute.h"
 #include "Markdown/QuoteStripeAttribute.h"
 #include "Markdown/ThematicBreakAttribute.h"
-#include "Platform/AttributeName.h"
-#include "Platform/ParagraphStyleRef.h"
-#include "Platform/TextMeasurement.h"
+#include "Platform/Text/AttributeName.h"
+#include "Platform/Text/ParagraphStyleRef.h"
+#include "Platform/Text/TextMeasurement.h"
 
 namespace markdown {
 

@@ -5,8 +5,8 @@
 #include "Markdown/Markdown.h"
 #include "Markdown/MarkdownErrors.h"
 #include "Markdown/MarkdownLayoutManager.h"
-#include "Platform/TextStorage.h"
-#include "Platform/Unicode.h"
+#include "Platform/Text/TextStorage.h"
+#include "Platform/Core/Unicode.h"
 
 namespace markdown {
 

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "Markdown/Styler.h"
-#include "Platform/LayoutManager.h"
-#include "Platform/TextView.h"
+#include "Platform/Text/LayoutManager.h"
+#include "Platform/Text/TextView.h"
 
 namespace markdown {
 

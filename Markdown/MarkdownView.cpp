@@ -13,9 +13,9 @@
 
 #include "Markdown/Markdown.h"
 #include "Markdown/MarkdownErrors.h"
-#include "Platform/AtomicFile.h"
-#include "Platform/Environment.h"
-#include "Platform/XdgURLOpener.h"
+#include "Platform/Core/AtomicFile.h"
+#include "Platform/Core/Environment.h"
+#include "Platform/Desktop/Linux/XdgURLOpener.h"
 
 namespace markdown {
 

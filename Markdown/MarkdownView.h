@@ -7,11 +7,11 @@
 #include <string>
 
 #include "Markdown/MarkdownOptions.h"
-#include "Platform/Bundle.h"
-#include "Platform/NavigationDelegate.h"
-#include "Platform/NotificationCenter.h"
-#include "Platform/URLOpener.h"
-#include "Platform/WebView.h"
+#include "Platform/Core/Bundle.h"
+#include "Platform/Desktop/NavigationDelegate.h"
+#include "Platform/Dispatch/NotificationCenter.h"
+#include "Platform/Desktop/URLOpener.h"
+#include "Platform/Desktop/WebView.h"
 
 namespace markdown {
 

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "Platform/ParagraphStyle.h"
+#include "Platform/Text/ParagraphStyle.h"
 
 namespace markdown {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "Platform/Color.h"
+#include "Platform/Text/Color.h"
 
 namespace markdown {
 

@@ -1,7 +1,7 @@
 #include "Markdown/RenderedText.h"
 
 #include "Markdown/MarkdownErrors.h"
-#include "Platform/Unicode.h"
+#include "Platform/Core/Unicode.h"
 
 #include <cstdlib>
 #include <memory>

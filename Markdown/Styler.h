@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "Platform/AttributedString.h"
+#include "Platform/Text/AttributedString.h"
 
 namespace markdown {
 

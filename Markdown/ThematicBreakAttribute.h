@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "Platform/Color.h"
+#include "Platform/Text/Color.h"
 
 namespace markdown {
 

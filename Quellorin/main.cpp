@@ -7,10 +7,10 @@
 #include <string>
 #include <thread>
 
-#include "Platform/Environment.h"
-#include "Platform/Log.h"
-#include "Platform/MainQueue.h"
-#include "Platform/Paths.h"
+#include "Platform/Core/Environment.h"
+#include "Platform/Core/Log.h"
+#include "Platform/Dispatch/MainQueue.h"
+#include "Platform/Core/Paths.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 #include <memory>
 #include <mutex>
 
-#include "Platform/MainQueue.h"
-#include "Platform/NotificationCenter.h"
-#include "Platform/SerialQueue.h"
-#include "Platform/VirtualClock.h"
-#include "Platform/VirtualTime.h"
+#include "Platform/Dispatch/MainQueue.h"
+#include "Platform/Dispatch/NotificationCenter.h"
+#include "Platform/Dispatch/SerialQueue.h"
+#include "Platform/Dispatch/VirtualClock.h"
+#include "Platform/Dispatch/VirtualTime.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 // Reports bytes/s and events/s, and the peak resident memory of each run (VmHWM, reset before
 // the run) so that 5 MB and 50 MB runs can be compared.
 
-#include "Platform/Environment.h"
-#include "Platform/UserDefaults.h"
+#include "Platform/Core/Environment.h"
+#include "Platform/Defaults/UserDefaults.h"
 #include "Quellorin/Services/AIService.h"
 #include "tests/support/StandInProcess.h"
 

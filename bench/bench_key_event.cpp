@@ -7,12 +7,12 @@
 #include <memory>
 #include <string_view>
 
-#include "Platform/Event.h"
-#include "Platform/EventSystem.h"
-#include "Platform/Log.h"
-#include "Platform/MainQueue.h"
-#include "Platform/UserDefaults.h"
-#include "Platform/VirtualEnvironment.h"
+#include "Platform/Desktop/Event.h"
+#include "Platform/Desktop/EventSystem.h"
+#include "Platform/Core/Log.h"
+#include "Platform/Dispatch/MainQueue.h"
+#include "Platform/Defaults/UserDefaults.h"
+#include "Platform/Core/VirtualEnvironment.h"
 #include "Quellorin/Services/AIService.h"
 #include "Quellorin/Services/EventMonitorService.h"
 #include "Quellorin/Services/TextHandlingService.h"

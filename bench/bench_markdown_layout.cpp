@@ -13,7 +13,7 @@
 #include "Markdown/Markdown.h"
 #include "Markdown/MarkdownLayoutManager.h"
 #include "Markdown/MarkdownStyler.h"
-#include "Platform/TextStorage.h"
+#include "Platform/Text/TextStorage.h"
 
 namespace {
 

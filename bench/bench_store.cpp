@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "Platform/VirtualEnvironment.h"
+#include "Platform/Core/VirtualEnvironment.h"
 #include "Quellorin/Assistant/DatabaseService.h"
 
 namespace {

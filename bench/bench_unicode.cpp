@@ -1,8 +1,8 @@
 // Text conversions on a 64 KiB mixed text (ASCII, CJK, accents, emoji), each beside its baseline:
 // toUTF16 against ICU's bulk u_strFromUTF8WithSub, and many position conversions through a
 // UTF16Index against the same conversions through the streaming free functions.
-#include "Platform/UTF16Index.h"
-#include "Platform/Unicode.h"
+#include "Platform/Core/UTF16Index.h"
+#include "Platform/Core/Unicode.h"
 
 #include <benchmark/benchmark.h>
 #include <unicode/ustring.h>

@@ -19,8 +19,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "Platform/DefaultsCoding.h"
-#include "Platform/UserDefaults.h"
+#include "Platform/Defaults/DefaultsCoding.h"
+#include "Platform/Defaults/UserDefaults.h"
 
 namespace {
 

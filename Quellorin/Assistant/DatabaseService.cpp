@@ -8,9 +8,9 @@
 #include <system_error>
 #include <utility>
 
-#include "Platform/Clock.h"
-#include "Platform/Log.h"
-#include "Platform/Paths.h"
+#include "Platform/Dispatch/Clock.h"
+#include "Platform/Core/Log.h"
+#include "Platform/Core/Paths.h"
 #include "SQLite/Query/Operators.h"
 #include "SQLite/Query/QueryExecution.h"
 #include "SQLite/Query/Setter.h"

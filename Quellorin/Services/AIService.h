@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Platform/Alert.h"
-#include "Platform/HttpCancellation.h"
-#include "Platform/HttpClient.h"
+#include "Platform/Desktop/Alert.h"
+#include "Platform/Http/HttpCancellation.h"
+#include "Platform/Http/HttpClient.h"
 #include "Quellorin/Services/StreamEvent.h"
 
 #include <nlohmann/json.hpp>

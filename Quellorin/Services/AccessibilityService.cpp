@@ -2,14 +2,14 @@
 
 #include <utility>
 
-#include "Platform/Accessibility.h"
-#include "Platform/Bundle.h"
-#include "Platform/Environment.h"
-#include "Platform/Log.h"
-#include "Platform/MainQueue.h"
-#include "Platform/Timer.h"
-#include "Platform/UserDefaults.h"
-#include "Platform/Workspace.h"
+#include "Platform/Desktop/Accessibility.h"
+#include "Platform/Core/Bundle.h"
+#include "Platform/Core/Environment.h"
+#include "Platform/Core/Log.h"
+#include "Platform/Dispatch/MainQueue.h"
+#include "Platform/Dispatch/Timer.h"
+#include "Platform/Defaults/UserDefaults.h"
+#include "Platform/Desktop/Workspace.h"
 #include "Quellorin/Services/EventMonitorService.h"
 #include "Quellorin/Services/NotificationService.h"
 

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "Platform/AXValue.h"
+#include "Platform/Desktop/AXValue.h"
 
 namespace platform {
 class AccessibilityElement;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platform/Window.h"
+#include "Platform/Desktop/Window.h"
 
 namespace quellorin {
 

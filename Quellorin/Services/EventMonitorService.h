@@ -6,9 +6,9 @@
 #include <optional>
 #include <string>
 
-#include "Platform/Event.h"
-#include "Platform/EventSystem.h"
-#include "Platform/Geometry.h"
+#include "Platform/Desktop/Event.h"
+#include "Platform/Desktop/EventSystem.h"
+#include "Platform/Core/Geometry.h"
 #include "Quellorin/Services/CaretLine.h"
 
 namespace platform {

@@ -1,12 +1,12 @@
 #include "Quellorin/Services/NotificationService.h"
 
-#include "Platform/Alert.h"
-#include "Platform/Bundle.h"
-#include "Platform/Environment.h"
-#include "Platform/Log.h"
-#include "Platform/MainQueue.h"
-#include "Platform/UUID.h"
-#include "Platform/Workspace.h"
+#include "Platform/Desktop/Alert.h"
+#include "Platform/Core/Bundle.h"
+#include "Platform/Core/Environment.h"
+#include "Platform/Core/Log.h"
+#include "Platform/Dispatch/MainQueue.h"
+#include "Platform/Crypto/UUID.h"
+#include "Platform/Desktop/Workspace.h"
 
 namespace quellorin {
 

@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "Platform/NotificationCenter.h"
-#include "Platform/UserNotificationCenter.h"
+#include "Platform/Dispatch/NotificationCenter.h"
+#include "Platform/Desktop/UserNotificationCenter.h"
 
 namespace quellorin {
 

@@ -3,8 +3,8 @@
 #include <memory>
 #include <utility>
 
-#include "Platform/MainQueue.h"
-#include "Platform/TaskPool.h"
+#include "Platform/Dispatch/MainQueue.h"
+#include "Platform/Dispatch/TaskPool.h"
 
 namespace quellorin {
 

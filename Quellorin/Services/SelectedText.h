@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "Platform/Geometry.h"
+#include "Platform/Core/Geometry.h"
 
 namespace quellorin {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "Platform/AXValue.h"
+#include "Platform/Desktop/AXValue.h"
 #include "Quellorin/Services/CaretLine.h"
 #include "Quellorin/Services/SelectedText.h"
 

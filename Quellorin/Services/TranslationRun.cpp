@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "Platform/AccessibilityElement.h"
-#include "Platform/Log.h"
+#include "Platform/Desktop/AccessibilityElement.h"
+#include "Platform/Core/Log.h"
 #include "Quellorin/Services/TextHandlingService.h"
 
 namespace quellorin {

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <utility>
 
-#include "Platform/AccessibilityElement.h"
-#include "Platform/Environment.h"
-#include "Platform/Log.h"
-#include "Platform/Screens.h"
-#include "Platform/Window.h"
-#include "Platform/WindowServer.h"
-#include "Platform/Workspace.h"
+#include "Platform/Desktop/AccessibilityElement.h"
+#include "Platform/Core/Environment.h"
+#include "Platform/Core/Log.h"
+#include "Platform/Desktop/Screens.h"
+#include "Platform/Desktop/Window.h"
+#include "Platform/Desktop/WindowServer.h"
+#include "Platform/Desktop/Workspace.h"
 #include "Quellorin/Services/CustomWindow.h"
 #include "Quellorin/Services/TextHandlingService.h"
 

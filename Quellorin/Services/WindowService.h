@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "Platform/Geometry.h"
+#include "Platform/Core/Geometry.h"
 
 namespace platform {
 class Window;

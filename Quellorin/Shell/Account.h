@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platform/HttpClient.h"
+#include "Platform/Http/HttpClient.h"
 
 #include <string>
 #include <vector>

@@ -1,9 +1,9 @@
 #include "Quellorin/Shell/RequestCredentials.h"
 
-#include "Platform/AES.h"
-#include "Platform/Base64.h"
-#include "Platform/Clock.h"
-#include "Platform/DeviceIdentifier.h"
+#include "Platform/Crypto/AES.h"
+#include "Platform/Crypto/Base64.h"
+#include "Platform/Dispatch/Clock.h"
+#include "Platform/Crypto/DeviceIdentifier.h"
 
 namespace quellorin {
 

@@ -1,6 +1,6 @@
 #include "Quellorin/Shell/URLQueryParameters.h"
 
-#include "Platform/URLComponents.h"
+#include "Platform/Http/URLComponents.h"
 
 namespace quellorin {
 

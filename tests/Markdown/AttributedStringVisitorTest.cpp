@@ -10,8 +10,8 @@
 #include "Markdown/MarkdownStyler.h"
 #include "Markdown/QuoteStripeAttribute.h"
 #include "Markdown/StaticListItemPrefixGenerator.h"
-#include "Platform/AttributeName.h"
-#include "Platform/ParagraphStyleRef.h"
+#include "Platform/Text/AttributeName.h"
+#include "Platform/Text/ParagraphStyleRef.h"
 
 namespace markdown {
 namespace {

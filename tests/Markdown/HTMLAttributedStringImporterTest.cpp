@@ -5,8 +5,8 @@
 #include "Markdown/Markdown.h"
 #include "Markdown/MarkdownErrors.h"
 #include "Markdown/StyleSheetFontRules.h"
-#include "Platform/AttributeName.h"
-#include "Platform/Font.h"
+#include "Platform/Text/AttributeName.h"
+#include "Platform/Text/Font.h"
 
 namespace markdown {
 namespace {

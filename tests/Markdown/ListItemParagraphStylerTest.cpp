@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "Platform/AttributeName.h"
-#include "Platform/TextMeasurement.h"
+#include "Platform/Text/AttributeName.h"
+#include "Platform/Text/TextMeasurement.h"
 
 namespace markdown {
 namespace {

@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "Markdown/MarkdownDebugLayoutManager.h"
-#include "Platform/AttributeName.h"
-#include "Platform/Font.h"
-#include "Platform/ParagraphStyleRef.h"
-#include "Platform/RecordingGraphicsContext.h"
-#include "Platform/TextStorage.h"
+#include "Platform/Text/AttributeName.h"
+#include "Platform/Text/Font.h"
+#include "Platform/Text/ParagraphStyleRef.h"
+#include "Platform/Text/RecordingGraphicsContext.h"
+#include "Platform/Text/TextStorage.h"
 
 namespace markdown {
 namespace {

@@ -8,9 +8,9 @@
 #include "Markdown/StaticFontCollection.h"
 #include "Markdown/StaticParagraphStyleCollection.h"
 #include "Markdown/ThematicBreakAttribute.h"
-#include "Platform/AttributeName.h"
-#include "Platform/ParagraphStyleRef.h"
-#include "Platform/TextMeasurement.h"
+#include "Platform/Text/AttributeName.h"
+#include "Platform/Text/ParagraphStyleRef.h"
+#include "Platform/Text/TextMeasurement.h"
 
 namespace markdown {
 namespace {

@@ -9,8 +9,8 @@
 #include "Markdown/MarkdownStyler.h"
 #include "Markdown/StaticColorCollection.h"
 #include "Markdown/StaticFontCollection.h"
-#include "Platform/AttributeName.h"
-#include "Platform/RecordingGraphicsContext.h"
+#include "Platform/Text/AttributeName.h"
+#include "Platform/Text/RecordingGraphicsContext.h"
 
 namespace markdown {
 namespace {

@@ -6,9 +6,9 @@
 #include <sstream>
 
 #include "Markdown/MarkdownErrors.h"
-#include "Platform/NotificationCenter.h"
-#include "Platform/RecordingURLOpener.h"
-#include "Platform/VirtualEnvironment.h"
+#include "Platform/Dispatch/NotificationCenter.h"
+#include "Platform/Desktop/Simulated/RecordingURLOpener.h"
+#include "Platform/Core/VirtualEnvironment.h"
 
 namespace markdown {
 namespace {

@@ -1,4 +1,4 @@
-#include "Platform/AccessibilityElement.h"
+#include "Platform/Desktop/AccessibilityElement.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "Platform/Accessibility.h"
+#include "Platform/Desktop/Accessibility.h"
 
 #include <gtest/gtest.h>
 
-#include "Platform/AccessibilityElement.h"
-#include "Platform/Workspace.h"
+#include "Platform/Desktop/AccessibilityElement.h"
+#include "Platform/Desktop/Workspace.h"
 
 namespace platform {
 namespace {

@@ -1,12 +1,12 @@
-#include "Platform/AttributedString.h"
+#include "Platform/Text/AttributedString.h"
 
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
-#include "Platform/AttributeName.h"
-#include "Platform/Color.h"
-#include "Platform/ParagraphStyleRef.h"
+#include "Platform/Text/AttributeName.h"
+#include "Platform/Text/Color.h"
+#include "Platform/Text/ParagraphStyleRef.h"
 
 namespace platform {
 namespace {

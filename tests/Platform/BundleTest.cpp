@@ -1,5 +1,5 @@
-#include "Platform/Bundle.h"
-#include "Platform/Log.h"
+#include "Platform/Core/Bundle.h"
+#include "Platform/Core/Log.h"
 
 #include "tests/support/ScopedEnvironmentVariable.h"
 

@@ -1,4 +1,4 @@
-#include "Platform/CairoImageContext.h"
+#include "Platform/Text/CairoImageContext.h"
 
 #include <gtest/gtest.h>
 

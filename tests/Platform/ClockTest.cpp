@@ -3,8 +3,8 @@
 #include <cmath>
 #include <limits>
 
-#include "Platform/SystemClock.h"
-#include "Platform/VirtualClock.h"
+#include "Platform/Dispatch/SystemClock.h"
+#include "Platform/Dispatch/VirtualClock.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "Platform/CurlHttpClient.h"
+#include "Platform/Http/CurlHttpClient.h"
 #include "tests/support/StandInProcess.h"
 
 #include <gtest/gtest.h>

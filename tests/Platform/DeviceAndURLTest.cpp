@@ -1,6 +1,6 @@
-#include "Platform/DeviceIdentifier.h"
-#include "Platform/RecordingAlertPresenter.h"
-#include "Platform/URLComponents.h"
+#include "Platform/Crypto/DeviceIdentifier.h"
+#include "Platform/Desktop/Simulated/RecordingAlertPresenter.h"
+#include "Platform/Http/URLComponents.h"
 
 #include <gtest/gtest.h>
 

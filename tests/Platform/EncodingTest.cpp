@@ -1,7 +1,7 @@
-#include "Platform/AES.h"
-#include "Platform/Base64.h"
-#include "Platform/RandomBytes.h"
-#include "Platform/UUID.h"
+#include "Platform/Crypto/AES.h"
+#include "Platform/Crypto/Base64.h"
+#include "Platform/Crypto/RandomBytes.h"
+#include "Platform/Crypto/UUID.h"
 
 #include <gtest/gtest.h>
 

@@ -8,14 +8,14 @@
 #include <stdexcept>
 #include <vector>
 
-#include "Platform/Clock.h"
-#include "Platform/Environment.h"
-#include "Platform/MainQueue.h"
-#include "Platform/NotificationCenter.h"
-#include "Platform/TaskPool.h"
-#include "Platform/UserDefaults.h"
-#include "Platform/VirtualClock.h"
-#include "Platform/VirtualEnvironment.h"
+#include "Platform/Dispatch/Clock.h"
+#include "Platform/Core/Environment.h"
+#include "Platform/Dispatch/MainQueue.h"
+#include "Platform/Dispatch/NotificationCenter.h"
+#include "Platform/Dispatch/TaskPool.h"
+#include "Platform/Defaults/UserDefaults.h"
+#include "Platform/Dispatch/VirtualClock.h"
+#include "Platform/Core/VirtualEnvironment.h"
 #include "tests/support/ScopedEnvironmentVariable.h"
 #include "tests/support/TemporaryFolder.h"
 

@@ -1,11 +1,11 @@
-#include "Platform/EventSystem.h"
+#include "Platform/Desktop/EventSystem.h"
 
 #include <gtest/gtest.h>
 
-#include "Platform/Accessibility.h"
-#include "Platform/AccessibilityElement.h"
-#include "Platform/Pasteboard.h"
-#include "Platform/Workspace.h"
+#include "Platform/Desktop/Accessibility.h"
+#include "Platform/Desktop/AccessibilityElement.h"
+#include "Platform/Desktop/Pasteboard.h"
+#include "Platform/Desktop/Workspace.h"
 
 namespace platform {
 namespace {

@@ -1,4 +1,4 @@
-#include "Platform/Font.h"
+#include "Platform/Text/Font.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "Platform/HttpStatusPhrase.h"
+#include "Platform/Http/HttpStatusPhrase.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
-#include "Platform/LayoutManager.h"
+#include "Platform/Text/LayoutManager.h"
 
 #include <gtest/gtest.h>
 
-#include "Platform/AttributeName.h"
-#include "Platform/Font.h"
-#include "Platform/ParagraphStyleRef.h"
-#include "Platform/RecordingGraphicsContext.h"
-#include "Platform/TextMeasurement.h"
-#include "Platform/TextStorage.h"
+#include "Platform/Text/AttributeName.h"
+#include "Platform/Text/Font.h"
+#include "Platform/Text/ParagraphStyleRef.h"
+#include "Platform/Text/RecordingGraphicsContext.h"
+#include "Platform/Text/TextMeasurement.h"
+#include "Platform/Text/TextStorage.h"
 
 namespace platform {
 namespace {

@@ -1,6 +1,6 @@
-#include "Platform/Bundle.h"
-#include "Platform/StringsTable.h"
-#include "Platform/Unicode.h"
+#include "Platform/Core/Bundle.h"
+#include "Platform/Core/StringsTable.h"
+#include "Platform/Core/Unicode.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

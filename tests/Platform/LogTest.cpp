@@ -1,4 +1,4 @@
-#include "Platform/Log.h"
+#include "Platform/Core/Log.h"
 
 #include <gtest/gtest.h>
 

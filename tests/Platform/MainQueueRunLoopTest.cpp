@@ -6,8 +6,8 @@
 #include <thread>
 #include <vector>
 
-#include "Platform/MainQueue.h"
-#include "Platform/SystemClock.h"
+#include "Platform/Dispatch/MainQueue.h"
+#include "Platform/Dispatch/SystemClock.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <thread>
 #include <vector>
 
-#include "Platform/Log.h"
-#include "Platform/MainQueue.h"
-#include "Platform/VirtualClock.h"
-#include "Platform/VirtualTime.h"
+#include "Platform/Core/Log.h"
+#include "Platform/Dispatch/MainQueue.h"
+#include "Platform/Dispatch/VirtualClock.h"
+#include "Platform/Dispatch/VirtualTime.h"
 
 namespace {
 

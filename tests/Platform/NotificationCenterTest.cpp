@@ -6,9 +6,9 @@
 #include <thread>
 #include <vector>
 
-#include "Platform/MainQueue.h"
-#include "Platform/NotificationCenter.h"
-#include "Platform/VirtualEnvironment.h"
+#include "Platform/Dispatch/MainQueue.h"
+#include "Platform/Dispatch/NotificationCenter.h"
+#include "Platform/Core/VirtualEnvironment.h"
 
 namespace {
 

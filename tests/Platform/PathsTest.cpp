@@ -1,4 +1,4 @@
-#include "Platform/Paths.h"
+#include "Platform/Core/Paths.h"
 
 #include "tests/support/ScopedEnvironmentVariable.h"
 

@@ -1,4 +1,4 @@
-#include "Platform/RecordingGraphicsContext.h"
+#include "Platform/Text/RecordingGraphicsContext.h"
 
 #include <gtest/gtest.h>
 

@@ -8,8 +8,8 @@
 #include <thread>
 #include <vector>
 
-#include "Platform/Log.h"
-#include "Platform/SerialQueue.h"
+#include "Platform/Core/Log.h"
+#include "Platform/Dispatch/SerialQueue.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "Platform/StringsTable.h"
+#include "Platform/Core/StringsTable.h"
 
 #include <gtest/gtest.h>
 

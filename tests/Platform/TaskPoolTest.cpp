@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "Platform/Log.h"
-#include "Platform/TaskPool.h"
+#include "Platform/Core/Log.h"
+#include "Platform/Dispatch/TaskPool.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
-#include "Platform/TextView.h"
+#include "Platform/Text/TextView.h"
 
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
-#include "Platform/AttributeName.h"
-#include "Platform/Font.h"
-#include "Platform/RecordingGraphicsContext.h"
+#include "Platform/Text/AttributeName.h"
+#include "Platform/Text/Font.h"
+#include "Platform/Text/RecordingGraphicsContext.h"
 
 namespace platform {
 namespace {

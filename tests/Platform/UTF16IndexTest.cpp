@@ -1,4 +1,4 @@
-#include "Platform/UTF16Index.h"
+#include "Platform/Core/UTF16Index.h"
 #include "tests/Platform/RandomText.h"
 
 #include <gtest/gtest.h>

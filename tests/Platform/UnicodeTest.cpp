@@ -1,4 +1,4 @@
-#include "Platform/Unicode.h"
+#include "Platform/Core/Unicode.h"
 #include "tests/Platform/RandomText.h"
 
 #include <gtest/gtest.h>

@@ -14,9 +14,9 @@
 #include <string>
 
 #include "DefaultsTestHome.h"
-#include "Platform/DefaultsCoding.h"
-#include "Platform/Log.h"
-#include "Platform/UserDefaults.h"
+#include "Platform/Defaults/DefaultsCoding.h"
+#include "Platform/Core/Log.h"
+#include "Platform/Defaults/UserDefaults.h"
 
 namespace {
 

@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "DefaultsTestHome.h"
-#include "Platform/AtomicFile.h"
-#include "Platform/DefaultsCoding.h"
-#include "Platform/Log.h"
-#include "Platform/Paths.h"
-#include "Platform/UserDefaults.h"
+#include "Platform/Core/AtomicFile.h"
+#include "Platform/Defaults/DefaultsCoding.h"
+#include "Platform/Core/Log.h"
+#include "Platform/Core/Paths.h"
+#include "Platform/Defaults/UserDefaults.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "Platform/UserDefaults.h"
+#include "Platform/Defaults/UserDefaults.h"
 
-#include "Platform/Log.h"
+#include "Platform/Core/Log.h"
 
 #include <gtest/gtest.h>
 

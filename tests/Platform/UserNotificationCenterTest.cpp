@@ -1,10 +1,10 @@
-#include "Platform/UserNotificationCenter.h"
+#include "Platform/Desktop/UserNotificationCenter.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 
-#include "Platform/TaskPool.h"
+#include "Platform/Dispatch/TaskPool.h"
 
 namespace platform {
 namespace {

@@ -1,4 +1,4 @@
-#include "Platform/WebView.h"
+#include "Platform/Desktop/WebView.h"
 
 #include <gtest/gtest.h>
 

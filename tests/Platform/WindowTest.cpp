@@ -1,10 +1,10 @@
-#include "Platform/Window.h"
+#include "Platform/Desktop/Window.h"
 
 #include <gtest/gtest.h>
 
-#include "Platform/Screens.h"
-#include "Platform/VirtualEnvironment.h"
-#include "Platform/WindowServer.h"
+#include "Platform/Desktop/Screens.h"
+#include "Platform/Core/VirtualEnvironment.h"
+#include "Platform/Desktop/WindowServer.h"
 
 namespace platform {
 namespace {

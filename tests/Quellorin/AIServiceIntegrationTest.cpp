@@ -1,6 +1,6 @@
 #include "Quellorin/Services/AIService.h"
 
-#include "Platform/HttpCancellation.h"
+#include "Platform/Http/HttpCancellation.h"
 #include "tests/Quellorin/ServiceFixture.h"
 
 #include <gtest/gtest.h>

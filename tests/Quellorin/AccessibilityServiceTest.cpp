@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "DesktopFixture.h"
-#include "Platform/Bundle.h"
-#include "Platform/Log.h"
-#include "Platform/Timer.h"
-#include "Platform/UserNotificationCenter.h"
+#include "Platform/Core/Bundle.h"
+#include "Platform/Core/Log.h"
+#include "Platform/Dispatch/Timer.h"
+#include "Platform/Desktop/UserNotificationCenter.h"
 #include "Quellorin/Services/AIService.h"
 #include "Quellorin/Services/EventMonitorService.h"
 #include "Quellorin/Services/NotificationService.h"

@@ -1,6 +1,6 @@
 #include "Quellorin/Shell/Account.h"
 
-#include "Platform/Clock.h"
+#include "Platform/Dispatch/Clock.h"
 #include "Quellorin/Shell/ServiceAddress.h"
 #include "Quellorin/Shell/UpdaterDelegate.h"
 #include "tests/Quellorin/ServiceFixture.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "Platform/Log.h"
+#include "Platform/Core/Log.h"
 #include "Quellorin/Assistant/DatabaseService.h"
 #include "tests/Quellorin/StatementTrace.h"
 #include "tests/Quellorin/StoreTestHome.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "Platform/Log.h"
+#include "Platform/Core/Log.h"
 #include "Quellorin/Assistant/DatabaseService.h"
 #include "SQLite/Connection.h"
 #include "tests/Quellorin/StatementTrace.h"

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "Platform/Log.h"
+#include "Platform/Core/Log.h"
 #include "Quellorin/Assistant/DatabaseService.h"
 #include "SQLite/Connection.h"
 #include "tests/Quellorin/StatementTrace.h"

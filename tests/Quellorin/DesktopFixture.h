@@ -10,17 +10,17 @@
 #include <memory>
 #include <string>
 
-#include "Platform/Accessibility.h"
-#include "Platform/AccessibilityElement.h"
-#include "Platform/Clock.h"
-#include "Platform/EventSystem.h"
-#include "Platform/MainQueue.h"
-#include "Platform/Pasteboard.h"
-#include "Platform/Screens.h"
-#include "Platform/UserDefaults.h"
-#include "Platform/VirtualClock.h"
-#include "Platform/VirtualEnvironment.h"
-#include "Platform/Workspace.h"
+#include "Platform/Desktop/Accessibility.h"
+#include "Platform/Desktop/AccessibilityElement.h"
+#include "Platform/Dispatch/Clock.h"
+#include "Platform/Desktop/EventSystem.h"
+#include "Platform/Dispatch/MainQueue.h"
+#include "Platform/Desktop/Pasteboard.h"
+#include "Platform/Desktop/Screens.h"
+#include "Platform/Defaults/UserDefaults.h"
+#include "Platform/Dispatch/VirtualClock.h"
+#include "Platform/Core/VirtualEnvironment.h"
+#include "Platform/Desktop/Workspace.h"
 
 namespace testsupport {
 

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "DesktopFixture.h"
-#include "Platform/Log.h"
-#include "Platform/Window.h"
+#include "Platform/Core/Log.h"
+#include "Platform/Desktop/Window.h"
 #include "Quellorin/Services/AIService.h"
 #include "Quellorin/Services/CustomWindow.h"
 #include "Quellorin/Services/TextHandlingService.h"

@@ -1,6 +1,6 @@
 #include "Quellorin/Services/EventStreamReader.h"
 
-#include "Platform/Log.h"
+#include "Platform/Core/Log.h"
 
 #include <gtest/gtest.h>
 

@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "DesktopFixture.h"
-#include "Platform/Bundle.h"
-#include "Platform/Log.h"
-#include "Platform/NotificationCenter.h"
-#include "Platform/RecordingAlertPresenter.h"
-#include "Platform/UserNotificationCenter.h"
+#include "Platform/Core/Bundle.h"
+#include "Platform/Core/Log.h"
+#include "Platform/Dispatch/NotificationCenter.h"
+#include "Platform/Desktop/Simulated/RecordingAlertPresenter.h"
+#include "Platform/Desktop/UserNotificationCenter.h"
 
 namespace quellorin {
 namespace {

@@ -5,15 +5,15 @@
 // event, alert, notification and user-defaults change lands in one journal, in the order it
 // happened, so that tests can check the order across all of them.
 
-#include "Platform/CurlHttpClient.h"
-#include "Platform/Environment.h"
-#include "Platform/Log.h"
-#include "Platform/MainQueue.h"
-#include "Platform/NotificationCenter.h"
-#include "Platform/RecordingAlertPresenter.h"
-#include "Platform/TaskPool.h"
-#include "Platform/UserDefaults.h"
-#include "Platform/VirtualEnvironment.h"
+#include "Platform/Http/CurlHttpClient.h"
+#include "Platform/Core/Environment.h"
+#include "Platform/Core/Log.h"
+#include "Platform/Dispatch/MainQueue.h"
+#include "Platform/Dispatch/NotificationCenter.h"
+#include "Platform/Desktop/Simulated/RecordingAlertPresenter.h"
+#include "Platform/Dispatch/TaskPool.h"
+#include "Platform/Defaults/UserDefaults.h"
+#include "Platform/Core/VirtualEnvironment.h"
 #include "tests/support/StandInProcess.h"
 
 #include <gtest/gtest.h>

@@ -5,8 +5,8 @@
 #include <optional>
 
 #include "DesktopFixture.h"
-#include "Platform/Log.h"
-#include "Platform/Unicode.h"
+#include "Platform/Core/Log.h"
+#include "Platform/Core/Unicode.h"
 
 namespace quellorin {
 namespace {

@@ -7,11 +7,11 @@
 #include <nlohmann/json.hpp>
 
 #include "DesktopFixture.h"
-#include "Platform/Log.h"
-#include "Platform/TaskPool.h"
-#include "Platform/Unicode.h"
-#include "Platform/Window.h"
-#include "Platform/WindowContent.h"
+#include "Platform/Core/Log.h"
+#include "Platform/Dispatch/TaskPool.h"
+#include "Platform/Core/Unicode.h"
+#include "Platform/Desktop/Window.h"
+#include "Platform/Desktop/WindowContent.h"
 #include "Quellorin/Services/AIService.h"
 #include "Quellorin/Services/CustomWindow.h"
 #include "Quellorin/Services/EventMonitorService.h"

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "DesktopFixture.h"
-#include "Platform/Log.h"
-#include "Platform/Window.h"
-#include "Platform/WindowContent.h"
-#include "Platform/WindowServer.h"
+#include "Platform/Core/Log.h"
+#include "Platform/Desktop/Window.h"
+#include "Platform/Desktop/WindowContent.h"
+#include "Platform/Desktop/WindowServer.h"
 #include "Quellorin/Services/CustomWindow.h"
 #include "Quellorin/Services/TextHandlingService.h"
 

@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "Platform/DefaultsCoding.h"
+#include "Platform/Defaults/DefaultsCoding.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view contents(reinterpret_cast<const char*>(data), size);

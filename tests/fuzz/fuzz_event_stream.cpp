@@ -1,7 +1,7 @@
 // The service's answer stream is outside input. Feeds the fuzzer's bytes to the event-stream
 // reader cut at a point the input chooses, and checks that the cut changes nothing: the same
 // events, in the same order, as when the bytes arrive whole.
-#include "Platform/Log.h"
+#include "Platform/Core/Log.h"
 #include "Quellorin/Services/EventStreamReader.h"
 
 #include <cstddef>

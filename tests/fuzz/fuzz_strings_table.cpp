@@ -1,7 +1,7 @@
 // Any bytes given as a .strings file parse without crashing, every error names a line of the file,
 // and every key and value comes out as well-formed UTF-8.
-#include "Platform/StringsTable.h"
-#include "Platform/Unicode.h"
+#include "Platform/Core/StringsTable.h"
+#include "Platform/Core/Unicode.h"
 
 #include <cstdint>
 #include <cstdlib>

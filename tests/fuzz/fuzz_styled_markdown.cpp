@@ -10,7 +10,7 @@
 #include "Markdown/MarkdownErrors.h"
 #include "Markdown/MarkdownLayoutManager.h"
 #include "Markdown/MarkdownStyler.h"
-#include "Platform/TextStorage.h"
+#include "Platform/Text/TextStorage.h"
 
 // fontconfig, reached through Pango, keeps caches for the life of the process; they are not
 // leaks of ours.

@@ -1,7 +1,7 @@
 // Any bytes read as UTF-8 give the same answers through every view: the UTF-16 conversion, the
 // offset conversions, the index, the character boundaries, trimming and capitalisation.
-#include "Platform/UTF16Index.h"
-#include "Platform/Unicode.h"
+#include "Platform/Core/UTF16Index.h"
+#include "Platform/Core/Unicode.h"
 
 #include <cstdint>
 #include <cstdlib>

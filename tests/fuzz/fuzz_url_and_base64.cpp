@@ -1,7 +1,7 @@
 // Outside input of the account code: login-callback URLs and Base64 texts. Checks that parsing
 // never crashes and that a decoded Base64 text encodes back to the same text.
-#include "Platform/Base64.h"
-#include "Platform/URLComponents.h"
+#include "Platform/Crypto/Base64.h"
+#include "Platform/Http/URLComponents.h"
 
 #include <cstddef>
 #include <cstdint>

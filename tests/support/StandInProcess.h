@@ -4,7 +4,7 @@
 // talks to its control endpoints. Header-only: shared by the test executables of several
 // layers. Needs QUELLORIN_BINARY_DIR, which every test executable is compiled with.
 
-#include "Platform/CurlHttpClient.h"
+#include "Platform/Http/CurlHttpClient.h"
 
 #include <nlohmann/json.hpp>
 

@@ -15,7 +15,7 @@
 #include <string>
 
 #include "Markdown/MarkdownView.h"
-#include "Platform/URLOpener.h"
+#include "Platform/Desktop/URLOpener.h"
 #include "tools/support/ReadFile.h"
 
 namespace {

@@ -12,8 +12,8 @@
 #include "Markdown/MarkdownDebugTextView.h"
 #include "Markdown/MarkdownStyler.h"
 #include "Markdown/MarkdownTextView.h"
-#include "Platform/CairoImageContext.h"
-#include "Platform/Unicode.h"
+#include "Platform/Text/CairoImageContext.h"
+#include "Platform/Core/Unicode.h"
 #include "tools/support/ReadFile.h"
 
 namespace {

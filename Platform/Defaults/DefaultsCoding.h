@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "Platform/Defaults/DefaultsValue.h"
+
+namespace platform {
+
+// The text form of the user-defaults file: a JSON document that tags every value with its
+// type, so that a value reads back with the type it was written with:
+//
+//   {"format": 1,
+//    "values": {"Language":      {"type": "text",    "value": "en"},
+//               "isFirstLaunch": {"type": "bool",    "value": false},
+//               "apiUsageCount": {"type": "integer", "value": 3},
+//               "ratio":         {"type": "double",  "value": 0.25},   (or "nan", "inf", "-inf")
+//               "tokenExpireAt": {"type": "date",    "value": 1700000000123456789},  (ns since 1970)
+//               "avatar":        {"type": "bytes",   "value": "AAEC/w=="},           (base64)
+//               "plan":          {"type": "json",    "value": {"tier": "pro"}}}}
+//
+// Doubles are written with as many digits as they need to read back exactly. Inside a
+// "json" value, NaN and infinities have no JSON form and read back as null.
+
+// The document for `values`, ending with a new line.
+std::string encodeDefaults(const DefaultsMap& values);
+
+// The values of a document. Throws std::runtime_error, naming what is wrong, when `contents`
+// is not such a document: not JSON, another format, an unknown type tag, a value that does
+// not fit its tag, or a JSON value nested deeper than kMaxJSONNesting. Never returns part of a broken
+// document.
+DefaultsMap decodeDefaults(std::string_view contents);
+
+}  // namespace platform

@@ -1,0 +1,83 @@
+#include "Platform/Desktop/Accessibility.h"
+
+#include <utility>
+
+#include "Platform/Desktop/AccessibilityElement.h"
+#include "Platform/Desktop/Workspace.h"
+
+namespace platform {
+
+namespace {
+
+bool manualAccessibilityIsOn(const AccessibilityElement& application) {
+  const auto result = application.copyAttributeValue("AXManualAccessibility");
+  const auto* on = result.value ? std::get_if<bool>(&*result.value) : nullptr;
+  return on != nullptr && *on;
+}
+
+}  // namespace
+
+Accessibility::Accessibility(std::shared_ptr<const Workspace> workspace)
+    : workspace_(std::move(workspace)),
+      systemWide_(std::make_shared<AccessibilityElement>(0, "AXSystemWide")) {
+  systemWide_->setProvider("AXFocusedUIElement", [this] { return readFocusedElement(); });
+}
+
+std::shared_ptr<AccessibilityElement> Accessibility::applicationElement(int processIdentifier) {
+  std::lock_guard lock(mutex_);
+  auto& element = applications_[processIdentifier];
+  if (!element) {
+    element = std::make_shared<AccessibilityElement>(processIdentifier, "AXApplication");
+    element->makeSettable("AXManualAccessibility");
+    if (const auto application = workspace_->runningApplication(processIdentifier)) {
+      element->setAttribute("AXTitle", application->localizedName);
+    }
+  }
+  return element;
+}
+
+bool Accessibility::isProcessTrusted() const {
+  std::lock_guard lock(mutex_);
+  return trusted_;
+}
+
+void Accessibility::setProcessTrusted(bool trusted) {
+  std::lock_guard lock(mutex_);
+  trusted_ = trusted;
+}
+
+void Accessibility::setFocusedElement(int processIdentifier, std::shared_ptr<AccessibilityElement> element) {
+  std::lock_guard lock(mutex_);
+  focused_[processIdentifier] = std::move(element);
+}
+
+std::shared_ptr<AccessibilityElement> Accessibility::focusedElementOfFrontApplication() const {
+  const auto front = workspace_->frontmostApplication();
+  if (!front) return nullptr;
+  std::lock_guard lock(mutex_);
+  const auto found = focused_.find(front->processIdentifier);
+  return found == focused_.end() ? nullptr : found->second;
+}
+
+void Accessibility::requireManualAccessibility(int processIdentifier) {
+  std::lock_guard lock(mutex_);
+  needManualAccessibility_.insert(processIdentifier);
+}
+
+AXResult Accessibility::readFocusedElement() {
+  if (!isProcessTrusted()) return {AXError::apiDisabled, std::nullopt};
+  const auto front = workspace_->frontmostApplication();
+  if (!front) return {AXError::noValue, std::nullopt};
+  const bool gated = [&] {
+    std::lock_guard lock(mutex_);
+    return needManualAccessibility_.contains(front->processIdentifier);
+  }();
+  if (gated && !manualAccessibilityIsOn(*applicationElement(front->processIdentifier))) {
+    return {AXError::cannotComplete, std::nullopt};
+  }
+  auto element = focusedElementOfFrontApplication();
+  if (!element) return {AXError::noValue, std::nullopt};
+  return {AXError::success, AXValue(std::move(element))};
+}
+
+}  // namespace platform

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+
+#include "Platform/Desktop/AXValue.h"
+
+namespace platform {
+
+class AccessibilityElement;
+class Workspace;
+
+// The simulated Accessibility interface: the system-wide element, whose "AXFocusedUIElement"
+// is the focused element of the application in front; one element per application, with a
+// settable "AXManualAccessibility"; and the process-trust switch. Thread-safe.
+class Accessibility {
+ public:
+  explicit Accessibility(std::shared_ptr<const Workspace> workspace);
+  Accessibility(const Accessibility&) = delete;
+  Accessibility& operator=(const Accessibility&) = delete;
+
+  std::shared_ptr<AccessibilityElement> systemWideElement() const { return systemWide_; }
+  // The element of the application with that process identifier, made on first use.
+  std::shared_ptr<AccessibilityElement> applicationElement(int processIdentifier);
+
+  // The process-trust test (asks the user nothing).
+  bool isProcessTrusted() const;
+
+  // --- The desktop side ----------------------------------------------------------------------
+  void setProcessTrusted(bool trusted);
+  // The element that has the keyboard focus inside that application; null for none.
+  void setFocusedElement(int processIdentifier, std::shared_ptr<AccessibilityElement> element);
+  // The focused element of the application in front, as the desktop knows it, whatever the
+  // application answers through the interface; null for none.
+  std::shared_ptr<AccessibilityElement> focusedElementOfFrontApplication() const;
+  // The application answers the focused-element read with cannotComplete until its element's
+  // "AXManualAccessibility" has been set to true, as some applications built on web engines do.
+  void requireManualAccessibility(int processIdentifier);
+
+ private:
+  AXResult readFocusedElement();
+
+  const std::shared_ptr<const Workspace> workspace_;
+  const std::shared_ptr<AccessibilityElement> systemWide_;
+  mutable std::mutex mutex_;
+  bool trusted_ = false;
+  std::map<int, std::shared_ptr<AccessibilityElement>> applications_;
+  std::map<int, std::shared_ptr<AccessibilityElement>> focused_;
+  std::set<int> needManualAccessibility_;
+};
+
+}  // namespace platform

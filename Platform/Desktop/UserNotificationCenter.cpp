@@ -1,0 +1,91 @@
+#include "Platform/Desktop/UserNotificationCenter.h"
+
+#include <utility>
+
+#include "Platform/Dispatch/TaskPool.h"
+
+namespace platform {
+
+UserNotificationCenter::UserNotificationCenter(std::shared_ptr<TaskPool> taskPool)
+    : taskPool_(std::move(taskPool)) {}
+
+bool UserNotificationCenter::allowsDelivery(AuthorizationStatus status) {
+  return status == AuthorizationStatus::authorized || status == AuthorizationStatus::provisional ||
+         status == AuthorizationStatus::ephemeral;
+}
+
+void UserNotificationCenter::getNotificationSettings(SettingsHandler handler) {
+  const auto status = authorizationStatus();
+  taskPool_->async([handler = std::move(handler), status] { handler(status); });
+}
+
+void UserNotificationCenter::requestAuthorization(unsigned options, AuthorizationHandler handler) {
+  bool granted = false;
+  {
+    std::lock_guard lock(mutex_);
+    authorizationRequests_.push_back(options);
+    if (status_ == AuthorizationStatus::notDetermined) {
+      status_ = scriptedGrant_ ? AuthorizationStatus::authorized : AuthorizationStatus::denied;
+    }
+    granted = allowsDelivery(status_);
+  }
+  taskPool_->async([handler = std::move(handler), granted] { handler(granted, std::nullopt); });
+}
+
+void UserNotificationCenter::add(NotificationRequest request, DeliveryHandler handler) {
+  std::optional<std::string> error;
+  {
+    std::lock_guard lock(mutex_);
+    error = deliveryError_;
+    requests_.push_back(request);
+    if (!error && allowsDelivery(status_)) delivered_.push_back(std::move(request));
+  }
+  taskPool_->async([handler = std::move(handler), error] { handler(error); });
+}
+
+void UserNotificationCenter::observeAuthorizationChanges(SettingsHandler observer) {
+  std::lock_guard lock(mutex_);
+  observers_.push_back(std::move(observer));
+}
+
+AuthorizationStatus UserNotificationCenter::authorizationStatus() const {
+  std::lock_guard lock(mutex_);
+  return status_;
+}
+
+void UserNotificationCenter::setAuthorizationStatus(AuthorizationStatus status) {
+  std::vector<SettingsHandler> observers;
+  {
+    std::lock_guard lock(mutex_);
+    status_ = status;
+    observers = observers_;
+  }
+  for (auto& observer : observers) taskPool_->async([observer, status] { observer(status); });
+}
+
+void UserNotificationCenter::scriptAuthorizationAnswer(bool grant) {
+  std::lock_guard lock(mutex_);
+  scriptedGrant_ = grant;
+}
+
+std::vector<NotificationRequest> UserNotificationCenter::requests() const {
+  std::lock_guard lock(mutex_);
+  return requests_;
+}
+
+std::vector<NotificationRequest> UserNotificationCenter::delivered() const {
+  std::lock_guard lock(mutex_);
+  return delivered_;
+}
+
+std::vector<unsigned> UserNotificationCenter::authorizationRequests() const {
+  std::lock_guard lock(mutex_);
+  return authorizationRequests_;
+}
+
+void UserNotificationCenter::failDeliveries(std::optional<std::string> error) {
+  std::lock_guard lock(mutex_);
+  deliveryError_ = std::move(error);
+}
+
+}  // namespace platform

@@ -1,0 +1,119 @@
+#include "Platform/Desktop/Window.h"
+
+#include <stdexcept>
+#include <utility>
+
+#include "Platform/Core/Environment.h"
+#include "Platform/Desktop/WindowServer.h"
+
+namespace platform {
+
+Window::Window(Rect contentRect, std::uint64_t styleMask, int backing, bool defer)
+    : styleMask_(styleMask), backing_(backing), deferred_(defer), frame_(contentRect) {}
+
+bool Window::canBecomeKeyWindow() const { return (styleMask_ & windowstyle::titled) != 0; }
+
+Rect Window::frame() const {
+  std::lock_guard lock(mutex_);
+  return frame_;
+}
+
+void Window::setFrame(Rect frame, bool display) {
+  std::lock_guard lock(mutex_);
+  frame_ = frame;
+  if (display) ++displayCount_;
+}
+
+int Window::displayCount() const {
+  std::lock_guard lock(mutex_);
+  return displayCount_;
+}
+
+std::optional<std::string> Window::identifier() const {
+  std::lock_guard lock(mutex_);
+  return identifier_;
+}
+
+void Window::setIdentifier(std::optional<std::string> identifier) {
+  std::lock_guard lock(mutex_);
+  identifier_ = std::move(identifier);
+}
+
+int Window::level() const {
+  std::lock_guard lock(mutex_);
+  return level_;
+}
+
+void Window::setLevel(int level) {
+  std::lock_guard lock(mutex_);
+  level_ = level;
+}
+
+Color Window::backgroundColor() const {
+  std::lock_guard lock(mutex_);
+  return background_;
+}
+
+void Window::setBackgroundColor(Color color) {
+  std::lock_guard lock(mutex_);
+  background_ = color;
+}
+
+bool Window::isMovableByWindowBackground() const {
+  std::lock_guard lock(mutex_);
+  return movableByBackground_;
+}
+
+void Window::setMovableByWindowBackground(bool movable) {
+  std::lock_guard lock(mutex_);
+  movableByBackground_ = movable;
+}
+
+bool Window::hasShadow() const {
+  std::lock_guard lock(mutex_);
+  return shadow_;
+}
+
+void Window::setHasShadow(bool shadow) {
+  std::lock_guard lock(mutex_);
+  shadow_ = shadow;
+}
+
+std::shared_ptr<WindowContent> Window::contentView() const {
+  std::lock_guard lock(mutex_);
+  return content_;
+}
+
+void Window::setContentView(std::shared_ptr<WindowContent> content) {
+  std::lock_guard lock(mutex_);
+  content_ = std::move(content);
+}
+
+std::shared_ptr<WindowServer> Window::server() const {
+  auto server = Environment::current()->windowServer;
+  if (!server) throw std::logic_error("the environment has no window server");
+  return server;
+}
+
+void Window::makeKeyAndOrderFront() { server()->orderFront(shared_from_this(), canBecomeKeyWindow()); }
+
+void Window::orderOut() { server()->orderOut(*this); }
+
+void Window::close() {
+  {
+    std::lock_guard lock(mutex_);
+    closed_ = true;
+  }
+  orderOut();
+}
+
+bool Window::isClosed() const {
+  std::lock_guard lock(mutex_);
+  return closed_;
+}
+
+bool Window::isVisible() const { return server()->isOnScreen(*this); }
+
+bool Window::isKeyWindow() const { return server()->keyWindow().get() == this; }
+
+}  // namespace platform
