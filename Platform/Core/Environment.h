@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "Platform/Core/SystemVersion.h"
+
 namespace platform {
 
 class Accessibility;
@@ -43,6 +45,9 @@ struct Environment {
   std::shared_ptr<Screens> screens;
   std::shared_ptr<WindowServer> windowServer;
   std::shared_ptr<UserNotificationCenter> userNotificationCenter;
+
+  // The system version the version-dependent code branches on (13 unless a test sets it).
+  SystemVersion systemVersion;
 
   // The application's services: the system clock, a main queue on it (to be run by the
   // caller's main thread), a task pool, a notification centre, the user-defaults store on
