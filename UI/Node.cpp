@@ -177,8 +177,8 @@ Node& Node::tagged(std::string value) {
   return *this;
 }
 Node& Node::tabItem(std::string label, std::string symbolName) {
-  text = std::move(label);
-  symbol = std::move(symbolName);
+  tabLabel = std::move(label);
+  tabSymbol = std::move(symbolName);
   return *this;
 }
 Node& Node::markChecked(bool value) {

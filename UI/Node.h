@@ -211,6 +211,7 @@ class Node {
   Binding<bool> boolBinding;            // toggle
   Binding<bool> focusBinding;           // editors: the shared focus state
   std::string tag;                      // picker option, tab page
+  std::string tabLabel, tabSymbol;      // a tab page: its item in the tab bar
   std::optional<bool> checked;          // menu item mark
   std::optional<double> progressValue;  // none: indeterminate
   double preferredHeight = 0;           // web view slot, video
