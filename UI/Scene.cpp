@@ -163,7 +163,8 @@ MenuBarExtraHost::MenuBarExtraHost(MenuBarExtra extra)
     : extra_(std::move(extra)), host_(Host::make(extra_.content)) {}
 
 bool MenuBarExtraHost::choose(std::string_view id) const {
-  const MenuItem* item = findMenuItem(menu(), id);
+  std::vector<MenuItem> items = menu();
+  const MenuItem* item = findMenuItem(items, id);
   if (!item || !item->enabled) return false;
   return host_->click(id);
 }
