@@ -93,6 +93,26 @@ std::optional<std::string> schemeOf(const std::string& url) {
 
 }  // namespace
 
+struct MarkdownView::CurrentCopy {
+  // Makes `folder` the current copy and removes the one before.
+  void replace(const fs::path& folder) {
+    std::lock_guard lock(mutex);
+    if (current && !removed) removeCopy(*current);
+    current = folder;
+    removed = false;
+  }
+  // Removes the current copy once; a later call, or one after the view is gone, does nothing.
+  void remove() {
+    std::lock_guard lock(mutex);
+    if (current && !removed) removeCopy(*current);
+    removed = true;
+  }
+
+  mutable std::mutex mutex;
+  std::optional<fs::path> current;
+  bool removed = false;
+};
+
 std::shared_ptr<platform::Bundle> MarkdownView::moduleResourceBundle() {
   static const std::shared_ptr<platform::Bundle> found = []() -> std::shared_ptr<platform::Bundle> {
     std::error_code error;
@@ -119,6 +139,7 @@ MarkdownView::MarkdownView(platform::Rect frame, std::string markdownString, boo
       writableBundle_(writableBundle),
       openLinksExternally_(openLinksExternally),
       options_(options),
+      currentCopy_(std::make_shared<CurrentCopy>()),
       didLoadSuccessfully_(std::move(didLoadSuccessfully)),
       urlOpener_(urlOpener ? std::move(urlOpener) : std::make_shared<platform::XdgURLOpener>()) {
   if (!bundle_) {
@@ -139,7 +160,7 @@ MarkdownView::MarkdownView(platform::Rect frame, std::string markdownString, boo
   if (notificationCenter_) {
     terminationObserver_ = notificationCenter_->addObserver(
         applicationWillTerminateNotification, platform::NotificationCenter::Delivery::postingThread,
-        [this](const platform::Notification&) { clearTemporaryDirectory(); });
+        [copy = currentCopy_](const platform::Notification&) { copy->remove(); });
   }
 }
 
@@ -174,10 +195,11 @@ void MarkdownView::rerender(std::string markdownString, std::optional<MarkdownOp
   render(markdownString);
 }
 
-void MarkdownView::clearTemporaryDirectory() {
-  if (temporaryDirectoryURL_) {
-    removeCopy(*temporaryDirectoryURL_);
-  }
+void MarkdownView::clearTemporaryDirectory() { currentCopy_->remove(); }
+
+std::optional<fs::path> MarkdownView::temporaryDirectoryURL() const {
+  std::lock_guard lock(currentCopy_->mutex);
+  return currentCopy_->current;
 }
 
 void MarkdownView::render(const std::string& markdownString) {
@@ -203,10 +225,7 @@ fs::path MarkdownView::makeWritableCopy(const std::string& pageHTML) {
     fs::copy(resources, copyFolder, fs::copy_options::recursive);
     fs::path pageURL = copyFolder / "index.html";
     platform::writeFileAtomically(pageURL, pageHTML, 0600);
-    if (temporaryDirectoryURL_) {
-      removeCopy(*temporaryDirectoryURL_);
-    }
-    temporaryDirectoryURL_ = copyFolder;
+    currentCopy_->replace(copyFolder);
     return pageURL;
   } catch (...) {
     removeCopy(copyFolder);

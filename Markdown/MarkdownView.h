@@ -64,7 +64,7 @@ class MarkdownView final : public platform::WebView, public platform::Navigation
   // The template page, "index.html" of the bundle.
   std::filesystem::path baseURL() const;
   // The folder of the copy made by the latest rendering, once there is one.
-  const std::optional<std::filesystem::path>& temporaryDirectoryURL() const { return temporaryDirectoryURL_; }
+  std::optional<std::filesystem::path> temporaryDirectoryURL() const;
 
   // The library's resource bundle ("Markdown_Markdown.bundle" in the application's resources or
   // beside the program), found once per process; null when there is none.
@@ -86,7 +86,11 @@ class MarkdownView final : public platform::WebView, public platform::Navigation
   bool writableBundle_;
   bool openLinksExternally_;
   MarkdownOptions options_;
-  std::optional<std::filesystem::path> temporaryDirectoryURL_;
+  // The latest copy, shared with the termination observer: the observer owns what it uses,
+  // since a delivery already under way on another thread may still call it after the view is
+  // gone.
+  struct CurrentCopy;
+  const std::shared_ptr<CurrentCopy> currentCopy_;
   Completion didLoadSuccessfully_;
   std::shared_ptr<platform::URLOpener> urlOpener_;
   std::shared_ptr<platform::NotificationCenter> notificationCenter_;

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <exception>
 #include <memory>
 
 namespace platform::unicode {
@@ -343,6 +344,33 @@ bool isAlphanumeric(char32_t codePoint) {
   return (U_GET_GC_MASK(static_cast<UChar32>(codePoint)) & (U_GC_L_MASK | U_GC_M_MASK | U_GC_N_MASK)) != 0;
 }
 
+namespace {
+
+// Collects ICU's output into a string. ICU calls Append from its own frames, so what appending
+// throws (running out of memory) is kept, the rest of the output dropped, and the exception
+// rethrown once ICU has returned.
+class StringSink final : public icu::ByteSink {
+ public:
+  explicit StringSink(std::string& out) : out_(out) {}
+  void Append(const char* bytes, std::int32_t n) override {
+    if (failure_ || n <= 0) return;
+    try {
+      out_.append(bytes, static_cast<std::size_t>(n));
+    } catch (...) {
+      failure_ = std::current_exception();
+    }
+  }
+  void rethrowFailure() const {
+    if (failure_) std::rethrow_exception(failure_);
+  }
+
+ private:
+  std::string& out_;
+  std::exception_ptr failure_;
+};
+
+}  // namespace
+
 std::string capitalized(std::string_view utf8) {
   const std::string text = sanitizedUTF8(utf8);
   std::string out;
@@ -356,11 +384,12 @@ std::string capitalized(std::string_view utf8) {
     const std::string_view word = std::string_view(text).substr(wordStart, wordEnd - wordStart);
     if (word.empty()) return;
     std::string titled;
-    icu::StringByteSink<std::string> sink(&titled);
+    StringSink sink(titled);
     UErrorCode status = U_ZERO_ERROR;
     icu::CaseMap::utf8ToTitle("", options, nullptr,
                               icu::StringPiece(word.data(), static_cast<std::int32_t>(word.size())), sink,
                               nullptr, status);
+    sink.rethrowFailure();
     out += U_SUCCESS(status) ? std::string_view(titled) : word;
   };
   forEachCodePoint(text, [&](std::size_t at, const CodePoint& decoded) {

@@ -17,11 +17,18 @@ bool manualAccessibilityIsOn(const AccessibilityElement& application) {
 
 }  // namespace
 
-Accessibility::Accessibility(std::shared_ptr<const Workspace> workspace)
-    : workspace_(std::move(workspace)),
-      systemWide_(std::make_shared<AccessibilityElement>(0, "AXSystemWide")) {
-  systemWide_->setProvider("AXFocusedUIElement", [this] { return readFocusedElement(); });
+std::shared_ptr<Accessibility> Accessibility::make(std::shared_ptr<const Workspace> workspace) {
+  auto made = std::make_shared<Accessibility>(Passkey(), std::move(workspace));
+  made->systemWide_->setProvider("AXFocusedUIElement", [weak = made->weak_from_this()] {
+    const auto self = weak.lock();
+    return self ? self->readFocusedElement() : AXResult{AXError::cannotComplete, std::nullopt};
+  });
+  return made;
 }
+
+Accessibility::Accessibility(Passkey, std::shared_ptr<const Workspace> workspace)
+    : workspace_(std::move(workspace)),
+      systemWide_(std::make_shared<AccessibilityElement>(0, "AXSystemWide")) {}
 
 std::shared_ptr<AccessibilityElement> Accessibility::applicationElement(int processIdentifier) {
   std::lock_guard lock(mutex_);

@@ -15,9 +15,17 @@ class Workspace;
 // The simulated Accessibility interface: the system-wide element, whose "AXFocusedUIElement"
 // is the focused element of the application in front; one element per application, with a
 // settable "AXManualAccessibility"; and the process-trust switch. Thread-safe.
-class Accessibility {
+//
+// The system-wide element may outlive this object (whoever holds it keeps it); its
+// "AXFocusedUIElement" then answers cannotComplete.
+class Accessibility : public std::enable_shared_from_this<Accessibility> {
+  struct Passkey {
+    explicit Passkey() = default;
+  };
+
  public:
-  explicit Accessibility(std::shared_ptr<const Workspace> workspace);
+  static std::shared_ptr<Accessibility> make(std::shared_ptr<const Workspace> workspace);
+  Accessibility(Passkey, std::shared_ptr<const Workspace> workspace);
   Accessibility(const Accessibility&) = delete;
   Accessibility& operator=(const Accessibility&) = delete;
 

@@ -11,14 +11,16 @@ void WebViewHost::recordFileLoad(const std::filesystem::path& file, const std::f
 void WebViewHost::navigate(NavigationAction action) {
   std::size_t index = navigations_.size();
   navigations_.push_back({action, std::nullopt});
-  auto decide = [this, index](NavigationActionPolicy policy) {
-    Navigation& navigation = navigations_[index];
+  auto decide = [weak = std::weak_ptr(self_), index](NavigationActionPolicy policy) {
+    const auto host = weak.lock();
+    if (!host) return;
+    Navigation& navigation = host->navigations_[index];
     if (navigation.policy) {
       return;  // a decision handler counts once
     }
     navigation.policy = policy;
     if (policy == NavigationActionPolicy::allow && navigation.action.url) {
-      pendingURL_ = navigation.action.url;
+      host->pendingURL_ = navigation.action.url;
     }
   };
   if (NavigationDelegate* delegate = view_.navigationDelegate()) {
@@ -34,21 +36,33 @@ bool WebViewHost::finishLoading() {
   }
   std::string url = *pendingURL_;
   pendingURL_.reset();
-  bool allowed = true;
+  struct Decision {
+    bool decided = false;
+    bool finished = false;
+  };
+  const auto decision = std::make_shared<Decision>();
+  auto finish = [weak = std::weak_ptr(self_), url, decision](NavigationResponsePolicy policy) {
+    const auto host = weak.lock();
+    if (!host || decision->decided) {
+      return;  // the view is gone, or a decision handler counts once
+    }
+    decision->decided = true;
+    if (policy != NavigationResponsePolicy::allow) {
+      return;
+    }
+    host->currentURL_ = url;
+    ++host->finishedLoads_;
+    decision->finished = true;
+    if (NavigationDelegate* delegate = host->view_.navigationDelegate()) {
+      delegate->didFinishNavigation(host->view_);
+    }
+  };
   if (NavigationDelegate* delegate = view_.navigationDelegate()) {
-    delegate->decidePolicyForNavigationResponse(view_, {url}, [&allowed](NavigationResponsePolicy policy) {
-      allowed = policy == NavigationResponsePolicy::allow;
-    });
+    delegate->decidePolicyForNavigationResponse(view_, {url}, finish);
+  } else {
+    finish(NavigationResponsePolicy::allow);
   }
-  if (!allowed) {
-    return false;
-  }
-  currentURL_ = url;
-  ++finishedLoads_;
-  if (NavigationDelegate* delegate = view_.navigationDelegate()) {
-    delegate->didFinishNavigation(view_);
-  }
-  return true;
+  return decision->finished;  // the delegate may have destroyed the view meanwhile
 }
 
 void WebViewHost::clickLink(const std::string& url) { navigate({NavigationType::linkActivated, url}); }

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -48,7 +49,9 @@ class WebViewHost {
   void answerScripts(ScriptAnswerer answerer) { answerer_ = std::move(answerer); }
 
   // The engine finishes the navigation under way: the response is decided, then the delegate
-  // hears that it finished. Answers false when nothing was loading.
+  // hears that it finished. Answers whether it finished before this returned: false when nothing
+  // was loading, when the response was refused, or when the delegate decides later (the load
+  // then finishes when it does).
   bool finishLoading();
   // The user clicks a link to `url` in the page.
   void clickLink(const std::string& url);
@@ -68,6 +71,10 @@ class WebViewHost {
   std::string currentURL_;
   std::optional<std::string> pendingURL_;
   std::size_t finishedLoads_ = 0;
+  // Owns nothing: the decision handlers the delegate may keep hold it weakly, so one called
+  // after the view is gone finds it expired and does nothing. Main thread only, so the host
+  // cannot go while a handler runs, except by that handler's own doing.
+  const std::shared_ptr<WebViewHost> self_{this, [](WebViewHost*) {}};
 };
 
 }  // namespace platform

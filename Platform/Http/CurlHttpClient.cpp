@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <exception>
 #include <memory>
 #include <mutex>
 
@@ -35,6 +36,9 @@ struct Exchange {
   HttpResponseHead pendingHead;
   std::optional<HttpResponseHead> deliveredHead;
   bool stoppedByHandler = false;
+  // What a callback threw; the transfer is aborted and stream() rethrows it once libcurl has
+  // returned, so that no exception unwinds through libcurl's frames.
+  std::exception_ptr failure;
   SteadyClock::time_point lastActivity = SteadyClock::now();
 };
 
@@ -64,10 +68,21 @@ struct HeaderContext {
   CURL* easy;
 };
 
-size_t onHeaderLine(char* data, size_t size, size_t count, void* user) {
-  auto& context = *static_cast<HeaderContext*>(user);
+// Runs a callback's work; what it throws is kept in the exchange and aborts the transfer
+// (libcurl aborts when a callback returns anything but the length it was handed).
+template <class Work>
+size_t keepingFailure(Exchange& exchange, Work&& work) {
+  try {
+    return work();
+  } catch (...) {
+    exchange.failure = std::current_exception();
+    exchange.stoppedByHandler = true;
+    return 0;
+  }
+}
+
+size_t headerLine(HeaderContext& context, char* data, size_t length) {
   Exchange& exchange = *context.exchange;
-  const size_t length = size * count;
   exchange.lastActivity = SteadyClock::now();
   const std::string_view line = trimmed(std::string_view(data, length));
   if (line.starts_with("HTTP/")) {
@@ -83,10 +98,8 @@ size_t onHeaderLine(char* data, size_t size, size_t count, void* user) {
   return length;
 }
 
-size_t onBodyBytes(char* data, size_t size, size_t count, void* user) {
-  auto& context = *static_cast<HeaderContext*>(user);
+size_t bodyBytes(HeaderContext& context, char* data, size_t length) {
   Exchange& exchange = *context.exchange;
-  const size_t length = size * count;
   exchange.lastActivity = SteadyClock::now();
   if (!deliverHead(exchange, context.easy)) return 0;
   if (!exchange.handler.onBody(std::string_view(data, length))) {
@@ -94,6 +107,16 @@ size_t onBodyBytes(char* data, size_t size, size_t count, void* user) {
     return 0;
   }
   return length;
+}
+
+extern "C" size_t onHeaderLine(char* data, size_t size, size_t count, void* user) {
+  auto& context = *static_cast<HeaderContext*>(user);
+  return keepingFailure(*context.exchange, [&] { return headerLine(context, data, size * count); });
+}
+
+extern "C" size_t onBodyBytes(char* data, size_t size, size_t count, void* user) {
+  auto& context = *static_cast<HeaderContext*>(user);
+  return keepingFailure(*context.exchange, [&] { return bodyBytes(context, data, size * count); });
 }
 
 void initialiseCurlOnce() {
@@ -170,7 +193,7 @@ HttpStreamResult CurlHttpClient::stream(const HttpRequest& request, HttpStreamHa
   if (!easy || !multi)
     return {std::nullopt, HttpError{HttpErrorKind::other, "libcurl could not start a request."}};
 
-  Exchange exchange{handler, {}, std::nullopt, false, SteadyClock::now()};
+  Exchange exchange{handler, {}, std::nullopt, false, nullptr, SteadyClock::now()};
   HeaderContext context{&exchange, easy.get()};
   char errorDetail[CURL_ERROR_SIZE] = {};
   const HeaderList headers = headerListFor(request);
@@ -188,6 +211,17 @@ HttpStreamResult CurlHttpClient::stream(const HttpRequest& request, HttpStreamHa
   setMethodAndBody(handle, request);
 
   curl_multi_add_handle(multi.get(), handle);
+  // Detaches the transfer and the wake-up on every way out, a rethrown failure included, so that
+  // a later cancel() never reaches the freed multi handle.
+  struct Attachment {
+    CURLM* multi;
+    CURL* easy;
+    HttpCancellation* cancellation;
+    ~Attachment() {
+      if (cancellation != nullptr) cancellation->setWake({});
+      curl_multi_remove_handle(multi, easy);
+    }
+  } attachment{multi.get(), handle, cancellation};
   if (cancellation != nullptr) {
     CURLM* toWake = multi.get();
     cancellation->setWake([toWake] { curl_multi_wakeup(toWake); });
@@ -197,6 +231,7 @@ HttpStreamResult CurlHttpClient::stream(const HttpRequest& request, HttpStreamHa
   exchange.lastActivity = SteadyClock::now();
   for (int running = 1;;) {
     curl_multi_perform(multi.get(), &running);
+    if (exchange.failure) std::rethrow_exception(exchange.failure);
     if (running == 0) break;
     if (cancellation != nullptr && cancellation->isCancelled()) {
       error = cancelledError();
@@ -213,7 +248,6 @@ HttpStreamResult CurlHttpClient::stream(const HttpRequest& request, HttpStreamHa
                     static_cast<int>(std::max<std::chrono::milliseconds::rep>(wait.count(), 1)), nullptr);
   }
 
-  if (cancellation != nullptr) cancellation->setWake({});
   if (!error) {
     int pending = 0;
     while (CURLMsg* message = curl_multi_info_read(multi.get(), &pending)) {
@@ -225,7 +259,6 @@ HttpStreamResult CurlHttpClient::stream(const HttpRequest& request, HttpStreamHa
     // A response without a body (a 204, or a HEAD request) still has a head to hand over.
     deliverHead(exchange, handle);
   }
-  curl_multi_remove_handle(multi.get(), handle);
   return {exchange.deliveredHead, error};
 }
 

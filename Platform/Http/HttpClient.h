@@ -12,6 +12,9 @@ namespace platform {
 // Receives a streamed response, on the thread that called HttpClient::stream, in order: the
 // head once, then the body in pieces as they arrive (pieces split anywhere, even inside a
 // UTF-8 sequence). Returning false from either stops the exchange; that is not an error.
+// Either may throw anything: the exchange is then abandoned (no further call reaches the
+// handler, the connection is dropped) and HttpClient::stream rethrows that same exception to its
+// caller once the transfer is torn down. Nothing of it unwinds through the transport's frames.
 class HttpStreamHandler {
  public:
   virtual ~HttpStreamHandler() = default;
@@ -41,6 +44,7 @@ class HttpClient {
 
   // Runs `request`, handing the response to `handler` as it arrives. A non-null
   // `cancellation` ends the exchange with HttpErrorKind::cancelled when it is cancelled.
+  // Throws only what `handler` threw.
   virtual HttpStreamResult stream(const HttpRequest& request, HttpStreamHandler& handler,
                                   HttpCancellation* cancellation = nullptr) = 0;
 

@@ -87,9 +87,12 @@ void TextHandlingService::fetchFocusedElement(int depth, ElementCompletion compl
     completion(nullptr);
     return;
   }
-  continueOnPoolAfter(focusRetryDelay, [this, depth, completion = std::move(completion)]() mutable {
-    fetchFocusedElement(depth + 1, std::move(completion));
-  });
+  continueOnPoolAfter(focusRetryDelay,
+                      [weak = weak_from_this(), depth, completion = std::move(completion)]() mutable {
+                        const auto self = weak.lock();
+                        if (!self) return completion(nullptr);
+                        self->fetchFocusedElement(depth + 1, std::move(completion));
+                      });
 }
 
 void TextHandlingService::enableManualAccessibility() {
@@ -115,11 +118,12 @@ void TextHandlingService::logElementRole(const Element& element) {
 }
 
 void TextHandlingService::selectCurrentLine(LineCompletion completion) {
-  fetchFocusedElement(0, [this, completion = std::move(completion)](Element element) {
-    if (!element) return completion(std::nullopt);
+  fetchFocusedElement(0, [weak = weak_from_this(), completion = std::move(completion)](Element element) {
+    const auto self = weak.lock();
+    if (!self || !element) return completion(std::nullopt);
     const auto text = valueAs<std::string>(element->copyAttributeValue("AXValue"));
     if (!text) return completion(std::nullopt);
-    completion(selectLineAtCaret(*text, element));
+    completion(self->selectLineAtCaret(*text, element));
   });
 }
 
@@ -164,15 +168,19 @@ std::optional<CaretLine> TextHandlingService::selectLineAtCaret(const std::strin
 
 void TextHandlingService::getSelectedText(SelectionCompletion completion) {
   copySelectedTextViaClipboard(
-      [this, completion = std::move(completion)](std::optional<std::string> text) mutable {
-        fetchFocusedElement(
-            0, [this, text = std::move(text), completion = std::move(completion)](Element element) {
+      [weak = weak_from_this(), completion = std::move(completion)](std::optional<std::string> text) mutable {
+        const auto self = weak.lock();
+        if (!self) return completion({});
+        self->fetchFocusedElement(
+            0, [weak, text = std::move(text), completion = std::move(completion)](Element element) {
               platform::log("focusedElement(text): " + describeElement(element));
+              const auto service = weak.lock();
+              if (!service) return completion({});
               if (!element) return completion({text, std::nullopt});
-              const auto range = selectedTextRange(element);
+              const auto range = service->selectedTextRange(element);
               if (!range) return completion({text, std::nullopt});
               platform::log("selectedTextRange: " + platform::describe(*range));
-              const auto rect = boundsForRange(element, *range);
+              const auto rect = service->boundsForRange(element, *range);
               platform::log("position: " + (rect ? platform::describe(*rect) : std::string("nil")));
               completion({text, rect});
             });
@@ -253,7 +261,9 @@ void TextHandlingService::simulateCopy(std::function<void()> completion) {
   }
   postKey(events, *source, platform::keycode::command, true, 0);
   postKey(events, *source, platform::keycode::c, true, platform::commandKeyFlag);
-  continueOnPoolAfter(keyHoldDelay, [this, completion = std::move(completion)]() mutable {
+  // The key-ups need only the environment: they are posted even when the service is gone, so
+  // that no key stays held down in the application in front.
+  continueOnPoolAfter(keyHoldDelay, [completion = std::move(completion)]() mutable {
     postCopyKeyUps(std::move(completion));
   });
 }

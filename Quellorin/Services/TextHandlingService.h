@@ -30,9 +30,11 @@ namespace quellorin {
 // 130 ms inside the copy command, 200 ms for the application to copy) hold no thread: the
 // next step is queued on the main queue after the delay and then handed back to the pool.
 // The synchronous operations run on the caller's thread. Safe to use from several threads.
-// The service must outlive the capture operations it has started (the shared instance lives
-// as long as the process).
-class TextHandlingService {
+//
+// Lifetime: made with std::make_shared (shared() or its owner's); a capture's delayed steps hold
+// it weakly. A capture whose service is gone when its next step is due ends there, and its
+// completion gets the empty answer (no element, no line, no text) on the pool.
+class TextHandlingService : public std::enable_shared_from_this<TextHandlingService> {
  public:
   using Element = std::shared_ptr<platform::AccessibilityElement>;
   using ElementCompletion = std::function<void(Element)>;
@@ -93,7 +95,7 @@ class TextHandlingService {
 
  private:
   void setOriginalFocusedElement(Element element);
-  void postCopyKeyUps(std::function<void()> completion);
+  static void postCopyKeyUps(std::function<void()> completion);
 
   mutable std::mutex mutex_;
   Element originalFocusedElement_;

@@ -98,8 +98,8 @@ platform::HttpRequest accountRequest(const std::string& method, const std::strin
 
 }  // namespace
 
-Account& Account::shared() {
-  static Account account;
+std::shared_ptr<Account> Account::shared() {
+  static const auto account = std::make_shared<Account>();
   return account;
 }
 
@@ -128,15 +128,19 @@ void Account::openURLs(const std::vector<std::string>& urls) {
     defaults().setString("SessionToken", urlToken);
     requestProfile(urlToken);
   }
-  environment().mainQueue->asyncAfter(kCallbackBlockSeconds, [this] { loginCallbackHandled_ = false; });
+  environment().mainQueue->asyncAfter(kCallbackBlockSeconds, [weak = weak_from_this()] {
+    if (const auto self = weak.lock()) self->loginCallbackHandled_ = false;
+  });
 }
 
 void Account::requestProfile(const std::string& token) {
   platform::HttpRequest request = accountRequest("POST", "/api/getUser");
   request.headers.push_back({"Authorization", "Bearer " + token});
   auto environmentNow = platform::Environment::current();
-  environmentNow->taskPool->async(
-      [this, environmentNow, request] { handleGetUserResponse(environmentNow->httpClient->send(request)); });
+  environmentNow->taskPool->async([weak = weak_from_this(), environmentNow, request] {
+    auto answer = environmentNow->httpClient->send(request);
+    if (const auto self = weak.lock()) self->handleGetUserResponse(answer);
+  });
 }
 
 void Account::fetchUserSubInfo() {
@@ -150,8 +154,9 @@ void Account::fetchUserSubInfo() {
     request.headers.push_back({"X-User-ID", deviceIdentifier()});
   }
   auto environmentNow = platform::Environment::current();
-  environmentNow->taskPool->async([this, environmentNow, request] {
-    handleUserSubInfoResponse(environmentNow->httpClient->send(request));
+  environmentNow->taskPool->async([weak = weak_from_this(), environmentNow, request] {
+    auto answer = environmentNow->httpClient->send(request);
+    if (const auto self = weak.lock()) self->handleUserSubInfoResponse(answer);
   });
 }
 
@@ -250,7 +255,7 @@ void Account::handleUserSubInfoResponse(const platform::HttpDataResult& result) 
   mainQueue.async([] { post("UserInfoChanged"); });
 }
 
-void fetchUserSubInfo() { Account::shared().fetchUserSubInfo(); }
+void fetchUserSubInfo() { Account::shared()->fetchUserSubInfo(); }
 
 void Account::showNetworkLostAlert() {
   queueAlert({platform::AlertStyle::critical,

@@ -2,6 +2,7 @@
 
 #include "Platform/Http/HttpClient.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,10 +16,13 @@ namespace quellorin {
 //
 // Threads: openURLs() runs on the main thread; fetchUserSubInfo() may be called from any
 // thread and returns at once; the answers are handled on the task pool.
-class Account {
+//
+// Lifetime: made with std::make_shared; work it queues holds it weakly. An answer that arrives
+// after the account is gone is dropped unread, and so is the end of the callback block.
+class Account : public std::enable_shared_from_this<Account> {
  public:
   // The process-wide instance, made on first use and kept until the process ends.
-  static Account& shared();
+  static std::shared_ptr<Account> shared();
 
   // The login callback: the URLs the desktop opens the application with. The first URL's
   // "token" starts the session; every URL with a non-empty token sends its profile request.
@@ -44,7 +48,7 @@ class Account {
   bool loginCallbackHandled_ = false;  // main thread only
 };
 
-// Refreshes the usage counts: Account::shared().fetchUserSubInfo(). Any thread.
+// Refreshes the usage counts: Account::shared()->fetchUserSubInfo(). Any thread.
 void fetchUserSubInfo();
 
 }  // namespace quellorin

@@ -154,6 +154,21 @@ TEST_F(MarkdownViewIntegrationTest, TheTerminationNotificationRemovesTheCopy) {
   EXPECT_EQ(view->temporaryDirectoryURL(), copy) << "the view still names its last copy";
 }
 
+TEST_F(MarkdownViewIntegrationTest, TheViewMayGoWhileTheTerminationNoticeIsDelivered) {
+  platform::VirtualEnvironment environment;
+  auto center = platform::NotificationCenter::defaultCenter();
+  std::unique_ptr<MarkdownView> view;
+  // Registered before the view's own observer, so it runs first in the same delivery.
+  center->addObserver(MarkdownView::applicationWillTerminateNotification,
+                      platform::NotificationCenter::Delivery::postingThread,
+                      [&view](const platform::Notification&) { view.reset(); });
+  view = makeView("one", false, nullptr);
+  const fs::path copy = *view->temporaryDirectoryURL();
+  center->post(MarkdownView::applicationWillTerminateNotification);
+  EXPECT_FALSE(view);
+  EXPECT_FALSE(fs::exists(copy.parent_path()));
+}
+
 TEST_F(MarkdownViewIntegrationTest, DestroyingTheViewRemovesItsCopy) {
   fs::path copy;
   {

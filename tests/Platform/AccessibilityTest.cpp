@@ -10,16 +10,16 @@ namespace {
 
 struct AccessibilityFixture : ::testing::Test {
   std::shared_ptr<Workspace> workspace = std::make_shared<Workspace>(RunningApplication{1, "self", "Self"});
-  Accessibility accessibility{workspace};
+  std::shared_ptr<Accessibility> accessibility = Accessibility::make(workspace);
   std::shared_ptr<AccessibilityElement> field = std::make_shared<AccessibilityElement>(100, "AXTextArea");
 
   void SetUp() override {
-    accessibility.setProcessTrusted(true);
+    accessibility->setProcessTrusted(true);
     workspace->launch({100, "com.example.editor", "Editor"});
-    accessibility.setFocusedElement(100, field);
+    accessibility->setFocusedElement(100, field);
   }
 
-  AXResult focused() { return accessibility.systemWideElement()->copyAttributeValue("AXFocusedUIElement"); }
+  AXResult focused() { return accessibility->systemWideElement()->copyAttributeValue("AXFocusedUIElement"); }
 };
 
 TEST_F(AccessibilityFixture, TheSystemWideElementAnswersTheFrontApplicationsFocus) {
@@ -32,17 +32,23 @@ TEST_F(AccessibilityFixture, TheSystemWideElementAnswersTheFrontApplicationsFocu
 }
 
 TEST_F(AccessibilityFixture, AnUntrustedProcessReadsNothing) {
-  accessibility.setProcessTrusted(false);
+  accessibility->setProcessTrusted(false);
   EXPECT_EQ(focused().status, AXError::apiDisabled);
 }
 
 TEST_F(AccessibilityFixture, ManualAccessibilityUnlocksTheFocusedElement) {
-  accessibility.requireManualAccessibility(100);
+  accessibility->requireManualAccessibility(100);
   EXPECT_EQ(focused().status, AXError::cannotComplete);
-  auto application = accessibility.applicationElement(100);
+  auto application = accessibility->applicationElement(100);
   EXPECT_EQ(std::get<std::string>(*application->copyAttributeValue("AXTitle").value), "Editor");
   ASSERT_EQ(application->setAttributeValue("AXManualAccessibility", true), AXError::success);
   EXPECT_EQ(focused().status, AXError::success);
+}
+
+TEST_F(AccessibilityFixture, TheSystemWideElementOutlivingItsDesktopCannotComplete) {
+  const auto systemWide = accessibility->systemWideElement();
+  accessibility.reset();
+  EXPECT_EQ(systemWide->copyAttributeValue("AXFocusedUIElement").status, AXError::cannotComplete);
 }
 
 TEST(Workspace, ActivatesRunningApplicationsAndRecordsOpenedURLs) {

@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <netinet/in.h>
 
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -206,6 +207,53 @@ TEST_F(CurlHttpClientIntegration, RefusalBodiesAreReadLikeAnyOther) {
   ASSERT_FALSE(result.error);
   EXPECT_EQ(result.head->status, 403);
   EXPECT_EQ(json::parse(result.body), json({{"errorCode", 4}}));
+}
+
+// Throws from one callback and counts every call, including any that comes after the throw.
+class ThrowingHandler : public platform::HttpStreamHandler {
+ public:
+  enum class Where { head, body };
+  explicit ThrowingHandler(Where where) : where_(where) {}
+  bool onHead(const platform::HttpResponseHead&) override { return step(Where::head); }
+  bool onBody(std::string_view) override { return step(Where::body); }
+  int callsAfterTheThrow = 0;
+
+ private:
+  bool step(Where where) {
+    if (thrown_) ++callsAfterTheThrow;
+    if (where != where_ || thrown_) return true;
+    thrown_ = true;
+    throw std::runtime_error(where == Where::head ? "thrown from onHead" : "thrown from onBody");
+  }
+  Where where_;
+  bool thrown_ = false;
+};
+
+TEST_F(CurlHttpClientIntegration, AHandlerExceptionStopsTheTransferAndReachesTheCaller) {
+  const struct {
+    ThrowingHandler::Where where;
+    const char* message;
+  } cases[] = {{ThrowingHandler::Where::head, "thrown from onHead"},
+               {ThrowingHandler::Where::body, "thrown from onBody"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
+    // One byte per write: a transfer that went on after the throw would call the handler again.
+    service.queueFault({{"drip", true}, {"lines", {std::string(40, 'a'), std::string(40, 'b')}}});
+    ThrowingHandler handler(c.where);
+    platform::HttpCancellation cancellation;
+    try {
+      client.stream(postTo(service, "/api/processText"), handler, &cancellation);
+      ADD_FAILURE() << "the exception did not reach the caller";
+    } catch (const std::runtime_error& error) {
+      EXPECT_STREQ(error.what(), c.message);
+    }
+    EXPECT_EQ(handler.callsAfterTheThrow, 0);
+    // The exchange left nothing registered behind: cancelling now wakes no freed transfer.
+    cancellation.cancel();
+  }
+  // The client is still whole afterwards.
+  RecordingHandler handler;
+  EXPECT_FALSE(client.stream(postTo(service, "/api/processText"), handler).error);
 }
 
 // A listening loopback socket on a free port, closed on destruction.

@@ -12,7 +12,7 @@ namespace {
 
 struct EventSystemFixture : ::testing::Test {
   std::shared_ptr<Workspace> workspace = std::make_shared<Workspace>(RunningApplication{1, "self", "Self"});
-  std::shared_ptr<Accessibility> accessibility = std::make_shared<Accessibility>(workspace);
+  std::shared_ptr<Accessibility> accessibility = Accessibility::make(workspace);
   std::shared_ptr<Pasteboard> pasteboard = std::make_shared<Pasteboard>();
   EventSystem events{accessibility, pasteboard};
   std::shared_ptr<AccessibilityElement> field = std::make_shared<AccessibilityElement>(100, "AXTextArea");

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 namespace platform {
@@ -85,6 +86,60 @@ TEST(WebViewTest, ScriptsAreRecordedAndAnsweredAsScripted) {
   EXPECT_EQ(height, "512");
   EXPECT_EQ(error, "ReferenceError");
   EXPECT_EQ(view.host().evaluatedScripts().size(), 2U);
+}
+
+// Keeps every decision handler to answer later, as a delegate that asks the user would.
+class DeferringDelegate : public NavigationDelegate {
+ public:
+  void decidePolicyForNavigationAction(WebView&, const NavigationAction&,
+                                       const std::function<void(NavigationActionPolicy)>& decide) override {
+    actions.push_back(decide);
+  }
+  void decidePolicyForNavigationResponse(
+      WebView&, const NavigationResponse&,
+      const std::function<void(NavigationResponsePolicy)>& decide) override {
+    responses.push_back(decide);
+  }
+  void didFinishNavigation(WebView&) override { ++finished; }
+
+  std::vector<std::function<void(NavigationActionPolicy)>> actions;
+  std::vector<std::function<void(NavigationResponsePolicy)>> responses;
+  int finished = 0;
+};
+
+TEST(WebViewTest, LateDecisionsTakeEffectWhenTheyComeAndOnlyOnce) {
+  WebView view({}, nullptr);
+  DeferringDelegate delegate;
+  view.setNavigationDelegate(&delegate);
+  view.host().clickLink("https://example.org/");
+  EXPECT_FALSE(view.host().isLoading());
+  ASSERT_EQ(delegate.actions.size(), 1U);
+  delegate.actions[0](NavigationActionPolicy::allow);
+  delegate.actions[0](NavigationActionPolicy::cancel);
+  EXPECT_EQ(view.host().navigations()[0].policy, NavigationActionPolicy::allow);
+
+  EXPECT_FALSE(view.host().finishLoading()) << "not finished until the response is decided";
+  ASSERT_EQ(delegate.responses.size(), 1U);
+  delegate.responses[0](NavigationResponsePolicy::allow);
+  delegate.responses[0](NavigationResponsePolicy::allow);
+  EXPECT_EQ(view.host().finishedLoads(), 1U);
+  EXPECT_EQ(delegate.finished, 1);
+  EXPECT_EQ(view.host().currentURL(), "https://example.org/");
+}
+
+TEST(WebViewTest, DecisionsThatComeAfterTheViewIsGoneDoNothing) {
+  DeferringDelegate delegate;
+  {
+    WebView view({}, nullptr);
+    view.setNavigationDelegate(&delegate);
+    view.host().clickLink("https://example.org/a");  // stays undecided
+    view.host().clickLink("https://example.org/b");
+    delegate.actions[1](NavigationActionPolicy::allow);
+    view.host().finishLoading();  // its response stays undecided
+  }
+  delegate.actions[0](NavigationActionPolicy::allow);
+  delegate.responses[0](NavigationResponsePolicy::allow);
+  EXPECT_EQ(delegate.finished, 0);
 }
 
 TEST(WebViewTest, SchemeHandlersAreFoundWithoutRegardToCase) {

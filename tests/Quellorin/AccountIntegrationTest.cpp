@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <future>
+#include <memory>
+
 namespace {
 
 using nlohmann::json;
@@ -16,17 +20,17 @@ class AccountIntegration : public testsupport::ServiceFixture {
  protected:
   // The login callback, delivered on the main thread as the desktop does.
   void callBack(std::vector<std::string> urls) {
-    platform::MainQueue::main()->async([this, urls] { account.openURLs(urls); });
+    platform::MainQueue::main()->async([this, urls] { account->openURLs(urls); });
     virtualEnvironment.advance(0);
     virtualEnvironment.runUntilIdle();
   }
 
   void fetchUsage() {
-    account.fetchUserSubInfo();
+    account->fetchUserSubInfo();
     virtualEnvironment.runUntilIdle();
   }
 
-  Account account;
+  std::shared_ptr<Account> account = std::make_shared<Account>();
 };
 
 TEST_F(AccountIntegration, ACallbackWithATokenSignsInAndStoresTheProfile) {
@@ -167,6 +171,52 @@ TEST_F(AccountIntegration, UnreadableAnswersAndALostConnectionShowTheirAlerts) {
   EXPECT_EQ(journalOf("alert").back(), "alert: The network connection was lost.");
   EXPECT_TRUE(log.contains("请求失败: 网络连接已断开"));
   EXPECT_FALSE(defaults().contains("apiUsageCount"));
+}
+
+// Holds every exchange until opened, then hands it to the client underneath.
+class GatedClient final : public platform::HttpClient {
+ public:
+  explicit GatedClient(std::shared_ptr<platform::HttpClient> inner) : inner_(std::move(inner)) {}
+  platform::HttpStreamResult stream(const platform::HttpRequest& request,
+                                    platform::HttpStreamHandler& handler,
+                                    platform::HttpCancellation* cancellation) override {
+    opened_.wait();
+    return inner_->stream(request, handler, cancellation);
+  }
+  void open() { gate_.set_value(); }
+
+ private:
+  std::shared_ptr<platform::HttpClient> inner_;
+  std::promise<void> gate_;
+  std::shared_future<void> opened_ = gate_.get_future().share();
+};
+
+TEST_F(AccountIntegration, AnAnswerThatArrivesAfterTheAccountIsGoneIsDropped) {
+  const struct {
+    const char* name;
+    std::function<void(Account&)> start;
+    const char* path;
+  } cases[] = {
+      {"usage", [](Account& a) { a.fetchUserSubInfo(); }, "/api/getUserSubInfo"},
+      {"profile and callback block", [](Account& a) { a.openURLs({"quellorin://login?token=tok-1"}); },
+       "/api/getUser"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto gated = std::make_shared<GatedClient>(virtualEnvironment.environment().httpClient);
+    virtualEnvironment.environment().httpClient = gated;
+    auto owner = std::make_shared<Account>();
+    c.start(*owner);
+    owner.reset();
+    gated->open();
+    virtualEnvironment.runUntilIdle();
+    virtualEnvironment.advance(1.0);  // past the end of the callback block
+    EXPECT_EQ(requestsTo(c.path).size(), 1u);
+    EXPECT_FALSE(defaults().contains("userId"));
+    EXPECT_FALSE(defaults().contains("apiUsageCount"));
+    EXPECT_TRUE(journalOf("alert").empty());
+    EXPECT_TRUE(journalOf("post: UserInfoChanged").empty());
+  }
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
 #include <optional>
 
 #include "DesktopFixture.h"
@@ -22,7 +24,7 @@ class TextHandlingServiceTest : public testsupport::DesktopFixture {
     field->setSelection({caret, 0});
     std::optional<CaretLine> line;
     bool done = false;
-    service.selectCurrentLine([&](std::optional<CaretLine> found) {
+    service->selectCurrentLine([&](std::optional<CaretLine> found) {
       line = std::move(found);
       done = true;
     });
@@ -33,13 +35,13 @@ class TextHandlingServiceTest : public testsupport::DesktopFixture {
 
   SelectedText capture() {
     std::optional<SelectedText> result;
-    service.getSelectedText([&](SelectedText selected) { result = std::move(selected); });
+    service->getSelectedText([&](SelectedText selected) { result = std::move(selected); });
     settle(0.33);
     EXPECT_TRUE(result) << "the capture ends after the copy command's 130 ms and the 200 ms wait";
     return result.value_or(SelectedText{});
   }
 
-  TextHandlingService service;
+  std::shared_ptr<TextHandlingService> service = std::make_shared<TextHandlingService>();
 };
 
 TEST_F(TextHandlingServiceTest, SelectsTheLineAtTheCaret) {
@@ -90,7 +92,7 @@ TEST_F(TextHandlingServiceTest, RetriesTheFocusedElementAfterSwitchingOnManualAc
   field->setText("hello");
   std::optional<CaretLine> line;
   bool done = false;
-  service.selectCurrentLine([&](std::optional<CaretLine> found) {
+  service->selectCurrentLine([&](std::optional<CaretLine> found) {
     line = std::move(found);
     done = true;
   });
@@ -100,7 +102,7 @@ TEST_F(TextHandlingServiceTest, RetriesTheFocusedElementAfterSwitchingOnManualAc
   ASSERT_TRUE(done);
   ASSERT_TRUE(line);
   EXPECT_EQ(line->text, "hello");
-  EXPECT_EQ(service.originalFocusedElement(), field);
+  EXPECT_EQ(service->originalFocusedElement(), field);
 }
 
 TEST_F(TextHandlingServiceTest, GivesUpAfterFourReads) {
@@ -108,7 +110,7 @@ TEST_F(TextHandlingServiceTest, GivesUpAfterFourReads) {
   field->injectFailure("AXRole", platform::AXError::cannotComplete);
   env().accessibility->setFocusedElement(editorPid, nullptr);
   bool done = false;
-  service.fetchFocusedElement(0, [&](TextHandlingService::Element element) {
+  service->fetchFocusedElement(0, [&](TextHandlingService::Element element) {
     EXPECT_EQ(element, nullptr);
     done = true;
   });
@@ -123,7 +125,42 @@ TEST_F(TextHandlingServiceTest, GivesUpAfterFourReads) {
     ++failedReads;
   }
   EXPECT_EQ(failedReads, 4u);
-  EXPECT_EQ(service.originalFocusedElement(), nullptr);
+  EXPECT_EQ(service->originalFocusedElement(), nullptr);
+}
+
+TEST_F(TextHandlingServiceTest, ACaptureWhoseServiceIsGoneEndsWithTheEmptyAnswer) {
+  // The first read of the focused element fails, so each capture has a step 0.5 s later.
+  env().accessibility->requireManualAccessibility(editorPid);
+  field->setText("hello");
+  using Answer = std::function<void(bool empty)>;
+  const struct {
+    const char* name;
+    std::function<void(TextHandlingService&, Answer)> start;
+  } cases[] = {
+      {"fetchFocusedElement",
+       [](TextHandlingService& s, Answer answer) {
+         s.fetchFocusedElement(0, [answer](TextHandlingService::Element element) { answer(!element); });
+       }},
+      {"selectCurrentLine",
+       [](TextHandlingService& s, Answer answer) {
+         s.selectCurrentLine([answer](std::optional<CaretLine> line) { answer(!line); });
+       }},
+      {"getSelectedText",
+       [](TextHandlingService& s, Answer answer) {
+         s.getSelectedText([answer](SelectedText selected) { answer(!selected.text && !selected.rect); });
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    env().accessibility->applicationElement(editorPid)->setAttributeValue("AXManualAccessibility", false);
+    auto owner = std::make_shared<TextHandlingService>();
+    std::optional<bool> empty;
+    c.start(*owner, [&empty](bool answer) { empty = answer; });
+    EXPECT_FALSE(empty);
+    owner.reset();
+    settle(2);
+    EXPECT_EQ(empty, std::optional<bool>(true));
+  }
 }
 
 TEST_F(TextHandlingServiceTest, ZeroSizedBoundsClimbToTheFirstSizedAncestor) {
@@ -134,13 +171,13 @@ TEST_F(TextHandlingServiceTest, ZeroSizedBoundsClimbToTheFirstSizedAncestor) {
   field->setBoundsForRanges(Rect{100, 100, 0, 18});
   parent->setBoundsForRanges(Rect{90, 90, 0, 40});
   grandparent->setBoundsForRanges(Rect{80, 200, 300, 50});
-  EXPECT_EQ(service.boundsForRange(field, {0, 0}), (Rect{80, 650, 300, 50}));
+  EXPECT_EQ(service->boundsForRange(field, {0, 0}), (Rect{80, 650, 300, 50}));
 
   grandparent->setBoundsForRanges(std::nullopt);
-  EXPECT_EQ(service.boundsForRange(field, {0, 0}), (Rect{90, 770, 0, 40}))
+  EXPECT_EQ(service->boundsForRange(field, {0, 0}), (Rect{90, 770, 0, 40}))
       << "the walk ends at the last ancestor that answered, flipped";
   parent->setBoundsForRanges(std::nullopt);
-  EXPECT_EQ(service.boundsForRange(field, {0, 0}), (Rect{100, 782, 0, 18}));
+  EXPECT_EQ(service->boundsForRange(field, {0, 0}), (Rect{100, 782, 0, 18}));
 }
 
 TEST_F(TextHandlingServiceTest, FlipsWithThePrimaryScreensHeight) {
@@ -163,7 +200,7 @@ TEST_F(TextHandlingServiceTest, CapturesTheSelectionWithItsRectangleAndRestoresE
   EXPECT_EQ(selected.text, "hello");
   EXPECT_EQ(selected.rect, (Rect{300, 682, 40, 18}));
   EXPECT_EQ(env().pasteboard->pasteboardItems(), before);
-  EXPECT_EQ(service.originalFocusedElement(), field);
+  EXPECT_EQ(service->originalFocusedElement(), field);
 }
 
 TEST_F(TextHandlingServiceTest, EmptyPasteboardKeepsTheCopiedSelection) {
@@ -205,7 +242,7 @@ TEST_F(TextHandlingServiceTest, TheCopyCommandIsCommandC) {
 
 TEST_F(TextHandlingServiceTest, TypesOneKeyPressPerUTF16Unit) {
   field->setText("x");
-  EXPECT_EQ(service.typeText("a\xF0\x9F\x98\x80"), 3u);
+  EXPECT_EQ(service->typeText("a\xF0\x9F\x98\x80"), 3u);
   const auto posted = env().eventSystem->postedEvents();
   ASSERT_EQ(posted.size(), 6u);
   EXPECT_EQ(posted[2].characters, u"\xD83D");
@@ -213,14 +250,14 @@ TEST_F(TextHandlingServiceTest, TypesOneKeyPressPerUTF16Unit) {
   EXPECT_EQ(posted[4].characters, u"\xDE00");
   EXPECT_EQ(field->text(), "xa\xF0\x9F\x98\x80");
 
-  EXPECT_EQ(service.typeText(""), 0u);
+  EXPECT_EQ(service->typeText(""), 0u);
   env().eventSystem->failEventSourceCreation(true);
-  EXPECT_EQ(service.typeText("b"), 0u);
+  EXPECT_EQ(service->typeText("b"), 0u);
   EXPECT_EQ(env().eventSystem->postedEvents().size(), 6u);
 }
 
 TEST_F(TextHandlingServiceTest, CopiesMarkdownAsTextAndHTML) {
-  service.copyToPasteboard("a **bold** word\nnext");
+  service->copyToPasteboard("a **bold** word\nnext");
   const auto items = env().pasteboard->pasteboardItems();
   ASSERT_EQ(items.size(), 1u);
   EXPECT_EQ(items[0].at(Pasteboard::plainTextType), "a **bold** word\nnext");

@@ -16,7 +16,7 @@ namespace platform {
 void installSimulatedDesktop(Environment& environment) {
   environment.workspace =
       std::make_shared<Workspace>(RunningApplication{static_cast<int>(getpid()), "Quellorin", "Quellorin"});
-  environment.accessibility = std::make_shared<Accessibility>(environment.workspace);
+  environment.accessibility = Accessibility::make(environment.workspace);
   environment.pasteboard = std::make_shared<Pasteboard>();
   environment.eventSystem = std::make_shared<EventSystem>(environment.accessibility, environment.pasteboard);
   environment.screens = std::make_shared<Screens>();
