@@ -1,6 +1,7 @@
 #include "Quellorin/Services/EventMonitorService.h"
 
 #include <charconv>
+#include <cmath>
 #include <utility>
 #include <vector>
 
@@ -32,11 +33,13 @@ constexpr double windowLiftAboveCentre = 100;
 
 // Seconds since 1970 in the shortest form that reads back to the same value, always with a
 // fraction ("1.5", "1700000000.0").
+// Plain decimal notation, never an exponent, with at least one digit after the point: the
+// shortest digits that read back to the same double (1700000000.0, 1767225600.125).
 std::string secondsText(double seconds) {
-  char buffer[64];
-  const auto written = std::to_chars(buffer, buffer + sizeof buffer, seconds);
+  char buffer[400];  // the longest fixed form of a double is about 330 characters
+  const auto written = std::to_chars(buffer, buffer + sizeof buffer, seconds, std::chars_format::fixed);
   std::string text(buffer, written.ptr);
-  if (text.find_first_of(".e") == std::string::npos) text += ".0";
+  if (std::isfinite(seconds) && text.find('.') == std::string::npos) text += ".0";
   return text;
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <iterator>
 #include <nlohmann/json.hpp>
 
 #include "DesktopFixture.h"
@@ -13,6 +14,7 @@
 #include "Platform/Desktop/Window.h"
 #include "Platform/Desktop/WindowContent.h"
 #include "Quellorin/Services/AIService.h"
+#include "Quellorin/Services/CaretLine.h"
 #include "Quellorin/Services/CustomWindow.h"
 #include "Quellorin/Services/EventMonitorService.h"
 #include "Quellorin/Services/TextHandlingService.h"
@@ -147,6 +149,29 @@ TEST_F(TriggerRoadsIntegration, ThreeSpacesReplaceTheCaretsLineWithTheStreamedTr
   EXPECT_TRUE(body["sessionId"].get<std::string>().starts_with("spaceTrigger__"));
   EXPECT_EQ(body["messages"], json::parse(R"([{"role":"user",
       "content":"<content>Hello world   </content><prompt>translate to French</prompt>"}])"));
+}
+
+TEST_F(TriggerRoadsIntegration, TheSessionIdentifierWritesTheTimeAsAPlainDecimalNumber) {
+  const struct {
+    double seconds;
+    const char* sessionId;
+  } cases[] = {
+      {1'700'000'000.0, "spaceTrigger__1700000000.0"},  // few significant digits
+      {100'000'000.0, "spaceTrigger__100000000.0"},
+      {1'767'225'600.125, "spaceTrigger__1767225600.125"},
+      {1.5, "spaceTrigger__1.5"},
+      {0.0, "spaceTrigger__0.0"},
+  };
+  field->setText("Hello");
+  for (const auto& c : cases) {
+    virtualEnvironment.clock().setWallTime(c.seconds);
+    monitor->fastTranslate("French", CaretLine{"Hello", {0, 5}, field});
+  }
+  const auto sent = translationRequests();
+  ASSERT_EQ(sent.size(), std::size(cases));
+  for (std::size_t i = 0; i < sent.size(); ++i) {
+    EXPECT_EQ(sent[i]["body"]["sessionId"], cases[i].sessionId) << "at " << cases[i].seconds;
+  }
 }
 
 TEST_F(TriggerRoadsIntegration, TypingNeedsNoSparePoolThread) {
