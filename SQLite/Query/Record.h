@@ -62,4 +62,10 @@ inline constexpr std::string_view unsupportedIntegerName<std::uint64_t> = "UInt6
 template <class T>
 concept UnsupportedInteger = !unsupportedIntegerName<std::remove_cv_t<T>>.empty();
 
+// The other integer types (long long, unsigned long long, the character types): stored in an
+// INTEGER column through Int64, refused when the value does not fit it.
+template <class T>
+concept WidenedInteger = std::is_integral_v<T> && !std::is_same_v<std::remove_cv_t<T>, bool> &&
+                         !std::is_same_v<std::remove_cv_t<T>, std::int64_t> && !UnsupportedInteger<T>;
+
 }  // namespace sql

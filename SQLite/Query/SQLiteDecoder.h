@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,6 +15,7 @@
 #include "SQLite/Query/RecordCodingError.h"
 #include "SQLite/Query/Row.h"
 #include "SQLite/QueryError.h"
+#include "SQLite/UTF8.h"
 #include "SQLite/Value.h"
 
 namespace sql {
@@ -99,12 +102,20 @@ class SQLiteDecoder {
 
   // The types read from a column of their own; everything else is JSON text.
   template <class Field>
-  static constexpr bool isColumnType = std::is_same_v<Field, float> || Value<Field>;
+  static constexpr bool isColumnType = std::is_same_v<Field, float> || Value<Field> || WidenedInteger<Field>;
 
   template <class Field>
   static Field convert(const std::string& column, const Binding& value) {
     if constexpr (std::is_same_v<Field, float>) {
       return static_cast<float>(held<double>(column, value));
+    } else if constexpr (WidenedInteger<Field>) {
+      const Int64 stored = held<Int64>(column, value);
+      if (!fits<Field>(stored)) {
+        throw RecordCodingError(RecordCodingError::Kind::dataCorrupted,
+                                "the integer " + std::to_string(stored) + " in column " + column +
+                                    " is out of the field's range");
+      }
+      return static_cast<Field>(stored);
     } else if constexpr (Value<Field>) {
       const auto& storedValue = held<typename ValueTraits<Field>::Datatype>(column, value);
       try {
@@ -114,7 +125,19 @@ class SQLiteDecoder {
       }
     } else {
       const auto& text = held<std::string>(column, value);
+      if (!isValidUTF8(text))
+        throw RecordCodingError(RecordCodingError::Kind::dataCorrupted, "invalid utf8 data found");
       return nlohmann::json::parse(text).template get<Field>();
+    }
+  }
+
+  template <class Integer>
+  static bool fits(Int64 stored) {
+    using Limits = std::numeric_limits<Integer>;
+    if constexpr (std::is_signed_v<Integer>) {
+      return stored >= static_cast<Int64>(Limits::min()) && stored <= static_cast<Int64>(Limits::max());
+    } else {
+      return stored >= 0 && static_cast<std::uint64_t>(stored) <= static_cast<std::uint64_t>(Limits::max());
     }
   }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -68,6 +69,8 @@ class SQLiteEncoder {
       throw RecordCodingError(
           RecordCodingError::Kind::invalidValue,
           "encoding an " + std::string(unsupportedIntegerName<Field>) + " is not supported");
+    } else if constexpr (WidenedInteger<Field>) {
+      bind(key, storedInteger(field));
     } else if constexpr (std::is_same_v<Field, float>) {
       bind(key, static_cast<double>(field));
     } else if constexpr (Value<Field>) {
@@ -75,6 +78,19 @@ class SQLiteEncoder {
     } else {
       bind(key, nlohmann::json(field).dump());  // nested values as JSON text
     }
+  }
+
+  template <class Integer>
+  static Int64 storedInteger(Integer value) {
+    if constexpr (std::is_unsigned_v<Integer> && sizeof(Integer) >= sizeof(Int64)) {
+      if (value > static_cast<Integer>(std::numeric_limits<Int64>::max())) {
+        throw RecordCodingError(RecordCodingError::Kind::invalidValue,
+                                "encoding " + std::to_string(value) +
+                                    " is not supported: an integer column holds at most " +
+                                    std::to_string(std::numeric_limits<Int64>::max()));
+      }
+    }
+    return static_cast<Int64>(value);
   }
 
   template <Value V>

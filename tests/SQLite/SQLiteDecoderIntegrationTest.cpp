@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -71,6 +73,28 @@ struct Optionals {
   static void codingFields(Self& self, Visitor& visit) {
     visit("missing", self.missing);
     visit("narrow", self.narrow);
+  }
+};
+
+struct MaybeSteps {
+  std::optional<std::vector<Step>> steps;
+  template <class Self, class Visitor>
+  static void codingFields(Self& self, Visitor& visit) {
+    visit("steps", self.steps);
+  }
+};
+
+struct Widths {
+  long long wide = 0;
+  unsigned long long unsignedWide = 0;
+  char letter = 0;
+  std::optional<unsigned long long> maybe;
+  template <class Self, class Visitor>
+  static void codingFields(Self& self, Visitor& visit) {
+    visit("wide", self.wide);
+    visit("unsignedWide", self.unsignedWide);
+    visit("letter", self.letter);
+    visit("maybe", self.maybe);
   }
 };
 
@@ -203,6 +227,82 @@ TEST_F(SQLiteDecoderIntegrationTest, QualifiedColumnsAreFoundThroughTheSuffixRul
   const auto score = decode<JustScore>(*row);
   EXPECT_EQ(score.score, 4.5);
   EXPECT_FALSE(SQLiteDecoder(*row, {}).contains("score"));
+}
+
+TEST_F(SQLiteDecoderIntegrationTest, JsonTextThatIsNotUTF8IsCorruptedDataBeforeItIsParsed) {
+  // Each is invalid UTF-8; the last two are not JSON either.
+  for (const char* hex : {"5b22ff225d", "5b22c0af225d", "5b22eda080225d", "5b22e4b8", "ff"}) {
+    SCOPED_TRACE(hex);
+    db->execute("DELETE FROM entries");
+    db->execute(
+        std::string("INSERT INTO entries (id, title, score, ratio, done, createdAt, key, payload, steps) "
+                    "VALUES (1, 't', 1.0, 1.0, 0, '2024-03-05T14:07:09.250', "
+                    "'E621E1F8-C36C-495A-93FC-0C247A3E6E5F', x'00', CAST(x'") +
+        hex + "' AS TEXT))");
+    auto row = pluck(*db, entries);
+    ASSERT_TRUE(row.has_value());
+    for (const auto& attempt : std::vector<std::function<void()>>{[&] { decode<Entry>(*row); },
+                                                                  [&] { decode<MaybeSteps>(*row); }}) {
+      try {
+        attempt();
+        FAIL() << "expected corrupted data";
+      } catch (const RecordCodingError& error) {
+        EXPECT_EQ(error.kind(), RecordCodingError::Kind::dataCorrupted);
+        EXPECT_STREQ(error.what(), "invalid utf8 data found");
+      }
+    }
+  }
+  // Well-formed text of two, three and four bytes per character reads as before.
+  db->execute("UPDATE entries SET steps = '[{\"text\":\"\u00e9\u4e2d\U0001F600\",\"weight\":1}]'");
+  auto row = pluck(*db, entries);
+  ASSERT_TRUE(row.has_value());
+  const auto steps = decode<MaybeSteps>(*row).steps;
+  ASSERT_TRUE(steps.has_value());
+  ASSERT_EQ(steps->size(), 1U);
+  EXPECT_EQ(steps->at(0).text, "\u00e9\u4e2d\U0001F600");
+}
+
+TEST_F(SQLiteDecoderIntegrationTest, EveryAcceptedIntegerWidthIsStoredAsAnIntegerAndReadBack) {
+  db->execute("CREATE TABLE widths (wide, unsignedWide, letter, maybe)");
+  const Table widths("widths");
+  const Widths cases[] = {
+      {5, 5, 'a', 7},
+      {std::numeric_limits<long long>::min(), std::numeric_limits<long long>::max(), '\0', std::nullopt},
+      {-1, 0, static_cast<char>(-1), 0},
+  };
+  for (const auto& written : cases) {
+    db->execute("DELETE FROM widths");
+    run(*db, widths.insert(written));
+    for (const char* column : {"wide", "unsignedWide", "letter"}) {
+      EXPECT_EQ(std::get<std::string>(*db->scalar(std::string("SELECT typeof(") + column + ") FROM widths")),
+                "integer")
+          << column;
+    }
+    auto row = pluck(*db, widths);
+    ASSERT_TRUE(row.has_value());
+    const auto read = decode<Widths>(*row);
+    EXPECT_EQ(read.wide, written.wide);
+    EXPECT_EQ(read.unsignedWide, written.unsignedWide);
+    EXPECT_EQ(read.letter, written.letter);
+    EXPECT_EQ(read.maybe, written.maybe);
+  }
+}
+
+TEST_F(SQLiteDecoderIntegrationTest, StoredIntegersOutsideTheFieldsRangeAreCorruptedData) {
+  db->execute("CREATE TABLE widths (wide, unsignedWide, letter, maybe)");
+  for (const char* values : {"(1, -1, 0, NULL)", "(1, 1, 300, NULL)", "(1, 1, 0, -5)"}) {
+    SCOPED_TRACE(values);
+    db->execute("DELETE FROM widths");
+    db->execute(std::string("INSERT INTO widths VALUES ") + values);
+    auto row = pluck(*db, Table("widths"));
+    ASSERT_TRUE(row.has_value());
+    try {
+      decode<Widths>(*row);
+      FAIL() << "expected corrupted data";
+    } catch (const RecordCodingError& error) {
+      EXPECT_EQ(error.kind(), RecordCodingError::Kind::dataCorrupted);
+    }
+  }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -105,6 +106,40 @@ TEST(SQLiteEncoderTest, NarrowIntegersAreRefused) {
   EXPECT_TRUE(SQLiteEncoder::encode(OnlyAbsentNarrow{}, {}, true).empty());
   NarrowField<std::int32_t> present{1, 2};
   EXPECT_THROW(SQLiteEncoder::encode(present, {}, true), RecordCodingError);
+}
+
+template <class Integer>
+struct OneInteger {
+  Integer value{};
+  template <class Self, class Visitor>
+  static void codingFields(Self& self, Visitor& visit) {
+    visit("value", self.value);
+  }
+};
+
+TEST(SQLiteEncoderTest, EveryAcceptedIntegerWidthBindsAnInteger) {
+  const auto boundValue = [](const auto& record) {
+    return SQLiteEncoder::encode(record, {}).at(0).value().bindings().at(0);
+  };
+  EXPECT_EQ(boundValue(OneInteger<long long>{5}), std::optional<Binding>(Int64{5}));
+  EXPECT_EQ(boundValue(OneInteger<long long>{std::numeric_limits<long long>::min()}),
+            std::optional<Binding>(std::numeric_limits<Int64>::min()));
+  EXPECT_EQ(boundValue(OneInteger<unsigned long long>{9'223'372'036'854'775'807ULL}),
+            std::optional<Binding>(std::numeric_limits<Int64>::max()));
+  EXPECT_EQ(boundValue(OneInteger<char>{'a'}), std::optional<Binding>(Int64{'a'}));
+}
+
+TEST(SQLiteEncoderTest, AnUnsignedValueAboveTheIntegerColumnsRangeIsRefused) {
+  for (unsigned long long value :
+       {9'223'372'036'854'775'808ULL, std::numeric_limits<unsigned long long>::max()}) {
+    try {
+      SQLiteEncoder::encode(OneInteger<unsigned long long>{value}, {});
+      FAIL() << "expected an encoding error for " << value;
+    } catch (const RecordCodingError& error) {
+      EXPECT_EQ(error.kind(), RecordCodingError::Kind::invalidValue);
+      EXPECT_NE(std::string(error.what()).find(std::to_string(value)), std::string::npos) << error.what();
+    }
+  }
 }
 
 TEST(SQLiteEncoderTest, StatementsFromRecords) {
