@@ -124,9 +124,14 @@ void initialiseCurlOnce() {
   std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-HttpError errorFor(CURLcode code, const char* detail) {
+// `requestSent`: the request went out, so a protocol failure is the server's answer.
+HttpError errorFor(CURLcode code, const char* detail, bool requestSent) {
   std::string description = curl_easy_strerror(code);
   if (detail != nullptr && detail[0] != '\0') description += std::string(": ") + std::string(trimmed(detail));
+  // libcurl refuses an answer without a status line as HTTP/0.9, a malformed one as an
+  // unsupported version or a weird reply; before sending, the first means an unknown scheme.
+  if (code == CURLE_WEIRD_SERVER_REPLY || (code == CURLE_UNSUPPORTED_PROTOCOL && requestSent))
+    return {HttpErrorKind::notHTTP, description};
   switch (code) {
     case CURLE_COULDNT_RESOLVE_HOST:
     case CURLE_COULDNT_RESOLVE_PROXY:
@@ -252,7 +257,10 @@ HttpStreamResult CurlHttpClient::stream(const HttpRequest& request, HttpStreamHa
     int pending = 0;
     while (CURLMsg* message = curl_multi_info_read(multi.get(), &pending)) {
       if (message->msg != CURLMSG_DONE || message->data.result == CURLE_OK) continue;
-      if (!exchange.stoppedByHandler) error = errorFor(message->data.result, errorDetail);
+      if (exchange.stoppedByHandler) continue;
+      long sentBytes = 0;
+      curl_easy_getinfo(handle, CURLINFO_REQUEST_SIZE, &sentBytes);
+      error = errorFor(message->data.result, errorDetail, sentBytes > 0);
     }
   }
   if (!error && !exchange.stoppedByHandler) {

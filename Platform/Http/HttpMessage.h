@@ -38,6 +38,7 @@ enum class HttpErrorKind {
   cancelled,     // the caller cancelled the request
   timedOut,      // no byte arrived within the idle limit
   notConnected,  // the host could not be resolved or reached
+  notHTTP,       // the server answered with something that is not an HTTP response
   other,         // any other transport failure (connection lost part-way, protocol error ...)
 };
 

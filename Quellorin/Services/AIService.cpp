@@ -27,6 +27,8 @@ constexpr const char* kUnauthorizedText =
 constexpr const char* kForbiddenText =
     "[quellorin-error] Forbidden access. You do not have permission to access this resource.";
 constexpr const char* kServerErrorText = "[quellorin-error] Internal Server Error. Please try again later.";
+// An answer that is not an HTTP response has no status to name.
+constexpr const char* kNotHTTPText = "无法解析服务器响应";
 constexpr const char* kCancelledText = "[quellorin-error] The request was cancelled.";
 constexpr const char* kTimedOutText =
     "[quellorin-error] The request timed out, please check your network connection.";
@@ -254,10 +256,10 @@ void AIService::handleRefusal(long status, const std::string& body, Call& call) 
       platform::log(std::string("[error] 500 错误: ") + kServerErrorText);
       return;
     default: {
+      if (status < 0) return reportFailure({HttpErrorKind::notHTTP, kNotHTTPText}, call);
       // One event and one alert, carrying both the status and its reason phrase.
-      const std::string description = status < 0 ? std::string("无法解析服务器响应")
-                                                 : "服务器响应错误，状态码：" + std::to_string(status) +
-                                                       "，错误信息：" + platform::httpStatusPhrase(status);
+      const std::string description = "服务器响应错误，状态码：" + std::to_string(status) + "，错误信息：" +
+                                      platform::httpStatusPhrase(status);
       call.deliver(errorEvent(description));
       showRequestParsingAlert(description);
     }
@@ -302,8 +304,10 @@ void AIService::reportFailure(const platform::HttpError& error, Call& call, bool
     });
     return;
   }
-  call.deliver(errorEvent(error.description));
-  showNetworkParsingAlert(error.description);
+  // The transport's words for an answer that is not HTTP mean nothing to the user.
+  const std::string description = error.kind == HttpErrorKind::notHTTP ? kNotHTTPText : error.description;
+  call.deliver(errorEvent(description));
+  showNetworkParsingAlert(description);
 }
 
 void AIService::showAlertOnMain(platform::Alert alert, std::function<void()> afterClose) const {

@@ -1,4 +1,5 @@
 #include "Platform/Http/CurlHttpClient.h"
+#include "tests/support/LoopbackListener.h"
 #include "tests/support/StandInProcess.h"
 
 #include <gtest/gtest.h>
@@ -256,57 +257,15 @@ TEST_F(CurlHttpClientIntegration, AHandlerExceptionStopsTheTransferAndReachesThe
   EXPECT_FALSE(client.stream(postTo(service, "/api/processText"), handler).error);
 }
 
-// A listening loopback socket on a free port, closed on destruction.
-class LoopbackListener {
- public:
-  LoopbackListener() : socket_(::socket(AF_INET, SOCK_STREAM, 0)) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::listen(socket_, 1);
-    socklen_t length = sizeof address;
-    getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
-  }
-  ~LoopbackListener() { close(); }
-  void close() {
-    if (socket_ >= 0) ::close(socket_);
-    socket_ = -1;
-  }
-  int socket() const { return socket_; }
-  std::string url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
-
- private:
-  int socket_;
-  int port_ = 0;
-};
+using testsupport::answerOneRequest;
+using testsupport::LoopbackListener;
 
 // Serves one request on a raw loopback socket with a 204 and returns what arrived, head and
 // body. The stand-in's HTTP library drops empty headers when parsing, so some checks need this.
 std::string rawExchange(const platform::HttpRequest& prototype) {
   LoopbackListener listener;
   std::string received;
-  std::thread server([&] {
-    const int connection = accept(listener.socket(), nullptr, nullptr);
-    char buffer[4096];
-    const auto complete = [&] {
-      const auto headEnd = received.find("\r\n\r\n");
-      if (headEnd == std::string::npos) return false;
-      const auto length = received.find("Content-Length: ");
-      const std::size_t bodyLength =
-          length == std::string::npos ? 0 : std::stoul(received.substr(length + 16));
-      return received.size() >= headEnd + 4 + bodyLength;
-    };
-    while (!complete()) {
-      const ssize_t count = recv(connection, buffer, sizeof buffer, 0);
-      if (count <= 0) break;
-      received.append(buffer, static_cast<std::size_t>(count));
-    }
-    const std::string answer = "HTTP/1.1 204 No Content\r\n\r\n";
-    send(connection, answer.data(), answer.size(), 0);
-    ::close(connection);
-  });
+  std::thread server([&] { received = answerOneRequest(listener, "HTTP/1.1 204 No Content\r\n\r\n"); });
   platform::HttpRequest request = prototype;
   request.url = listener.url();
   const auto result = platform::CurlHttpClient().send(request);
@@ -350,6 +309,24 @@ TEST(CurlHttpClientRawIntegration, AClosedPortIsNotConnected) {
   ASSERT_TRUE(result.error);
   EXPECT_EQ(result.error->kind, HttpErrorKind::notConnected);
   EXPECT_FALSE(result.head);
+}
+
+TEST(CurlHttpClientRawIntegration, AnAnswerWithoutAValidStatusLineIsNotHTTP) {
+  for (const char* answer :
+       {"garbage that is not HTTP\r\n\r\n", "HTTP/1.1 abc\r\n\r\n", "\x16\x03\x01 tls"}) {
+    SCOPED_TRACE(answer);
+    LoopbackListener listener;
+    std::thread server([&] { answerOneRequest(listener, answer); });
+    platform::HttpRequest request;
+    request.url = listener.url();
+    request.method = "POST";
+    request.body = "{}";
+    const auto result = platform::CurlHttpClient().send(request);
+    server.join();
+    ASSERT_TRUE(result.error);
+    EXPECT_EQ(result.error->kind, HttpErrorKind::notHTTP) << result.error->description;
+    EXPECT_FALSE(result.head);
+  }
 }
 
 }  // namespace

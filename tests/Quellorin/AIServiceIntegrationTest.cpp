@@ -2,6 +2,7 @@
 
 #include "Platform/Http/HttpCancellation.h"
 #include "tests/Quellorin/ServiceFixture.h"
+#include "tests/support/LoopbackListener.h"
 
 #include <gtest/gtest.h>
 
@@ -259,6 +260,19 @@ TEST_F(AIServiceIntegration, AnyOtherStatusGivesOneEventAndOneAlert) {
   EXPECT_EQ(journalOf("alert"), (std::vector<std::string>{"alert: Request parsing error：" + expected[0],
                                                           "alert: Request parsing error：" + expected[1]}));
   EXPECT_EQ(journalOf("post").size(), 2u);
+}
+
+TEST_F(AIServiceIntegration, AnAnswerThatIsNotHTTPGivesOneEventAndTheNetworkParsingAlert) {
+  testsupport::LoopbackListener listener;
+  std::thread server([&] { testsupport::answerOneRequest(listener, "garbage that is not HTTP\r\n\r\n"); });
+  useServiceURL(listener.url());
+  request();
+  server.join();
+  EXPECT_EQ(errorEvents(), std::vector<std::string>{"无法解析服务器响应"});
+  EXPECT_EQ(journalOf("alert"),
+            std::vector<std::string>{"alert: Network request or parsing failed：无法解析服务器响应"});
+  EXPECT_EQ(journalOf("post"), std::vector<std::string>{"post: AlertDidClose"});
+  EXPECT_FALSE(log.contains("尝试再次请求"));
 }
 
 TEST_F(AIServiceIntegration, AStreamThatDropsPartWayIsReportedOnceAndNotSentAgain) {
