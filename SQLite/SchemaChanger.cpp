@@ -148,7 +148,7 @@ void SchemaChanger::rebuild(const std::string& table, const Operation& operation
       const auto triggers = triggerSQL(table);
       const auto indexes = copyTable(table, copy, operation);
       drop(table, true);
-      renameKeepingViews(copy, table);
+      renameKeepingViews(copy, table);  // legacy_alter_table, so that views naming it do not block it
       createIndexes(indexes);
       for (const auto& trigger : triggers) run(trigger);
       if (auto violations = connection_->foreignKeyCheck(); !violations.empty())
@@ -172,8 +172,12 @@ std::vector<std::string> SchemaChanger::triggerSQL(const std::string& table) {
   return texts;
 }
 
-// While the old table is gone, the views naming it do not resolve, and the engine refuses a
-// rename that would have to rewrite them; the legacy rename leaves views alone.
+// The last step of a rebuild renames the copy to the dropped table's name under
+// `PRAGMA legacy_alter_table = 1`. Without it the engine re-parses every view and trigger of
+// the schema during a rename, finds the views that name the dropped table unresolved, and
+// refuses the rename, so any rebuild of a table that a view names would fail. The legacy rename
+// leaves views alone; they resolve again once the copy has the old name. The connection's own
+// setting is put back afterwards, also when the rename fails.
 void SchemaChanger::renameKeepingViews(const std::string& table, const std::string& to) {
   const bool legacy = connection_->scalar("PRAGMA legacy_alter_table") == Binding(std::int64_t{1});
   const std::string restore = std::string("PRAGMA legacy_alter_table = ") + (legacy ? "1" : "0");

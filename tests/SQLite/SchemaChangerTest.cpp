@@ -204,6 +204,11 @@ TEST_F(SchemaChangerTest, TriggersAndViewsSurviveARebuild) {
             (std::vector<sql::Bindings>{{Binding(Int64{1})}, {Binding(Int64{7})}}));
   EXPECT_EQ(db->scalar("SELECT sum(a) FROM v"), Binding(Int64{8}));
   EXPECT_EQ(db->scalar("PRAGMA legacy_alter_table"), Binding(Int64{0}));
+  // A caller's own setting is left as it was.
+  db->execute("PRAGMA legacy_alter_table = 1; ALTER TABLE t ADD COLUMN c");
+  SchemaChanger(db, beforeDropColumn).alter("t", [](auto& t) { t.drop("c"); });
+  EXPECT_EQ(db->scalar("PRAGMA legacy_alter_table"), Binding(Int64{1}));
+  EXPECT_EQ(db->scalar("SELECT sum(a) FROM v"), Binding(Int64{8}));
 }
 
 TEST_F(SchemaChangerTest, ATriggerUsingTheDroppedColumnIsKeptAndFailsLoudlyWhenItFires) {
