@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "Platform/Text/AttributeName.h"
 #include "Platform/Text/Font.h"
 #include "Platform/Text/ParagraphStyleRef.h"
@@ -152,19 +154,30 @@ namespace platform {
 namespace {
 
 TEST(LayoutManagerTest, TailIndentsAndAlignmentPlaceTheLine) {
+  const std::u16string words = u"words words words words words words words words words";
+  const auto rightmost = [](const Laid& laid) {
+    double edge = 0;
+    for (const auto& fragment : laid.layout->lineFragments())
+      edge = std::max(edge, fragment.usedRect.maxX() - 2 * laid.container->lineFragmentPadding());
+    return edge;
+  };
+  // A tail indent of -100 in a 300-point container ends the lines 100 points before its edge.
+  const double bound = 300 - 100 - 10 + 0.01;
+  Laid plain(AttributedString(words, withStyle(ParagraphStyle())), 300);
+  ASSERT_GT(rightmost(plain), bound) << "without the indent the lines reach past it";
   ParagraphStyle inset;
   inset.tailIndent = -100;
-  Laid narrowed(AttributedString(u"words words words words words words words words words", withStyle(inset)),
-                300);
-  for (const auto& fragment : narrowed.layout->lineFragments()) {
-    EXPECT_LE(fragment.usedRect.maxX() - 2 * narrowed.container->lineFragmentPadding(),
-              300 - 100 - 10 + 0.01);
-  }
+  Laid narrowed(AttributedString(words, withStyle(inset)), 300);
+  EXPECT_GT(narrowed.layout->lineFragments().size(), plain.layout->lineFragments().size());
+  EXPECT_LE(rightmost(narrowed), bound);
+
   ParagraphStyle right;
   right.alignment = TextAlignment::right;
   Laid aligned(AttributedString(u"end", withStyle(right)), 300);
-  const auto& line = aligned.layout->lineFragments().at(0);
+  ASSERT_EQ(aligned.layout->lineFragments().size(), 1U);
+  const auto& line = aligned.layout->lineFragments()[0];
   EXPECT_NEAR(line.usedRect.maxX(), 300, 0.5);
+  EXPECT_GT(line.usedRect.minX(), 200) << "a short right-aligned line starts far from the left";
 }
 
 TEST(AttributeValueTest, ValuesOfDifferentTypesNeverCompareEqual) {

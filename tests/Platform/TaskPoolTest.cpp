@@ -2,9 +2,11 @@
 
 #include <atomic>
 #include <future>
+#include <memory>
 #include <semaphore>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Platform/Core/Log.h"
@@ -89,13 +91,25 @@ TEST(TaskPool, DestroyingThePoolRunsTheWorkAlreadySubmitted) {
 
 TEST(TaskPool, APoolReleasedByItsOwnWorkShutsDownWithoutJoiningItself) {
   auto pool = std::make_shared<platform::TaskPool>(1);
-  std::promise<void> released;
+  const std::weak_ptr<platform::TaskPool> watch = pool;
+  std::binary_semaphore gate(0);
+  std::promise<std::thread::id> releasedOn;
+  std::promise<std::thread::id> laterWorkRanOn;
   auto* raw = pool.get();
-  raw->async([pool = std::move(pool), &released]() mutable {
-    pool.reset();  // the last owner: the pool is destroyed on its own worker thread
-    released.set_value();
+  raw->async([&gate, pool = std::move(pool), &watch, &releasedOn]() mutable {
+    gate.acquire();  // until the work behind this one is queued
+    pool.reset();    // the last owner: the pool is destroyed here, on its own worker thread
+    // Reached only when the destructor returned: joining this very thread would have ended
+    // the process instead.
+    releasedOn.set_value(watch.expired() ? std::this_thread::get_id() : std::thread::id());
   });
-  released.get_future().wait();
+  raw->async([&laterWorkRanOn] { laterWorkRanOn.set_value(std::this_thread::get_id()); });
+  gate.release();
+
+  const auto worker = releasedOn.get_future().get();
+  EXPECT_NE(worker, std::thread::id()) << "the pool outlived its last owner";
+  EXPECT_NE(worker, std::this_thread::get_id());
+  EXPECT_EQ(laterWorkRanOn.get_future().get(), worker) << "the detached worker drains what was submitted";
 }
 
 }  // namespace

@@ -74,16 +74,25 @@ TEST(ConnectionIntegration, UriParametersReachTheEngine) {
 }
 
 TEST(ConnectionIntegration, ModeOfGivesANewFileThePermissionsOfTheReference) {
-  sqltest::TemporaryFolder folder;
-  const auto reference = folder.file("reference");
-  std::ofstream(reference) << "x";
-  ::chmod(reference.c_str(), 0600);
-  const auto path = folder.file("db.sqlite3");
-  Connection::open(Location::uri(path, {URIQueryParameter::modeOf(reference)}))
-      ->execute("CREATE TABLE t (a)");
-  struct stat info {};
-  ASSERT_EQ(::stat(path.c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  // Under this umask a new file would get none of the group and other bits the references have.
+  struct MaskedCreation {
+    MaskedCreation() : previous(::umask(077)) {}
+    ~MaskedCreation() { ::umask(previous); }
+    mode_t previous;
+  } masked;
+  for (const mode_t mode : {0644, 0640, 0604}) {
+    SCOPED_TRACE(mode);
+    sqltest::TemporaryFolder folder;
+    const auto reference = folder.file("reference");
+    std::ofstream(reference) << "x";
+    ASSERT_EQ(::chmod(reference.c_str(), mode), 0);
+    const auto path = folder.file("db.sqlite3");
+    Connection::open(Location::uri(path, {URIQueryParameter::modeOf(reference)}))
+        ->execute("CREATE TABLE t (a)");
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, mode);
+  }
 }
 
 TEST(ConnectionIntegration, ANonDatabaseFileRaisesInsteadOfCrashing) {

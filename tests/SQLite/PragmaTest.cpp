@@ -6,6 +6,10 @@
 
 #include <algorithm>
 #include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -79,12 +83,23 @@ TEST_F(PragmaTest, ForeignKeySwitches) {
 TEST(PragmaIntegration, FailedReadsFallBackAndFailedWritesAreDropped) {
   sqltest::TemporaryFolder folder;
   const auto path = folder.file("not-a-db");
-  { std::ofstream(path) << std::string(512, 'q'); }
+  const std::string junk(512, 'q');
+  { std::ofstream(path) << junk; }
   auto db = Connection::open(path);
-  EXPECT_FALSE(db->userVersion());
-  EXPECT_FALSE(db->foreignKeys());
+  std::vector<std::string> sent;
+  db->setTrace([&sent](const std::string& sql) { sent.push_back(sql); });
+  EXPECT_EQ(db->userVersion(), std::nullopt);
+  EXPECT_THROW(db->run("PRAGMA user_version = 3"), sql::Result) << "the write below does fail";
+  sent.clear();
+
   EXPECT_NO_THROW(db->setUserVersion(3));
-  EXPECT_NO_THROW(db->setForeignKeys(true));
+  EXPECT_NO_THROW(db->setUserVersion(std::nullopt));
+  EXPECT_EQ(sent, (std::vector<std::string>{"PRAGMA user_version = 3", "PRAGMA user_version = 0"}))
+      << "both writes were tried, not skipped";
+  EXPECT_EQ(db->userVersion(), std::nullopt);
+  std::ostringstream content;
+  content << std::ifstream(path, std::ios::binary).rdbuf();
+  EXPECT_EQ(content.str(), junk) << "the file is left as it was";
 }
 
 TEST_F(PragmaTest, AttachBindsTheLocationText) {
