@@ -128,8 +128,9 @@ void initialiseCurlOnce() {
 HttpError errorFor(CURLcode code, const char* detail, bool requestSent) {
   std::string description = curl_easy_strerror(code);
   if (detail != nullptr && detail[0] != '\0') description += std::string(": ") + std::string(trimmed(detail));
-  // libcurl refuses an answer without a status line as HTTP/0.9, a malformed one as an
-  // unsupported version or a weird reply; before sending, the first means an unknown scheme.
+  // libcurl refuses an answer without a valid status line with CURLE_UNSUPPORTED_PROTOCOL (as
+  // HTTP/0.9 or an unsupported version) or CURLE_WEIRD_SERVER_REPLY. CURLE_UNSUPPORTED_PROTOCOL
+  // before anything was sent means an unknown URL scheme instead.
   if (code == CURLE_WEIRD_SERVER_REPLY || (code == CURLE_UNSUPPORTED_PROTOCOL && requestSent))
     return {HttpErrorKind::notHTTP, description};
   switch (code) {

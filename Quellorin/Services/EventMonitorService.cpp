@@ -31,10 +31,8 @@ constexpr double maximumSpaceGap = 1.0;
 constexpr double triggerDelay = 0.2;
 constexpr double windowLiftAboveCentre = 100;
 
-// Seconds since 1970 in the shortest form that reads back to the same value, always with a
-// fraction ("1.5", "1700000000.0").
-// Plain decimal notation, never an exponent, with at least one digit after the point: the
-// shortest digits that read back to the same double (1700000000.0, 1767225600.125).
+// Seconds since 1970 in plain decimal notation, never with an exponent, always with a fraction:
+// the shortest digits that read back to the same double ("1.5", "1700000000.0").
 std::string secondsText(double seconds) {
   char buffer[400];  // the longest fixed form of a double is about 330 characters
   const auto written = std::to_chars(buffer, buffer + sizeof buffer, seconds, std::chars_format::fixed);
