@@ -122,24 +122,36 @@ std::string encodeDefaults(const DefaultsMap& values) {
   return document.dump(1, '\t', false, nlohmann::json::error_handler_t::replace) + "\n";
 }
 
-DefaultsMap decodeDefaults(std::string_view contents) {
+DecodedDefaults decodeDefaults(std::string_view contents) {
   nlohmann::json document;
   try {
     document = nlohmann::json::parse(contents);
   } catch (const nlohmann::json::exception& error) {
     throw std::runtime_error(std::string("not a JSON document (") + error.what() + ")");
   }
-  // Checked before anything copies a value: {"values": {key: {"value": ...}}} adds 3 levels.
-  if (nestedDeeperThan(document, kMaxJSONNesting + 3))
-    throw std::runtime_error("a value is nested too deeply");
   if (!document.is_object()) throw std::runtime_error("the document is not a JSON object");
   const auto format = document.find("format");
-  if (format == document.end() || *format != kFormat) throw std::runtime_error("unknown format");
+  // Whole numbers from 0 up read as unsigned, negative ones as signed.
+  if (format == document.end() || !format->is_number_unsigned() || format->get<std::uint64_t>() < 1) {
+    throw std::runtime_error("unknown format");
+  }
+  if (format->get<std::uint64_t>() > static_cast<std::uint64_t>(kFormat)) {
+    throw NewerDefaultsFormat("format " + format->dump() + ", newer than this version's " +
+                              std::to_string(kFormat));
+  }
   const auto values = document.find("values");
   if (values == document.end() || !values->is_object()) throw std::runtime_error("no \"values\" object");
 
-  DefaultsMap result;
-  for (const auto& [key, entry] : values->items()) result.emplace(key, decodeValue(key, entry));
+  DecodedDefaults result;
+  for (const auto& [key, entry] : values->items()) {
+    try {
+      // Checked before anything copies the value: {"type": ..., "value": ...} adds a level.
+      if (nestedDeeperThan(entry, kMaxJSONNesting + 1)) fail(key, "nested too deeply");
+      result.values.emplace(key, decodeValue(key, entry));
+    } catch (const std::runtime_error& error) {
+      result.unreadable.emplace_back(error.what());
+    }
+  }
   return result;
 }
 

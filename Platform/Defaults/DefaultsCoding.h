@@ -1,7 +1,9 @@
 #pragma once
 
+#include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "Platform/Defaults/DefaultsValue.h"
 
@@ -25,10 +27,24 @@ namespace platform {
 // The document for `values`, ending with a new line.
 std::string encodeDefaults(const DefaultsMap& values);
 
-// The values of a document. Throws std::runtime_error, naming what is wrong, when `contents`
-// is not such a document: not JSON, another format, an unknown type tag, a value that does
-// not fit its tag, or a JSON value nested deeper than kMaxJSONNesting. Never returns part of a broken
-// document.
-DefaultsMap decodeDefaults(std::string_view contents);
+// What a document holds: every entry that reads, and one description per entry that does not
+// (an unknown type tag, a value that does not fit its tag, a JSON value nested deeper than
+// kMaxJSONNesting), in the form "value \"<key>\": <what is wrong>".
+struct DecodedDefaults {
+  DefaultsMap values;
+  std::vector<std::string> unreadable;
+};
+
+// Thrown for a document whose "format" is later than the one this version writes: it may
+// mean something else by the same entries, so none of them is taken.
+class NewerDefaultsFormat : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The entries of a document. Throws NewerDefaultsFormat for a later format, and
+// std::runtime_error, naming what is wrong, when `contents` is not such a document at all:
+// not JSON, not an object, no "format" of 1 or later, no "values" object.
+DecodedDefaults decodeDefaults(std::string_view contents);
 
 }  // namespace platform

@@ -36,7 +36,12 @@ std::shared_ptr<UserDefaults> UserDefaults::inMemory() {
 }
 
 UserDefaults::UserDefaults(std::unique_ptr<DefaultsFile> file) : file_(std::move(file)) {
-  if (file_) values_ = file_->load();
+  if (!file_) return;
+  if (auto loaded = file_->load()) {
+    values_ = std::move(*loaded);
+  } else {
+    file_.reset();  // the file must stay as it is: no change is ever written over it
+  }
 }
 
 UserDefaults::~UserDefaults() = default;

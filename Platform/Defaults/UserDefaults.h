@@ -59,8 +59,12 @@ class UserDefaults {
   static std::shared_ptr<UserDefaults> openStandard();
 
   // A store backed by `file`: its values are loaded now; a missing file gives an empty store
-  // (the file and its folder are created at the first change); a file that cannot be read is
-  // moved aside with a log line and the store starts empty. Never throws for file problems.
+  // (the file and its folder are created at the first change). A file that must be left as it
+  // is (not a regular file, unreadable, too large, of a newer format) gives a store that starts
+  // empty and keeps everything in memory only, never writing over it; a file that is not a
+  // settings document at all is moved aside and the store starts empty; entries that do not
+  // read are left out. Each of these logs one line (see DefaultsFile::load). Never throws for
+  // file problems.
   static std::shared_ptr<UserDefaults> openFile(std::filesystem::path file);
 
   // A store that lives in memory only, for tests.

@@ -92,6 +92,15 @@ void DatabaseService::open(const std::filesystem::path& file) {
     report(kConnectionFailed, error);
     return;
   }
+  // A file marked by a later version may hold another schema: this version's tables and
+  // seed could only spoil it. It is closed before any statement writes to it.
+  if (const auto version = db_->userVersion(); version && *version > kSeededVersion) {
+    report(std::string(kConnectionFailed) + file.string() + " was written by a newer version of Quellorin " +
+           "(user_version " + std::to_string(*version) + ", this version knows up to " +
+           std::to_string(kSeededVersion) + "); it is left untouched");
+    db_.reset();
+    return;
+  }
   // The schema's ON DELETE actions only act with enforcement on, and it is per connection.
   db_->setForeignKeys(true);
   createTables();

@@ -24,7 +24,9 @@ namespace quellorin {
 // Opening creates the file when it is absent, switches foreign keys on, creates every missing
 // table and, once in the life of a file, writes the three default pipelines in one transaction
 // that also marks the file as seeded (PRAGMA user_version), so a start that dies part-way is
-// completed by the next one and a default pipeline the user deleted never comes back.
+// completed by the next one and a default pipeline the user deleted never comes back. A file
+// marked with a later user_version than this version writes is left untouched: opening prints
+// one line and keeps no connection.
 //
 // No operation throws: a failure prints one line through platform::log (a fixed message,
 // followed directly by the error's text where there is one) and gives the empty result: none,

@@ -14,6 +14,10 @@
 #include "Quellorin/Shell/RequestCredentials.h"
 #include "Quellorin/Shell/ServiceAddress.h"
 
+#include <algorithm>
+#include <cctype>
+#include <string_view>
+
 namespace quellorin {
 namespace {
 
@@ -79,27 +83,55 @@ struct AIService::Call {
 
 // The outcome of sending the request once.
 struct AIService::Attempt {
-  std::optional<long> status;  // none when no response head arrived
-  std::string refusalBody;     // the body of a 403 answer
+  std::optional<long> status;           // none when no response head arrived
+  std::string refusalBody;              // the body of a 403 answer
+  std::optional<std::string> unusable;  // why a 200 answer could not be read as events
   std::optional<platform::HttpError> error;
 };
 
 namespace {
 
+// True for "text/event-stream", with or without parameters, in any letter case.
+bool isEventStreamType(std::string_view contentType) {
+  std::string_view mediaType = contentType.substr(0, contentType.find(';'));
+  while (!mediaType.empty() && (mediaType.back() == ' ' || mediaType.back() == '\t'))
+    mediaType.remove_suffix(1);
+  while (!mediaType.empty() && (mediaType.front() == ' ' || mediaType.front() == '\t'))
+    mediaType.remove_prefix(1);
+  constexpr std::string_view kEventStream = "text/event-stream";
+  return mediaType.size() == kEventStream.size() &&
+         std::equal(mediaType.begin(), mediaType.end(), kEventStream.begin(),
+                    [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
+}
+
 // Reads an answer: a 200 body as events, straight to the caller; a 403 body whole; any other
-// status ends the exchange at its head.
+// status ends the exchange at its head. A 200 answer that cannot be an event stream (another
+// declared content type, such as the page of a captive portal, or a line beyond the reader's
+// limit) stops the exchange and is kept as unusable, with the text that reports it.
 class AnswerHandler final : public platform::HttpStreamHandler {
  public:
   explicit AnswerHandler(const std::function<void(const StreamEvent&)>& deliver) : reader_(deliver) {}
 
   bool onHead(const platform::HttpResponseHead& head) override {
     status_ = head.status;
+    if (status_ == 200) {
+      // An answer that names no type is read as a stream: only a declared other type is refused.
+      const auto contentType = head.header("Content-Type");
+      if (contentType && !isEventStreamType(*contentType)) {
+        unusable_ =
+            "[quellorin-error] The service's answer is not an event stream (Content-Type: " + *contentType +
+            ").";
+        return false;
+      }
+    }
     return status_ == 200 || status_ == 403;
   }
   bool onBody(std::string_view bytes) override {
     if (status_ == 200) {
-      reader_.feed(bytes);
-      return true;
+      if (reader_.feed(bytes)) return true;
+      unusable_ = "[quellorin-error] The service's answer has a line longer than " +
+                  std::to_string(EventStreamReader::kMaxLineBytes) + " bytes.";
+      return false;
     }
     // A refusal body is a small JSON object; past the cap it cannot be one, and reading stops.
     refusalBody_.append(bytes);
@@ -110,9 +142,11 @@ class AnswerHandler final : public platform::HttpStreamHandler {
     if (status_ == 200) reader_.finish();
   }
   std::string takeRefusalBody() { return std::move(refusalBody_); }
+  const std::optional<std::string>& unusable() const { return unusable_; }
 
  private:
   long status_ = 0;
+  std::optional<std::string> unusable_;
   EventStreamReader reader_;
   std::string refusalBody_;
 };
@@ -224,10 +258,17 @@ AIService::Attempt AIService::send(const platform::HttpRequest& request, Call& c
   // which then counts as coming after an event and is never resent.
   if (result.error && attempt.status == 403) call.deliver(errorEvent(kForbiddenText));
   attempt.refusalBody = handler.takeRefusalBody();
+  attempt.unusable = handler.unusable();
   return attempt;
 }
 
 void AIService::handleAnswer(const Attempt& attempt, Call& call, bool firstAttempt) const {
+  if (attempt.status == 200 && attempt.unusable) {
+    // Reported once, as any other answer that breaks off: the events read before stay.
+    call.deliver(errorEvent(*attempt.unusable));
+    showNetworkParsingAlert(*attempt.unusable);
+    return;
+  }
   if (attempt.status == 200) {
     if (firstAttempt) fetchUserSubInfo();
     return;

@@ -134,7 +134,8 @@ std::string objectDescription(std::string_view text) {
 
 }  // namespace
 
-EventStreamReader::EventStreamReader(EventCallback onEvent) : onEvent_(std::move(onEvent)) {}
+EventStreamReader::EventStreamReader(EventCallback onEvent, std::size_t maxLineBytes)
+    : onEvent_(std::move(onEvent)), maxLineBytes_(maxLineBytes) {}
 
 std::optional<StreamEvent> EventStreamReader::handleStreamLine(std::string_view line) {
   if (!line.starts_with(kDataPrefix)) return std::nullopt;
@@ -161,7 +162,14 @@ void EventStreamReader::handleLine(std::string_view line) {
   }
 }
 
-void EventStreamReader::feed(std::string_view bytes) {
+bool EventStreamReader::overflow() {
+  overflowed_ = true;
+  pending_ = std::string();  // gives the memory back
+  return false;
+}
+
+bool EventStreamReader::feed(std::string_view bytes) {
+  if (overflowed_) return false;
   if (afterCarriageReturn_ && !bytes.empty()) {
     afterCarriageReturn_ = false;
     if (bytes.front() == '\n') bytes.remove_prefix(1);  // the second half of a "\r\n"
@@ -174,10 +182,12 @@ void EventStreamReader::feed(std::string_view bytes) {
     const char* carriage = static_cast<const char*>(std::memchr(start, '\r', searchLength));
     const char* lineEnd = carriage ? carriage : newline;
     if (lineEnd == nullptr) {
+      if (pending_.size() + bytes.size() > maxLineBytes_) return overflow();
       pending_.append(bytes);
-      return;
+      return true;
     }
     const std::string_view piece(start, static_cast<std::size_t>(lineEnd - start));
+    if (pending_.size() + piece.size() > maxLineBytes_) return overflow();
     std::size_t consumed = piece.size() + 1;
     if (carriage != nullptr) {
       if (lineEnd + 1 < end && lineEnd[1] == '\n') {
@@ -195,11 +205,12 @@ void EventStreamReader::feed(std::string_view bytes) {
     }
     bytes.remove_prefix(consumed);
   }
+  return true;
 }
 
 void EventStreamReader::finish() {
   afterCarriageReturn_ = false;
-  if (pending_.empty()) return;
+  if (overflowed_ || pending_.empty()) return;
   const std::string line = std::exchange(pending_, std::string());
   handleLine(line);
 }

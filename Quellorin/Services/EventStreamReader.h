@@ -14,16 +14,28 @@ namespace quellorin {
 // Lines end at "\n", "\r\n" or "\r" (a piece may end anywhere, even between "\r" and "\n" or
 // inside a UTF-8 sequence). Each complete line is handled on its own the moment it is
 // complete, and the callback runs before feed() returns; nothing but the unfinished line is
-// kept. Not thread-safe: one reader per stream, fed from one thread.
+// kept, and that only up to a limit. Not thread-safe: one reader per stream, fed from one
+// thread.
 class EventStreamReader {
  public:
   using EventCallback = std::function<void(const StreamEvent&)>;
 
-  explicit EventStreamReader(EventCallback onEvent);
+  // The longest line the reader takes, in bytes without its line break: far above any real
+  // event, so a longer one can only come from a broken or hostile answer, and keeping it
+  // would let the answer grow memory without bound.
+  static constexpr std::size_t kMaxLineBytes = 4 * 1024 * 1024;
 
-  void feed(std::string_view bytes);
+  explicit EventStreamReader(EventCallback onEvent, std::size_t maxLineBytes = kMaxLineBytes);
+
+  // Handles the lines that `bytes` completes. Answers false once a line has turned out longer
+  // than the limit, however it was split: that line is dropped unread, and from then on the
+  // reader ignores everything; the stream is broken and reading should stop.
+  bool feed(std::string_view bytes);
   // The stream has ended: a last line without a line break is handled too.
   void finish();
+
+  // True once a line longer than the limit has come.
+  bool overflowed() const { return overflowed_; }
 
   // How many events have reached the callback so far.
   std::size_t eventsDelivered() const { return delivered_; }
@@ -36,10 +48,14 @@ class EventStreamReader {
 
  private:
   void handleLine(std::string_view line);
+  // Drops the unfinished line and stops the reader; answers false for feed() to return.
+  bool overflow();
 
   EventCallback onEvent_;
+  std::size_t maxLineBytes_;
   std::string pending_;
   bool afterCarriageReturn_ = false;
+  bool overflowed_ = false;
   std::size_t delivered_ = 0;
 };
 

@@ -170,7 +170,7 @@ TEST(UserDefaultsCrashIntegration, WriterKilledMidWriteLeavesTheOldOrTheNewValue
     ::close(report[0]);
 
     platform::DefaultsMap stored;
-    ASSERT_NO_THROW(stored = platform::decodeDefaults(readFile(file)));
+    ASSERT_NO_THROW(stored = platform::decodeDefaults(readFile(file)).values);
     const auto& value = std::get<nlohmann::json>(stored.at("record"));
     inFile = value.at("number").get<std::int64_t>();
     EXPECT_TRUE(inFile == finished || inFile == finished + 1) << inFile << " after " << finished;

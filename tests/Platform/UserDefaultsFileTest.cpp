@@ -1,9 +1,11 @@
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <fstream>
+#include <functional>
 #include <limits>
 #include <sstream>
 #include <string>
@@ -13,6 +15,7 @@
 #include "DefaultsTestHome.h"
 #include "Platform/Core/AtomicFile.h"
 #include "Platform/Defaults/DefaultsCoding.h"
+#include "Platform/Defaults/DefaultsFile.h"
 #include "Platform/Core/Log.h"
 #include "Platform/Core/Paths.h"
 #include "Platform/Defaults/UserDefaults.h"
@@ -146,7 +149,7 @@ TEST_F(UserDefaultsFileIntegration, ObserversAreCalledOnceTheFileHoldsTheChange)
   auto defaults = UserDefaults::openFile(file_);
   std::vector<std::optional<DefaultsValue>> inFile;
   defaults->addObserver("SessionToken", [&](const std::string& key, const std::optional<DefaultsValue>&) {
-    const auto stored = platform::decodeDefaults(readFile(file_));
+    const auto stored = platform::decodeDefaults(readFile(file_)).values;
     const auto found = stored.find(key);
     inFile.push_back(found == stored.end() ? std::nullopt : std::optional(found->second));
   });
@@ -190,7 +193,8 @@ TEST_F(UserDefaultsFileIntegration, TheFileIsReplacedAtEveryChangeAndOnlyThen) {
   struct stat third {};
   ASSERT_EQ(::stat(file_.c_str(), &third), 0);
   EXPECT_NE(first.st_ino, third.st_ino);
-  EXPECT_EQ(platform::decodeDefaults(readFile(file_)).at("apiUsageCount"), DefaultsValue(std::int64_t{2}));
+  EXPECT_EQ(platform::decodeDefaults(readFile(file_)).values.at("apiUsageCount"),
+            DefaultsValue(std::int64_t{2}));
   // No temporary file is left beside it.
   int entries = 0;
   for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(file_.parent_path()))
@@ -211,16 +215,13 @@ TEST_F(UserDefaultsFileIntegration, UnusableFileIsMovedAsideLoggedAndTheStoreSta
       {"garbage", "\x01\x02 not json at all \xff"},
       {"empty", ""},
       {"another JSON document", R"({"Language": "fr"})"},
-      {"unknown type tag", R"({"format": 1, "values": {"k": {"type": "color", "value": "red"}}})"},
-      {"value that does not fit its tag",
-       R"({"format": 1, "values": {"k": {"type": "integer", "value": "7"}}})"},
-      {"bytes that are not base64", R"({"format": 1, "values": {"k": {"type": "bytes", "value": "@@@@"}}})"},
-      {"integer out of range",
-       R"({"format": 1, "values": {"k": {"type": "integer", "value": 9223372036854775808}}})"},
-      {"a future format", R"({"format": 2, "values": {}})"},
+      {"no format", R"({"values": {}})"},
+      {"a format that is not a whole number", R"({"format": "1", "values": {}})"},
+      {"a format below the first", R"({"format": 0, "values": {}})"},
+      {"a negative format", R"({"format": -1, "values": {}})"},
+      {"a fractional format", R"({"format": 1.5, "values": {}})"},
+      {"no values object", R"({"format": 1, "values": []})"},
       {"number out of range", R"({"format": 1, "values": {"k": {"type": "double", "value": 1e999}}})"},
-      {"value nested too deeply", R"({"format": 1, "values": {"k": {"type": "json", "value": )" +
-                                      std::string(100000, '[') + std::string(100000, ']') + "}}}"},
   };
   for (const auto& broken : cases) {
     SCOPED_TRACE(broken.what);
@@ -255,13 +256,119 @@ TEST_F(UserDefaultsFileIntegration, ALaterBrokenFileNeverOverwritesAnEarlierOne)
   EXPECT_EQ(readFile(second), "second broken");
 }
 
-TEST_F(UserDefaultsFileIntegration, AFolderInPlaceOfTheFileIsMovedAside) {
-  std::filesystem::create_directories(file_);
+// One entry that does not read costs that entry only; the whole file is kept in a copy,
+// since the next write leaves the entry out.
+TEST_F(UserDefaultsFileIntegration, EntriesThatDoNotReadAreLeftOutAndTheRestKept) {
+  const struct {
+    const char* what;
+    std::string entry;
+    std::string problem;
+  } cases[] = {
+      {"unknown type tag", R"({"type": "color", "value": "red"})", "unknown type \"color\""},
+      {"value that does not fit its tag", R"({"type": "integer", "value": "7"})",
+       "expected a 64-bit integer"},
+      {"bytes that are not base64", R"({"type": "bytes", "value": "@@@@"})", "expected base64 text"},
+      {"integer out of range", R"({"type": "integer", "value": 9223372036854775808})",
+       "expected a 64-bit integer"},
+      {"no type", R"({"value": 1})", "expected an object with a type and a value"},
+      {"not an object", "17", "expected an object with a type and a value"},
+      {"value nested too deeply",
+       R"({"type": "json", "value": )" + std::string(100000, '[') + std::string(100000, ']') + "}",
+       "nested too deeply"},
+  };
+  for (const auto& broken : cases) {
+    SCOPED_TRACE(broken.what);
+    const std::string contents = R"({"format": 1, "values": {"Language": {"type": "text", "value": "fr"},
+        "broken": )" + broken.entry +
+                                 R"(, "SessionToken": {"type": "text", "value": "t1"}}})";
+    writeFile(file_, contents);
+    platform::LogCapture log;
+    auto defaults = UserDefaults::openFile(file_);
+    EXPECT_EQ(defaults->dictionaryRepresentation(),
+              (platform::DefaultsMap{{"Language", DefaultsValue(std::string("fr"))},
+                                     {"SessionToken", DefaultsValue(std::string("t1"))}}));
+    auto aside = file_;
+    aside += ".corrupt";
+    EXPECT_EQ(log.text(), "[error] UserDefaults: left out 1 unreadable entries of " + file_.string() +
+                              " (value \"broken\": " + broken.problem + "); kept a copy of the file at " +
+                              aside.string() + "\n");
+    EXPECT_EQ(readFile(aside), contents);
+    EXPECT_EQ(readFile(file_), platform::encodeDefaults(defaults->dictionaryRepresentation()));
+
+    defaults->setString("userId", "u1");
+    auto reopened = UserDefaults::openFile(file_);
+    EXPECT_EQ(reopened->string("SessionToken"), "t1");
+    EXPECT_EQ(reopened->string("userId"), "u1");
+    EXPECT_FALSE(reopened->contains("broken"));
+    EXPECT_FALSE(std::filesystem::exists(aside.string() + "-2"));  // the next start found nothing to copy
+    std::filesystem::remove(aside);
+  }
+}
+
+// A file this version must not judge stays exactly as it is, nothing is written over it, and
+// the store works in memory.
+TEST_F(UserDefaultsFileIntegration, AFileThatCannotBeUsedAsItIsIsLeftUntouchedAndTheStoreRunsInMemory) {
+  const std::string newer = R"({"format": 2, "values": {"SessionToken": {"type": "token", "value": "t"}}})";
+  const std::string muchNewer = R"({"format": 18446744073709551615, "values": {}})";
+  const struct {
+    const char* what;
+    std::function<void()> make;
+    std::string reason;
+  } cases[] = {
+      {"a newer format", [&] { writeFile(file_, newer); },
+       "it was written by a newer version: format 2, newer than this version's 1"},
+      {"a much newer format", [&] { writeFile(file_, muchNewer); },
+       "it was written by a newer version: format 18446744073709551615, newer than this version's 1"},
+      {"a folder", [&] { std::filesystem::create_directories(file_); }, "it is not a regular file"},
+      {"a FIFO",
+       [&] {
+         std::filesystem::create_directories(file_.parent_path());
+         ASSERT_EQ(::mkfifo(file_.c_str(), 0600), 0);
+       },
+       "it is not a regular file"},
+      {"a file over 16 MB",
+       [&] {
+         writeFile(file_, newer);
+         std::filesystem::resize_file(file_, platform::DefaultsFile::kMaxFileBytes + 1);
+       },
+       "it is larger than 16 MB"},
+  };
+  for (const auto& untouchable : cases) {
+    SCOPED_TRACE(untouchable.what);
+    untouchable.make();
+    const auto before = std::filesystem::status(file_).type();
+    const std::string contents = std::filesystem::is_regular_file(file_) ? readFile(file_) : "";
+    platform::LogCapture log;
+    auto defaults = UserDefaults::openFile(file_);
+    EXPECT_EQ(log.text(), "[error] UserDefaults: cannot use " + file_.string() + " (" + untouchable.reason +
+                              "); leaving it untouched and keeping settings in memory only\n");
+    EXPECT_TRUE(defaults->dictionaryRepresentation().empty());
+    defaults->setString("SessionToken", "in memory");
+    EXPECT_EQ(defaults->string("SessionToken"), "in memory");
+    EXPECT_EQ(log.text().find("cannot write"), std::string::npos) << log.text();
+
+    EXPECT_EQ(std::filesystem::status(file_).type(), before);
+    if (before == std::filesystem::file_type::regular) {
+      EXPECT_EQ(readFile(file_), contents);
+    }
+    int entries = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(file_.parent_path()))
+      ++entries;
+    EXPECT_EQ(entries, 1);  // nothing moved aside, no temporary file
+    std::filesystem::remove_all(file_);
+  }
+}
+
+TEST_F(UserDefaultsFileIntegration, AFileTheUserCannotReadIsLeftUntouched) {
+  if (::geteuid() == 0) GTEST_SKIP() << "permissions do not deny anything to root";
+  writeFile(file_, platform::encodeDefaults({{"SessionToken", DefaultsValue(std::string("t"))}}));
+  std::filesystem::permissions(file_, std::filesystem::perms::none);
   platform::LogCapture log;
   auto defaults = UserDefaults::openFile(file_);
-  EXPECT_TRUE(log.contains("not a regular file")) << log.text();
-  defaults->setBool("hasSeenOnboarding", true);
-  EXPECT_TRUE(UserDefaults::openFile(file_)->bool_("hasSeenOnboarding"));
+  defaults->setString("Language", "en");
+  EXPECT_TRUE(log.contains("(cannot open it: Permission denied); leaving it untouched")) << log.text();
+  std::filesystem::permissions(file_, std::filesystem::perms::owner_read);
+  EXPECT_EQ(UserDefaults::openFile(file_)->string("SessionToken"), "t");
 }
 
 TEST_F(UserDefaultsFileIntegration, AFailedWriteIsLoggedTheValueKeptAndTheNextWriteSavesAll) {
@@ -314,7 +421,7 @@ TEST_F(UserDefaultsFileIntegration, ManyThreadsWritingDifferentKeysLeaveAComplet
   }
   for (auto& thread : threads) thread.join();
 
-  const auto stored = platform::decodeDefaults(readFile(file_));
+  const auto stored = platform::decodeDefaults(readFile(file_)).values;
   ASSERT_EQ(stored.size(), 2u * kThreads);
   for (int t = 0; t < kThreads; ++t) {
     EXPECT_EQ(stored.at("thread" + std::to_string(t)), DefaultsValue(std::string(kWrites, 'x')));

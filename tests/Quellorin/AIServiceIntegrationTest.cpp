@@ -1,6 +1,7 @@
 #include "Quellorin/Services/AIService.h"
 
 #include "Platform/Http/HttpCancellation.h"
+#include "Quellorin/Services/EventStreamReader.h"
 #include "tests/Quellorin/ServiceFixture.h"
 #include "tests/support/LoopbackListener.h"
 
@@ -238,6 +239,44 @@ TEST_F(AIServiceIntegration, AStreamWithoutEventsEndsQuietlyAndRefreshesTheUsage
   EXPECT_TRUE(events.empty());
   EXPECT_EQ(requestsTo("/api/getUserSubInfo").size(), 1u);
   EXPECT_EQ(journal().back(), "post: UserInfoChanged");
+}
+
+// A 200 answer that declares another type is not read: one event, one alert, and no usage
+// refresh, since no answer came. A stream type in other letters or with parameters is read.
+TEST_F(AIServiceIntegration, ASuccessThatIsNotAnEventStreamIsReportedOnce) {
+  service.queueFault({{"body", "<!doctype html><title>Sign in to the Wi-Fi</title>"},
+                      {"contentType", "text/html; charset=utf-8"}});
+  request();
+  const std::string expected =
+      "[quellorin-error] The service's answer is not an event stream (Content-Type: text/html; "
+      "charset=utf-8).";
+  EXPECT_EQ(errorEvents(), std::vector<std::string>{expected});
+  EXPECT_EQ(events.size(), 1u);
+  EXPECT_EQ(journalOf("alert"),
+            std::vector<std::string>{"alert: Network request or parsing failed：" + expected});
+  EXPECT_TRUE(requestsTo("/api/getUserSubInfo").empty());
+
+  events.clear();
+  service.queueFault({{"contentType", "Text/Event-Stream ; charset=utf-8"}});
+  request();
+  EXPECT_EQ(answer(), "You said: hello");
+  EXPECT_TRUE(errorEvents().empty());
+}
+
+// An endless line is cut at the reader's limit: the events before it stay, then one error
+// event and one alert, and nothing after it is read.
+TEST_F(AIServiceIntegration, ALineBeyondTheLimitEndsTheAnswerWithOneErrorAndOneAlert) {
+  service.queueFault({{"lines",
+                       {R"(data: {"event":"message","answer":"before"})",
+                        "data: " + std::string(quellorin::EventStreamReader::kMaxLineBytes, 'x'),
+                        R"(data: {"event":"message","answer":"after"})"}}});
+  request();
+  const std::string expected = "[quellorin-error] The service's answer has a line longer than " +
+                               std::to_string(quellorin::EventStreamReader::kMaxLineBytes) + " bytes.";
+  EXPECT_EQ(events, (std::vector<StreamEvent>{{"message", "before"}, {"error", expected}}));
+  EXPECT_EQ(journalOf("alert"),
+            std::vector<std::string>{"alert: Network request or parsing failed：" + expected});
+  EXPECT_TRUE(requestsTo("/api/getUserSubInfo").empty());
 }
 
 TEST_F(AIServiceIntegration, AnOversizedRefusalBodyIsNotRead) {

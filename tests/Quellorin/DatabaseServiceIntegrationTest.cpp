@@ -83,7 +83,8 @@ TEST(DatabaseServiceIntegration, OpeningRunsTheStoresOwnStatementsAndSeedsInOneT
   storetest::StatementTrace trace;
   DatabaseService store;
 
-  std::vector<std::string> expected = {"PRAGMA foreign_keys = 1"};
+  // The version mark is read first: a file from a newer version is closed before anything runs.
+  std::vector<std::string> expected = {"PRAGMA user_version", "PRAGMA foreign_keys = 1"};
   expected.insert(expected.end(), kCreateStatements.begin(), kCreateStatements.end());
   expected.insert(expected.end(),
                   {"BEGIN IMMEDIATE TRANSACTION", "PRAGMA user_version",
@@ -239,6 +240,40 @@ TEST(DatabaseServiceIntegration, UnopenableFilePrintsOneLineAndEveryOperationTak
             "错误：未能创建 pipeline\n"
             "错误：会话为空\n");
   EXPECT_TRUE(std::filesystem::is_regular_file(home.documents()));
+}
+
+// A file from a newer version keeps its own schema and rows: nothing is created, seeded or
+// marked, and the store works without a connection.
+TEST(DatabaseServiceIntegration, AFileFromANewerVersionIsRefusedAndLeftUntouched) {
+  for (const int version : {2, 99}) {
+    SCOPED_TRACE(version);
+    StoreTestHome home;
+    makeFile(home, R"(CREATE TABLE "prompts_v2" ("id" INTEGER PRIMARY KEY, "body" TEXT);)"
+                   R"(INSERT INTO "prompts_v2" ("body") VALUES ('kept');)"
+                   "PRAGMA user_version = " +
+                       std::to_string(version) + ";");
+    const std::string schemaBefore = home.text("SELECT group_concat(sql, ';') FROM sqlite_master");
+    const auto sizeBefore = std::filesystem::file_size(home.databaseFile());
+    const auto writtenBefore = std::filesystem::last_write_time(home.databaseFile());
+
+    platform::LogCapture log;
+    DatabaseService store;
+    EXPECT_EQ(store.db(), nullptr);
+    EXPECT_EQ(log.text(), "数据库连接失败：" + home.databaseFile().string() +
+                              " was written by a newer version of Quellorin (user_version " +
+                              std::to_string(version) +
+                              ", this version knows up to 1); it is left untouched\n");
+    EXPECT_TRUE(store.getPipelines().empty());
+    EXPECT_FALSE(store.insertPipeline("x"));
+    store.createTables();
+    store.seedDefaultPipelines();
+
+    EXPECT_EQ(home.text("SELECT group_concat(sql, ';') FROM sqlite_master"), schemaBefore);
+    EXPECT_EQ(home.text("PRAGMA user_version"), std::to_string(version));
+    EXPECT_EQ(home.text(R"(SELECT "body" FROM "prompts_v2")"), "kept");
+    EXPECT_EQ(std::filesystem::file_size(home.databaseFile()), sizeBefore);
+    EXPECT_EQ(std::filesystem::last_write_time(home.databaseFile()), writtenBefore);
+  }
 }
 
 TEST(DatabaseServiceIntegration, MissingDocumentsFolderIsCreated) {

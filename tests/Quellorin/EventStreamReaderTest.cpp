@@ -147,4 +147,47 @@ TEST_F(EventStreamReaderTest, AnObjectSpreadOverSeveralLinesIsNotJoined) {
   EXPECT_TRUE(events.empty());
 }
 
+// The limit holds for a line however it is split: whole, or one byte at a time, with either
+// line break. A line of exactly the limit still reads.
+TEST(EventStreamReaderLimit, ALineLongerThanTheLimitStopsTheReaderWhereverThePiecesAreCut) {
+  const std::string atLimit = R"(data: {"event":"message","answer":"0123456789"})";
+  const std::size_t limit = atLimit.size();
+  const std::string overLimit = R"(data: {"event":"message","answer":"0123456789!"})";
+  const std::string before = R"(data: {"event":"message","answer":"before"})";
+  const struct {
+    const char* what;
+    std::string stream;
+    std::vector<StreamEvent> expected;
+    bool overflows;
+  } cases[] = {
+      {"at the limit",
+       before + "\n" + atLimit + "\r\n" + atLimit,
+       {{"message", "before"}, {"message", "0123456789"}, {"message", "0123456789"}},
+       false},
+      {"one byte over, ended",
+       before + "\n" + overLimit + "\n" + atLimit + "\n",
+       {{"message", "before"}},
+       true},
+      {"one byte over, never ended", before + "\r" + overLimit, {{"message", "before"}}, true},
+      {"endless", before + "\n" + std::string(10 * limit, 'x'), {{"message", "before"}}, true},
+  };
+  for (const auto& entry : cases) {
+    for (const std::size_t pieceSize : {entry.stream.size(), std::size_t{1}, std::size_t{7}}) {
+      SCOPED_TRACE(std::string(entry.what) + ", pieces of " + std::to_string(pieceSize));
+      std::vector<StreamEvent> events;
+      EventStreamReader reader([&](const StreamEvent& event) { events.push_back(event); }, limit);
+      bool reading = true;
+      for (std::size_t at = 0; at < entry.stream.size() && reading; at += pieceSize) {
+        reading = reader.feed(std::string_view(entry.stream).substr(at, pieceSize));
+      }
+      reader.finish();
+      EXPECT_EQ(events, entry.expected);
+      EXPECT_EQ(reader.overflowed(), entry.overflows);
+      EXPECT_EQ(reading, !entry.overflows);
+      EXPECT_FALSE(entry.overflows && reader.feed("\n" + atLimit + "\n"));  // nothing more is read
+      EXPECT_EQ(events, entry.expected);
+    }
+  }
+}
+
 }  // namespace

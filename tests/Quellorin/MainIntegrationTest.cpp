@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -6,32 +7,50 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include <nlohmann/json.hpp>
 
 namespace {
 
-// The application binary, run as a child process with its standard output on a pipe and a
-// temporary HOME.
-class Application {
+// A program of this build, run as a child process with its standard output and standard error
+// on one pipe, a temporary HOME, and the environment variables given.
+class Program {
  public:
-  explicit Application(const std::vector<std::string>& arguments) {
+  struct Options {
+    std::vector<std::string> arguments;
+    std::vector<std::pair<std::string, std::string>> environment;
+    // Runs in the test before the program starts, given the temporary HOME.
+    std::function<void(const std::filesystem::path&)> prepareHome;
+  };
+
+  Program(const std::string& relativePath, const Options& options) {
     home_ = std::filesystem::temp_directory_path() / ("quellorin-main-test-" + std::to_string(getpid()));
+    std::filesystem::remove_all(home_);
     std::filesystem::create_directories(home_);
+    if (options.prepareHome) options.prepareHome(home_);
     int pipeEnds[2];
     if (pipe(pipeEnds) != 0) throw std::runtime_error("pipe failed");
-    const std::string binary = std::string(QUELLORIN_BINARY_DIR) + "/Quellorin/quellorin";
+    const std::string binary = std::string(QUELLORIN_BINARY_DIR) + "/" + relativePath;
     std::vector<std::string> argv{binary};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    argv.insert(argv.end(), options.arguments.begin(), options.arguments.end());
     pid_ = fork();
     if (pid_ == 0) {
       dup2(pipeEnds[1], STDOUT_FILENO);
+      dup2(pipeEnds[1], STDERR_FILENO);
       close(pipeEnds[0]);
       close(pipeEnds[1]);
+      if (chdir(home_.c_str()) != 0) _exit(126);
       setenv("HOME", home_.c_str(), 1);
       unsetenv("XDG_CONFIG_HOME");
       unsetenv("XDG_DOCUMENTS_DIR");
+      unsetenv("QUELLORIN_SERVICE_URL");
+      for (const auto& [name, value] : options.environment) setenv(name.c_str(), value.c_str(), 1);
       std::vector<char*> raw;
       for (auto& argument : argv) raw.push_back(argument.data());
       raw.push_back(nullptr);
@@ -42,7 +61,7 @@ class Application {
     output_ = fdopen(pipeEnds[0], "r");
   }
 
-  ~Application() {
+  ~Program() {
     if (pid_ > 0 && !status_) {
       kill(pid_, SIGKILL);
       waitpid(pid_, nullptr, 0);
@@ -52,8 +71,8 @@ class Application {
     std::filesystem::remove_all(home_, ignored);
   }
 
-  Application(const Application&) = delete;
-  Application& operator=(const Application&) = delete;
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
 
   // The next line of output without its new line; none at the end of the output.
   std::optional<std::string> readLine() {
@@ -73,6 +92,12 @@ class Application {
       if (*line == expected) return true;
     }
     return false;
+  }
+
+  // Every line up to the end of the output.
+  std::vector<std::string> readAll() {
+    while (auto line = readLine()) lines_.push_back(*line);
+    return lines_;
   }
 
   void signal(int number) { kill(pid_, number); }
@@ -96,37 +121,192 @@ class Application {
   std::optional<int> status_;
 };
 
-TEST(MainIntegration, PrintsItsStartUpAndStopsAtTheTimeLimit) {
-  Application application({"--seconds", "0.2"});
-  EXPECT_TRUE(application.readUntil("Quellorin stopped"));
-  EXPECT_EQ(application.wait(), 0);
-  const std::string home = application.home().string();
-  EXPECT_EQ(application.lines(),
-            (std::vector<std::string>{"Quellorin starting", "documents folder: " + home + "/Documents",
-                                      "config folder: " + home + "/.config/quellorin", "Quellorin stopped"}));
+// The application itself.
+class Application : public Program {
+ public:
+  explicit Application(std::vector<std::string> arguments, Options options = {})
+      : Program("Quellorin/quellorin", withArguments(std::move(options), std::move(arguments))) {}
+
+  std::string configLine() const { return "config folder: " + home().string() + "/.config/quellorin"; }
+
+ private:
+  static Options withArguments(Options options, std::vector<std::string> arguments) {
+    options.arguments = std::move(arguments);
+    return options;
+  }
+};
+
+std::string joined(const std::vector<std::string>& words) {
+  std::string text;
+  for (const auto& word : words) text += (text.empty() ? "" : " ") + word;
+  return text;
 }
 
-TEST(MainIntegration, StopsCleanlyOnInterruptAndOnTerminate) {
-  for (int number : {SIGINT, SIGTERM}) {
-    Application application({});
-    ASSERT_TRUE(
-        application.readUntil("config folder: " + application.home().string() + "/.config/quellorin"));
-    application.signal(number);
-    EXPECT_TRUE(application.readUntil("Quellorin stopped")) << number;
-    EXPECT_EQ(application.wait(), 0) << number;
+TEST(MainIntegration, PrintsItsStartUpAndStopsAtTheTimeLimit) {
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{"--seconds", "0.2"}, {"--seconds=0.2"}, {"--seconds", "1e-3"}}) {
+    SCOPED_TRACE(joined(arguments));
+    Application application(arguments);
+    EXPECT_TRUE(application.readUntil("Quellorin stopped"));
+    EXPECT_EQ(application.wait(), 0);
+    const std::string home = application.home().string();
+    EXPECT_EQ(application.lines(),
+              (std::vector<std::string>{"Quellorin starting", "documents folder: " + home + "/Documents",
+                                        application.configLine(), "Quellorin stopped"}));
   }
 }
 
-TEST(MainIntegration, RefusesATimeLimitThatIsNotANumberOfSeconds) {
-  for (const std::vector<std::string>& arguments : {std::vector<std::string>{"--seconds", "soon"},
-                                                    {"--seconds", "-1"},
-                                                    {"--seconds", "2x"},
-                                                    {"--seconds"}}) {
-    Application application(arguments);
-    const std::string given = arguments.size() > 1 ? arguments[1] : "";
-    EXPECT_EQ(application.readLine(), "[error] --seconds needs a number of seconds, got \"" + given + "\"");
-    EXPECT_EQ(application.readLine(), std::nullopt);
+TEST(MainIntegration, StopsCleanlyOnInterruptTerminateAndHangUp) {
+  for (int number : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(number);
+    Application application({});
+    ASSERT_TRUE(application.readUntil(application.configLine()));
+    application.signal(number);
+    EXPECT_TRUE(application.readUntil("Quellorin stopped"));
+    EXPECT_EQ(application.wait(), 0);
+  }
+}
+
+// A FIFO at the settings file's path used to block start-up in open() with the stop signals
+// not yet taken. Now the file is refused at once, left as it is, and the application runs and
+// stops.
+TEST(MainIntegration, AFifoInPlaceOfTheSettingsFileIsRefusedAndTheApplicationStillStops) {
+  const auto settingsFile = [](const std::filesystem::path& home) {
+    return home / ".config" / "quellorin" / "user-defaults.json";
+  };
+  Program::Options options;
+  options.prepareHome = [&](const std::filesystem::path& home) {
+    std::filesystem::create_directories(settingsFile(home).parent_path());
+    ASSERT_EQ(::mkfifo(settingsFile(home).c_str(), 0600), 0);
+  };
+  Application application({}, options);
+  ASSERT_TRUE(application.readUntil(application.configLine()));
+  EXPECT_EQ(application.lines().front(),
+            "[error] UserDefaults: cannot use " + settingsFile(application.home()).string() +
+                " (it is not a regular file); leaving it untouched and keeping settings in memory only");
+  application.signal(SIGTERM);
+  EXPECT_TRUE(application.readUntil("Quellorin stopped"));
+  EXPECT_EQ(application.wait(), 0);
+  EXPECT_EQ(std::filesystem::status(settingsFile(application.home())).type(),
+            std::filesystem::file_type::fifo);
+}
+
+TEST(MainIntegration, HelpAndVersionArePrintedAndTheApplicationDoesNotStart) {
+  for (const char* flag : {"--help", "-h"}) {
+    SCOPED_TRACE(flag);
+    Application application({flag});
+    const auto lines = application.readAll();
+    EXPECT_EQ(application.wait(), 0);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "Usage: quellorin [OPTIONS]"), lines.end())
+        << joined(lines);
+    EXPECT_NE(joined(lines).find("--seconds"), std::string::npos);
+    EXPECT_NE(joined(lines).find("--version"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(application.home() / ".config"));
+  }
+  std::ifstream info(std::string(QUELLORIN_SOURCE_DIR) + "/Resources/Info.json");
+  const auto version = nlohmann::json::parse(info).at("CFBundleShortVersionString").get<std::string>();
+  Application application({"--version"});
+  EXPECT_EQ(application.readAll(), std::vector<std::string>{"Quellorin " + version});
+  EXPECT_EQ(application.wait(), 0);
+}
+
+// Anything the command line does not know ends the application before it starts: status 2 and
+// one line.
+TEST(MainIntegration, RefusesWhatTheCommandLineDoesNotKnow) {
+  const struct {
+    std::vector<std::string> arguments;
+    std::string mentions;
+  } cases[] = {
+      {{"--seconds", "soon"}, "needs a finite positive number of seconds, got \"soon\""},
+      {{"--seconds=soon"}, "got \"soon\""},
+      {{"--seconds", "2x"}, "got \"2x\""},
+      {{"--seconds", "-1"}, "--seconds"},
+      {{"--seconds", "0"}, "got \"0\""},
+      {{"--seconds", "inf"}, "got \"inf\""},
+      {{"--seconds", "nan"}, "got \"nan\""},
+      {{"--seconds", "1e999"}, "got \"1e999\""},
+      {{"--seconds"}, "--seconds"},
+      {{"--verbose"}, "--verbose"},
+      {{"-x"}, "-x"},
+      {{"stray"}, "stray"},
+      {{"--seconds", "1", "stray"}, "stray"},
+  };
+  for (const auto& entry : cases) {
+    SCOPED_TRACE(joined(entry.arguments));
+    Application application(entry.arguments);
+    const auto lines = application.readAll();
     EXPECT_EQ(application.wait(), 2);
+    ASSERT_EQ(lines.size(), 1u) << joined(lines);
+    EXPECT_TRUE(lines[0].starts_with("quellorin: ")) << lines[0];
+    EXPECT_NE(lines[0].find(entry.mentions), std::string::npos) << lines[0];
+    EXPECT_FALSE(std::filesystem::exists(application.home() / ".config"));
+  }
+}
+
+Program::Options withServiceAddress(const std::string& address) {
+  Program::Options options;
+  options.environment = {{"QUELLORIN_SERVICE_URL", address}};
+  return options;
+}
+
+TEST(MainIntegration, RefusesAServiceAddressThatIsNotAnAbsoluteHttpAddressWithAHost) {
+  for (const char* address :
+       {"http://", "https:///api", "api", "ftp://service.example", "https://service.example?x"}) {
+    SCOPED_TRACE(address);
+    Application application({"--seconds", "0.1"}, withServiceAddress(address));
+    const auto lines = application.readAll();
+    EXPECT_EQ(application.wait(), 2);
+    EXPECT_EQ(lines, std::vector<std::string>{"[error] QUELLORIN_SERVICE_URL=\"" + std::string(address) +
+                                              "\" is not a usable service address: it must be an absolute "
+                                              "http or https address with a host and no query, such as "
+                                              "https://service.example"});
+  }
+  Application application({"--seconds", "0.1"}, withServiceAddress("http://127.0.0.1:9/"));
+  EXPECT_TRUE(application.readUntil("Quellorin stopped"));
+  EXPECT_EQ(application.wait(), 0);
+}
+
+// The tools answer --help with their usage and refuse what they do not know, before doing
+// anything.
+TEST(ToolsCommandLineIntegration, HelpIsPrintedAndUnknownOrOutOfRangeInputRefused) {
+  const struct {
+    const char* tool;
+    std::vector<std::string> arguments;
+    int status;
+    std::string firstLine;  // the start of it
+  } cases[] = {
+      {"tools/markdown-snapshot/markdown-snapshot", {"--help"}, 0, "Draws a Markdown document"},
+      {"tools/markdown-snapshot/markdown-snapshot", {}, 2, "markdown-snapshot: OUTPUT.png is required"},
+      {"tools/markdown-snapshot/markdown-snapshot", {"out.png", "in.md", "extra"}, 2, "markdown-snapshot: "},
+      {"tools/markdown-snapshot/markdown-snapshot", {"--bogus", "out.png"}, 2, "markdown-snapshot: "},
+      {"tools/markdown-page/markdown-page", {"-h"}, 0, "Writes the Markdown web view's page"},
+      {"tools/markdown-page/markdown-page", {}, 2, "markdown-page: MARKDOWN-FILE is required"},
+      {"tools/stand-in-service/stand-in-service", {"--help"}, 0, "The loopback stand-in"},
+      {"tools/stand-in-service/stand-in-service",
+       {"--port", "99999"},
+       2,
+       "stand-in-service: --port: Value 99999"},
+      {"tools/stand-in-service/stand-in-service", {"--port", "-1"}, 2, "stand-in-service: "},
+      {"tools/stand-in-service/stand-in-service", {"--port", "80x"}, 2, "stand-in-service: "},
+      {"tools/stand-in-service/stand-in-service", {"serve"}, 2, "stand-in-service: "},
+  };
+  for (const auto& entry : cases) {
+    SCOPED_TRACE(std::string(entry.tool) + " " + joined(entry.arguments));
+    Program::Options options;
+    options.arguments = entry.arguments;
+    Program program(entry.tool, options);
+    const auto lines = program.readAll();
+    EXPECT_EQ(program.wait(), entry.status);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_TRUE(lines[0].starts_with(entry.firstLine)) << lines[0];
+    if (entry.status == 2) {
+      EXPECT_EQ(lines.size(), 1u) << joined(lines);
+    } else {
+      EXPECT_NE(joined(lines).find("Usage: "), std::string::npos);
+    }
+    // Nothing was written in the working folder (a file named "--help", say).
+    EXPECT_TRUE(std::filesystem::is_empty(program.home())) << joined(lines);
   }
 }
 

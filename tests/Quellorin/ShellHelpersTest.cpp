@@ -117,4 +117,48 @@ TEST(ServiceAddress, EnvironmentOverridesTheBuiltInAddress) {
     unsetenv("QUELLORIN_SERVICE_URL");
 }
 
+TEST(ServiceAddress, OnlyAnAbsoluteHttpAddressWithAHostIsAccepted) {
+  const char* old = std::getenv("QUELLORIN_SERVICE_URL");
+  const std::optional<std::string> saved = old ? std::optional<std::string>(old) : std::nullopt;
+  unsetenv("QUELLORIN_SERVICE_URL");
+  EXPECT_EQ(serviceAddressProblem(), std::nullopt);
+  const struct {
+    const char* address;
+    bool usable;
+  } cases[] = {
+      {"", true},  // empty: the built-in address
+      {"http://127.0.0.1:8080/", true},
+      {"HTTPS://service.example/prefix", true},
+      {"https://user@service.example:8443", true},
+      {"http://", false},
+      {"https://", false},
+      {"http:///api", false},
+      {"http://:80", false},
+      {"api", false},
+      {"service.example", false},
+      {"//service.example", false},
+      {"http:service.example", false},
+      {"ftp://service.example", false},
+      {"file:///etc/passwd", false},
+      {"https://service.example?x=1", false},
+      {"https://service.example/#part", false},
+      {"https://service example", false},
+      {"https://service.example\n", false},
+  };
+  for (const auto& entry : cases) {
+    SCOPED_TRACE(entry.address);
+    setenv("QUELLORIN_SERVICE_URL", entry.address, 1);
+    const auto problem = serviceAddressProblem();
+    EXPECT_EQ(!problem.has_value(), entry.usable);
+    if (problem) {
+      EXPECT_TRUE(problem->starts_with("QUELLORIN_SERVICE_URL=\"")) << *problem;
+      EXPECT_EQ(problem->find('\n'), std::string::npos);
+    }
+  }
+  if (saved)
+    setenv("QUELLORIN_SERVICE_URL", saved->c_str(), 1);
+  else
+    unsetenv("QUELLORIN_SERVICE_URL");
+}
+
 }  // namespace

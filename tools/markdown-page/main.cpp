@@ -16,6 +16,7 @@
 
 #include "Markdown/MarkdownView.h"
 #include "Platform/Desktop/URLOpener.h"
+#include "tools/support/CommandLine.h"
 #include "tools/support/ReadFile.h"
 
 namespace {
@@ -32,14 +33,16 @@ class PrintingURLOpener final : public platform::URLOpener {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: markdown-page MARKDOWN-FILE\n");
-    return 2;
-  }
+  CLI::App app(
+      "Writes the Markdown web view's page for a document and answers link clicks read from standard input.",
+      "markdown-page");
+  std::string input;
+  app.add_option("MARKDOWN-FILE", input, "The document to show")->required();
+  if (const auto status = toolsupport::parseCommandLine(app, argc, argv)) return *status;
   try {
     int loads = 0;
     markdown::MarkdownView view(
-        {0, 0, 800, 600}, toolsupport::readFile(argv[1]), true, nullptr, true, nullptr,
+        {0, 0, 800, 600}, toolsupport::readFile(input), true, nullptr, true, nullptr,
         markdown::MarkdownOptions::default_, [&loads] { ++loads; }, std::make_shared<PrintingURLOpener>());
     std::cout << "page " << view.host().fileLoads().back().file.string() << std::endl;
     std::string line;

@@ -1,4 +1,4 @@
-// markdown-snapshot OUTPUT.png [MARKDOWN-FILE] [--debug]
+// markdown-snapshot [--debug] OUTPUT.png [MARKDOWN-FILE]
 //
 // Draws a Markdown document (a built-in sample with headings, lists, quotes, code and a rule
 // when no file is given) with the Markdown text view, 640 points wide at twice the pixel
@@ -14,6 +14,7 @@
 #include "Markdown/MarkdownTextView.h"
 #include "Platform/Text/CairoImageContext.h"
 #include "Platform/Core/Unicode.h"
+#include "tools/support/CommandLine.h"
 #include "tools/support/ReadFile.h"
 
 namespace {
@@ -59,20 +60,16 @@ print(answer)
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: markdown-snapshot OUTPUT.png [MARKDOWN-FILE] [--debug]\n");
-    return 2;
-  }
+  CLI::App app("Draws a Markdown document with the Markdown text view into a PNG file.", "markdown-snapshot");
+  std::string output;
+  std::string input;
+  bool debug = false;
+  app.add_option("OUTPUT.png", output, "The PNG file to write")->required();
+  app.add_option("MARKDOWN-FILE", input, "The document to draw (default: a built-in sample)");
+  app.add_flag("--debug", debug, "Outline every line fragment");
+  if (const auto status = toolsupport::parseCommandLine(app, argc, argv)) return *status;
   try {
-    std::string markdown = kSample;
-    bool debug = false;
-    for (int index = 2; index < argc; ++index) {
-      if (std::string(argv[index]) == "--debug") {
-        debug = true;
-      } else {
-        markdown = toolsupport::readFile(argv[index]);
-      }
-    }
+    const std::string markdown = input.empty() ? std::string(kSample) : toolsupport::readFile(input);
     auto styler =
         std::make_shared<markdown::MarkdownStyler>(markdown::MarkdownStylerConfiguration::standard());
     platform::Rect frame{0, 0, kWidth - 2 * kMargin, 0};
@@ -88,8 +85,8 @@ int main(int argc, char** argv) {
     image.setFillColor(platform::Color::whiteColor());
     image.fillRect({0, 0, kWidth, height});
     view->draw(image, {kMargin, kMargin});
-    image.writePNG(argv[1]);
-    std::printf("%s: %d x %d pixels\n", argv[1], image.pixelWidth(), image.pixelHeight());
+    image.writePNG(output);
+    std::printf("%s: %d x %d pixels\n", output.c_str(), image.pixelWidth(), image.pixelHeight());
     return 0;
   } catch (const std::exception& error) {
     std::fprintf(stderr, "markdown-snapshot: %s\n", error.what());

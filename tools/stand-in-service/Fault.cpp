@@ -20,6 +20,7 @@ Fault Fault::fromJSON(const nlohmann::json& json) {
   readIfPresent(json, "status", fault.status);
   readIfPresent(json, "errorCode", fault.errorCode);
   readIfPresent(json, "body", fault.body);
+  readIfPresent(json, "contentType", fault.contentType);
   readIfPresent(json, "lines", fault.lines);
   readIfPresent(json, "disconnectAfterEvents", fault.disconnectAfterEvents);
   readIfPresent(json, "stallAfterEvents", fault.stallAfterEvents);

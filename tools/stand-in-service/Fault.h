@@ -16,6 +16,8 @@ struct Fault {
   int status = 200;                                  // "status": the status to answer with
   std::optional<int> errorCode;                      // "errorCode": 403 body {"errorCode": n}
   std::optional<std::string> body;                   // "body": a raw body replacing the normal one
+  std::optional<std::string> contentType;            // "contentType": of a 200 answer, instead of
+                                                     // "text/event-stream"
   std::optional<std::vector<std::string>> lines;     // "lines": raw event-stream lines, each sent + "\n"
   std::optional<std::size_t> disconnectAfterEvents;  // "disconnectAfterEvents": drop the connection
   std::optional<std::size_t> stallAfterEvents;       // "stallAfterEvents": then send nothing for stallMs

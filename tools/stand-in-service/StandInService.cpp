@@ -227,6 +227,11 @@ void StandInService::answerProcessText(const httplib::Request& request, httplib:
     return;
   }
 
+  const std::string contentType = fault.contentType.value_or("text/event-stream");
+  if (fault.body) {  // a whole other answer, such as the page of a captive portal
+    response.set_content(*fault.body, contentType);
+    return;
+  }
   if (fault.bulkBytes) {
     auto events = std::make_shared<std::size_t>(0);
     auto block = std::make_shared<std::string>(bulkBlock(kBulkBlockBytes, *events));
@@ -245,7 +250,7 @@ void StandInService::answerProcessText(const httplib::Request& request, httplib:
 
   auto units = std::make_shared<std::vector<std::string>>(streamUnits(fault, replyTo(lastUserMessage(body))));
   response.set_chunked_content_provider(
-      "text/event-stream", [this, units, fault](std::size_t, httplib::DataSink& sink) {
+      contentType, [this, units, fault](std::size_t, httplib::DataSink& sink) {
         std::size_t events = 0;
         for (const auto& unit : *units) {
           if (fault.disconnectAfterEvents && events == *fault.disconnectAfterEvents) return false;

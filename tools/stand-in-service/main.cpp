@@ -1,20 +1,22 @@
 #include "StandInService.h"
+#include "tools/support/CommandLine.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 
 // Usage: stand-in-service [--host 127.0.0.1] [--port 0]
 // Prints "stand-in-service listening on http://HOST:PORT" once the port is bound (port 0 picks
 // a free one), then serves until killed.
 int main(int argc, char** argv) {
+  CLI::App app("The loopback stand-in for the remote writing service.", "stand-in-service");
   std::string host = "127.0.0.1";
   int port = 0;
-  for (int i = 1; i + 1 < argc; i += 2) {
-    if (std::strcmp(argv[i], "--host") == 0) host = argv[i + 1];
-    if (std::strcmp(argv[i], "--port") == 0) port = std::atoi(argv[i + 1]);
-  }
+  app.add_option("--host", host, "Address to listen on")->capture_default_str();
+  app.add_option("--port", port, "Port to listen on; 0 picks a free one")
+      ->capture_default_str()
+      ->check(CLI::Range(0, 65535));
+  if (const auto status = toolsupport::parseCommandLine(app, argc, argv)) return *status;
+
   standin::StandInService service;
   const int bound = service.bind(host, port);
   if (bound < 0) {
