@@ -1,12 +1,13 @@
 # The two commands: `make run` and `make test`. Both set up a new machine first.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+TSAN_BUILD ?= build-tsan
 FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
 RUN_SECONDS ?= 30
 CMAKE_GENERATOR ?= Ninja
 
-.PHONY: run test bootstrap configure build check-format test-main test-sanitized fuzz bench clean
+.PHONY: run test bootstrap configure build check-format test-main test-sanitized test-threads fuzz bench clean
 
 run: build
 	./$(BUILD)/Quellorin/quellorin --seconds $(RUN_SECONDS)
@@ -37,6 +38,14 @@ test-sanitized: bootstrap
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --test-dir $(ASAN_BUILD) -L 'unit|integration' --output-on-failure -j $(JOBS)
 
+# The unit and integration tests again, under ThreadSanitizer (tsan.supp says what it leaves out, and why).
+test-threads: bootstrap
+	cmake -S . -B $(TSAN_BUILD) -G $(CMAKE_GENERATOR) -DCMAKE_BUILD_TYPE=Debug \
+	  -DQUELLORIN_WERROR=ON -DQUELLORIN_SANITIZE=thread -DQUELLORIN_BENCH=OFF
+	cmake --build $(TSAN_BUILD) -j $(JOBS)
+	TSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/tsan.supp:second_deadlock_stack=1 \
+	  ctest --test-dir $(TSAN_BUILD) -L 'unit|integration' --output-on-failure -j $(JOBS)
+
 # libFuzzer targets under clang; each runs for FUZZ_SECONDS.
 FUZZ_SECONDS ?= 60
 fuzz: bootstrap
@@ -50,4 +59,4 @@ bench: build
 	for program in $(BUILD)/bench/bench_*; do [ -x "$$program" ] && "$$program" || exit 1; done
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)

@@ -1,5 +1,7 @@
 # Helpers that give every target of the project the same flags and layout.
 
+include(GoogleTest)
+
 set(QUELLORIN_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast
     -Wcast-align -Woverloaded-virtual -Wnull-dereference -Wimplicit-fallthrough)
 
@@ -8,7 +10,10 @@ function(quellorin_target_defaults target)
   if(QUELLORIN_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
   endif()
-  if(QUELLORIN_SANITIZE)
+  if(QUELLORIN_SANITIZE STREQUAL "thread")
+    target_compile_options(${target} PRIVATE -fsanitize=thread -fno-omit-frame-pointer)
+    target_link_options(${target} PRIVATE -fsanitize=thread)
+  elseif(QUELLORIN_SANITIZE)
     target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-sanitize-recover=undefined
                            -fno-omit-frame-pointer)
     target_link_options(${target} PRIVATE -fsanitize=address,undefined)
@@ -35,11 +40,14 @@ function(quellorin_layer name)
 endfunction()
 
 # quellorin_test_suite(<name> DEPS <targets...>)
-# One GoogleTest executable made of every source in the calling folder. Its tests are
-# registered with CTest under three labels, chosen by the test suite's name:
+# One GoogleTest executable made of every source in the calling folder. Each of its test cases
+# is a CTest test of its own, "<name>.<Suite>.<Test>", run in a process of its own (so one abort
+# fails that case alone), under one of three labels chosen by the test suite's name:
 #   *Integration*  -> integration (real sockets, real files, child processes)
 #   *Browser*      -> browser
 #   anything else  -> unit
+# The cases are listed when CTest runs (PRE_TEST), not after each link: listing runs the
+# program, which under a sanitizer needs the environment the test run sets.
 function(quellorin_test_suite name)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
@@ -52,10 +60,18 @@ function(quellorin_test_suite name)
     QUELLORIN_SOURCE_DIR="${PROJECT_SOURCE_DIR}" QUELLORIN_BINARY_DIR="${PROJECT_BINARY_DIR}")
   quellorin_target_defaults(${name})
   set(env "QUELLORIN_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
-  add_test(NAME ${name}.unit COMMAND ${name} --gtest_filter=-*Integration*.*:*Browser*.*)
-  set_tests_properties(${name}.unit PROPERTIES LABELS unit ENVIRONMENT "${env}")
-  add_test(NAME ${name}.integration COMMAND ${name} --gtest_filter=*Integration*.*)
-  set_tests_properties(${name}.integration PROPERTIES LABELS integration ENVIRONMENT "${env}")
+  set(filter_unit "-*Integration*.*:*Browser*.*")
+  set(filter_integration "*Integration*.*")
+  set(filter_browser "*Browser*.*-*Integration*.*")
+  foreach(label IN ITEMS unit integration browser)
+    gtest_discover_tests(${name}
+      TEST_PREFIX "${name}."
+      TEST_FILTER "${filter_${label}}"
+      TEST_LIST ${name}_${label}_tests
+      DISCOVERY_MODE PRE_TEST
+      DISCOVERY_TIMEOUT 60
+      PROPERTIES LABELS ${label} ENVIRONMENT "${env}")
+  endforeach()
 endfunction()
 
 # quellorin_benchmark(<name> <source> DEPS <targets...>)
