@@ -15,13 +15,21 @@ function(quellorin_target_defaults target)
   endif()
 endfunction()
 
-# quellorin_layer(<name> [DEPS <targets...>])
-# One library per layer folder, made of every source in that folder. Headers are included
-# as "<Folder>/<Type>.h" from the repository root.
+# quellorin_layer(<name> [SOURCE_DIR <folder>] [EXCLUDE <folders...>] [DEPS <targets...>])
+# One library per layer folder, made of every source in that folder (the calling one unless
+# SOURCE_DIR names another), except those under the EXCLUDE folders (relative to it), which
+# are libraries of their own. Headers are included as "<Folder>/<Type>.h" from the
+# repository root.
 function(quellorin_layer name)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
-  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  cmake_parse_arguments(ARG "" "SOURCE_DIR" "DEPS;EXCLUDE" ${ARGN})
+  if(NOT ARG_SOURCE_DIR)
+    set(ARG_SOURCE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+  endif()
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${ARG_SOURCE_DIR}/*.cpp)
   list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
+  foreach(excluded ${ARG_EXCLUDE})
+    list(FILTER sources EXCLUDE REGEX "^${ARG_SOURCE_DIR}/${excluded}/")
+  endforeach()
   if(sources)
     add_library(${name} STATIC ${sources})
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})

@@ -1,21 +1,21 @@
-#include "Platform/Desktop/EventSystem.h"
+#include "Platform/Desktop/Simulated/SimulatedEventSystem.h"
 
 #include <gtest/gtest.h>
 
-#include "Platform/Desktop/Accessibility.h"
-#include "Platform/Desktop/AccessibilityElement.h"
-#include "Platform/Desktop/Pasteboard.h"
-#include "Platform/Desktop/Workspace.h"
+#include "Platform/Desktop/Simulated/SimulatedAccessibility.h"
+#include "Platform/Desktop/Simulated/SimulatedAccessibilityElement.h"
+#include "Platform/Desktop/Simulated/SimulatedPasteboard.h"
+#include "Platform/Desktop/Simulated/SimulatedWorkspace.h"
 
 namespace platform {
 namespace {
 
 struct EventSystemFixture : ::testing::Test {
-  std::shared_ptr<Workspace> workspace = std::make_shared<Workspace>(RunningApplication{1, "self", "Self"});
-  std::shared_ptr<Accessibility> accessibility = Accessibility::make(workspace);
-  std::shared_ptr<Pasteboard> pasteboard = std::make_shared<Pasteboard>();
-  EventSystem events{accessibility, pasteboard};
-  std::shared_ptr<AccessibilityElement> field = std::make_shared<AccessibilityElement>(100, "AXTextArea");
+  std::shared_ptr<SimulatedWorkspace> workspace = std::make_shared<SimulatedWorkspace>(RunningApplication{1, "self", "Self"});
+  std::shared_ptr<SimulatedAccessibility> accessibility = SimulatedAccessibility::make(workspace);
+  std::shared_ptr<SimulatedPasteboard> pasteboard = std::make_shared<SimulatedPasteboard>();
+  SimulatedEventSystem events{accessibility, pasteboard};
+  std::shared_ptr<SimulatedAccessibilityElement> field = std::make_shared<SimulatedAccessibilityElement>(100, "AXTextArea");
 
   void SetUp() override {
     workspace->launch({100, "editor", "Editor"});
@@ -89,7 +89,7 @@ TEST_F(EventSystemFixture, SourcesAndEventsCanBeMadeToFail) {
 }
 
 TEST(Pasteboard, KeepsItemsWithSeveralTypes) {
-  Pasteboard pasteboard;
+  SimulatedPasteboard pasteboard;
   const auto before = pasteboard.changeCount();
   EXPECT_EQ(pasteboard.clearContents(), before + 1);
   pasteboard.writeObjects(

@@ -1,6 +1,6 @@
 #include "Platform/Crypto/AES.h"
 #include "Platform/Crypto/Base64.h"
-#include "Platform/Core/VirtualEnvironment.h"
+#include "Platform/Desktop/Simulated/VirtualEnvironment.h"
 #include "Quellorin/Shell/RequestCredentials.h"
 #include "Quellorin/Shell/ServiceAddress.h"
 #include "Quellorin/Shell/ShortcutDisplayString.h"
