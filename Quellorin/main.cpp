@@ -3,6 +3,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <stdexcept>
 #include <optional>
 #include <string>
 #include <thread>
@@ -80,7 +82,14 @@ int main(int argc, char** argv) {
   if (!limit) return 2;
 
   blockStopSignals();
-  auto environment = platform::Environment::makeReal();
+  std::shared_ptr<platform::Environment> environment;
+  try {
+    environment = platform::Environment::makeReal();
+  } catch (const std::runtime_error& error) {
+    // No desktop to run on (no X11 display): one line that says why, and nothing started.
+    platform::log(std::string("[error] ") + error.what());
+    return 1;
+  }
   auto& mainQueue = *environment->mainQueue;
   StopSignalWatcher stopSignalWatcher(mainQueue);
   platform::Environment::install(environment);

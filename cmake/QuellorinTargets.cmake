@@ -44,9 +44,11 @@ endfunction()
 
 # quellorin_test_suite(<name> DEPS <targets...>)
 # One GoogleTest executable made of every source in the calling folder. Its tests are
-# registered with CTest under three labels, chosen by the test suite's name:
+# registered with CTest under four labels, chosen by the test suite's name:
 #   *Integration*  -> integration (real sockets, real files, child processes)
 #   *Browser*      -> browser
+#   *Desktop*      -> desktop (a real X server, session bus and accessibility bus:
+#                     scripts/run-desktop-tests provides them; one test at a time)
 #   anything else  -> unit
 function(quellorin_test_suite name)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
@@ -60,10 +62,12 @@ function(quellorin_test_suite name)
     QUELLORIN_SOURCE_DIR="${PROJECT_SOURCE_DIR}" QUELLORIN_BINARY_DIR="${PROJECT_BINARY_DIR}")
   quellorin_target_defaults(${name})
   set(env "QUELLORIN_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
-  add_test(NAME ${name}.unit COMMAND ${name} --gtest_filter=-*Integration*.*:*Browser*.*)
+  add_test(NAME ${name}.unit COMMAND ${name} --gtest_filter=-*Integration*.*:*Browser*.*:*Desktop*.*)
   set_tests_properties(${name}.unit PROPERTIES LABELS unit ENVIRONMENT "${env}")
   add_test(NAME ${name}.integration COMMAND ${name} --gtest_filter=*Integration*.*)
   set_tests_properties(${name}.integration PROPERTIES LABELS integration ENVIRONMENT "${env}")
+  add_test(NAME ${name}.desktop COMMAND ${name} --gtest_filter=*Desktop*.*)
+  set_tests_properties(${name}.desktop PROPERTIES LABELS desktop ENVIRONMENT "${env}" RUN_SERIAL ON)
 endfunction()
 
 # quellorin_benchmark(<name> <source> DEPS <targets...>)

@@ -44,6 +44,11 @@ class EventSystem {
                                                  bool keyDown) const = 0;
   // Posts the event to the application in front.
   virtual void post(const Event& event) = 0;
+
+  // Keeps the key combination (the global shortcut) from the application in front, so that the
+  // keys that ask to capture a selection do not change it; the monitors still see them. Replaces
+  // the combination reserved before; none gives it back.
+  virtual void reserveKeyCombination(std::optional<KeyCombination> combination) = 0;
 };
 
 }  // namespace platform

@@ -12,11 +12,17 @@
 
 namespace {
 
+// How the application is started.
+struct Launch {
+  // Without DISPLAY, as on a machine with no X11 session.
+  bool withoutDisplay = false;
+};
+
 // The application binary, run as a child process with its standard output on a pipe and a
-// temporary HOME.
+// temporary HOME. It needs an X11 display (the desktop label's tests run under Xvfb).
 class Application {
  public:
-  explicit Application(const std::vector<std::string>& arguments) {
+  explicit Application(const std::vector<std::string>& arguments, Launch launch = {}) {
     home_ = std::filesystem::temp_directory_path() / ("quellorin-main-test-" + std::to_string(getpid()));
     std::filesystem::create_directories(home_);
     int pipeEnds[2];
@@ -32,6 +38,7 @@ class Application {
       setenv("HOME", home_.c_str(), 1);
       unsetenv("XDG_CONFIG_HOME");
       unsetenv("XDG_DOCUMENTS_DIR");
+      if (launch.withoutDisplay) unsetenv("DISPLAY");
       std::vector<char*> raw;
       for (auto& argument : argv) raw.push_back(argument.data());
       raw.push_back(nullptr);
@@ -96,7 +103,7 @@ class Application {
   std::optional<int> status_;
 };
 
-TEST(MainIntegration, PrintsItsStartUpAndStopsAtTheTimeLimit) {
+TEST(MainDesktop, PrintsItsStartUpAndStopsAtTheTimeLimit) {
   Application application({"--seconds", "0.2"});
   EXPECT_TRUE(application.readUntil("Quellorin stopped"));
   EXPECT_EQ(application.wait(), 0);
@@ -106,7 +113,7 @@ TEST(MainIntegration, PrintsItsStartUpAndStopsAtTheTimeLimit) {
                                       "config folder: " + home + "/.config/quellorin", "Quellorin stopped"}));
 }
 
-TEST(MainIntegration, StopsCleanlyOnInterruptAndOnTerminate) {
+TEST(MainDesktop, StopsCleanlyOnInterruptAndOnTerminate) {
   for (int number : {SIGINT, SIGTERM}) {
     Application application({});
     ASSERT_TRUE(
@@ -128,6 +135,15 @@ TEST(MainIntegration, RefusesATimeLimitThatIsNotANumberOfSeconds) {
     EXPECT_EQ(application.readLine(), std::nullopt);
     EXPECT_EQ(application.wait(), 2);
   }
+}
+
+TEST(MainIntegration, WithoutAnX11DisplayItSaysSoInOneLineAndStartsNothing) {
+  Application application({"--seconds", "5"}, {.withoutDisplay = true});
+  const auto line = application.readLine();
+  ASSERT_TRUE(line);
+  EXPECT_TRUE(line->starts_with("[error] no X11 display: DISPLAY is not set")) << *line;
+  EXPECT_EQ(application.readLine(), std::nullopt) << "nothing started";
+  EXPECT_EQ(application.wait(), 1);
 }
 
 }  // namespace

@@ -72,7 +72,23 @@ void SimulatedEventSystem::deliverUserEvent(const Event& event) {
     }
   }
   for (const auto& handler : handlers) handler(event);
-  receiveInFrontApplication(event);
+  const bool reserved = [&] {
+    std::lock_guard lock(mutex_);
+    // The combination's modifiers, whatever other bits (caps lock) are on.
+    return reserved_ && reserved_->keyCode == event.keyCode &&
+           reserved_->modifierFlags == (event.modifierFlags & combinationModifierFlags);
+  }();
+  if (!reserved) receiveInFrontApplication(event);
+}
+
+void SimulatedEventSystem::reserveKeyCombination(std::optional<KeyCombination> combination) {
+  std::lock_guard lock(mutex_);
+  reserved_ = combination;
+}
+
+std::optional<KeyCombination> SimulatedEventSystem::reservedKeyCombination() const {
+  std::lock_guard lock(mutex_);
+  return reserved_;
 }
 
 void SimulatedEventSystem::receiveInFrontApplication(const Event& event) {

@@ -46,6 +46,8 @@ class SimulatedEventSystem final : public EventSystem {
   // Posts at the system's event tap: the application in front receives it. Monitors of this
   // process do not see its own synthetic events.
   void post(const Event& event) override;
+  void reserveKeyCombination(std::optional<KeyCombination> combination) override;
+  std::optional<KeyCombination> reservedKeyCombination() const;
   // Every synthetic event the application in front received, in order.
   std::vector<Event> postedEvents() const;
 
@@ -76,6 +78,7 @@ class SimulatedEventSystem final : public EventSystem {
   bool failEvent_ = false;
   bool dropPosted_ = false;
   bool ignoreCopy_ = false;
+  std::optional<KeyCombination> reserved_;
 };
 
 }  // namespace platform
