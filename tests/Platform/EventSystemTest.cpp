@@ -101,3 +101,34 @@ TEST(Pasteboard, KeepsItemsWithSeveralTypes) {
 
 }  // namespace
 }  // namespace platform
+
+namespace platform {
+namespace {
+
+TEST(SimulatedEventSystemReservation, AReservedCombinationReachesTheMonitorsButNotTheApplicationInFront) {
+  auto workspace = std::make_shared<SimulatedWorkspace>(RunningApplication{1, "self", "Self"});
+  auto accessibility = std::make_shared<SimulatedAccessibility>(workspace);
+  SimulatedEventSystem events{accessibility, std::make_shared<SimulatedPasteboard>()};
+  auto field = std::make_shared<SimulatedAccessibilityElement>(100, "AXTextArea");
+  workspace->launch({100, "editor", "Editor"});
+  accessibility->setFocusedElement(100, field);
+  field->setText("abc");
+  int seen = 0;
+  events.addGlobalMonitor(eventMask(EventType::keyDown), [&](const Event&) { ++seen; });
+  events.reserveKeyCombination(KeyCombination{keycode::space, 0x100000 | 0x20000});
+
+  // Caps lock on does not matter; a different modifier set is another combination.
+  for (const std::uint64_t flags : {0x100000 | 0x20000, 0x100000 | 0x20000 | 0x10000}) {
+    events.deliverUserEvent(Event{EventType::keyDown, keycode::space, flags, 0, false, u" "});
+  }
+  EXPECT_EQ(field->text(), "abc");
+  events.deliverUserEvent(Event{EventType::keyDown, keycode::space, 0x20000, 0, false, u" "});
+  EXPECT_EQ(field->text(), "abc ");
+  events.reserveKeyCombination(std::nullopt);
+  events.deliverUserEvent(Event{EventType::keyDown, keycode::space, 0, 0, false, u" "});
+  EXPECT_EQ(field->text(), "abc  ") << "given back";
+  EXPECT_EQ(seen, 4) << "the monitors see every one";
+}
+
+}  // namespace
+}  // namespace platform

@@ -56,6 +56,17 @@ class EventMonitorServiceTest : public testsupport::DesktopFixture {
       std::make_shared<EventMonitorService>(textHandling, windows, aiService);
 };
 
+TEST_F(EventMonitorServiceTest, TheMonitorReservesTheShortcutFromTheApplicationInFrontUntilRemoved) {
+  EXPECT_EQ(desktop().eventSystem->reservedKeyCombination(),
+            (platform::KeyCombination{platform::keycode::space, modifier::command | modifier::shift}));
+  monitor->removeGlobalMonitor();
+  EXPECT_EQ(desktop().eventSystem->reservedKeyCombination(), std::nullopt);
+  env().userDefaults->setString("GlobalShortcut", "⌃ + ⌥ + K");
+  EXPECT_TRUE(monitor->installGlobalMonitor());
+  EXPECT_EQ(desktop().eventSystem->reservedKeyCombination(),
+            (platform::KeyCombination{40, modifier::control | modifier::option}));
+}
+
 TEST_F(EventMonitorServiceTest, SpacesExactlyOneSecondApartArmTheTrigger) {
   space(10);
   space(11);
