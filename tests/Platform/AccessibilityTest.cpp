@@ -9,9 +9,11 @@ namespace platform {
 namespace {
 
 struct AccessibilityFixture : ::testing::Test {
-  std::shared_ptr<SimulatedWorkspace> workspace = std::make_shared<SimulatedWorkspace>(RunningApplication{1, "self", "Self"});
+  std::shared_ptr<SimulatedWorkspace> workspace =
+      std::make_shared<SimulatedWorkspace>(RunningApplication{1, "self", "Self"});
   std::shared_ptr<SimulatedAccessibility> accessibility = SimulatedAccessibility::make(workspace);
-  std::shared_ptr<SimulatedAccessibilityElement> field = std::make_shared<SimulatedAccessibilityElement>(100, "AXTextArea");
+  std::shared_ptr<SimulatedAccessibilityElement> field =
+      std::make_shared<SimulatedAccessibilityElement>(100, "AXTextArea");
 
   void SetUp() override {
     accessibility->setProcessTrusted(true);

@@ -11,11 +11,13 @@ namespace platform {
 namespace {
 
 struct EventSystemFixture : ::testing::Test {
-  std::shared_ptr<SimulatedWorkspace> workspace = std::make_shared<SimulatedWorkspace>(RunningApplication{1, "self", "Self"});
+  std::shared_ptr<SimulatedWorkspace> workspace =
+      std::make_shared<SimulatedWorkspace>(RunningApplication{1, "self", "Self"});
   std::shared_ptr<SimulatedAccessibility> accessibility = SimulatedAccessibility::make(workspace);
   std::shared_ptr<SimulatedPasteboard> pasteboard = std::make_shared<SimulatedPasteboard>();
   SimulatedEventSystem events{accessibility, pasteboard};
-  std::shared_ptr<SimulatedAccessibilityElement> field = std::make_shared<SimulatedAccessibilityElement>(100, "AXTextArea");
+  std::shared_ptr<SimulatedAccessibilityElement> field =
+      std::make_shared<SimulatedAccessibilityElement>(100, "AXTextArea");
 
   void SetUp() override {
     workspace->launch({100, "editor", "Editor"});
@@ -107,7 +109,7 @@ namespace {
 
 TEST(SimulatedEventSystemReservation, AReservedCombinationReachesTheMonitorsButNotTheApplicationInFront) {
   auto workspace = std::make_shared<SimulatedWorkspace>(RunningApplication{1, "self", "Self"});
-  auto accessibility = std::make_shared<SimulatedAccessibility>(workspace);
+  auto accessibility = SimulatedAccessibility::make(workspace);
   SimulatedEventSystem events{accessibility, std::make_shared<SimulatedPasteboard>()};
   auto field = std::make_shared<SimulatedAccessibilityElement>(100, "AXTextArea");
   workspace->launch({100, "editor", "Editor"});

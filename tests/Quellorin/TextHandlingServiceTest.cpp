@@ -130,7 +130,7 @@ TEST_F(TextHandlingServiceTest, GivesUpAfterFourReads) {
 
 TEST_F(TextHandlingServiceTest, ACaptureWhoseServiceIsGoneEndsWithTheEmptyAnswer) {
   // The first read of the focused element fails, so each capture has a step 0.5 s later.
-  env().accessibility->requireManualAccessibility(editorPid);
+  desktop().accessibility->requireManualAccessibility(editorPid);
   field->setText("hello");
   using Answer = std::function<void(bool empty)>;
   const struct {
@@ -152,7 +152,7 @@ TEST_F(TextHandlingServiceTest, ACaptureWhoseServiceIsGoneEndsWithTheEmptyAnswer
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    env().accessibility->applicationElement(editorPid)->setAttributeValue("AXManualAccessibility", false);
+    desktop().accessibility->applicationElement(editorPid)->setAttributeValue("AXManualAccessibility", false);
     auto owner = std::make_shared<TextHandlingService>();
     std::optional<bool> empty;
     c.start(*owner, [&empty](bool answer) { empty = answer; });
