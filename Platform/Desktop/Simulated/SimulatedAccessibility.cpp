@@ -17,7 +17,8 @@ bool manualAccessibilityIsOn(const AccessibilityElement& application) {
 
 }  // namespace
 
-std::shared_ptr<SimulatedAccessibility> SimulatedAccessibility::make(std::shared_ptr<const Workspace> workspace) {
+std::shared_ptr<SimulatedAccessibility> SimulatedAccessibility::make(
+    std::shared_ptr<const Workspace> workspace) {
   auto made = std::make_shared<SimulatedAccessibility>(Passkey(), std::move(workspace));
   made->systemWide_->setProvider("AXFocusedUIElement", [weak = made->weak_from_this()] {
     const auto self = weak.lock();
@@ -30,7 +31,9 @@ SimulatedAccessibility::SimulatedAccessibility(Passkey, std::shared_ptr<const Wo
     : workspace_(std::move(workspace)),
       systemWide_(std::make_shared<SimulatedAccessibilityElement>(0, "AXSystemWide")) {}
 
-std::shared_ptr<AccessibilityElement> SimulatedAccessibility::systemWideElement() const { return systemWide_; }
+std::shared_ptr<AccessibilityElement> SimulatedAccessibility::systemWideElement() const {
+  return systemWide_;
+}
 
 std::shared_ptr<AccessibilityElement> SimulatedAccessibility::applicationElement(int processIdentifier) {
   return simulatedApplicationElement(processIdentifier);
