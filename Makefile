@@ -29,6 +29,7 @@ build: configure
 
 test-main: build
 	ctest --test-dir $(BUILD) -L 'unit|integration|browser' --output-on-failure -j $(JOBS)
+	./scripts/run-desktop-tests $(BUILD)
 
 # The unit and integration tests again, under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitized: bootstrap

@@ -15,7 +15,7 @@
 #include "Markdown/MarkdownErrors.h"
 #include "Platform/Core/AtomicFile.h"
 #include "Platform/Core/Environment.h"
-#include "Platform/Desktop/Linux/XdgURLOpener.h"
+#include "Platform/Desktop/XdgURLOpener.h"
 
 namespace markdown {
 

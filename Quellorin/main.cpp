@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <stdexcept>
 #include <optional>
 #include <string>
 #include <thread>
@@ -164,7 +165,14 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  auto environment = platform::Environment::makeReal();
+  std::shared_ptr<platform::Environment> environment;
+  try {
+    environment = platform::Environment::makeReal();
+  } catch (const std::runtime_error& error) {
+    // No desktop to run on (no X11 display): one line that says why, and nothing started.
+    platform::log(std::string("[error] ") + error.what());
+    return 1;
+  }
   auto& mainQueue = *environment->mainQueue;
   stopSignalWatcher.stopThrough(environment->mainQueue);
   platform::Environment::install(environment);

@@ -5,6 +5,8 @@
 
 #include "Platform/Core/Environment.h"
 #include "Platform/Defaults/UserDefaults.h"
+#include "Platform/Desktop/Simulated/RecordingAlertPresenter.h"
+#include "Platform/Desktop/Simulated/SimulatedDesktop.h"
 #include "Quellorin/Services/AIService.h"
 #include "tests/support/StandInProcess.h"
 
@@ -35,10 +37,13 @@ double peakMemoryKilobytes() {
   return 0;
 }
 
-// A real environment (libcurl client, system clock) with an in-memory store, installed once.
+// A real environment (libcurl client, system clock) with an in-memory store and the simulated
+// desktop, installed once.
 void installEnvironment() {
   static const bool installed = [] {
-    auto environment = platform::Environment::makeReal();
+    auto environment = platform::Environment::makeSystemServices();
+    environment->alertPresenter = std::make_shared<platform::RecordingAlertPresenter>();
+    platform::installSimulatedDesktop(*environment);
     environment->userDefaults = platform::UserDefaults::inMemory();
     platform::Environment::install(environment);
     setenv("QUELLORIN_SERVICE_URL", service().baseURL().c_str(), 1);

@@ -8,11 +8,11 @@
 #include <string_view>
 
 #include "Platform/Desktop/Event.h"
-#include "Platform/Desktop/EventSystem.h"
+#include "Platform/Desktop/Simulated/SimulatedEventSystem.h"
 #include "Platform/Core/Log.h"
 #include "Platform/Dispatch/MainQueue.h"
 #include "Platform/Defaults/UserDefaults.h"
-#include "Platform/Core/VirtualEnvironment.h"
+#include "Platform/Desktop/Simulated/VirtualEnvironment.h"
 #include "Quellorin/Services/AIService.h"
 #include "Quellorin/Services/EventMonitorService.h"
 #include "Quellorin/Services/TextHandlingService.h"
@@ -71,7 +71,7 @@ BENCHMARK(BM_HandleKeyDownSpace);
 void BM_MonitoredKeyThroughTheMainQueue(benchmark::State& state) {
   MonitorBench bench;
   bench.monitor->installGlobalMonitor();
-  auto& events = *bench.environment.environment().eventSystem;
+  auto& events = *bench.environment.desktop().eventSystem;
   auto& mainQueue = *bench.environment.environment().mainQueue;
   const Event event{EventType::keyDown, platform::keycode::a, 0, 1, false, {}};
   for (auto _ : state) {

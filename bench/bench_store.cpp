@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "Platform/Core/VirtualEnvironment.h"
+#include "Platform/Desktop/Simulated/VirtualEnvironment.h"
 #include "Quellorin/Assistant/DatabaseService.h"
 
 namespace {

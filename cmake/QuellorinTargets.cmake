@@ -20,13 +20,21 @@ function(quellorin_target_defaults target)
   endif()
 endfunction()
 
-# quellorin_layer(<name> [DEPS <targets...>])
-# One library per layer folder, made of every source in that folder. Headers are included
-# as "<Folder>/<Type>.h" from the repository root.
+# quellorin_layer(<name> [SOURCE_DIR <folder>] [EXCLUDE <folders...>] [DEPS <targets...>])
+# One library per layer folder, made of every source in that folder (the calling one unless
+# SOURCE_DIR names another), except those under the EXCLUDE folders (relative to it), which
+# are libraries of their own. Headers are included as "<Folder>/<Type>.h" from the
+# repository root.
 function(quellorin_layer name)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
-  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  cmake_parse_arguments(ARG "" "SOURCE_DIR" "DEPS;EXCLUDE" ${ARGN})
+  if(NOT ARG_SOURCE_DIR)
+    set(ARG_SOURCE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+  endif()
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${ARG_SOURCE_DIR}/*.cpp)
   list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
+  foreach(excluded ${ARG_EXCLUDE})
+    list(FILTER sources EXCLUDE REGEX "^${ARG_SOURCE_DIR}/${excluded}/")
+  endforeach()
   if(sources)
     add_library(${name} STATIC ${sources})
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
@@ -42,9 +50,11 @@ endfunction()
 # quellorin_test_suite(<name> DEPS <targets...>)
 # One GoogleTest executable made of every source in the calling folder. Each of its test cases
 # is a CTest test of its own, "<name>.<Suite>.<Test>", run in a process of its own (so one abort
-# fails that case alone), under one of three labels chosen by the test suite's name:
+# fails that case alone), under one of four labels chosen by the test suite's name:
 #   *Integration*  -> integration (real sockets, real files, child processes)
 #   *Browser*      -> browser
+#   *Desktop*      -> desktop (a real X server, session bus and accessibility bus:
+#                     scripts/run-desktop-tests provides them; one test at a time)
 #   anything else  -> unit
 # The cases are listed when CTest runs (PRE_TEST), not after each link: listing runs the
 # program, which under a sanitizer needs the environment the test run sets.
@@ -60,10 +70,11 @@ function(quellorin_test_suite name)
     QUELLORIN_SOURCE_DIR="${PROJECT_SOURCE_DIR}" QUELLORIN_BINARY_DIR="${PROJECT_BINARY_DIR}")
   quellorin_target_defaults(${name})
   set(env "QUELLORIN_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
-  set(filter_unit "-*Integration*.*:*Browser*.*")
+  set(filter_unit "-*Integration*.*:*Browser*.*:*Desktop*.*")
   set(filter_integration "*Integration*.*")
   set(filter_browser "*Browser*.*-*Integration*.*")
-  foreach(label IN ITEMS unit integration browser)
+  set(filter_desktop "*Desktop*.*-*Integration*.*:*Browser*.*")
+  foreach(label IN ITEMS unit integration browser desktop)
     gtest_discover_tests(${name}
       TEST_PREFIX "${name}."
       TEST_FILTER "${filter_${label}}"

@@ -7,8 +7,6 @@
 #include "Platform/Http/CurlHttpClient.h"
 #include "Platform/Dispatch/MainQueue.h"
 #include "Platform/Dispatch/NotificationCenter.h"
-#include "Platform/Desktop/Simulated/RecordingAlertPresenter.h"
-#include "Platform/Desktop/Simulated/SimulatedDesktop.h"
 #include "Platform/Dispatch/SystemClock.h"
 #include "Platform/Dispatch/TaskPool.h"
 #include "Platform/Defaults/UserDefaults.h"
@@ -28,7 +26,7 @@ std::shared_ptr<Environment>& installed() {
 
 }  // namespace
 
-std::shared_ptr<Environment> Environment::makeReal() {
+std::shared_ptr<Environment> Environment::makeSystemServices() {
   auto environment = std::make_shared<Environment>();
   environment->clock = std::make_shared<SystemClock>();
   environment->mainQueue = std::make_shared<MainQueue>(environment->clock);
@@ -36,8 +34,6 @@ std::shared_ptr<Environment> Environment::makeReal() {
   environment->notificationCenter = std::make_shared<NotificationCenter>(environment->mainQueue);
   environment->userDefaults = UserDefaults::openStandard();
   environment->httpClient = std::make_shared<CurlHttpClient>();
-  environment->alertPresenter = std::make_shared<RecordingAlertPresenter>();
-  installSimulatedDesktop(*environment);
   return environment;
 }
 

@@ -35,9 +35,9 @@ struct Environment {
   std::shared_ptr<HttpClient> httpClient;
   std::shared_ptr<AlertPresenter> alertPresenter;
 
-  // The rest of the simulated desktop (see SimulatedDesktop.h): other applications, their
-  // accessibility trees, the event stream, the pasteboard, screens, this application's
-  // windows and the user-notification centre.
+  // The desktop, through its interfaces (Platform/Desktop/): the simulated one for tests
+  // (Simulated/SimulatedDesktop.h), the real one for the application (Linux/). Windows are
+  // still simulated in both.
   std::shared_ptr<Workspace> workspace;
   std::shared_ptr<Accessibility> accessibility;
   std::shared_ptr<Pasteboard> pasteboard;
@@ -49,10 +49,13 @@ struct Environment {
   // The system version the version-dependent code branches on (13 unless a test sets it).
   SystemVersion systemVersion;
 
-  // The application's services: the system clock, a main queue on it (to be run by the
-  // caller's main thread), a task pool, a notification centre, the user-defaults store on
-  // its standard file (decided by HOME and XDG_CONFIG_HOME now), the libcurl HTTP client and
-  // the simulated desktop with its alerts.
+  // The services that need no desktop: the system clock, a main queue on it (to be run by the
+  // caller's main thread), a task pool, a notification centre, the user-defaults store on its
+  // standard file (decided by HOME and XDG_CONFIG_HOME now) and the libcurl HTTP client.
+  static std::shared_ptr<Environment> makeSystemServices();
+
+  // The application's environment: makeSystemServices() and the desktop this process runs
+  // on. Defined by the desktop's own target (PlatformLinux), which the application links.
   static std::shared_ptr<Environment> makeReal();
 
   // The installed environment. Throws std::logic_error when none is installed. Thread-safe.

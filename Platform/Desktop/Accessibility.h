@@ -1,62 +1,26 @@
 #pragma once
 
-#include <map>
 #include <memory>
-#include <mutex>
-#include <set>
-
-#include "Platform/Desktop/AXValue.h"
 
 namespace platform {
 
 class AccessibilityElement;
-class Workspace;
 
-// The simulated Accessibility interface: the system-wide element, whose "AXFocusedUIElement"
-// is the focused element of the application in front; one element per application, with a
-// settable "AXManualAccessibility"; and the process-trust switch. Thread-safe.
-//
-// The system-wide element may outlive this object (whoever holds it keeps it); its
-// "AXFocusedUIElement" then answers cannotComplete.
-class Accessibility : public std::enable_shared_from_this<Accessibility> {
-  struct Passkey {
-    explicit Passkey() = default;
-  };
-
+// The desktop's accessibility interface as this application reads it: the system-wide
+// element, whose "AXFocusedUIElement" is the element with the keyboard focus; one element per
+// application; and whether this process may read other applications' elements at all.
+// Implementations are thread-safe: the services call them from the task pool.
+class Accessibility {
  public:
-  static std::shared_ptr<Accessibility> make(std::shared_ptr<const Workspace> workspace);
-  Accessibility(Passkey, std::shared_ptr<const Workspace> workspace);
-  Accessibility(const Accessibility&) = delete;
-  Accessibility& operator=(const Accessibility&) = delete;
+  virtual ~Accessibility() = default;
 
-  std::shared_ptr<AccessibilityElement> systemWideElement() const { return systemWide_; }
-  // The element of the application with that process identifier, made on first use.
-  std::shared_ptr<AccessibilityElement> applicationElement(int processIdentifier);
-
-  // The process-trust test (asks the user nothing).
-  bool isProcessTrusted() const;
-
-  // --- The desktop side ----------------------------------------------------------------------
-  void setProcessTrusted(bool trusted);
-  // The element that has the keyboard focus inside that application; null for none.
-  void setFocusedElement(int processIdentifier, std::shared_ptr<AccessibilityElement> element);
-  // The focused element of the application in front, as the desktop knows it, whatever the
-  // application answers through the interface; null for none.
-  std::shared_ptr<AccessibilityElement> focusedElementOfFrontApplication() const;
-  // The application answers the focused-element read with cannotComplete until its element's
-  // "AXManualAccessibility" has been set to true, as some applications built on web engines do.
-  void requireManualAccessibility(int processIdentifier);
-
- private:
-  AXResult readFocusedElement();
-
-  const std::shared_ptr<const Workspace> workspace_;
-  const std::shared_ptr<AccessibilityElement> systemWide_;
-  mutable std::mutex mutex_;
-  bool trusted_ = false;
-  std::map<int, std::shared_ptr<AccessibilityElement>> applications_;
-  std::map<int, std::shared_ptr<AccessibilityElement>> focused_;
-  std::set<int> needManualAccessibility_;
+  virtual std::shared_ptr<AccessibilityElement> systemWideElement() const = 0;
+  // The element of the application with that process identifier. Never null: an application
+  // the desktop does not know answers its reads with an error.
+  virtual std::shared_ptr<AccessibilityElement> applicationElement(int processIdentifier) = 0;
+  // Whether the desktop lets this process read and change other applications' elements.
+  // Asks the user nothing.
+  virtual bool isProcessTrusted() const = 0;
 };
 
 }  // namespace platform

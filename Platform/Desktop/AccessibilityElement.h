@@ -1,11 +1,5 @@
 #pragma once
 
-#include <functional>
-#include <map>
-#include <memory>
-#include <mutex>
-#include <optional>
-#include <set>
 #include <string>
 #include <string_view>
 
@@ -13,74 +7,28 @@
 
 namespace platform {
 
-// One element of an application's simulated accessibility tree: an application, a window, a
-// text field, or the system-wide element. Its text is kept in UTF-16 units, as the
-// Accessibility interface counts, so that an edit may insert half of a surrogate pair and the
-// other half later, as key events do.
+// One element of an application's accessibility tree (an application, a window, a text field,
+// or the system-wide element), read and written through named attributes, each call answering
+// a status code. Texts are UTF-8; ranges count UTF-16 units; "AXBoundsForRange" answers a
+// rectangle with its origin at the top left of the primary screen.
 //
-// Two sides: the Accessibility interface that the application calls (copyAttributeValue,
-// setAttributeValue, copyParameterizedAttributeValue), each answering a status code; and the
-// desktop side that tests use to build and inspect the element and to inject failures.
-// Thread-safe: every member may be called from any thread.
+// The attributes the services use: "AXRole", "AXTitle", "AXValue" (the text),
+// "AXSelectedText", "AXSelectedTextRange" (settable: selects, or puts the caret), "AXParent",
+// "AXWindow", "AXFocusedUIElement" (of the system-wide element), "AXManualAccessibility" (of an
+// application element), and the parameterised "AXBoundsForRange".
+// Implementations are thread-safe.
 class AccessibilityElement {
  public:
-  // Answers a read of one attribute when it is asked, instead of a stored value.
-  using Provider = std::function<AXResult()>;
+  virtual ~AccessibilityElement() = default;
 
-  AccessibilityElement(int processIdentifier, std::string role);
-  AccessibilityElement(const AccessibilityElement&) = delete;
-  AccessibilityElement& operator=(const AccessibilityElement&) = delete;
-
-  int processIdentifier() const { return processIdentifier_; }
+  virtual int processIdentifier() const = 0;
   // For log lines, for example "<AXTextArea pid 100>".
-  std::string description() const;
+  virtual std::string description() const = 0;
 
-  // --- The Accessibility interface -----------------------------------------------------------
-  // "AXRole" and any stored attribute; "AXValue" (the text), "AXSelectedTextRange" and
-  // "AXSelectedText" of an element with text. An attribute the element lacks answers
-  // attributeUnsupported (noValue for a text attribute of an element without text).
-  AXResult copyAttributeValue(std::string_view attribute) const;
-  // Writes "AXValue" (a text), "AXSelectedTextRange" (a range inside the text; otherwise
-  // illegalArgument) or an attribute made settable; any other answers attributeUnsupported.
-  AXError setAttributeValue(std::string_view attribute, const AXValue& value);
-  // "AXBoundsForRange" with a range: the rectangle given by setBoundsForRanges.
-  AXResult copyParameterizedAttributeValue(std::string_view attribute, const AXValue& parameter) const;
-
-  // --- The desktop side ----------------------------------------------------------------------
-  void setAttribute(const std::string& attribute, AXValue value);
-  void setProvider(const std::string& attribute, Provider provider);
-  void makeSettable(const std::string& attribute);
-  // Every read and write of `attribute` answers `error` until cleared.
-  void injectFailure(const std::string& attribute, AXError error);
-  void clearFailure(const std::string& attribute);
-
-  // Gives the element a text (UTF-8), with the caret at its end.
-  void setText(std::string_view utf8);
-  std::string text() const;
-  bool hasText() const;
-  void setSelection(AXRange range);
-  AXRange selection() const;
-  std::string selectedText() const;
-  // Replaces the selection by `units` and puts the caret after them, as typing does.
-  void insert(std::u16string_view units);
-  // The rectangle that "AXBoundsForRange" answers for any range; none answers
-  // parameterizedAttributeUnsupported.
-  void setBoundsForRanges(std::optional<Rect> bounds);
-
- private:
-  std::optional<AXError> injectedFailure(std::string_view attribute) const;
-  bool rangeFits(const AXRange& range) const;
-
-  const int processIdentifier_;
-  const std::string role_;
-  mutable std::mutex mutex_;
-  std::map<std::string, AXValue, std::less<>> attributes_;
-  std::map<std::string, Provider, std::less<>> providers_;
-  std::set<std::string, std::less<>> settable_;
-  std::map<std::string, AXError, std::less<>> failures_;
-  std::optional<std::u16string> text_;
-  AXRange selection_;
-  std::optional<Rect> bounds_;
+  virtual AXResult copyAttributeValue(std::string_view attribute) const = 0;
+  virtual AXError setAttributeValue(std::string_view attribute, const AXValue& value) = 0;
+  virtual AXResult copyParameterizedAttributeValue(std::string_view attribute,
+                                                   const AXValue& parameter) const = 0;
 };
 
 }  // namespace platform

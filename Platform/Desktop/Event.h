@@ -35,6 +35,17 @@ struct Event {
   bool operator==(const Event&) const = default;
 };
 
+// A key with the modifiers held with it (the desktop's flag bits).
+struct KeyCombination {
+  std::uint16_t keyCode = 0;
+  std::uint64_t modifierFlags = 0;
+  bool operator==(const KeyCombination&) const = default;
+};
+
+// The shift, control, option and command bits of the modifier flags: those a key combination
+// names.
+constexpr std::uint64_t combinationModifierFlags = 0x1E0000;
+
 // Virtual key codes that the system itself uses.
 namespace keycode {
 constexpr std::uint16_t a = 0;

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <map>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,8 +11,9 @@ namespace platform {
 // One pasteboard item: its contents by type, each as bytes.
 using PasteboardItem = std::map<std::string, std::string>;
 
-// The general pasteboard of the simulated desktop: a list of items, each holding its content
-// in several types at once. Thread-safe.
+// The general pasteboard (the clipboard): a list of items, each holding its content in several
+// types at once. Types are the desktop's names below, or any other name the desktop uses for
+// a type, kept as it is. Implementations are thread-safe.
 class Pasteboard {
  public:
   // Content types.
@@ -23,20 +23,17 @@ class Pasteboard {
   static constexpr const char* pngType = "public.png";
   static constexpr const char* fileURLType = "public.file-url";
 
-  // Empties the pasteboard; answers the new change count.
-  std::int64_t clearContents();
-  // Adds the items after those already there.
-  void writeObjects(std::vector<PasteboardItem> items);
-  std::vector<PasteboardItem> pasteboardItems() const;
-  // The plain text of the first item that has one.
-  std::optional<std::string> string() const;
-  // Counts every clear, as the desktop does, so that readers notice a change.
-  std::int64_t changeCount() const;
+  virtual ~Pasteboard() = default;
 
- private:
-  mutable std::mutex mutex_;
-  std::vector<PasteboardItem> items_;
-  std::int64_t changeCount_ = 0;
+  // Empties the pasteboard; answers the new change count.
+  virtual std::int64_t clearContents() = 0;
+  // Adds the items after those already there.
+  virtual void writeObjects(std::vector<PasteboardItem> items) = 0;
+  virtual std::vector<PasteboardItem> pasteboardItems() const = 0;
+  // The plain text of the first item that has one.
+  virtual std::optional<std::string> string() const = 0;
+  // Grows at every change, so that readers notice one.
+  virtual std::int64_t changeCount() const = 0;
 };
 
 }  // namespace platform

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -8,25 +7,18 @@
 
 namespace platform {
 
-// The simulated desktop's screens and mouse. Frames and the mouse location are in screen
-// coordinates: origin at the bottom left of the primary screen (the first in the list), y
-// growing upwards. Thread-safe.
+// The screens and the mouse. Frames and the mouse location are in screen coordinates: origin
+// at the bottom left of the primary screen (the first in the list), y growing upwards.
+// Implementations are thread-safe.
 class Screens {
  public:
+  virtual ~Screens() = default;
+
   // The frames in the desktop's order, the primary screen first.
-  std::vector<Rect> screens() const;
-  // The screen with the keyboard focus; the primary one here. None without screens.
-  std::optional<Rect> mainScreen() const;
-  Point mouseLocation() const;
-
-  // --- The desktop side ----------------------------------------------------------------------
-  void setScreens(std::vector<Rect> frames);
-  void setMouseLocation(Point location);
-
- private:
-  mutable std::mutex mutex_;
-  std::vector<Rect> frames_;
-  Point mouse_;
+  virtual std::vector<Rect> screens() const = 0;
+  // The screen with the keyboard focus. None without screens.
+  virtual std::optional<Rect> mainScreen() const = 0;
+  virtual Point mouseLocation() const = 0;
 };
 
 // Whether `point` lies inside `rect`, the bottom and left edges included and the top and right

@@ -1,15 +1,10 @@
 #pragma once
 
 #include <functional>
-#include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace platform {
-
-class TaskPool;
 
 // The user's choice about this application's notifications, with the desktop's numbers.
 enum class AuthorizationStatus : int {
@@ -35,9 +30,9 @@ struct NotificationRequest {
   bool operator==(const NotificationRequest&) const = default;
 };
 
-// The simulated user-notification centre. Answers come on the task pool, as the desktop
-// answers on a queue of its own. The user's answer to an authorisation request is scripted.
-// Thread-safe.
+// The user-notification centre. Every answer comes later on a thread of the implementation's
+// (never inside the call, never on the main thread), as the desktop answers on a queue of its
+// own. Implementations are thread-safe.
 class UserNotificationCenter {
  public:
   // Option bits of an authorisation request.
@@ -49,43 +44,17 @@ class UserNotificationCenter {
   using AuthorizationHandler = std::function<void(bool granted, std::optional<std::string> error)>;
   using DeliveryHandler = std::function<void(std::optional<std::string> error)>;
 
-  explicit UserNotificationCenter(std::shared_ptr<TaskPool> taskPool);
+  virtual ~UserNotificationCenter() = default;
 
-  void getNotificationSettings(SettingsHandler handler);
-  // Asks the user when the status is not determined (the scripted answer decides); otherwise
-  // answers with the standing decision.
-  void requestAuthorization(unsigned options, AuthorizationHandler handler);
-  // Delivers the request (the desktop drops it silently unless authorised).
-  void add(NotificationRequest request, DeliveryHandler handler);
-  // Calls `observer` on the task pool after each change of the status made in the system
-  // settings (setAuthorizationStatus), until the centre is gone.
-  void observeAuthorizationChanges(SettingsHandler observer);
-
-  // --- The desktop side ----------------------------------------------------------------------
-  AuthorizationStatus authorizationStatus() const;
-  // The user changes the permission in the system settings.
-  void setAuthorizationStatus(AuthorizationStatus status);
-  void scriptAuthorizationAnswer(bool grant);
-  // Every request handed over, shown or not, in order.
-  std::vector<NotificationRequest> requests() const;
-  // The requests the user saw (handed over while authorised).
-  std::vector<NotificationRequest> delivered() const;
-  std::vector<unsigned> authorizationRequests() const;
-  // The next deliveries fail with this error text; none makes them succeed again.
-  void failDeliveries(std::optional<std::string> error);
-
- private:
-  static bool allowsDelivery(AuthorizationStatus status);
-
-  const std::shared_ptr<TaskPool> taskPool_;
-  mutable std::mutex mutex_;
-  AuthorizationStatus status_ = AuthorizationStatus::notDetermined;
-  bool scriptedGrant_ = false;
-  std::vector<NotificationRequest> requests_;
-  std::vector<NotificationRequest> delivered_;
-  std::vector<unsigned> authorizationRequests_;
-  std::vector<SettingsHandler> observers_;
-  std::optional<std::string> deliveryError_;
+  virtual void getNotificationSettings(SettingsHandler handler) = 0;
+  // Asks the user when the status is not determined; otherwise answers with the standing
+  // decision.
+  virtual void requestAuthorization(unsigned options, AuthorizationHandler handler) = 0;
+  // Delivers the request; the handler hears of a failure (shown nowhere while not authorised).
+  virtual void add(NotificationRequest request, DeliveryHandler handler) = 0;
+  // Calls `observer` after each change of the status made outside this application (the
+  // system settings, a notification server that comes or goes), until the centre is gone.
+  virtual void observeAuthorizationChanges(SettingsHandler observer) = 0;
 };
 
 }  // namespace platform

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,53 +9,20 @@
 
 namespace platform {
 
-// The simulated desktop's workspace: the running applications with the one in front, their
-// activation, and the opening of URLs (recorded, never handed to a real handler). This
-// process is one of the applications, `currentApplication()`. Thread-safe.
-class Workspace final : public URLOpener {
+// The running applications with the one in front, their activation, and the opening of URLs
+// with the user's default handler. This process is one of the applications,
+// `currentApplication()`. Implementations are thread-safe.
+class Workspace : public URLOpener {
  public:
   // The activation option that brings all of an application's windows forward.
   static constexpr unsigned activateAllWindows = 1;
 
-  // One call of activate(), for tests to inspect.
-  struct Activation {
-    int processIdentifier = 0;
-    unsigned options = 0;
-    bool operator==(const Activation&) const = default;
-  };
-
-  // `current` is this process; it starts in front.
-  explicit Workspace(RunningApplication current);
-
-  RunningApplication currentApplication() const { return current_; }
-  std::vector<RunningApplication> runningApplications() const;
-  std::optional<RunningApplication> runningApplication(int processIdentifier) const;
-  std::optional<RunningApplication> frontmostApplication() const;
-
-  // Brings the application in front; false when it is not running.
-  bool activate(int processIdentifier, unsigned options);
-  std::vector<Activation> activations() const;
-
-  // Answers false, and records nothing, while opening is made to fail.
-  bool openURL(const std::string& url) override;
-  std::vector<std::string> openedURLs() const;
-
-  // --- The desktop side ----------------------------------------------------------------------
-  // Starts `application` and brings it in front.
-  void launch(RunningApplication application);
-  void terminate(int processIdentifier);
-  // No application in front (as during a switch between spaces).
-  void clearFrontmost();
-  void failOpeningURLs(bool fail);
-
- private:
-  const RunningApplication current_;
-  mutable std::mutex mutex_;
-  std::vector<RunningApplication> applications_;
-  std::optional<int> frontmost_;
-  std::vector<Activation> activations_;
-  std::vector<std::string> openedURLs_;
-  bool failOpening_ = false;
+  virtual RunningApplication currentApplication() const = 0;
+  virtual std::vector<RunningApplication> runningApplications() const = 0;
+  virtual std::optional<RunningApplication> runningApplication(int processIdentifier) const = 0;
+  virtual std::optional<RunningApplication> frontmostApplication() const = 0;
+  // Brings the application in front; false when it is not running or cannot be brought.
+  virtual bool activate(int processIdentifier, unsigned options) = 0;
 };
 
 }  // namespace platform

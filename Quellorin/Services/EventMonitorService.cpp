@@ -61,11 +61,17 @@ bool EventMonitorService::installGlobalMonitor() {
   std::lock_guard lock(mutex_);
   if (globalMonitor_) return true;
   std::weak_ptr<EventMonitorService> weak = shared_from_this();
-  globalMonitor_ = platform::Environment::current()->eventSystem->addGlobalMonitor(
-      monitoredEvents, [weak](const platform::Event& event) {
+  const auto environment = platform::Environment::current();
+  globalMonitor_ =
+      environment->eventSystem->addGlobalMonitor(monitoredEvents, [weak](const platform::Event& event) {
         if (const auto self = weak.lock()) self->handleMonitoredEvent(event);
       });
-  return globalMonitor_.has_value();
+  if (!globalMonitor_) return false;
+  // The shortcut's keys are ours: typed into the application in front they would replace the
+  // very selection they ask to capture.
+  environment->eventSystem->reserveKeyCombination(parseShortcutDisplayString(
+      environment->userDefaults->string("GlobalShortcut").value_or(defaultGlobalShortcut)));
+  return true;
 }
 
 void EventMonitorService::removeGlobalMonitor() {
@@ -75,7 +81,10 @@ void EventMonitorService::removeGlobalMonitor() {
     std::lock_guard lock(mutex_);
     token = std::exchange(globalMonitor_, std::nullopt);
   }
-  if (token) platform::Environment::current()->eventSystem->removeMonitor(*token);
+  if (!token) return;
+  const auto& events = platform::Environment::current()->eventSystem;
+  events->removeMonitor(*token);
+  events->reserveKeyCombination(std::nullopt);
 }
 
 bool EventMonitorService::hasGlobalMonitor() const {

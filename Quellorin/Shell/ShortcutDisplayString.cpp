@@ -44,6 +44,33 @@ std::string keyCodeDisplayName(std::uint16_t keyCode) {
   return "未知键(" + std::to_string(keyCode) + ")";
 }
 
+std::optional<platform::KeyCombination> parseShortcutDisplayString(std::string_view text) {
+  platform::KeyCombination combination;
+  constexpr std::string_view separator = " + ";
+  while (true) {
+    const auto end = text.find(separator);
+    const auto part = text.substr(0, end);
+    if (end == std::string_view::npos) {
+      for (const auto& [code, name] : kKeyNames) {
+        if (part == name) {
+          combination.keyCode = code;
+          return combination;
+        }
+      }
+      return std::nullopt;
+    }
+    bool known = false;
+    for (const auto& [flag, symbol] : kModifierSymbols) {
+      if (part == symbol) {
+        combination.modifierFlags |= flag;
+        known = true;
+      }
+    }
+    if (!known) return std::nullopt;
+    text.remove_prefix(end + separator.size());
+  }
+}
+
 std::string shortcutDisplayString(std::uint16_t keyCode, std::uint64_t modifierFlags) {
   std::string text;
   for (const auto& [flag, symbol] : kModifierSymbols) {

@@ -1,7 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
+
+#include "Platform/Desktop/Event.h"
 
 namespace quellorin {
 
@@ -20,6 +24,9 @@ constexpr std::uint64_t function = 0x800000;
 // compared as text): "⌘", "⌥", "⌃", "⇧" for the modifiers present, always in that order,
 // then the key's name, joined by " + ". Other modifier bits are ignored.
 std::string shortcutDisplayString(std::uint16_t keyCode, std::uint64_t modifierFlags);
+
+// The key combination a display string names; none for a text that names no key of the table.
+std::optional<platform::KeyCombination> parseShortcutDisplayString(std::string_view text);
 
 // The key's name from the fixed key-name table, or "未知键(N)" for a code it lacks.
 std::string keyCodeDisplayName(std::uint16_t keyCode);

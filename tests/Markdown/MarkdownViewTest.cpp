@@ -8,7 +8,7 @@
 #include "Markdown/MarkdownErrors.h"
 #include "Platform/Dispatch/NotificationCenter.h"
 #include "Platform/Desktop/Simulated/RecordingURLOpener.h"
-#include "Platform/Core/VirtualEnvironment.h"
+#include "Platform/Desktop/Simulated/VirtualEnvironment.h"
 
 namespace markdown {
 namespace {

@@ -1,4 +1,4 @@
-#include "Platform/Desktop/AccessibilityElement.h"
+#include "Platform/Desktop/Simulated/SimulatedAccessibilityElement.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@ namespace platform {
 namespace {
 
 TEST(AccessibilityElement, CountsTextPositionsInUTF16Units) {
-  AccessibilityElement field(100, "AXTextArea");
+  SimulatedAccessibilityElement field(100, "AXTextArea");
   field.setText(
       "a\xF0\x9F\x98\x80"
       "b");  // a, U+1F600 (two units), b
@@ -19,7 +19,7 @@ TEST(AccessibilityElement, CountsTextPositionsInUTF16Units) {
 }
 
 TEST(AccessibilityElement, RefusesARangeOutsideTheText) {
-  AccessibilityElement field(100, "AXTextField");
+  SimulatedAccessibilityElement field(100, "AXTextField");
   field.setText("abc");
   EXPECT_EQ(field.setAttributeValue("AXSelectedTextRange", AXRange{2, 2}), AXError::illegalArgument);
   EXPECT_EQ(field.setAttributeValue("AXSelectedTextRange", AXRange{-1, 1}), AXError::illegalArgument);
@@ -28,7 +28,7 @@ TEST(AccessibilityElement, RefusesARangeOutsideTheText) {
 }
 
 TEST(AccessibilityElement, InsertingReplacesTheSelectionAndJoinsSurrogateHalves) {
-  AccessibilityElement field(100, "AXTextArea");
+  SimulatedAccessibilityElement field(100, "AXTextArea");
   field.setText("one two");
   field.setSelection({4, 3});
   field.insert(u"\xD83D");
@@ -38,7 +38,7 @@ TEST(AccessibilityElement, InsertingReplacesTheSelectionAndJoinsSurrogateHalves)
 }
 
 TEST(AccessibilityElement, AnswersStatusCodesForMissingAndFailingAttributes) {
-  AccessibilityElement group(100, "AXGroup");
+  SimulatedAccessibilityElement group(100, "AXGroup");
   EXPECT_EQ(group.copyAttributeValue("AXValue").status, AXError::noValue);
   EXPECT_EQ(group.copyAttributeValue("AXParent").status, AXError::attributeUnsupported);
   EXPECT_EQ(group.setAttributeValue("AXTitle", std::string("x")), AXError::attributeUnsupported);
@@ -57,7 +57,7 @@ TEST(AccessibilityElement, AnswersStatusCodesForMissingAndFailingAttributes) {
 }
 
 TEST(AccessibilityElement, WritesOnlySettableAttributes) {
-  AccessibilityElement application(100, "AXApplication");
+  SimulatedAccessibilityElement application(100, "AXApplication");
   application.makeSettable("AXManualAccessibility");
   EXPECT_EQ(application.setAttributeValue("AXManualAccessibility", true), AXError::success);
   EXPECT_TRUE(std::get<bool>(*application.copyAttributeValue("AXManualAccessibility").value));

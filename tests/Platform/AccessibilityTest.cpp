@@ -1,17 +1,19 @@
-#include "Platform/Desktop/Accessibility.h"
+#include "Platform/Desktop/Simulated/SimulatedAccessibility.h"
 
 #include <gtest/gtest.h>
 
-#include "Platform/Desktop/AccessibilityElement.h"
-#include "Platform/Desktop/Workspace.h"
+#include "Platform/Desktop/Simulated/SimulatedAccessibilityElement.h"
+#include "Platform/Desktop/Simulated/SimulatedWorkspace.h"
 
 namespace platform {
 namespace {
 
 struct AccessibilityFixture : ::testing::Test {
-  std::shared_ptr<Workspace> workspace = std::make_shared<Workspace>(RunningApplication{1, "self", "Self"});
-  std::shared_ptr<Accessibility> accessibility = Accessibility::make(workspace);
-  std::shared_ptr<AccessibilityElement> field = std::make_shared<AccessibilityElement>(100, "AXTextArea");
+  std::shared_ptr<SimulatedWorkspace> workspace =
+      std::make_shared<SimulatedWorkspace>(RunningApplication{1, "self", "Self"});
+  std::shared_ptr<SimulatedAccessibility> accessibility = SimulatedAccessibility::make(workspace);
+  std::shared_ptr<SimulatedAccessibilityElement> field =
+      std::make_shared<SimulatedAccessibilityElement>(100, "AXTextArea");
 
   void SetUp() override {
     accessibility->setProcessTrusted(true);
@@ -52,13 +54,13 @@ TEST_F(AccessibilityFixture, TheSystemWideElementOutlivingItsDesktopCannotComple
 }
 
 TEST(Workspace, ActivatesRunningApplicationsAndRecordsOpenedURLs) {
-  Workspace workspace({1, "self", "Self"});
+  SimulatedWorkspace workspace({1, "self", "Self"});
   EXPECT_EQ(workspace.frontmostApplication()->processIdentifier, 1);
   workspace.launch({100, "b", "B"});
   EXPECT_EQ(workspace.frontmostApplication()->processIdentifier, 100);
   EXPECT_FALSE(workspace.activate(300, Workspace::activateAllWindows));
   EXPECT_TRUE(workspace.activate(1, Workspace::activateAllWindows));
-  EXPECT_EQ(workspace.activations(), (std::vector<Workspace::Activation>{{1, 1}}));
+  EXPECT_EQ(workspace.activations(), (std::vector<SimulatedWorkspace::Activation>{{1, 1}}));
   workspace.terminate(1);
   EXPECT_FALSE(workspace.frontmostApplication());
 

@@ -15,7 +15,7 @@
 #include "Platform/Dispatch/TaskPool.h"
 #include "Platform/Defaults/UserDefaults.h"
 #include "Platform/Dispatch/VirtualClock.h"
-#include "Platform/Core/VirtualEnvironment.h"
+#include "Platform/Desktop/Simulated/VirtualEnvironment.h"
 #include "tests/support/ScopedEnvironmentVariable.h"
 #include "tests/support/TemporaryFolder.h"
 
@@ -60,7 +60,7 @@ class TemporaryHome {
 TEST(EnvironmentIntegration, TheRealEnvironmentKeepsUserDefaultsInTheStandardFile) {
   TemporaryHome home;
   {
-    const auto real = platform::Environment::makeReal();
+    const auto real = platform::Environment::makeSystemServices();
     ASSERT_NE(real->clock, nullptr);
     EXPECT_GT(real->clock->wallTime(), 1'600'000'000.0);
     EXPECT_NE(real->mainQueue, nullptr);
@@ -70,7 +70,7 @@ TEST(EnvironmentIntegration, TheRealEnvironmentKeepsUserDefaultsInTheStandardFil
     real->userDefaults->setString("Language", "fr");
   }
   EXPECT_TRUE(std::filesystem::exists(home.path() / ".config/quellorin/user-defaults.json"));
-  EXPECT_EQ(platform::Environment::makeReal()->userDefaults->string("Language"), "fr");
+  EXPECT_EQ(platform::Environment::makeSystemServices()->userDefaults->string("Language"), "fr");
 }
 
 TEST(Environment, EachVirtualEnvironmentHasItsOwnEmptyUserDefaults) {

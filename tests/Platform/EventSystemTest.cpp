@@ -1,21 +1,23 @@
-#include "Platform/Desktop/EventSystem.h"
+#include "Platform/Desktop/Simulated/SimulatedEventSystem.h"
 
 #include <gtest/gtest.h>
 
-#include "Platform/Desktop/Accessibility.h"
-#include "Platform/Desktop/AccessibilityElement.h"
-#include "Platform/Desktop/Pasteboard.h"
-#include "Platform/Desktop/Workspace.h"
+#include "Platform/Desktop/Simulated/SimulatedAccessibility.h"
+#include "Platform/Desktop/Simulated/SimulatedAccessibilityElement.h"
+#include "Platform/Desktop/Simulated/SimulatedPasteboard.h"
+#include "Platform/Desktop/Simulated/SimulatedWorkspace.h"
 
 namespace platform {
 namespace {
 
 struct EventSystemFixture : ::testing::Test {
-  std::shared_ptr<Workspace> workspace = std::make_shared<Workspace>(RunningApplication{1, "self", "Self"});
-  std::shared_ptr<Accessibility> accessibility = Accessibility::make(workspace);
-  std::shared_ptr<Pasteboard> pasteboard = std::make_shared<Pasteboard>();
-  EventSystem events{accessibility, pasteboard};
-  std::shared_ptr<AccessibilityElement> field = std::make_shared<AccessibilityElement>(100, "AXTextArea");
+  std::shared_ptr<SimulatedWorkspace> workspace =
+      std::make_shared<SimulatedWorkspace>(RunningApplication{1, "self", "Self"});
+  std::shared_ptr<SimulatedAccessibility> accessibility = SimulatedAccessibility::make(workspace);
+  std::shared_ptr<SimulatedPasteboard> pasteboard = std::make_shared<SimulatedPasteboard>();
+  SimulatedEventSystem events{accessibility, pasteboard};
+  std::shared_ptr<SimulatedAccessibilityElement> field =
+      std::make_shared<SimulatedAccessibilityElement>(100, "AXTextArea");
 
   void SetUp() override {
     workspace->launch({100, "editor", "Editor"});
@@ -89,7 +91,7 @@ TEST_F(EventSystemFixture, SourcesAndEventsCanBeMadeToFail) {
 }
 
 TEST(Pasteboard, KeepsItemsWithSeveralTypes) {
-  Pasteboard pasteboard;
+  SimulatedPasteboard pasteboard;
   const auto before = pasteboard.changeCount();
   EXPECT_EQ(pasteboard.clearContents(), before + 1);
   pasteboard.writeObjects(
@@ -97,6 +99,37 @@ TEST(Pasteboard, KeepsItemsWithSeveralTypes) {
   EXPECT_EQ(pasteboard.string(), "t");
   ASSERT_EQ(pasteboard.pasteboardItems().size(), 2u);
   EXPECT_EQ(pasteboard.pasteboardItems()[1].at(Pasteboard::htmlType), "h");
+}
+
+}  // namespace
+}  // namespace platform
+
+namespace platform {
+namespace {
+
+TEST(SimulatedEventSystemReservation, AReservedCombinationReachesTheMonitorsButNotTheApplicationInFront) {
+  auto workspace = std::make_shared<SimulatedWorkspace>(RunningApplication{1, "self", "Self"});
+  auto accessibility = SimulatedAccessibility::make(workspace);
+  SimulatedEventSystem events{accessibility, std::make_shared<SimulatedPasteboard>()};
+  auto field = std::make_shared<SimulatedAccessibilityElement>(100, "AXTextArea");
+  workspace->launch({100, "editor", "Editor"});
+  accessibility->setFocusedElement(100, field);
+  field->setText("abc");
+  int seen = 0;
+  events.addGlobalMonitor(eventMask(EventType::keyDown), [&](const Event&) { ++seen; });
+  events.reserveKeyCombination(KeyCombination{keycode::space, 0x100000 | 0x20000});
+
+  // Caps lock on does not matter; a different modifier set is another combination.
+  for (const std::uint64_t flags : {0x100000 | 0x20000, 0x100000 | 0x20000 | 0x10000}) {
+    events.deliverUserEvent(Event{EventType::keyDown, keycode::space, flags, 0, false, u" "});
+  }
+  EXPECT_EQ(field->text(), "abc");
+  events.deliverUserEvent(Event{EventType::keyDown, keycode::space, 0x20000, 0, false, u" "});
+  EXPECT_EQ(field->text(), "abc ");
+  events.reserveKeyCombination(std::nullopt);
+  events.deliverUserEvent(Event{EventType::keyDown, keycode::space, 0, 0, false, u" "});
+  EXPECT_EQ(field->text(), "abc  ") << "given back";
+  EXPECT_EQ(seen, 4) << "the monitors see every one";
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "Platform/Desktop/UserNotificationCenter.h"
+#include "Platform/Desktop/Simulated/SimulatedUserNotificationCenter.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@ namespace {
 
 struct UserNotificationCenterFixture : ::testing::Test {
   std::shared_ptr<TaskPool> pool = std::make_shared<TaskPool>(2);
-  UserNotificationCenter center{pool};
+  SimulatedUserNotificationCenter center{pool};
 };
 
 TEST_F(UserNotificationCenterFixture, TheScriptedAnswerDecidesAnUndecidedPermission) {

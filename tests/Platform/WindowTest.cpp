@@ -3,7 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "Platform/Desktop/Screens.h"
-#include "Platform/Core/VirtualEnvironment.h"
+#include "Platform/Desktop/Simulated/SimulatedScreens.h"
+#include "Platform/Desktop/Simulated/VirtualEnvironment.h"
 #include "Platform/Desktop/WindowServer.h"
 
 namespace platform {
@@ -43,7 +44,7 @@ TEST(Screens, ContainmentIncludesTheLowerEdgesOnly) {
   EXPECT_FALSE(rectContainsPoint(screen, {100, 10}));
   EXPECT_TRUE(rectContainsRect(screen, {0, 0, 100, 50}));
   EXPECT_FALSE(rectContainsRect(screen, {90, 0, 20, 10}));
-  Screens screens;
+  SimulatedScreens screens;
   EXPECT_FALSE(screens.mainScreen());
   screens.setScreens({screen, {100, 0, 50, 50}});
   EXPECT_EQ(screens.mainScreen(), screen);

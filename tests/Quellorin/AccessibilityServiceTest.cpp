@@ -6,7 +6,7 @@
 #include "Platform/Core/Bundle.h"
 #include "Platform/Core/Log.h"
 #include "Platform/Dispatch/Timer.h"
-#include "Platform/Desktop/UserNotificationCenter.h"
+#include "Platform/Desktop/Simulated/SimulatedUserNotificationCenter.h"
 #include "Quellorin/Services/AIService.h"
 #include "Quellorin/Services/EventMonitorService.h"
 #include "Quellorin/Services/NotificationService.h"
@@ -18,11 +18,11 @@ namespace {
 
 class AccessibilityServiceTest : public testsupport::DesktopFixture {
  protected:
-  AccessibilityServiceTest() { env().accessibility->setProcessTrusted(false); }
+  AccessibilityServiceTest() { desktop().accessibility->setProcessTrusted(false); }
 
   std::vector<std::string> notificationTitles() {
     std::vector<std::string> titles;
-    for (const auto& request : env().userNotificationCenter->requests()) {
+    for (const auto& request : desktop().userNotificationCenter->requests()) {
       titles.push_back(request.content.title);
     }
     return titles;
@@ -43,9 +43,10 @@ class AccessibilityServiceTest : public testsupport::DesktopFixture {
 TEST_F(AccessibilityServiceTest, UntrustedOpensThePaneOnceAndRemindsASecondLater) {
   const auto timer = watch->startWatching();
   settle(0.99);
-  EXPECT_TRUE(env().workspace->openedURLs().empty());
+  EXPECT_TRUE(desktop().workspace->openedURLs().empty());
   settle(0.01);
-  EXPECT_EQ(env().workspace->openedURLs(), std::vector<std::string>{AccessibilityService::privacyPaneURL});
+  EXPECT_EQ(desktop().workspace->openedURLs(),
+            std::vector<std::string>{AccessibilityService::privacyPaneURL});
   EXPECT_TRUE(env().userDefaults->contains("isFeatureEnabled"));
   EXPECT_FALSE(env().userDefaults->bool_("isFeatureEnabled"));
   EXPECT_TRUE(notificationTitles().empty());
@@ -54,7 +55,7 @@ TEST_F(AccessibilityServiceTest, UntrustedOpensThePaneOnceAndRemindsASecondLater
 
   env().userDefaults->remove("isFeatureEnabled");
   settle(5);
-  EXPECT_EQ(env().workspace->openedURLs().size(), 1u);
+  EXPECT_EQ(desktop().workspace->openedURLs().size(), 1u);
   EXPECT_FALSE(env().userDefaults->contains("isFeatureEnabled"))
       << "written only on the first untrusted tick";
   EXPECT_TRUE(timer->isValid());
@@ -64,7 +65,7 @@ TEST_F(AccessibilityServiceTest, UntrustedOpensThePaneOnceAndRemindsASecondLater
 TEST_F(AccessibilityServiceTest, TrustGrantedLaterInstallsTheMonitorAndStopsWatching) {
   const auto timer = watch->startWatching();
   settle(2.5);
-  env().accessibility->setProcessTrusted(true);
+  desktop().accessibility->setProcessTrusted(true);
   settle(0.5);
   EXPECT_TRUE(monitor->hasGlobalMonitor());
   EXPECT_FALSE(timer->isValid());
@@ -73,20 +74,20 @@ TEST_F(AccessibilityServiceTest, TrustGrantedLaterInstallsTheMonitorAndStopsWatc
 }
 
 TEST_F(AccessibilityServiceTest, TrustedAtLaunchInstallsAtTheFirstTickWithoutThePane) {
-  env().accessibility->setProcessTrusted(true);
+  desktop().accessibility->setProcessTrusted(true);
   const auto timer = watch->startWatching();
   settle(1);
   EXPECT_TRUE(monitor->hasGlobalMonitor());
-  EXPECT_EQ(env().eventSystem->monitorCount(), 1u);
-  EXPECT_TRUE(env().workspace->openedURLs().empty());
+  EXPECT_EQ(desktop().eventSystem->monitorCount(), 1u);
+  EXPECT_TRUE(desktop().workspace->openedURLs().empty());
   EXPECT_EQ(notificationTitles(), std::vector<std::string>{granted});
   settle(3);
-  EXPECT_EQ(env().eventSystem->monitorCount(), 1u);
+  EXPECT_EQ(desktop().eventSystem->monitorCount(), 1u);
 }
 
 TEST_F(AccessibilityServiceTest, ARefusedMonitorKeepsTheWatchGoing) {
-  env().accessibility->setProcessTrusted(true);
-  env().eventSystem->refuseMonitors(true);
+  desktop().accessibility->setProcessTrusted(true);
+  desktop().eventSystem->refuseMonitors(true);
   const auto timer = watch->startWatching();
   settle(2);
   EXPECT_TRUE(timer->isValid());
@@ -94,7 +95,7 @@ TEST_F(AccessibilityServiceTest, ARefusedMonitorKeepsTheWatchGoing) {
   EXPECT_TRUE(notificationTitles().empty());
   EXPECT_TRUE(log.contains("全局事件监视器安装失败"));
 
-  env().eventSystem->refuseMonitors(false);
+  desktop().eventSystem->refuseMonitors(false);
   settle(1);
   EXPECT_TRUE(monitor->hasGlobalMonitor());
   EXPECT_FALSE(timer->isValid());

@@ -10,17 +10,17 @@
 #include <memory>
 #include <string>
 
-#include "Platform/Desktop/Accessibility.h"
-#include "Platform/Desktop/AccessibilityElement.h"
+#include "Platform/Desktop/Simulated/SimulatedAccessibility.h"
+#include "Platform/Desktop/Simulated/SimulatedAccessibilityElement.h"
 #include "Platform/Dispatch/Clock.h"
-#include "Platform/Desktop/EventSystem.h"
+#include "Platform/Desktop/Simulated/SimulatedEventSystem.h"
 #include "Platform/Dispatch/MainQueue.h"
-#include "Platform/Desktop/Pasteboard.h"
-#include "Platform/Desktop/Screens.h"
+#include "Platform/Desktop/Simulated/SimulatedPasteboard.h"
+#include "Platform/Desktop/Simulated/SimulatedScreens.h"
 #include "Platform/Defaults/UserDefaults.h"
 #include "Platform/Dispatch/VirtualClock.h"
-#include "Platform/Core/VirtualEnvironment.h"
-#include "Platform/Desktop/Workspace.h"
+#include "Platform/Desktop/Simulated/VirtualEnvironment.h"
+#include "Platform/Desktop/Simulated/SimulatedWorkspace.h"
 
 namespace testsupport {
 
@@ -30,17 +30,18 @@ class DesktopFixture : public ::testing::Test {
 
   DesktopFixture() {
     env().userDefaults = platform::UserDefaults::inMemory();
-    env().accessibility->setProcessTrusted(true);
-    env().screens->setScreens({{0, 0, 1440, 900}});
-    env().workspace->launch({editorPid, "com.example.editor", "Editor"});
+    desktop().accessibility->setProcessTrusted(true);
+    desktop().screens->setScreens({{0, 0, 1440, 900}});
+    desktop().workspace->launch({editorPid, "com.example.editor", "Editor"});
     editorWindow->setAttribute("AXTitle", std::string("Untitled"));
     field->setAttribute("AXParent", editorWindow);
     field->setAttribute("AXWindow", editorWindow);
     field->setText("");
-    env().accessibility->setFocusedElement(editorPid, field);
+    desktop().accessibility->setFocusedElement(editorPid, field);
   }
 
   platform::Environment& env() { return virtualEnvironment.environment(); }
+  platform::SimulatedDesktop& desktop() { return virtualEnvironment.desktop(); }
 
   // Moves virtual time `seconds` forward; at each deadline on the way the main queue runs what
   // is due and the task pool finishes what that started before time moves on.
@@ -57,10 +58,10 @@ class DesktopFixture : public ::testing::Test {
   }
 
   platform::VirtualEnvironment virtualEnvironment;
-  std::shared_ptr<platform::AccessibilityElement> editorWindow =
-      std::make_shared<platform::AccessibilityElement>(editorPid, "AXWindow");
-  std::shared_ptr<platform::AccessibilityElement> field =
-      std::make_shared<platform::AccessibilityElement>(editorPid, "AXTextArea");
+  std::shared_ptr<platform::SimulatedAccessibilityElement> editorWindow =
+      std::make_shared<platform::SimulatedAccessibilityElement>(editorPid, "AXWindow");
+  std::shared_ptr<platform::SimulatedAccessibilityElement> field =
+      std::make_shared<platform::SimulatedAccessibilityElement>(editorPid, "AXTextArea");
 
  private:
   void advanceTo(std::chrono::nanoseconds deadline) {

@@ -30,14 +30,14 @@ class EventMonitorServiceTest : public testsupport::DesktopFixture {
 
   void key(std::uint16_t code, double timestamp, std::uint64_t flags = 0, bool repeat = false,
            std::u16string characters = {}) {
-    env().eventSystem->deliverUserEvent(
+    desktop().eventSystem->deliverUserEvent(
         Event{EventType::keyDown, code, flags, timestamp, repeat, std::move(characters)});
     settle(0);
   }
   void space(double timestamp, std::uint64_t flags = 0, bool repeat = false) {
     key(platform::keycode::space, timestamp, flags, repeat, u" ");
   }
-  void mouse(EventType type) { env().eventSystem->deliverUserEvent(Event{type, 0, 0, 0, false, {}}); }
+  void mouse(EventType type) { desktop().eventSystem->deliverUserEvent(Event{type, 0, 0, 0, false, {}}); }
 
   std::size_t roadsStarted() const {
     std::size_t count = 0;
@@ -55,6 +55,17 @@ class EventMonitorServiceTest : public testsupport::DesktopFixture {
   std::shared_ptr<EventMonitorService> monitor =
       std::make_shared<EventMonitorService>(textHandling, windows, aiService);
 };
+
+TEST_F(EventMonitorServiceTest, TheMonitorReservesTheShortcutFromTheApplicationInFrontUntilRemoved) {
+  EXPECT_EQ(desktop().eventSystem->reservedKeyCombination(),
+            (platform::KeyCombination{platform::keycode::space, modifier::command | modifier::shift}));
+  monitor->removeGlobalMonitor();
+  EXPECT_EQ(desktop().eventSystem->reservedKeyCombination(), std::nullopt);
+  env().userDefaults->setString("GlobalShortcut", "⌃ + ⌥ + K");
+  EXPECT_TRUE(monitor->installGlobalMonitor());
+  EXPECT_EQ(desktop().eventSystem->reservedKeyCombination(),
+            (platform::KeyCombination{40, modifier::control | modifier::option}));
+}
 
 TEST_F(EventMonitorServiceTest, SpacesExactlyOneSecondApartArmTheTrigger) {
   space(10);
@@ -175,17 +186,17 @@ TEST_F(EventMonitorServiceTest, RemovingTheMonitorTwiceRemovesItOnce) {
   monitor->removeGlobalMonitor();
   monitor->removeGlobalMonitor();
   EXPECT_FALSE(monitor->hasGlobalMonitor());
-  EXPECT_EQ(env().eventSystem->monitorCount(), 0u);
-  EXPECT_EQ(env().eventSystem->invalidRemovals(), 0u);
+  EXPECT_EQ(desktop().eventSystem->monitorCount(), 0u);
+  EXPECT_EQ(desktop().eventSystem->invalidRemovals(), 0u);
   space(1);
   EXPECT_EQ(monitor->spacePressCount(), 0);
 }
 
 TEST_F(EventMonitorServiceTest, TheDefaultOriginCentresOnTheScreenUnderTheMouse) {
-  env().screens->setScreens({{0, 0, 1440, 900}, {1440, 0, 1920, 1080}});
-  env().screens->setMouseLocation({2000, 500});
+  desktop().screens->setScreens({{0, 0, 1440, 900}, {1440, 0, 1920, 1080}});
+  desktop().screens->setMouseLocation({2000, 500});
   EXPECT_EQ(monitor->defaultWindowOrigin(), (platform::Point{1440 + 960 - 300, 540 + 65 + 100}));
-  env().screens->setMouseLocation({-5, -5});
+  desktop().screens->setMouseLocation({-5, -5});
   EXPECT_EQ(monitor->defaultWindowOrigin(), (platform::Point{0, 0}));
   EXPECT_TRUE(log.contains("未找到包含焦点窗口的屏幕"));
 }
@@ -193,7 +204,7 @@ TEST_F(EventMonitorServiceTest, TheDefaultOriginCentresOnTheScreenUnderTheMouse)
 TEST_F(EventMonitorServiceTest, ACaretWithoutExtentOpensTheWindowAtTheDefaultOrigin) {
   field->setText("abc");
   field->setBoundsForRanges(platform::Rect{200, 300, 0, 20});
-  env().screens->setMouseLocation({10, 10});
+  desktop().screens->setMouseLocation({10, 10});
   monitor->handleGlobalShortcut();
   settle(0.4);
   ASSERT_TRUE(windows->mainWindow());
@@ -204,7 +215,7 @@ TEST_F(EventMonitorServiceTest, ASelectionRectangleAtTheOriginOpensTheWindowAtTh
   field->setText("abc");
   field->setSelection({0, 3});
   field->setBoundsForRanges(platform::Rect{0, 880, 30, 20});  // flipped: (0, 0, 30, 20)
-  env().screens->setMouseLocation({10, 10});
+  desktop().screens->setMouseLocation({10, 10});
   monitor->handleGlobalShortcut();
   settle(0.4);
   ASSERT_TRUE(windows->mainWindow());

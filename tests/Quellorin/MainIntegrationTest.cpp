@@ -18,7 +18,8 @@
 
 namespace {
 
-// A program of this build, run as a child process with its standard output and standard error
+// A program of this build (the application needs an X11 display: its full start-up runs in the
+// desktop label's tests, under Xvfb), run as a child process with its standard output and standard error
 // on one pipe, a temporary HOME, and the environment variables given.
 class Program {
  public:
@@ -27,6 +28,8 @@ class Program {
     std::vector<std::pair<std::string, std::string>> environment;
     // Runs in the test before the program starts, given the temporary HOME.
     std::function<void(const std::filesystem::path&)> prepareHome;
+    // Without DISPLAY, as on a machine with no X11 session.
+    bool withoutDisplay = false;
   };
 
   Program(const std::string& relativePath, const Options& options) {
@@ -51,6 +54,7 @@ class Program {
       unsetenv("XDG_DOCUMENTS_DIR");
       unsetenv("QUELLORIN_SERVICE_URL");
       for (const auto& [name, value] : options.environment) setenv(name.c_str(), value.c_str(), 1);
+      if (options.withoutDisplay) unsetenv("DISPLAY");
       std::vector<char*> raw;
       for (auto& argument : argv) raw.push_back(argument.data());
       raw.push_back(nullptr);
@@ -142,7 +146,7 @@ std::string joined(const std::vector<std::string>& words) {
   return text;
 }
 
-TEST(MainIntegration, PrintsItsStartUpAndStopsAtTheTimeLimit) {
+TEST(MainDesktop, PrintsItsStartUpAndStopsAtTheTimeLimit) {
   for (const std::vector<std::string>& arguments :
        {std::vector<std::string>{"--seconds", "0.2"}, {"--seconds=0.2"}, {"--seconds", "1e-3"}}) {
     SCOPED_TRACE(joined(arguments));
@@ -156,7 +160,7 @@ TEST(MainIntegration, PrintsItsStartUpAndStopsAtTheTimeLimit) {
   }
 }
 
-TEST(MainIntegration, StopsCleanlyOnInterruptTerminateAndHangUp) {
+TEST(MainDesktop, StopsCleanlyOnInterruptTerminateAndHangUp) {
   for (int number : {SIGINT, SIGTERM, SIGHUP}) {
     SCOPED_TRACE(number);
     Application application({});
@@ -170,7 +174,7 @@ TEST(MainIntegration, StopsCleanlyOnInterruptTerminateAndHangUp) {
 // A FIFO at the settings file's path used to block start-up in open() with the stop signals
 // not yet taken. Now the file is refused at once, left as it is, and the application runs and
 // stops.
-TEST(MainIntegration, AFifoInPlaceOfTheSettingsFileIsRefusedAndTheApplicationStillStops) {
+TEST(MainDesktop, AFifoInPlaceOfTheSettingsFileIsRefusedAndTheApplicationStillStops) {
   const auto settingsFile = [](const std::filesystem::path& home) {
     return home / ".config" / "quellorin" / "user-defaults.json";
   };
@@ -262,6 +266,9 @@ TEST(MainIntegration, RefusesAServiceAddressThatIsNotAnAbsoluteHttpAddressWithAH
                                               "http or https address with a host and no query, such as "
                                               "https://service.example"});
   }
+}
+
+TEST(MainDesktop, StartsWithAnAbsoluteServiceAddress) {
   Application application({"--seconds", "0.1"}, withServiceAddress("http://127.0.0.1:9/"));
   EXPECT_TRUE(application.readUntil("Quellorin stopped"));
   EXPECT_EQ(application.wait(), 0);
@@ -308,6 +315,15 @@ TEST(ToolsCommandLineIntegration, HelpIsPrintedAndUnknownOrOutOfRangeInputRefuse
     // Nothing was written in the working folder (a file named "--help", say).
     EXPECT_TRUE(std::filesystem::is_empty(program.home())) << joined(lines);
   }
+}
+
+TEST(MainIntegration, WithoutAnX11DisplayItSaysSoInOneLineAndStartsNothing) {
+  Application application({"--seconds", "5"}, {.withoutDisplay = true});
+  const auto line = application.readLine();
+  ASSERT_TRUE(line);
+  EXPECT_TRUE(line->starts_with("[error] no X11 display: DISPLAY is not set")) << *line;
+  EXPECT_EQ(application.readLine(), std::nullopt) << "nothing started";
+  EXPECT_EQ(application.wait(), 1);
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include "Platform/Core/Log.h"
 #include "Platform/Dispatch/NotificationCenter.h"
 #include "Platform/Desktop/Simulated/RecordingAlertPresenter.h"
-#include "Platform/Desktop/UserNotificationCenter.h"
+#include "Platform/Desktop/Simulated/SimulatedUserNotificationCenter.h"
 
 namespace quellorin {
 namespace {
@@ -16,7 +16,7 @@ using platform::AuthorizationStatus;
 
 class NotificationServiceTest : public testsupport::DesktopFixture {
  protected:
-  platform::UserNotificationCenter& center() { return *env().userNotificationCenter; }
+  platform::SimulatedUserNotificationCenter& center() { return *desktop().userNotificationCenter; }
   platform::RecordingAlertPresenter& alerts() {
     return dynamic_cast<platform::RecordingAlertPresenter&>(*env().alertPresenter);
   }
@@ -42,7 +42,7 @@ TEST_F(NotificationServiceTest, DeniedAtLaunchShowsTheAlertAndOpensTheSettingsOn
   EXPECT_EQ(shown[0].informativeText, platform::localizedString("pleaseEbableNotification"));
   EXPECT_EQ(shown[0].buttons, (std::vector<std::string>{platform::localizedString("openSettings"),
                                                         platform::localizedString("cancel")}));
-  EXPECT_EQ(env().workspace->openedURLs(),
+  EXPECT_EQ(desktop().workspace->openedURLs(),
             std::vector<std::string>{"x-apple.systempreferences:com.apple.preference.notifications"});
   EXPECT_TRUE(log.contains("打开了系统设置"));
   EXPECT_FALSE(service->isListening());
@@ -54,7 +54,7 @@ TEST_F(NotificationServiceTest, TheSecondButtonOpensNothing) {
   service->checkAuthorizationAtLaunch();
   settle(0);
   EXPECT_EQ(alerts().shownAlerts().size(), 1u);
-  EXPECT_TRUE(env().workspace->openedURLs().empty());
+  EXPECT_TRUE(desktop().workspace->openedURLs().empty());
 }
 
 TEST_F(NotificationServiceTest, AYesToTheRequestLetsOtherCodeSendNotifications) {

@@ -13,7 +13,7 @@
 #include "Platform/Desktop/Simulated/RecordingAlertPresenter.h"
 #include "Platform/Dispatch/TaskPool.h"
 #include "Platform/Defaults/UserDefaults.h"
-#include "Platform/Core/VirtualEnvironment.h"
+#include "Platform/Desktop/Simulated/VirtualEnvironment.h"
 #include "tests/support/StandInProcess.h"
 
 #include <gtest/gtest.h>

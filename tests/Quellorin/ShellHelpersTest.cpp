@@ -1,6 +1,6 @@
 #include "Platform/Crypto/AES.h"
 #include "Platform/Crypto/Base64.h"
-#include "Platform/Core/VirtualEnvironment.h"
+#include "Platform/Desktop/Simulated/VirtualEnvironment.h"
 #include "Quellorin/Shell/RequestCredentials.h"
 #include "Quellorin/Shell/ServiceAddress.h"
 #include "Quellorin/Shell/ShortcutDisplayString.h"
@@ -68,6 +68,24 @@ TEST(ShortcutDisplayString, ModifiersComeInTheirFixedOrder) {
   EXPECT_EQ(shortcutDisplayString(49, modifier::command | modifier::shift), "⌘ + ⇧ + ␣");
   EXPECT_EQ(shortcutDisplayString(49, 0), "␣");
   EXPECT_EQ(shortcutDisplayString(36, modifier::control), "⌃ + ⏎");
+}
+
+TEST(ShortcutDisplayString, ParsingGivesBackTheCombinationOfEveryNamedKey) {
+  const auto all = modifier::control | modifier::shift | modifier::command | modifier::option;
+  for (std::uint16_t code = 0; code < 130; ++code) {
+    if (keyCodeDisplayName(code).starts_with("未知键")) continue;
+    for (const std::uint64_t flags : {std::uint64_t{0}, modifier::command | modifier::shift, all}) {
+      EXPECT_EQ(parseShortcutDisplayString(shortcutDisplayString(code, flags)),
+                (platform::KeyCombination{code, flags}))
+          << shortcutDisplayString(code, flags);
+    }
+  }
+}
+
+TEST(ShortcutDisplayString, ParsingRefusesTextsThatNameNoKey) {
+  for (const char* text : {"", "⌘ + ", "⌘ + ⇧ + Space", "X + A", "⌘+A", "未知键(10)"}) {
+    EXPECT_EQ(parseShortcutDisplayString(text), std::nullopt) << text;
+  }
 }
 
 TEST(ShortcutDisplayString, OtherModifierBitsChangeNothing) {

@@ -10,7 +10,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "Platform/Core/VirtualEnvironment.h"
+#include "Platform/Desktop/Simulated/VirtualEnvironment.h"
 #include "SQLite/Binding.h"
 #include "SQLite/Connection.h"
 #include "tests/support/ScopedEnvironmentVariable.h"

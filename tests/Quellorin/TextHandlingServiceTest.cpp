@@ -88,7 +88,7 @@ TEST_F(TextHandlingServiceTest, CountsLinePositionsInUTF16Units) {
 }
 
 TEST_F(TextHandlingServiceTest, RetriesTheFocusedElementAfterSwitchingOnManualAccessibility) {
-  env().accessibility->requireManualAccessibility(editorPid);
+  desktop().accessibility->requireManualAccessibility(editorPid);
   field->setText("hello");
   std::optional<CaretLine> line;
   bool done = false;
@@ -108,7 +108,7 @@ TEST_F(TextHandlingServiceTest, RetriesTheFocusedElementAfterSwitchingOnManualAc
 TEST_F(TextHandlingServiceTest, GivesUpAfterFourReads) {
   platform::LogCapture log;
   field->injectFailure("AXRole", platform::AXError::cannotComplete);
-  env().accessibility->setFocusedElement(editorPid, nullptr);
+  desktop().accessibility->setFocusedElement(editorPid, nullptr);
   bool done = false;
   service->fetchFocusedElement(0, [&](TextHandlingService::Element element) {
     EXPECT_EQ(element, nullptr);
@@ -130,7 +130,7 @@ TEST_F(TextHandlingServiceTest, GivesUpAfterFourReads) {
 
 TEST_F(TextHandlingServiceTest, ACaptureWhoseServiceIsGoneEndsWithTheEmptyAnswer) {
   // The first read of the focused element fails, so each capture has a step 0.5 s later.
-  env().accessibility->requireManualAccessibility(editorPid);
+  desktop().accessibility->requireManualAccessibility(editorPid);
   field->setText("hello");
   using Answer = std::function<void(bool empty)>;
   const struct {
@@ -152,7 +152,7 @@ TEST_F(TextHandlingServiceTest, ACaptureWhoseServiceIsGoneEndsWithTheEmptyAnswer
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    env().accessibility->applicationElement(editorPid)->setAttributeValue("AXManualAccessibility", false);
+    desktop().accessibility->applicationElement(editorPid)->setAttributeValue("AXManualAccessibility", false);
     auto owner = std::make_shared<TextHandlingService>();
     std::optional<bool> empty;
     c.start(*owner, [&empty](bool answer) { empty = answer; });
@@ -164,8 +164,8 @@ TEST_F(TextHandlingServiceTest, ACaptureWhoseServiceIsGoneEndsWithTheEmptyAnswer
 }
 
 TEST_F(TextHandlingServiceTest, ZeroSizedBoundsClimbToTheFirstSizedAncestor) {
-  auto parent = std::make_shared<platform::AccessibilityElement>(editorPid, "AXScrollArea");
-  auto grandparent = std::make_shared<platform::AccessibilityElement>(editorPid, "AXGroup");
+  auto parent = std::make_shared<platform::SimulatedAccessibilityElement>(editorPid, "AXScrollArea");
+  auto grandparent = std::make_shared<platform::SimulatedAccessibilityElement>(editorPid, "AXGroup");
   field->setAttribute("AXParent", parent);
   parent->setAttribute("AXParent", grandparent);
   field->setBoundsForRanges(Rect{100, 100, 0, 18});
@@ -181,9 +181,9 @@ TEST_F(TextHandlingServiceTest, ZeroSizedBoundsClimbToTheFirstSizedAncestor) {
 }
 
 TEST_F(TextHandlingServiceTest, FlipsWithThePrimaryScreensHeight) {
-  env().screens->setScreens({{0, 0, 1440, 900}, {1440, 0, 2560, 1440}});
+  desktop().screens->setScreens({{0, 0, 1440, 900}, {1440, 0, 2560, 1440}});
   EXPECT_EQ(TextHandlingService::toCocoaCoordinates({2000, 300, 50, 20}), (Rect{2000, 580, 50, 20}));
-  env().screens->setScreens({});
+  desktop().screens->setScreens({});
   EXPECT_EQ(TextHandlingService::toCocoaCoordinates({10, 300, 50, 20}), (Rect{10, -320, 50, 20}));
 }
 
@@ -191,15 +191,15 @@ TEST_F(TextHandlingServiceTest, CapturesTheSelectionWithItsRectangleAndRestoresE
   field->setText("say hello there");
   field->setSelection({4, 5});
   field->setBoundsForRanges(Rect{300, 200, 40, 18});
-  env().pasteboard->writeObjects(
+  desktop().pasteboard->writeObjects(
       {{{Pasteboard::pngType, "\x89PNG"}, {Pasteboard::fileURLType, "file:///a.png"}},
        {{Pasteboard::plainTextType, "**old**"}, {Pasteboard::rtfType, "{\\rtf1 old}"}}});
-  const auto before = env().pasteboard->pasteboardItems();
+  const auto before = desktop().pasteboard->pasteboardItems();
 
   const auto selected = capture();
   EXPECT_EQ(selected.text, "hello");
   EXPECT_EQ(selected.rect, (Rect{300, 682, 40, 18}));
-  EXPECT_EQ(env().pasteboard->pasteboardItems(), before);
+  EXPECT_EQ(desktop().pasteboard->pasteboardItems(), before);
   EXPECT_EQ(service->originalFocusedElement(), field);
 }
 
@@ -207,30 +207,30 @@ TEST_F(TextHandlingServiceTest, EmptyPasteboardKeepsTheCopiedSelection) {
   field->setText("abc");
   field->setSelection({0, 3});
   EXPECT_EQ(capture().text, "abc");
-  EXPECT_EQ(env().pasteboard->string(), "abc");
+  EXPECT_EQ(desktop().pasteboard->string(), "abc");
 }
 
 TEST_F(TextHandlingServiceTest, NoSelectionCapturesNothingAndLeavesThePasteboardAsItWas) {
   field->setText("abc");
-  env().pasteboard->writeObjects({{{Pasteboard::plainTextType, "previous"}}});
+  desktop().pasteboard->writeObjects({{{Pasteboard::plainTextType, "previous"}}});
   const auto selected = capture();
   EXPECT_FALSE(selected.text);
-  EXPECT_EQ(env().pasteboard->pasteboardItems(),
+  EXPECT_EQ(desktop().pasteboard->pasteboardItems(),
             (std::vector<platform::PasteboardItem>{{{Pasteboard::plainTextType, "previous"}}}));
 }
 
 TEST_F(TextHandlingServiceTest, PostsNoCopyCommandWithoutAnEventSource) {
   field->setText("abc");
   field->setSelection({0, 3});
-  env().eventSystem->failEventSourceCreation(true);
+  desktop().eventSystem->failEventSourceCreation(true);
   EXPECT_FALSE(capture().text);
-  EXPECT_TRUE(env().eventSystem->postedEvents().empty());
+  EXPECT_TRUE(desktop().eventSystem->postedEvents().empty());
 }
 
 TEST_F(TextHandlingServiceTest, TheCopyCommandIsCommandC) {
   field->setText("abc");
   capture();
-  const auto posted = env().eventSystem->postedEvents();
+  const auto posted = desktop().eventSystem->postedEvents();
   ASSERT_EQ(posted.size(), 4u);
   EXPECT_EQ(posted[0].keyCode, platform::keycode::command);
   EXPECT_EQ(posted[1].keyCode, platform::keycode::c);
@@ -243,7 +243,7 @@ TEST_F(TextHandlingServiceTest, TheCopyCommandIsCommandC) {
 TEST_F(TextHandlingServiceTest, TypesOneKeyPressPerUTF16Unit) {
   field->setText("x");
   EXPECT_EQ(service->typeText("a\xF0\x9F\x98\x80"), 3u);
-  const auto posted = env().eventSystem->postedEvents();
+  const auto posted = desktop().eventSystem->postedEvents();
   ASSERT_EQ(posted.size(), 6u);
   EXPECT_EQ(posted[2].characters, u"\xD83D");
   EXPECT_EQ(posted[2].type, platform::EventType::keyDown);
@@ -251,14 +251,14 @@ TEST_F(TextHandlingServiceTest, TypesOneKeyPressPerUTF16Unit) {
   EXPECT_EQ(field->text(), "xa\xF0\x9F\x98\x80");
 
   EXPECT_EQ(service->typeText(""), 0u);
-  env().eventSystem->failEventSourceCreation(true);
+  desktop().eventSystem->failEventSourceCreation(true);
   EXPECT_EQ(service->typeText("b"), 0u);
-  EXPECT_EQ(env().eventSystem->postedEvents().size(), 6u);
+  EXPECT_EQ(desktop().eventSystem->postedEvents().size(), 6u);
 }
 
 TEST_F(TextHandlingServiceTest, CopiesMarkdownAsTextAndHTML) {
   service->copyToPasteboard("a **bold** word\nnext");
-  const auto items = env().pasteboard->pasteboardItems();
+  const auto items = desktop().pasteboard->pasteboardItems();
   ASSERT_EQ(items.size(), 1u);
   EXPECT_EQ(items[0].at(Pasteboard::plainTextType), "a **bold** word\nnext");
   const auto& bytes = items[0].at(Pasteboard::htmlType);

@@ -69,7 +69,7 @@ TEST_F(TranslationRunTest, AnErrorBeforeAnyTypingLeavesEverythingAsItWas) {
   translation->streamEnded();
   EXPECT_EQ(field->text(), "above\nHello world\nbelow");
   EXPECT_FALSE(translation->restoredLine());
-  EXPECT_TRUE(env().eventSystem->postedEvents().empty());
+  EXPECT_TRUE(desktop().eventSystem->postedEvents().empty());
 }
 
 }  // namespace

@@ -64,7 +64,7 @@ class TriggerRoadsIntegration : public testsupport::DesktopFixture {
   }
 
   void deliver(std::uint16_t code, double timestamp, std::uint64_t flags, std::u16string characters) {
-    env().eventSystem->deliverUserEvent(
+    desktop().eventSystem->deliverUserEvent(
         Event{EventType::keyDown, code, flags, timestamp, false, std::move(characters)});
     settle(0);
   }
@@ -78,7 +78,7 @@ class TriggerRoadsIntegration : public testsupport::DesktopFixture {
 
   std::string typedText() {
     std::u16string units;
-    for (const auto& event : env().eventSystem->postedEvents()) {
+    for (const auto& event : desktop().eventSystem->postedEvents()) {
       if (event.type == EventType::keyDown && event.modifierFlags == 0) units += event.characters;
     }
     return platform::unicode::toUTF8(units);
@@ -106,10 +106,10 @@ TEST_F(TriggerRoadsIntegration, TheShortcutOpensTheWindowBelowTheSelectionWithTh
   field->setText("The quick brown fox");
   field->setSelection({4, 5});
   field->setBoundsForRanges(platform::Rect{300, 200, 45, 18});
-  env().pasteboard->writeObjects(
+  desktop().pasteboard->writeObjects(
       {{{platform::Pasteboard::pngType, "\x89PNG image"}},
        {{platform::Pasteboard::plainTextType, "kept"}, {platform::Pasteboard::htmlType, "<b>kept</b>"}}});
-  const auto pasteboardBefore = env().pasteboard->pasteboardItems();
+  const auto pasteboardBefore = desktop().pasteboard->pasteboardItems();
 
   deliver(platform::keycode::space, 5, modifier::command | modifier::shift, u" ");
   settle(0.4);
@@ -124,12 +124,12 @@ TEST_F(TriggerRoadsIntegration, TheShortcutOpensTheWindowBelowTheSelectionWithTh
   ASSERT_TRUE(view);
   EXPECT_EQ(view->text, "quick");
   EXPECT_TRUE(view->autoWork);
-  EXPECT_EQ(env().pasteboard->pasteboardItems(), pasteboardBefore);
+  EXPECT_EQ(desktop().pasteboard->pasteboardItems(), pasteboardBefore);
   EXPECT_EQ(field->text(), "The quick brown fox") << "the shortcut's space is not typed into the editor here";
   EXPECT_TRUE(log.contains("选中的文本: quick"));
 
   windows->restoreFocusToOriginalApp();
-  EXPECT_EQ(env().workspace->frontmostApplication()->processIdentifier, editorPid);
+  EXPECT_EQ(desktop().workspace->frontmostApplication()->processIdentifier, editorPid);
 }
 
 TEST_F(TriggerRoadsIntegration, ThreeSpacesReplaceTheCaretsLineWithTheStreamedTranslation) {

@@ -52,7 +52,7 @@ TEST_F(WindowServiceTest, OpensBelowTheSelectionAsAFloatingBorderlessWindow) {
   EXPECT_TRUE(window->hasShadow());
   EXPECT_TRUE(window->isKeyWindow());
   EXPECT_TRUE(env().windowServer->isApplicationActive());
-  EXPECT_EQ(env().workspace->frontmostApplication(), env().workspace->currentApplication());
+  EXPECT_EQ(desktop().workspace->frontmostApplication(), desktop().workspace->currentApplication());
   ASSERT_TRUE(view());
   EXPECT_EQ(view()->text, "hello");
   EXPECT_TRUE(view()->autoWork);
@@ -103,19 +103,19 @@ TEST_F(WindowServiceTest, GrowingAboveTheFloorKeepsTheTopEdge) {
 }
 
 TEST_F(WindowServiceTest, AWindowAcrossTwoScreensUsesTheMainScreensFloor) {
-  env().screens->setScreens({{0, 0, 1440, 900}, {1440, -300, 1920, 1080}});
+  desktop().screens->setScreens({{0, 0, 1440, 900}, {1440, -300, 1920, 1080}});
   windows->showWindow(std::nullopt, true, 1200, 400);
-  ASSERT_FALSE(WindowService::screenContainingWindow(env().screens->screens(), *windows->mainWindow()));
+  ASSERT_FALSE(WindowService::screenContainingWindow(desktop().screens->screens(), *windows->mainWindow()));
   windows->resizeWindow(600, 600);
   EXPECT_EQ(windows->mainWindow()->frame().y, 100);
 
-  env().screens->setScreens({});
+  desktop().screens->setScreens({});
   windows->resizeWindow(600, 700);
   EXPECT_EQ(windows->mainWindow()->frame().y, 100) << "with no screen at all the floor is 100";
 }
 
 TEST_F(WindowServiceTest, TheWindowOnASecondScreenKeepsAboveThatScreensBottom) {
-  env().screens->setScreens({{0, 0, 1440, 900}, {1440, -300, 1920, 1080}});
+  desktop().screens->setScreens({{0, 0, 1440, 900}, {1440, -300, 1920, 1080}});
   windows->showWindow(std::nullopt, true, 1600, -50);
   windows->resizeWindow(600, 200);
   EXPECT_EQ(windows->mainWindow()->frame().y, -200);
@@ -123,7 +123,7 @@ TEST_F(WindowServiceTest, TheWindowOnASecondScreenKeepsAboveThatScreensBottom) {
 
 TEST_F(WindowServiceTest, RestoresTheFocusToTheApplicationOfTheLastCapture) {
   windows->restoreFocusToOriginalApp();
-  EXPECT_TRUE(env().workspace->activations().empty()) << "no capture yet: the focus stays";
+  EXPECT_TRUE(desktop().workspace->activations().empty()) << "no capture yet: the focus stays";
 
   bool found = false;
   textHandling->fetchFocusedElement(
@@ -131,10 +131,10 @@ TEST_F(WindowServiceTest, RestoresTheFocusToTheApplicationOfTheLastCapture) {
   ASSERT_TRUE(found);
   windows->showWindow(std::nullopt, true, 500, 700);
   windows->restoreFocusToOriginalApp();
-  const auto activations = env().workspace->activations();
+  const auto activations = desktop().workspace->activations();
   ASSERT_FALSE(activations.empty());
-  EXPECT_EQ(activations.back(), (platform::Workspace::Activation{editorPid, 1}));
-  EXPECT_EQ(env().workspace->frontmostApplication()->processIdentifier, editorPid);
+  EXPECT_EQ(activations.back(), (platform::SimulatedWorkspace::Activation{editorPid, 1}));
+  EXPECT_EQ(desktop().workspace->frontmostApplication()->processIdentifier, editorPid);
 }
 
 TEST_F(WindowServiceTest, LogsWhenTheOriginalWindowOrApplicationIsGone) {
@@ -145,10 +145,10 @@ TEST_F(WindowServiceTest, LogsWhenTheOriginalWindowOrApplicationIsGone) {
   EXPECT_TRUE(log.contains("无法获取原本的窗口: invalidUIElement"));
 
   field->clearFailure("AXWindow");
-  env().workspace->terminate(editorPid);
+  desktop().workspace->terminate(editorPid);
   windows->restoreFocusToOriginalApp();
   EXPECT_TRUE(log.contains("无法找到原本的应用"));
-  EXPECT_TRUE(env().workspace->activations().empty());
+  EXPECT_TRUE(desktop().workspace->activations().empty());
 }
 
 }  // namespace

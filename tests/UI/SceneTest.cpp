@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "Platform/Core/VirtualEnvironment.h"
+#include "Platform/Desktop/Simulated/VirtualEnvironment.h"
 #include "UI/Scene.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <string>
 
-#include "Platform/Core/VirtualEnvironment.h"
+#include "Platform/Desktop/Simulated/VirtualEnvironment.h"
 #include "UI/Scene.h"
 #include "UI/Screenshot.h"
 

@@ -2,26 +2,34 @@
 
 #include <unistd.h>
 
-#include "Platform/Desktop/Accessibility.h"
 #include "Platform/Core/Environment.h"
-#include "Platform/Desktop/EventSystem.h"
-#include "Platform/Desktop/Pasteboard.h"
-#include "Platform/Desktop/Screens.h"
-#include "Platform/Desktop/UserNotificationCenter.h"
+#include "Platform/Desktop/Simulated/SimulatedAccessibility.h"
+#include "Platform/Desktop/Simulated/SimulatedEventSystem.h"
+#include "Platform/Desktop/Simulated/SimulatedPasteboard.h"
+#include "Platform/Desktop/Simulated/SimulatedScreens.h"
+#include "Platform/Desktop/Simulated/SimulatedUserNotificationCenter.h"
+#include "Platform/Desktop/Simulated/SimulatedWorkspace.h"
 #include "Platform/Desktop/WindowServer.h"
-#include "Platform/Desktop/Workspace.h"
 
 namespace platform {
 
-void installSimulatedDesktop(Environment& environment) {
-  environment.workspace =
-      std::make_shared<Workspace>(RunningApplication{static_cast<int>(getpid()), "Quellorin", "Quellorin"});
-  environment.accessibility = Accessibility::make(environment.workspace);
-  environment.pasteboard = std::make_shared<Pasteboard>();
-  environment.eventSystem = std::make_shared<EventSystem>(environment.accessibility, environment.pasteboard);
-  environment.screens = std::make_shared<Screens>();
+SimulatedDesktop installSimulatedDesktop(Environment& environment) {
+  SimulatedDesktop desktop;
+  desktop.workspace = std::make_shared<SimulatedWorkspace>(
+      RunningApplication{static_cast<int>(getpid()), "Quellorin", "Quellorin"});
+  desktop.accessibility = SimulatedAccessibility::make(desktop.workspace);
+  desktop.pasteboard = std::make_shared<SimulatedPasteboard>();
+  desktop.eventSystem = std::make_shared<SimulatedEventSystem>(desktop.accessibility, desktop.pasteboard);
+  desktop.screens = std::make_shared<SimulatedScreens>();
+  desktop.userNotificationCenter = std::make_shared<SimulatedUserNotificationCenter>(environment.taskPool);
+  environment.workspace = desktop.workspace;
+  environment.accessibility = desktop.accessibility;
+  environment.pasteboard = desktop.pasteboard;
+  environment.eventSystem = desktop.eventSystem;
+  environment.screens = desktop.screens;
+  environment.userNotificationCenter = desktop.userNotificationCenter;
   environment.windowServer = std::make_shared<WindowServer>();
-  environment.userNotificationCenter = std::make_shared<UserNotificationCenter>(environment.taskPool);
+  return desktop;
 }
 
 }  // namespace platform

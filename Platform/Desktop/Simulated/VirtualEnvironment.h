@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "Platform/Core/Environment.h"
+#include "Platform/Desktop/Simulated/SimulatedDesktop.h"
 #include "Platform/Dispatch/VirtualTime.h"
 
 namespace platform {
@@ -29,6 +30,8 @@ class VirtualEnvironment {
 
   Environment& environment() { return *environment_; }
   VirtualClock& clock() { return *clock_; }
+  // The desktop side of the environment's simulated desktop.
+  SimulatedDesktop& desktop() { return desktop_; }
 
   // See VirtualTime::advance.
   void advance(double seconds);
@@ -46,6 +49,7 @@ class VirtualEnvironment {
 
  private:
   std::shared_ptr<VirtualClock> clock_;
+  SimulatedDesktop desktop_;
   std::shared_ptr<Environment> environment_;
   VirtualTime time_;
   std::shared_ptr<Environment> previous_;

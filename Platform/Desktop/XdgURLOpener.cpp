@@ -1,4 +1,4 @@
-#include "Platform/Desktop/Linux/XdgURLOpener.h"
+#include "Platform/Desktop/XdgURLOpener.h"
 
 #include <spawn.h>
 #include <sys/wait.h>

@@ -1,17 +1,19 @@
-#include "Platform/Desktop/EventSystem.h"
+#include "Platform/Desktop/Simulated/SimulatedEventSystem.h"
 
 #include <utility>
 
-#include "Platform/Desktop/Accessibility.h"
-#include "Platform/Desktop/AccessibilityElement.h"
+#include "Platform/Desktop/Simulated/SimulatedAccessibility.h"
+#include "Platform/Desktop/Simulated/SimulatedAccessibilityElement.h"
 #include "Platform/Desktop/Pasteboard.h"
 
 namespace platform {
 
-EventSystem::EventSystem(std::shared_ptr<Accessibility> accessibility, std::shared_ptr<Pasteboard> pasteboard)
+SimulatedEventSystem::SimulatedEventSystem(std::shared_ptr<SimulatedAccessibility> accessibility,
+                                           std::shared_ptr<Pasteboard> pasteboard)
     : accessibility_(std::move(accessibility)), pasteboard_(std::move(pasteboard)) {}
 
-std::optional<EventSystem::MonitorToken> EventSystem::addGlobalMonitor(EventMask mask, Handler handler) {
+std::optional<SimulatedEventSystem::MonitorToken> SimulatedEventSystem::addGlobalMonitor(EventMask mask,
+                                                                                         Handler handler) {
   std::lock_guard lock(mutex_);
   if (refuseMonitors_) return std::nullopt;
   const auto id = nextMonitorId_++;
@@ -19,35 +21,35 @@ std::optional<EventSystem::MonitorToken> EventSystem::addGlobalMonitor(EventMask
   return MonitorToken{id};
 }
 
-void EventSystem::removeMonitor(const MonitorToken& token) {
+void SimulatedEventSystem::removeMonitor(const MonitorToken& token) {
   std::lock_guard lock(mutex_);
   if (monitors_.erase(token.id) == 0) ++invalidRemovals_;
 }
 
-std::size_t EventSystem::monitorCount() const {
+std::size_t SimulatedEventSystem::monitorCount() const {
   std::lock_guard lock(mutex_);
   return monitors_.size();
 }
 
-std::size_t EventSystem::invalidRemovals() const {
+std::size_t SimulatedEventSystem::invalidRemovals() const {
   std::lock_guard lock(mutex_);
   return invalidRemovals_;
 }
 
-std::optional<EventSystem::EventSource> EventSystem::makeEventSource() const {
+std::optional<SimulatedEventSystem::EventSource> SimulatedEventSystem::makeEventSource() const {
   std::lock_guard lock(mutex_);
   if (failSource_) return std::nullopt;
   return EventSource{};
 }
 
-std::optional<Event> EventSystem::makeKeyboardEvent(const EventSource&, std::uint16_t keyCode,
-                                                    bool keyDown) const {
+std::optional<Event> SimulatedEventSystem::makeKeyboardEvent(const EventSource&, std::uint16_t keyCode,
+                                                             bool keyDown) const {
   std::lock_guard lock(mutex_);
   if (failEvent_) return std::nullopt;
   return Event{keyDown ? EventType::keyDown : EventType::keyUp, keyCode, 0, 0, false, {}};
 }
 
-void EventSystem::post(const Event& event) {
+void SimulatedEventSystem::post(const Event& event) {
   {
     std::lock_guard lock(mutex_);
     if (dropPosted_) return;
@@ -56,12 +58,12 @@ void EventSystem::post(const Event& event) {
   receiveInFrontApplication(event);
 }
 
-std::vector<Event> EventSystem::postedEvents() const {
+std::vector<Event> SimulatedEventSystem::postedEvents() const {
   std::lock_guard lock(mutex_);
   return posted_;
 }
 
-void EventSystem::deliverUserEvent(const Event& event) {
+void SimulatedEventSystem::deliverUserEvent(const Event& event) {
   std::vector<Handler> handlers;
   {
     std::lock_guard lock(mutex_);
@@ -70,10 +72,26 @@ void EventSystem::deliverUserEvent(const Event& event) {
     }
   }
   for (const auto& handler : handlers) handler(event);
-  receiveInFrontApplication(event);
+  const bool reserved = [&] {
+    std::lock_guard lock(mutex_);
+    // The combination's modifiers, whatever other bits (caps lock) are on.
+    return reserved_ && reserved_->keyCode == event.keyCode &&
+           reserved_->modifierFlags == (event.modifierFlags & combinationModifierFlags);
+  }();
+  if (!reserved) receiveInFrontApplication(event);
 }
 
-void EventSystem::receiveInFrontApplication(const Event& event) {
+void SimulatedEventSystem::reserveKeyCombination(std::optional<KeyCombination> combination) {
+  std::lock_guard lock(mutex_);
+  reserved_ = combination;
+}
+
+std::optional<KeyCombination> SimulatedEventSystem::reservedKeyCombination() const {
+  std::lock_guard lock(mutex_);
+  return reserved_;
+}
+
+void SimulatedEventSystem::receiveInFrontApplication(const Event& event) {
   if (event.type != EventType::keyDown) return;
   const auto focused = accessibility_->focusedElementOfFrontApplication();
   if (!focused) return;
@@ -92,27 +110,27 @@ void EventSystem::receiveInFrontApplication(const Event& event) {
   if (!event.characters.empty()) focused->insert(event.characters);
 }
 
-void EventSystem::refuseMonitors(bool refuse) {
+void SimulatedEventSystem::refuseMonitors(bool refuse) {
   std::lock_guard lock(mutex_);
   refuseMonitors_ = refuse;
 }
 
-void EventSystem::failEventSourceCreation(bool fail) {
+void SimulatedEventSystem::failEventSourceCreation(bool fail) {
   std::lock_guard lock(mutex_);
   failSource_ = fail;
 }
 
-void EventSystem::failEventCreation(bool fail) {
+void SimulatedEventSystem::failEventCreation(bool fail) {
   std::lock_guard lock(mutex_);
   failEvent_ = fail;
 }
 
-void EventSystem::dropPostedEvents(bool drop) {
+void SimulatedEventSystem::dropPostedEvents(bool drop) {
   std::lock_guard lock(mutex_);
   dropPosted_ = drop;
 }
 
-void EventSystem::ignoreCopyCommand(bool ignore) {
+void SimulatedEventSystem::ignoreCopyCommand(bool ignore) {
   std::lock_guard lock(mutex_);
   ignoreCopy_ = ignore;
 }

@@ -1,8 +1,8 @@
-#include "Platform/Desktop/Accessibility.h"
+#include "Platform/Desktop/Simulated/SimulatedAccessibility.h"
 
 #include <utility>
 
-#include "Platform/Desktop/AccessibilityElement.h"
+#include "Platform/Desktop/Simulated/SimulatedAccessibilityElement.h"
 #include "Platform/Desktop/Workspace.h"
 
 namespace platform {
@@ -17,8 +17,9 @@ bool manualAccessibilityIsOn(const AccessibilityElement& application) {
 
 }  // namespace
 
-std::shared_ptr<Accessibility> Accessibility::make(std::shared_ptr<const Workspace> workspace) {
-  auto made = std::make_shared<Accessibility>(Passkey(), std::move(workspace));
+std::shared_ptr<SimulatedAccessibility> SimulatedAccessibility::make(
+    std::shared_ptr<const Workspace> workspace) {
+  auto made = std::make_shared<SimulatedAccessibility>(Passkey(), std::move(workspace));
   made->systemWide_->setProvider("AXFocusedUIElement", [weak = made->weak_from_this()] {
     const auto self = weak.lock();
     return self ? self->readFocusedElement() : AXResult{AXError::cannotComplete, std::nullopt};
@@ -26,15 +27,24 @@ std::shared_ptr<Accessibility> Accessibility::make(std::shared_ptr<const Workspa
   return made;
 }
 
-Accessibility::Accessibility(Passkey, std::shared_ptr<const Workspace> workspace)
+SimulatedAccessibility::SimulatedAccessibility(Passkey, std::shared_ptr<const Workspace> workspace)
     : workspace_(std::move(workspace)),
-      systemWide_(std::make_shared<AccessibilityElement>(0, "AXSystemWide")) {}
+      systemWide_(std::make_shared<SimulatedAccessibilityElement>(0, "AXSystemWide")) {}
 
-std::shared_ptr<AccessibilityElement> Accessibility::applicationElement(int processIdentifier) {
+std::shared_ptr<AccessibilityElement> SimulatedAccessibility::systemWideElement() const {
+  return systemWide_;
+}
+
+std::shared_ptr<AccessibilityElement> SimulatedAccessibility::applicationElement(int processIdentifier) {
+  return simulatedApplicationElement(processIdentifier);
+}
+
+std::shared_ptr<SimulatedAccessibilityElement> SimulatedAccessibility::simulatedApplicationElement(
+    int processIdentifier) {
   std::lock_guard lock(mutex_);
   auto& element = applications_[processIdentifier];
   if (!element) {
-    element = std::make_shared<AccessibilityElement>(processIdentifier, "AXApplication");
+    element = std::make_shared<SimulatedAccessibilityElement>(processIdentifier, "AXApplication");
     element->makeSettable("AXManualAccessibility");
     if (const auto application = workspace_->runningApplication(processIdentifier)) {
       element->setAttribute("AXTitle", application->localizedName);
@@ -43,22 +53,24 @@ std::shared_ptr<AccessibilityElement> Accessibility::applicationElement(int proc
   return element;
 }
 
-bool Accessibility::isProcessTrusted() const {
+bool SimulatedAccessibility::isProcessTrusted() const {
   std::lock_guard lock(mutex_);
   return trusted_;
 }
 
-void Accessibility::setProcessTrusted(bool trusted) {
+void SimulatedAccessibility::setProcessTrusted(bool trusted) {
   std::lock_guard lock(mutex_);
   trusted_ = trusted;
 }
 
-void Accessibility::setFocusedElement(int processIdentifier, std::shared_ptr<AccessibilityElement> element) {
+void SimulatedAccessibility::setFocusedElement(int processIdentifier,
+                                               std::shared_ptr<SimulatedAccessibilityElement> element) {
   std::lock_guard lock(mutex_);
   focused_[processIdentifier] = std::move(element);
 }
 
-std::shared_ptr<AccessibilityElement> Accessibility::focusedElementOfFrontApplication() const {
+std::shared_ptr<SimulatedAccessibilityElement> SimulatedAccessibility::focusedElementOfFrontApplication()
+    const {
   const auto front = workspace_->frontmostApplication();
   if (!front) return nullptr;
   std::lock_guard lock(mutex_);
@@ -66,12 +78,12 @@ std::shared_ptr<AccessibilityElement> Accessibility::focusedElementOfFrontApplic
   return found == focused_.end() ? nullptr : found->second;
 }
 
-void Accessibility::requireManualAccessibility(int processIdentifier) {
+void SimulatedAccessibility::requireManualAccessibility(int processIdentifier) {
   std::lock_guard lock(mutex_);
   needManualAccessibility_.insert(processIdentifier);
 }
 
-AXResult Accessibility::readFocusedElement() {
+AXResult SimulatedAccessibility::readFocusedElement() {
   if (!isProcessTrusted()) return {AXError::apiDisabled, std::nullopt};
   const auto front = workspace_->frontmostApplication();
   if (!front) return {AXError::noValue, std::nullopt};
@@ -84,7 +96,7 @@ AXResult Accessibility::readFocusedElement() {
   }
   auto element = focusedElementOfFrontApplication();
   if (!element) return {AXError::noValue, std::nullopt};
-  return {AXError::success, AXValue(std::move(element))};
+  return {AXError::success, AXValue(std::shared_ptr<AccessibilityElement>(std::move(element)))};
 }
 
 }  // namespace platform

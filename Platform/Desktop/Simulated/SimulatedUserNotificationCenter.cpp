@@ -1,4 +1,4 @@
-#include "Platform/Desktop/UserNotificationCenter.h"
+#include "Platform/Desktop/Simulated/SimulatedUserNotificationCenter.h"
 
 #include <utility>
 
@@ -6,20 +6,20 @@
 
 namespace platform {
 
-UserNotificationCenter::UserNotificationCenter(std::shared_ptr<TaskPool> taskPool)
+SimulatedUserNotificationCenter::SimulatedUserNotificationCenter(std::shared_ptr<TaskPool> taskPool)
     : taskPool_(std::move(taskPool)) {}
 
-bool UserNotificationCenter::allowsDelivery(AuthorizationStatus status) {
+bool SimulatedUserNotificationCenter::allowsDelivery(AuthorizationStatus status) {
   return status == AuthorizationStatus::authorized || status == AuthorizationStatus::provisional ||
          status == AuthorizationStatus::ephemeral;
 }
 
-void UserNotificationCenter::getNotificationSettings(SettingsHandler handler) {
+void SimulatedUserNotificationCenter::getNotificationSettings(SettingsHandler handler) {
   const auto status = authorizationStatus();
   taskPool_->async([handler = std::move(handler), status] { handler(status); });
 }
 
-void UserNotificationCenter::requestAuthorization(unsigned options, AuthorizationHandler handler) {
+void SimulatedUserNotificationCenter::requestAuthorization(unsigned options, AuthorizationHandler handler) {
   bool granted = false;
   {
     std::lock_guard lock(mutex_);
@@ -32,7 +32,7 @@ void UserNotificationCenter::requestAuthorization(unsigned options, Authorizatio
   taskPool_->async([handler = std::move(handler), granted] { handler(granted, std::nullopt); });
 }
 
-void UserNotificationCenter::add(NotificationRequest request, DeliveryHandler handler) {
+void SimulatedUserNotificationCenter::add(NotificationRequest request, DeliveryHandler handler) {
   std::optional<std::string> error;
   {
     std::lock_guard lock(mutex_);
@@ -43,17 +43,17 @@ void UserNotificationCenter::add(NotificationRequest request, DeliveryHandler ha
   taskPool_->async([handler = std::move(handler), error] { handler(error); });
 }
 
-void UserNotificationCenter::observeAuthorizationChanges(SettingsHandler observer) {
+void SimulatedUserNotificationCenter::observeAuthorizationChanges(SettingsHandler observer) {
   std::lock_guard lock(mutex_);
   observers_.push_back(std::move(observer));
 }
 
-AuthorizationStatus UserNotificationCenter::authorizationStatus() const {
+AuthorizationStatus SimulatedUserNotificationCenter::authorizationStatus() const {
   std::lock_guard lock(mutex_);
   return status_;
 }
 
-void UserNotificationCenter::setAuthorizationStatus(AuthorizationStatus status) {
+void SimulatedUserNotificationCenter::setAuthorizationStatus(AuthorizationStatus status) {
   std::vector<SettingsHandler> observers;
   {
     std::lock_guard lock(mutex_);
@@ -63,27 +63,27 @@ void UserNotificationCenter::setAuthorizationStatus(AuthorizationStatus status) 
   for (auto& observer : observers) taskPool_->async([observer, status] { observer(status); });
 }
 
-void UserNotificationCenter::scriptAuthorizationAnswer(bool grant) {
+void SimulatedUserNotificationCenter::scriptAuthorizationAnswer(bool grant) {
   std::lock_guard lock(mutex_);
   scriptedGrant_ = grant;
 }
 
-std::vector<NotificationRequest> UserNotificationCenter::requests() const {
+std::vector<NotificationRequest> SimulatedUserNotificationCenter::requests() const {
   std::lock_guard lock(mutex_);
   return requests_;
 }
 
-std::vector<NotificationRequest> UserNotificationCenter::delivered() const {
+std::vector<NotificationRequest> SimulatedUserNotificationCenter::delivered() const {
   std::lock_guard lock(mutex_);
   return delivered_;
 }
 
-std::vector<unsigned> UserNotificationCenter::authorizationRequests() const {
+std::vector<unsigned> SimulatedUserNotificationCenter::authorizationRequests() const {
   std::lock_guard lock(mutex_);
   return authorizationRequests_;
 }
 
-void UserNotificationCenter::failDeliveries(std::optional<std::string> error) {
+void SimulatedUserNotificationCenter::failDeliveries(std::optional<std::string> error) {
   std::lock_guard lock(mutex_);
   deliveryError_ = std::move(error);
 }

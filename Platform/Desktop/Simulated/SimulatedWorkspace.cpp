@@ -1,19 +1,19 @@
-#include "Platform/Desktop/Workspace.h"
+#include "Platform/Desktop/Simulated/SimulatedWorkspace.h"
 
 #include <algorithm>
 #include <utility>
 
 namespace platform {
 
-Workspace::Workspace(RunningApplication current)
+SimulatedWorkspace::SimulatedWorkspace(RunningApplication current)
     : current_(current), applications_{std::move(current)}, frontmost_(current_.processIdentifier) {}
 
-std::vector<RunningApplication> Workspace::runningApplications() const {
+std::vector<RunningApplication> SimulatedWorkspace::runningApplications() const {
   std::lock_guard lock(mutex_);
   return applications_;
 }
 
-std::optional<RunningApplication> Workspace::runningApplication(int processIdentifier) const {
+std::optional<RunningApplication> SimulatedWorkspace::runningApplication(int processIdentifier) const {
   std::lock_guard lock(mutex_);
   const auto found =
       std::find_if(applications_.begin(), applications_.end(),
@@ -22,7 +22,7 @@ std::optional<RunningApplication> Workspace::runningApplication(int processIdent
   return *found;
 }
 
-std::optional<RunningApplication> Workspace::frontmostApplication() const {
+std::optional<RunningApplication> SimulatedWorkspace::frontmostApplication() const {
   const auto front = [&] {
     std::lock_guard lock(mutex_);
     return frontmost_;
@@ -31,7 +31,7 @@ std::optional<RunningApplication> Workspace::frontmostApplication() const {
   return runningApplication(*front);
 }
 
-bool Workspace::activate(int processIdentifier, unsigned options) {
+bool SimulatedWorkspace::activate(int processIdentifier, unsigned options) {
   if (!runningApplication(processIdentifier)) return false;
   std::lock_guard lock(mutex_);
   frontmost_ = processIdentifier;
@@ -39,42 +39,42 @@ bool Workspace::activate(int processIdentifier, unsigned options) {
   return true;
 }
 
-std::vector<Workspace::Activation> Workspace::activations() const {
+std::vector<SimulatedWorkspace::Activation> SimulatedWorkspace::activations() const {
   std::lock_guard lock(mutex_);
   return activations_;
 }
 
-bool Workspace::openURL(const std::string& url) {
+bool SimulatedWorkspace::openURL(const std::string& url) {
   std::lock_guard lock(mutex_);
   if (failOpening_) return false;
   openedURLs_.push_back(url);
   return true;
 }
 
-std::vector<std::string> Workspace::openedURLs() const {
+std::vector<std::string> SimulatedWorkspace::openedURLs() const {
   std::lock_guard lock(mutex_);
   return openedURLs_;
 }
 
-void Workspace::launch(RunningApplication application) {
+void SimulatedWorkspace::launch(RunningApplication application) {
   std::lock_guard lock(mutex_);
   frontmost_ = application.processIdentifier;
   applications_.push_back(std::move(application));
 }
 
-void Workspace::terminate(int processIdentifier) {
+void SimulatedWorkspace::terminate(int processIdentifier) {
   std::lock_guard lock(mutex_);
   std::erase_if(applications_,
                 [&](const RunningApplication& app) { return app.processIdentifier == processIdentifier; });
   if (frontmost_ == processIdentifier) frontmost_.reset();
 }
 
-void Workspace::clearFrontmost() {
+void SimulatedWorkspace::clearFrontmost() {
   std::lock_guard lock(mutex_);
   frontmost_.reset();
 }
 
-void Workspace::failOpeningURLs(bool fail) {
+void SimulatedWorkspace::failOpeningURLs(bool fail) {
   std::lock_guard lock(mutex_);
   failOpening_ = fail;
 }

@@ -1,4 +1,4 @@
-#include "Platform/Core/VirtualEnvironment.h"
+#include "Platform/Desktop/Simulated/VirtualEnvironment.h"
 
 #include <chrono>
 
@@ -6,7 +6,6 @@
 #include "Platform/Dispatch/MainQueue.h"
 #include "Platform/Dispatch/NotificationCenter.h"
 #include "Platform/Desktop/Simulated/RecordingAlertPresenter.h"
-#include "Platform/Desktop/Simulated/SimulatedDesktop.h"
 #include "Platform/Dispatch/TaskPool.h"
 #include "Platform/Defaults/UserDefaults.h"
 #include "Platform/Dispatch/VirtualClock.h"
@@ -14,7 +13,8 @@
 namespace platform {
 namespace {
 
-std::shared_ptr<Environment> makeVirtual(const std::shared_ptr<VirtualClock>& clock) {
+std::shared_ptr<Environment> makeVirtual(const std::shared_ptr<VirtualClock>& clock,
+                                         SimulatedDesktop& desktop) {
   auto environment = std::make_shared<Environment>();
   environment->clock = clock;
   environment->mainQueue = std::make_shared<MainQueue>(clock);
@@ -23,7 +23,7 @@ std::shared_ptr<Environment> makeVirtual(const std::shared_ptr<VirtualClock>& cl
   environment->userDefaults = UserDefaults::inMemory();
   environment->httpClient = std::make_shared<CurlHttpClient>();
   environment->alertPresenter = std::make_shared<RecordingAlertPresenter>();
-  installSimulatedDesktop(*environment);
+  desktop = installSimulatedDesktop(*environment);
   return environment;
 }
 
@@ -31,7 +31,7 @@ std::shared_ptr<Environment> makeVirtual(const std::shared_ptr<VirtualClock>& cl
 
 VirtualEnvironment::VirtualEnvironment()
     : clock_(std::make_shared<VirtualClock>()),
-      environment_(makeVirtual(clock_)),
+      environment_(makeVirtual(clock_, desktop_)),
       time_(clock_, environment_->mainQueue),
       previous_(Environment::install(environment_)) {}
 

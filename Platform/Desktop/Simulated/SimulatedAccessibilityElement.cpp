@@ -1,4 +1,4 @@
-#include "Platform/Desktop/AccessibilityElement.h"
+#include "Platform/Desktop/Simulated/SimulatedAccessibilityElement.h"
 
 #include <utility>
 
@@ -12,26 +12,26 @@ std::size_t unitIndex(std::int64_t position) { return static_cast<std::size_t>(p
 
 }  // namespace
 
-AccessibilityElement::AccessibilityElement(int processIdentifier, std::string role)
+SimulatedAccessibilityElement::SimulatedAccessibilityElement(int processIdentifier, std::string role)
     : processIdentifier_(processIdentifier), role_(std::move(role)) {}
 
-std::string AccessibilityElement::description() const {
+std::string SimulatedAccessibilityElement::description() const {
   return "<" + role_ + " pid " + std::to_string(processIdentifier_) + ">";
 }
 
-std::optional<AXError> AccessibilityElement::injectedFailure(std::string_view attribute) const {
+std::optional<AXError> SimulatedAccessibilityElement::injectedFailure(std::string_view attribute) const {
   const auto found = failures_.find(attribute);
   if (found == failures_.end()) return std::nullopt;
   return found->second;
 }
 
-bool AccessibilityElement::rangeFits(const AXRange& range) const {
+bool SimulatedAccessibilityElement::rangeFits(const AXRange& range) const {
   const auto length = static_cast<std::int64_t>(text_ ? text_->size() : 0);
   return range.location >= 0 && range.length >= 0 && range.location <= length &&
          range.length <= length - range.location;
 }
 
-AXResult AccessibilityElement::copyAttributeValue(std::string_view attribute) const {
+AXResult SimulatedAccessibilityElement::copyAttributeValue(std::string_view attribute) const {
   Provider provider;
   {
     std::lock_guard lock(mutex_);
@@ -56,7 +56,7 @@ AXResult AccessibilityElement::copyAttributeValue(std::string_view attribute) co
   return provider();
 }
 
-AXError AccessibilityElement::setAttributeValue(std::string_view attribute, const AXValue& value) {
+AXError SimulatedAccessibilityElement::setAttributeValue(std::string_view attribute, const AXValue& value) {
   std::lock_guard lock(mutex_);
   if (const auto failure = injectedFailure(attribute)) return *failure;
   if (attribute == "AXValue" && text_) {
@@ -79,8 +79,8 @@ AXError AccessibilityElement::setAttributeValue(std::string_view attribute, cons
   return AXError::attributeUnsupported;
 }
 
-AXResult AccessibilityElement::copyParameterizedAttributeValue(std::string_view attribute,
-                                                               const AXValue& parameter) const {
+AXResult SimulatedAccessibilityElement::copyParameterizedAttributeValue(std::string_view attribute,
+                                                                        const AXValue& parameter) const {
   std::lock_guard lock(mutex_);
   if (const auto failure = injectedFailure(attribute)) return {*failure, std::nullopt};
   if (attribute != "AXBoundsForRange" || !bounds_)
@@ -89,71 +89,71 @@ AXResult AccessibilityElement::copyParameterizedAttributeValue(std::string_view 
   return {AXError::success, AXValue(*bounds_)};
 }
 
-void AccessibilityElement::setAttribute(const std::string& attribute, AXValue value) {
+void SimulatedAccessibilityElement::setAttribute(const std::string& attribute, AXValue value) {
   std::lock_guard lock(mutex_);
   attributes_.insert_or_assign(attribute, std::move(value));
 }
 
-void AccessibilityElement::setProvider(const std::string& attribute, Provider provider) {
+void SimulatedAccessibilityElement::setProvider(const std::string& attribute, Provider provider) {
   std::lock_guard lock(mutex_);
   providers_.insert_or_assign(attribute, std::move(provider));
 }
 
-void AccessibilityElement::makeSettable(const std::string& attribute) {
+void SimulatedAccessibilityElement::makeSettable(const std::string& attribute) {
   std::lock_guard lock(mutex_);
   settable_.insert(attribute);
 }
 
-void AccessibilityElement::injectFailure(const std::string& attribute, AXError error) {
+void SimulatedAccessibilityElement::injectFailure(const std::string& attribute, AXError error) {
   std::lock_guard lock(mutex_);
   failures_.insert_or_assign(attribute, error);
 }
 
-void AccessibilityElement::clearFailure(const std::string& attribute) {
+void SimulatedAccessibilityElement::clearFailure(const std::string& attribute) {
   std::lock_guard lock(mutex_);
   failures_.erase(attribute);
 }
 
-void AccessibilityElement::setText(std::string_view utf8) {
+void SimulatedAccessibilityElement::setText(std::string_view utf8) {
   std::lock_guard lock(mutex_);
   text_ = unicode::toUTF16(utf8);
   selection_ = {static_cast<std::int64_t>(text_->size()), 0};
 }
 
-std::string AccessibilityElement::text() const {
+std::string SimulatedAccessibilityElement::text() const {
   std::lock_guard lock(mutex_);
   return text_ ? unicode::toUTF8(*text_) : std::string();
 }
 
-bool AccessibilityElement::hasText() const {
+bool SimulatedAccessibilityElement::hasText() const {
   std::lock_guard lock(mutex_);
   return text_.has_value();
 }
 
-void AccessibilityElement::setSelection(AXRange range) {
+void SimulatedAccessibilityElement::setSelection(AXRange range) {
   std::lock_guard lock(mutex_);
   if (rangeFits(range)) selection_ = range;
 }
 
-AXRange AccessibilityElement::selection() const {
+AXRange SimulatedAccessibilityElement::selection() const {
   std::lock_guard lock(mutex_);
   return selection_;
 }
 
-std::string AccessibilityElement::selectedText() const {
+std::string SimulatedAccessibilityElement::selectedText() const {
   std::lock_guard lock(mutex_);
   if (!text_) return {};
   return unicode::toUTF8(text_->substr(unitIndex(selection_.location), unitIndex(selection_.length)));
 }
 
-void AccessibilityElement::insert(std::u16string_view units) {
+void SimulatedAccessibilityElement::insert(std::u16string_view units) {
   std::lock_guard lock(mutex_);
   if (!text_) return;
   text_->replace(unitIndex(selection_.location), unitIndex(selection_.length), units);
   selection_ = {selection_.location + static_cast<std::int64_t>(units.size()), 0};
 }
 
-void AccessibilityElement::setBoundsForRanges(std::optional<Rect> bounds) {
+void SimulatedAccessibilityElement::setBoundsForRanges(std::optional<Rect> bounds) {
   std::lock_guard lock(mutex_);
   bounds_ = bounds;
 }

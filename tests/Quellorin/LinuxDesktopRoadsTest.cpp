@@ -1,0 +1,255 @@
+// Both trigger roads on a real X11 desktop (run under Xvfb with a private session bus and the
+// accessibility bus; see scripts/run-desktop-tests): the Linux desktop services, a GTK editor
+// in another process, keys pressed as a user presses them (XTest), and the stand-in service.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <thread>
+
+#include "Platform/Core/Environment.h"
+#include "Platform/Core/Log.h"
+#include "Platform/Desktop/AccessibilityElement.h"
+#include "Platform/Defaults/UserDefaults.h"
+#include "Platform/Desktop/Linux/LinuxDesktop.h"
+#include "Platform/Desktop/Linux/LinuxPasteboard.h"
+#include "Platform/Desktop/Linux/LinuxScreens.h"
+#include "Platform/Desktop/Simulated/RecordingAlertPresenter.h"
+#include "Platform/Desktop/Window.h"
+#include "Platform/Desktop/WindowContent.h"
+#include "Platform/Dispatch/MainQueue.h"
+#include "Platform/Dispatch/TaskPool.h"
+#include "Quellorin/Services/AIService.h"
+#include "Quellorin/Services/CustomWindow.h"
+#include "Quellorin/Services/EventMonitorService.h"
+#include "Quellorin/Services/TextHandlingService.h"
+#include "Quellorin/Services/WindowService.h"
+#include "tests/support/StandInProcess.h"
+#include "tests/support/TemporaryFolder.h"
+
+// Last: Xlib's macros (None, Bool, Status) would clash with the declarations above.
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+extern char** environ;
+
+namespace quellorin {
+namespace {
+
+using nlohmann::json;
+
+std::string messageLine(const std::string& answer) {
+  return "data: " + json{{"event", "message"}, {"answer", answer}}.dump();
+}
+
+struct CapturedView final : platform::WindowContent {
+  explicit CapturedView(std::string t) : text(std::move(t)) {}
+  std::string text;
+};
+
+// The editor, as a child process; killed with the object.
+class EditorProcess {
+ public:
+  explicit EditorProcess(std::vector<std::string> arguments) {
+    const std::string binary = std::string(QUELLORIN_BINARY_DIR) + "/tools/desktop-editor/desktop-editor";
+    arguments.insert(arguments.begin(), binary);
+    std::vector<char*> argv;
+    for (auto& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    if (posix_spawn(&pid_, binary.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
+      throw std::runtime_error("cannot start the editor");
+    }
+  }
+  ~EditorProcess() {
+    kill(pid_, SIGTERM);
+    int status = 0;
+    waitpid(pid_, &status, 0);
+  }
+  EditorProcess(const EditorProcess&) = delete;
+  EditorProcess& operator=(const EditorProcess&) = delete;
+
+ private:
+  pid_t pid_ = 0;
+};
+
+// Presses keys on the X server as a keyboard does, through a connection of the test's own.
+class Keyboard {
+ public:
+  Keyboard() : display_(XOpenDisplay(nullptr)) {}
+  ~Keyboard() { XCloseDisplay(display_); }
+  Keyboard(const Keyboard&) = delete;
+  Keyboard& operator=(const Keyboard&) = delete;
+
+  // Presses the keys in order, then releases them in reverse order.
+  void chord(std::initializer_list<KeySym> keys) {
+    for (const auto key : keys)
+      XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, key), True, CurrentTime);
+    for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) {
+      XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, *key), False, CurrentTime);
+    }
+    XSync(display_, False);
+  }
+
+ private:
+  Display* display_;
+};
+
+// The real environment with the Linux desktop, installed for the object's life.
+struct InstalledLinuxDesktop {
+  InstalledLinuxDesktop() {
+    environment->userDefaults = platform::UserDefaults::inMemory();
+    environment->alertPresenter = std::make_shared<platform::RecordingAlertPresenter>();
+    desktop = platform::installLinuxDesktop(*environment);
+    previous = platform::Environment::install(environment);
+  }
+  ~InstalledLinuxDesktop() {
+    environment->taskPool->waitUntilIdle();
+    platform::Environment::install(previous);
+  }
+  InstalledLinuxDesktop(const InstalledLinuxDesktop&) = delete;
+  InstalledLinuxDesktop& operator=(const InstalledLinuxDesktop&) = delete;
+
+  std::shared_ptr<platform::Environment> environment = platform::Environment::makeSystemServices();
+  platform::LinuxDesktop desktop;
+  std::shared_ptr<platform::Environment> previous;
+};
+
+class DesktopRoads : public ::testing::Test {
+ protected:
+  DesktopRoads() {
+    if (const char* old = std::getenv("QUELLORIN_SERVICE_URL")) previousURL_ = old;
+    setenv("QUELLORIN_SERVICE_URL", service.baseURL().c_str(), 1);
+    environment_->userDefaults->setString("SpecialKeyFeatureStatus", "French");
+    windows->setRootViewFactory(
+        [](const std::string& text, bool, platform::Size) { return std::make_shared<CapturedView>(text); });
+    EXPECT_TRUE(monitor->installGlobalMonitor());
+  }
+
+  ~DesktopRoads() override {
+    monitor->removeGlobalMonitor();
+    environment_->taskPool->waitUntilIdle();
+    if (previousURL_)
+      setenv("QUELLORIN_SERVICE_URL", previousURL_->c_str(), 1);
+    else
+      unsetenv("QUELLORIN_SERVICE_URL");
+  }
+
+  // Starts the editor and waits until its window has the keyboard focus.
+  void startEditor(std::vector<std::string> arguments) {
+    arguments.insert(arguments.end(), {"--report", report.string()});
+    editor = std::make_unique<EditorProcess>(std::move(arguments));
+    ASSERT_TRUE(runUntil([&] { return std::filesystem::exists(report); }))
+        << "the editor never took the focus";
+  }
+
+  std::string editorText() const {
+    std::ifstream in(report, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+
+  // Runs the main queue on this thread until `condition` holds or `limitSeconds` pass; the
+  // other process and the desktop move on their own time, so this waits in real time.
+  bool runUntil(const std::function<bool()>& condition, double limitSeconds = 10) {
+    auto& queue = *environment_->mainQueue;
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::duration<double>(limitSeconds);
+    while (std::chrono::steady_clock::now() < giveUp) {
+      while (queue.runOneDue()) {
+      }
+      if (condition()) return true;
+      queue.waitForDueWork(std::chrono::milliseconds(10));
+    }
+    return condition();
+  }
+
+  std::shared_ptr<CapturedView> capturedView() const {
+    if (const auto window = windows->mainWindow()) {
+      return std::dynamic_pointer_cast<CapturedView>(window->contentView());
+    }
+    return nullptr;
+  }
+
+  void tripleSpace() {
+    for (int i = 0; i < 3; ++i) keyboard.chord({XK_space});
+  }
+
+  testsupport::StandInProcess service;
+  testsupport::TemporaryFolder folder{"quellorin-desktop-"};
+  std::filesystem::path report = folder.path() / "editor.txt";
+  std::unique_ptr<EditorProcess> editor;
+  Keyboard keyboard;
+  InstalledLinuxDesktop installed;
+  std::shared_ptr<platform::Environment> environment_ = installed.environment;
+  platform::LinuxDesktop& desktop_ = installed.desktop;
+  std::optional<std::string> previousURL_;
+  AIService aiService{std::chrono::milliseconds(2000)};
+  std::shared_ptr<TextHandlingService> textHandling = std::make_shared<TextHandlingService>();
+  std::shared_ptr<WindowService> windows = std::make_shared<WindowService>(textHandling);
+  std::shared_ptr<EventMonitorService> monitor =
+      std::make_shared<EventMonitorService>(textHandling, windows, aiService);
+};
+
+TEST_F(DesktopRoads, TheShortcutCapturesTheSelectedWordBelowWhichTheWindowOpensAndKeepsTheClipboard) {
+  startEditor({"--text", "hello brave world", "--select", "6", "5", "--clipboard-text", "copied earlier",
+               "--clipboard-html", "<b>copied earlier</b>"});
+  const auto clipboardBefore = desktop_.pasteboard->pasteboardItems();
+  ASSERT_EQ(clipboardBefore.size(), 1u);
+  EXPECT_EQ(clipboardBefore[0].at("text/html"), "<b>copied earlier</b>");
+
+  // The selection's rectangle on screen, as the editor's accessibility tree gives it.
+  keyboard.chord({XK_Super_L, XK_Shift_L, XK_space});
+  ASSERT_TRUE(runUntil([&] { return capturedView() != nullptr; })) << "the window never opened";
+
+  const auto view = capturedView();
+  ASSERT_TRUE(view);
+  EXPECT_EQ(view->text, "brave");
+  EXPECT_EQ(desktop_.pasteboard->pasteboardItems(), clipboardBefore) << "every target, byte for byte";
+  EXPECT_EQ(editorText(), "hello brave world");
+  // The window's top edge is 4 points below the selection's bottom edge, in the services'
+  // coordinates (origin at the bottom left of the primary screen).
+  const auto element = textHandling->originalFocusedElement();
+  ASSERT_TRUE(element);
+  const auto bounds = element->copyParameterizedAttributeValue("AXBoundsForRange", platform::AXRange{6, 5});
+  ASSERT_EQ(bounds.status, platform::AXError::success);
+  const auto selection = std::get<platform::Rect>(*bounds.value);
+  EXPECT_GT(selection.width, 10);
+  EXPECT_GT(selection.x, 100) << "inside the editor's window, which is at (100, 120)";
+  const double screenHeight = desktop_.screens->screens().front().height;
+  const auto window = windows->mainWindow();
+  ASSERT_TRUE(window);
+  const auto frame = window->frame();
+  EXPECT_EQ(frame.x, selection.x);
+  EXPECT_EQ(frame.y + frame.height, screenHeight - (selection.y + selection.height) - 4);
+}
+
+TEST_F(DesktopRoads, ThreeSpacesReplaceTheLineWithTheStreamedTranslation) {
+  service.queueFault({{"lines",
+                       {messageLine("你好，"), messageLine("世界 🌍"), messageLine(" ✓ ü"),
+                        "data: " + json{{"event", "workflow_finished"}, {"message", "done"}}.dump()}}});
+  startEditor({"--text", "Keep this line\nHello world"});
+  tripleSpace();
+  ASSERT_TRUE(runUntil([&] { return editorText() == "Keep this line\n你好，世界 🌍 ✓ ü"; }, 15))
+      << "the editor holds: " << editorText();
+}
+
+TEST_F(DesktopRoads, AStreamThatFailsPartWayLeavesTheOriginalLine) {
+  service.queueFault({{"disconnectAfterEvents", 3}});
+  platform::LogCapture log;
+  startEditor({"--text", "Keep this line\nHello world"});
+  tripleSpace();
+  ASSERT_TRUE(runUntil([&] { return log.contains("翻译中断，已恢复原文"); }, 15));
+  ASSERT_TRUE(runUntil([&] { return editorText() == "Keep this line\nHello world   "; }))
+      << "the editor holds: " << editorText();
+}
+
+}  // namespace
+}  // namespace quellorin
