@@ -318,7 +318,9 @@ TEST(ToolsCommandLineIntegration, HelpIsPrintedAndUnknownOrOutOfRangeInputRefuse
 }
 
 TEST(MainIntegration, WithoutAnX11DisplayItSaysSoInOneLineAndStartsNothing) {
-  Application application({"--seconds", "5"}, {.withoutDisplay = true});
+  Program::Options options;
+  options.withoutDisplay = true;
+  Application application({"--seconds", "5"}, options);
   const auto line = application.readLine();
   ASSERT_TRUE(line);
   EXPECT_TRUE(line->starts_with("[error] no X11 display: DISPLAY is not set")) << *line;
