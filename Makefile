@@ -10,7 +10,7 @@ CMAKE_GENERATOR ?= Ninja
 .PHONY: run test bootstrap configure build check-format test-main test-sanitized test-threads fuzz bench clean
 
 run: build
-	./$(BUILD)/Quellorin/quellorin --seconds $(RUN_SECONDS)
+	./scripts/run-application $(BUILD) --seconds $(RUN_SECONDS)
 
 test: check-format test-main test-sanitized
 
