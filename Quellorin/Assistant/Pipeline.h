@@ -16,6 +16,8 @@ struct Pipeline {
   std::string name;
   // In the order they are run.
   std::vector<Prompt> prompts;
+
+  bool operator==(const Pipeline&) const = default;
 };
 
 }  // namespace quellorin

@@ -11,6 +11,8 @@ struct Prompt {
   // Row id in "prompts"; absent for a prompt that was not read from the store.
   std::optional<std::int64_t> id;
   std::string prompt;
+
+  bool operator==(const Prompt&) const = default;
 };
 
 }  // namespace quellorin

@@ -1,0 +1,108 @@
+#include "Platform/Desktop/Simulated/LaunchAgentFile.h"
+
+#include <fstream>
+#include <system_error>
+
+namespace platform {
+
+namespace {
+
+constexpr std::string_view head =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<!DOCTYPE plist PUBLIC \"-//Apple Computer//DTD PLIST 1.0//EN\" "
+    "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+    "<plist version=\"1.0\">\n"
+    "<dict>\n"
+    "    <key>Label</key>\n"
+    "    <string>com.tarvenix.Quellorin.launchagent</string>\n"
+    "    <key>ProgramArguments</key>\n"
+    "    <array>\n"
+    "        <string>";
+
+constexpr std::string_view tail =
+    "</string>\n"
+    "    </array>\n"
+    "    <key>RunAtLoad</key>\n"
+    "    <true/>\n"
+    "    <key>KeepAlive</key>\n"
+    "    <false/>\n"
+    "    <key>LimitLoadToSessionType</key>\n"
+    "    <string>Aqua</string>\n"
+    "</dict>\n"
+    "</plist>";
+
+std::string escapeXMLText(std::string_view text) {
+  std::string escaped;
+  escaped.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '&':
+        escaped += "&amp;";
+        break;
+      case '<':
+        escaped += "&lt;";
+        break;
+      case '>':
+        escaped += "&gt;";
+        break;
+      default:
+        escaped += c;
+    }
+  }
+  return escaped;
+}
+
+}  // namespace
+
+LaunchAgentFile::LaunchAgentFile(const std::filesystem::path& home)
+    : path_(home / "Library" / "LaunchAgents" / "com.tarvenix.Quellorin.launchagent.plist") {}
+
+std::string LaunchAgentFile::propertyListText(std::string_view executablePath) {
+  std::string text(head);
+  text += escapeXMLText(executablePath);
+  text += tail;
+  return text;
+}
+
+LaunchAtLogin::Outcome LaunchAgentFile::enable(const std::string& executablePath) {
+  std::error_code error;
+  std::filesystem::create_directories(path_.parent_path(), error);
+  if (error) return {false, error.message()};
+  auto temporary = path_;
+  temporary += ".tmp";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    const auto text = propertyListText(executablePath);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.flush();
+    if (!out) {
+      out.close();
+      std::filesystem::remove(temporary, error);
+      return {false, "cannot write " + temporary.string()};
+    }
+  }
+  std::filesystem::rename(temporary, path_, error);
+  if (error) {
+    std::error_code ignored;
+    std::filesystem::remove(temporary, ignored);
+    return {false, error.message()};
+  }
+  return {true, {}};
+}
+
+LaunchAtLogin::Removal LaunchAgentFile::disable(std::string& error) {
+  std::error_code code;
+  if (!std::filesystem::exists(path_, code)) return Removal::wasAbsent;
+  if (!std::filesystem::remove(path_, code) || code) {
+    error = code ? code.message() : "not removed";
+    return Removal::failed;
+  }
+  return Removal::removed;
+}
+
+bool LaunchAgentFile::isEnabled() const {
+  std::error_code code;
+  return std::filesystem::is_regular_file(path_, code);
+}
+
+}  // namespace platform
