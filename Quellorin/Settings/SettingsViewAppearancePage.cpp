@@ -15,13 +15,26 @@ namespace {
 
 const ui::Color accent = ui::Color::hex("#6B39F4");
 
+// The theme's picture: the application ships no theme images, so each card draws its colours
+// (the automatic one half light, half dark).
+ui::Node themePreview(const std::string& value) {
+  const auto swatch = [](const char* colour, double width) {
+    return ui::Text("").frame(width, 60.0).background(ui::Color::hex(colour));
+  };
+  ui::Node preview =
+      value == "auto" ? ui::HStack({swatch("#F5F5F7", 40), swatch("#2C2C2E", 40)}, ui::Alignment::center, 0)
+      : value == "light" ? swatch("#F5F5F7", 80)
+                         : swatch("#2C2C2E", 80);
+  preview.stroke(ui::Color::named("gray").opacity(0.5), 1, 4);
+  return preview;
+}
+
 }  // namespace
 
 ui::Node SettingsView::appearanceCard(const std::string& value) {
   const bool selected = appearance.get() == value;
-  const std::string image = value == "auto" || value == "light" ? value : "dark";
   auto select = weakly(this, [value](SettingsView& self) { self.selectAppearance(value); });
-  ui::Node picture = ui::Button("appearance-" + value, ui::Image(image).frame(80.0, 60.0), select);
+  ui::Node picture = ui::Button("appearance-" + value, themePreview(value), select);
   picture.padding(3).background(selected ? accent.opacity(0.6) : ui::Color::clear()).cornerRadius(8);
   ui::Node caption = ui::Button("appearance-caption-" + value,
                                 ui::HStack({ui::Symbol(selected ? "record.circle.fill" : "circle")

@@ -42,7 +42,10 @@ ui::Node SettingsView::applicationInfoPage() {
   }
 
   std::vector<ui::Node> rows = {
-      ui::HStack({ui::Image("logo").frame(48.0, 48.0),
+      ui::HStack({ui::Symbol("sparkles")
+                      .font(ui::Font::system(32))
+                      .foreground(ui::Color::hex("#6B39F4"))
+                      .frame(48.0, 48.0),
                   ui::VStack({ui::Text("Quellorin").font(ui::Font::headline())}), ui::Spacer()}),
       ui::HStack({ui::Text(platform::localizedString("version")), ui::Spacer(), std::move(versionText),
                   actionButton("check-for-updates", "checkForUpdates", hovercheckBgColor, 10,
