@@ -11,6 +11,7 @@ class AlertPresenter;
 class Clock;
 class EventSystem;
 class HttpClient;
+class LaunchAtLogin;
 class MainQueue;
 class NotificationCenter;
 class Pasteboard;
@@ -45,6 +46,8 @@ struct Environment {
   std::shared_ptr<Screens> screens;
   std::shared_ptr<WindowServer> windowServer;
   std::shared_ptr<UserNotificationCenter> userNotificationCenter;
+  // Starting the application at login; none where the desktop has no implementation yet.
+  std::shared_ptr<LaunchAtLogin> launchAtLogin;
 
   // The system version the version-dependent code branches on (13 unless a test sets it).
   SystemVersion systemVersion;

@@ -8,7 +8,6 @@
 #include "Platform/Core/Paths.h"
 #include "Platform/Crypto/UUID.h"
 #include "Platform/Defaults/UserDefaults.h"
-#include "Platform/Desktop/Simulated/LaunchAgentFile.h"
 #include "Platform/Dispatch/MainQueue.h"
 #include "Quellorin/Assistant/DatabaseService.h"
 #include "Quellorin/Shell/Account.h"
@@ -48,7 +47,7 @@ SettingsView::SettingsView(SettingsServices services)
       language(*this, "Language", "zh"),
       services_(std::move(services)) {
   if (!services_.launchAtLogin) {
-    services_.launchAtLogin = std::make_shared<platform::LaunchAgentFile>(platform::homeDirectory());
+    services_.launchAtLogin = platform::Environment::current()->launchAtLogin;
   }
   if (!services_.makeUpdater) {
     services_.makeUpdater = [](const UpdaterDelegate& delegate) {

@@ -26,7 +26,7 @@ class DatabaseService;
 // What the settings window works with; each empty member takes the application's own.
 struct SettingsServices {
   DatabaseService* store = nullptr;                        // DatabaseService::shared(); must outlive the view
-  std::shared_ptr<platform::LaunchAtLogin> launchAtLogin;  // the launch agent in the home folder
+  std::shared_ptr<platform::LaunchAtLogin> launchAtLogin;  // the environment's
   std::function<std::shared_ptr<UpdaterController>(const UpdaterDelegate&)> makeUpdater;
   std::function<void()> fetchUserSubInfo;  // quellorin::fetchUserSubInfo
 };

@@ -24,7 +24,10 @@ void SettingsView::installLaunchAgent() {
   auto environment = platform::Environment::current();
   std::string failure;
   const auto path = executablePath();
-  if (path.empty()) {
+  if (!services_.launchAtLogin) {
+    platform::log("Failed to create launch agent plist: launch at login is not available on this desktop");
+    failure = "launch at login is not available on this desktop";
+  } else if (path.empty()) {
     platform::log("Failed to get executable name");
     failure = "Failed to get executable name";
   } else if (auto outcome = services_.launchAtLogin->enable(path); !outcome.succeeded) {
@@ -46,6 +49,7 @@ void SettingsView::installLaunchAgent() {
 }
 
 void SettingsView::removeLaunchAgent() {
+  if (!services_.launchAtLogin) return;
   std::string error;
   switch (services_.launchAtLogin->disable(error)) {
     case platform::LaunchAtLogin::Removal::wasAbsent:

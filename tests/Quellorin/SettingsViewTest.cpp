@@ -13,12 +13,13 @@
 #include "Platform/Core/Bundle.h"
 #include "Platform/Desktop/Simulated/LaunchAgentFile.h"
 #include "Platform/Desktop/Simulated/RecordingAlertPresenter.h"
-#include "Platform/Desktop/UserNotificationCenter.h"
+#include "Platform/Desktop/Simulated/SimulatedUserNotificationCenter.h"
 #include "Platform/Dispatch/NotificationCenter.h"
 #include "Quellorin/Assistant/DatabaseService.h"
 #include "Quellorin/Settings/SettingsView.h"
 #include "UI/Host.h"
 #include "tests/Quellorin/DesktopFixture.h"
+#include "tests/support/ScopedEnvironmentVariable.h"
 #include "tests/support/TemporaryFolder.h"
 
 namespace {
@@ -40,15 +41,15 @@ class SettingsViewTest : public testsupport::DesktopFixture {
  protected:
   SettingsViewTest() {
     launchAgent = std::make_shared<platform::LaunchAgentFile>(home.path());
-    env().userNotificationCenter->setAuthorizationStatus(platform::AuthorizationStatus::authorized);
+    desktop().userNotificationCenter->setAuthorizationStatus(platform::AuthorizationStatus::authorized);
     // The appearance page applies the stored language when it appears; texts here are English.
     env().userDefaults->setString("Language", "en");
   }
 
-  std::shared_ptr<SettingsView> makeView() {
+  std::shared_ptr<SettingsView> makeView(bool environmentsLaunchAtLogin = false) {
     quellorin::SettingsServices services;
     services.store = &store;
-    services.launchAtLogin = launchAgent;
+    if (!environmentsLaunchAtLogin) services.launchAtLogin = launchAgent;
     services.fetchUserSubInfo = [this] { ++fetches; };
     services.makeUpdater = [this](const quellorin::UpdaterDelegate&) {
       auto updater = std::make_shared<RecordingUpdater>();
@@ -109,6 +110,30 @@ TEST_F(SettingsViewTest, AnEmptyStoreOpensOnTheAccountPageSignedOut) {
   EXPECT_EQ(host->find("logout"), nullptr);
   EXPECT_EQ(host->find("quality-count"), nullptr) << "the high-quality row is for signed-in users";
   EXPECT_EQ(host->find("fast-count")->text, "0 / ");
+}
+
+TEST_F(SettingsViewTest, AccountAndPipelineNotificationsReloadTheirFields) {
+  struct Case {
+    const char* notification;
+    bool loggedIn;
+  };
+  for (const Case c : {Case{"UserSubscriptionInfoUpdated", false}, Case{"UserDidLogin", true}}) {
+    defaults().remove("username");
+    auto view = makeView();
+    auto host = show(view);
+    defaults().setString("username", "Ada");
+    defaults().setInteger("qualityCount", 5);
+    platform::NotificationCenter::defaultCenter()->post(c.notification);
+    settle(0);
+    EXPECT_EQ(*view->isLoggedIn, c.loggedIn) << c.notification;
+    EXPECT_EQ(view->userInfo->at("username"), "Ada") << c.notification;
+    EXPECT_EQ(*view->qualityCount, 5) << c.notification;
+  }
+  auto view = makeView();
+  defaults().setString("currentPipelineId", "1");  // a text is no pipeline id
+  platform::NotificationCenter::defaultCenter()->post("PipelineSelectionChanged");
+  settle(0);
+  EXPECT_FALSE(view->currentPipelineId->has_value());
 }
 
 TEST_F(SettingsViewTest, ChangeSettingsTabSelectsByCapitalisedName) {
@@ -385,17 +410,17 @@ TEST_F(SettingsViewTest, TheSwitchWritesAndRemovesTheLaunchAgent) {
             platform::LaunchAgentFile::propertyListText(SettingsView::executablePath()));
   EXPECT_EQ(SettingsView::executablePath(),
             platform::Bundle::main()->bundlePath().string() + "/Contents/MacOS/quellorin");
-  auto requests = env().userNotificationCenter->requests();
+  auto requests = desktop().userNotificationCenter->requests();
   ASSERT_EQ(requests.size(), 1u);
 
   ASSERT_TRUE(host->click("launch-at-startup"));
   settle(0);
   EXPECT_FALSE(defaults().bool_("LaunchAtStartup"));
   EXPECT_FALSE(std::filesystem::exists(launchAgent->path()));
-  EXPECT_EQ(env().userNotificationCenter->requests().size(), 2u);
+  EXPECT_EQ(desktop().userNotificationCenter->requests().size(), 2u);
 
   view->onLaunchAtStartupChanged(false);  // the file is gone already: nothing to say
-  EXPECT_EQ(env().userNotificationCenter->requests().size(), 2u);
+  EXPECT_EQ(desktop().userNotificationCenter->requests().size(), 2u);
 }
 
 TEST_F(SettingsViewTest, AFailedWriteTurnsTheSwitchBackOffWithAMessage) {
@@ -408,7 +433,28 @@ TEST_F(SettingsViewTest, AFailedWriteTurnsTheSwitchBackOffWithAMessage) {
   EXPECT_FALSE(defaults().bool_("LaunchAtStartup"));
   EXPECT_FALSE(host->find("launch-at-startup")->boolBinding.get());
   EXPECT_EQ(alerts().shownAlerts().size(), 1u);
-  EXPECT_TRUE(env().userNotificationCenter->requests().empty());
+  EXPECT_TRUE(desktop().userNotificationCenter->requests().empty());
+}
+
+TEST_F(SettingsViewTest, TheEnvironmentsLaunchAtLoginIsUsedAndItsAbsenceIsReported) {
+  testsupport::ScopedEnvironmentVariable homeVariable("HOME", home.path().c_str());
+  {
+    auto view = makeView(true);
+    auto host = show(view);
+    ASSERT_TRUE(host->click("launch-at-startup"));
+    EXPECT_TRUE(std::filesystem::is_regular_file(launchAgent->path()))
+        << "the simulated desktop's agent, in HOME";
+    ASSERT_TRUE(host->click("launch-at-startup"));
+    EXPECT_FALSE(std::filesystem::exists(launchAgent->path()));
+  }
+  env().launchAtLogin.reset();  // a desktop without an implementation
+  auto view = makeView(true);
+  auto host = show(view);
+  ASSERT_TRUE(host->click("launch-at-startup"));
+  settle(0);
+  EXPECT_FALSE(*view->launchAtStartup);
+  EXPECT_FALSE(defaults().bool_("LaunchAtStartup"));
+  EXPECT_EQ(alerts().shownAlerts().size(), 1u);
 }
 
 TEST_F(SettingsViewTest, ThemeCardsAndTheLanguagePickerStoreTheirChoice) {
@@ -477,7 +523,7 @@ TEST_F(SettingsViewTest, TheInformationPageShowsVersionAndPermission) {
     const char* permissionKey;
   };
   for (const Case c : {Case{true, "authorized"}, Case{false, "unauthorized"}}) {
-    env().accessibility->setProcessTrusted(c.trusted);
+    desktop().accessibility->setProcessTrusted(c.trusted);
     auto view = makeView();
     auto host = show(view);
     EXPECT_EQ(host->find("version")->text, "0.1.0");
@@ -485,7 +531,7 @@ TEST_F(SettingsViewTest, TheInformationPageShowsVersionAndPermission) {
     EXPECT_EQ(host->find("system-preferences") != nullptr, !c.trusted);
     if (!c.trusted) {
       ASSERT_TRUE(host->click("system-preferences"));
-      EXPECT_EQ(env().workspace->openedURLs().back(), SettingsView::accessibilityPane);
+      EXPECT_EQ(desktop().workspace->openedURLs().back(), SettingsView::accessibilityPane);
     }
   }
 }

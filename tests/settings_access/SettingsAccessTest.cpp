@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "Platform/Core/VirtualEnvironment.h"
+#include "Platform/Desktop/Simulated/VirtualEnvironment.h"
 #include "UI/Host.h"
 #include "settings_access/OpenSettingsAccessAction.h"
 #include "settings_access/OpenSettingsErrors.h"

@@ -3,6 +3,8 @@
 #include <fstream>
 #include <system_error>
 
+#include "Platform/Core/Paths.h"
+
 namespace platform {
 
 namespace {
@@ -54,8 +56,10 @@ std::string escapeXMLText(std::string_view text) {
 
 }  // namespace
 
-LaunchAgentFile::LaunchAgentFile(const std::filesystem::path& home)
-    : path_(home / "Library" / "LaunchAgents" / "com.tarvenix.Quellorin.launchagent.plist") {}
+std::filesystem::path LaunchAgentFile::path() const {
+  return home_.value_or(homeDirectory()) / "Library" / "LaunchAgents" /
+         "com.tarvenix.Quellorin.launchagent.plist";
+}
 
 std::string LaunchAgentFile::propertyListText(std::string_view executablePath) {
   std::string text(head);
@@ -65,10 +69,11 @@ std::string LaunchAgentFile::propertyListText(std::string_view executablePath) {
 }
 
 LaunchAtLogin::Outcome LaunchAgentFile::enable(const std::string& executablePath) {
+  const auto target = path();
   std::error_code error;
-  std::filesystem::create_directories(path_.parent_path(), error);
+  std::filesystem::create_directories(target.parent_path(), error);
   if (error) return {false, error.message()};
-  auto temporary = path_;
+  auto temporary = target;
   temporary += ".tmp";
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
@@ -81,7 +86,7 @@ LaunchAtLogin::Outcome LaunchAgentFile::enable(const std::string& executablePath
       return {false, "cannot write " + temporary.string()};
     }
   }
-  std::filesystem::rename(temporary, path_, error);
+  std::filesystem::rename(temporary, target, error);
   if (error) {
     std::error_code ignored;
     std::filesystem::remove(temporary, ignored);
@@ -91,9 +96,10 @@ LaunchAtLogin::Outcome LaunchAgentFile::enable(const std::string& executablePath
 }
 
 LaunchAtLogin::Removal LaunchAgentFile::disable(std::string& error) {
+  const auto target = path();
   std::error_code code;
-  if (!std::filesystem::exists(path_, code)) return Removal::wasAbsent;
-  if (!std::filesystem::remove(path_, code) || code) {
+  if (!std::filesystem::exists(target, code)) return Removal::wasAbsent;
+  if (!std::filesystem::remove(target, code) || code) {
     error = code ? code.message() : "not removed";
     return Removal::failed;
   }
@@ -102,7 +108,7 @@ LaunchAtLogin::Removal LaunchAgentFile::disable(std::string& error) {
 
 bool LaunchAgentFile::isEnabled() const {
   std::error_code code;
-  return std::filesystem::is_regular_file(path_, code);
+  return std::filesystem::is_regular_file(path(), code);
 }
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,8 +16,10 @@ namespace platform {
 // the previous file, or none.
 class LaunchAgentFile : public LaunchAtLogin {
  public:
-  // The agent in `home`'s LaunchAgents folder.
-  explicit LaunchAgentFile(const std::filesystem::path& home);
+  // The agent in the LaunchAgents folder of `home`, or, when none is given, of the home folder
+  // at each call (HOME decides, so tests keep it in a temporary home).
+  LaunchAgentFile() = default;
+  explicit LaunchAgentFile(std::filesystem::path home) : home_(std::move(home)) {}
 
   static constexpr std::string_view label = "com.tarvenix.Quellorin.launchagent";
 
@@ -28,10 +31,10 @@ class LaunchAgentFile : public LaunchAtLogin {
   Removal disable(std::string& error) override;
   bool isEnabled() const override;
 
-  const std::filesystem::path& path() const { return path_; }
+  std::filesystem::path path() const;
 
  private:
-  std::filesystem::path path_;
+  std::optional<std::filesystem::path> home_;
 };
 
 }  // namespace platform

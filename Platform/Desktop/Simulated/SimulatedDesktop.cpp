@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include "Platform/Core/Environment.h"
+#include "Platform/Desktop/Simulated/LaunchAgentFile.h"
 #include "Platform/Desktop/Simulated/SimulatedAccessibility.h"
 #include "Platform/Desktop/Simulated/SimulatedEventSystem.h"
 #include "Platform/Desktop/Simulated/SimulatedPasteboard.h"
@@ -29,6 +30,7 @@ SimulatedDesktop installSimulatedDesktop(Environment& environment) {
   environment.screens = desktop.screens;
   environment.userNotificationCenter = desktop.userNotificationCenter;
   environment.windowServer = std::make_shared<WindowServer>();
+  environment.launchAtLogin = std::make_shared<LaunchAgentFile>();
   return desktop;
 }
 

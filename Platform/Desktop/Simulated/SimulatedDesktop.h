@@ -26,7 +26,8 @@ struct SimulatedDesktop {
 
 // Gives `environment` a fresh simulated desktop and answers it: this process as the one
 // running application, in front; no other application, no screen, no trust for accessibility,
-// an empty pasteboard, notifications not yet decided, and no window. Needs the environment's
+// an empty pasteboard, notifications not yet decided, no window, and launch at login through the
+// launch agent in the home folder of the moment. Needs the environment's
 // task pool.
 SimulatedDesktop installSimulatedDesktop(Environment& environment);
 
