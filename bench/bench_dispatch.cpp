@@ -7,13 +7,13 @@
 
 #include "Platform/Dispatch/MainQueue.h"
 #include "Platform/Dispatch/NotificationCenter.h"
-#include "Platform/Dispatch/SerialQueue.h"
 #include "Platform/Dispatch/VirtualClock.h"
 #include "Platform/Dispatch/VirtualTime.h"
+#include "SQLite/SerialQueue.h"
 
 namespace {
 
-// Baseline for SerialQueue::sync: taking and releasing a mutex around the same work.
+// Baseline for a connection's SerialQueue::sync: taking and releasing a mutex around the same work.
 void BM_MutexAroundWork(benchmark::State& state) {
   std::mutex mutex;
   int value = 0;
@@ -25,7 +25,7 @@ void BM_MutexAroundWork(benchmark::State& state) {
 BENCHMARK(BM_MutexAroundWork);
 
 void BM_SerialQueueSync(benchmark::State& state) {
-  platform::SerialQueue queue("SQLite.Database");
+  sql::SerialQueue queue;
   int value = 0;
   for (auto _ : state) benchmark::DoNotOptimize(queue.sync([&] { return ++value; }));
 }
@@ -33,7 +33,7 @@ BENCHMARK(BM_SerialQueueSync);
 
 // A statement inside a transaction: the nested call runs in place.
 void BM_SerialQueueNestedSync(benchmark::State& state) {
-  platform::SerialQueue queue("SQLite.Database");
+  sql::SerialQueue queue;
   int value = 0;
   queue.sync([&] {
     for (auto _ : state) benchmark::DoNotOptimize(queue.sync([&] { return ++value; }));

@@ -31,7 +31,7 @@ struct MonitorBench {
 
   platform::LogSink previousSink = platform::setLogSink([](std::string_view) {});
   platform::VirtualEnvironment environment;
-  quellorin::AIService aiService;
+  std::shared_ptr<quellorin::AIService> aiService = std::make_shared<quellorin::AIService>();
   std::shared_ptr<quellorin::TextHandlingService> textHandling =
       std::make_shared<quellorin::TextHandlingService>();
   std::shared_ptr<quellorin::EventMonitorService> monitor = std::make_shared<quellorin::EventMonitorService>(

@@ -68,8 +68,8 @@ const std::vector<DefaultPipeline>& defaultPipelines() {
 
 }  // namespace
 
-DatabaseService& DatabaseService::shared() {
-  static DatabaseService instance;
+std::shared_ptr<DatabaseService> DatabaseService::shared() {
+  static const auto instance = std::make_shared<DatabaseService>();
   return instance;
 }
 

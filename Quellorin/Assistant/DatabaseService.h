@@ -38,7 +38,7 @@ namespace quellorin {
 class DatabaseService {
  public:
   // The process-wide store, opened on first use from whichever thread touches it first.
-  static DatabaseService& shared();
+  static std::shared_ptr<DatabaseService> shared();
 
   // Opens the file in platform::documentsDirectory(), creating the folder when it is missing.
   DatabaseService();

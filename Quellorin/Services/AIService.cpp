@@ -41,8 +41,6 @@ constexpr double kTokenAlertCloseDelay = 2.0;
 constexpr double kMessageAlertCloseDelay = 1.0;
 constexpr std::size_t kRefusalBodyCap = 64 * 1024;
 
-platform::Environment& environment() { return *platform::Environment::current(); }
-
 std::string localized(const char* key) { return platform::localizedString(key); }
 
 bool isUsableServiceURL(const std::string& url) {
@@ -153,9 +151,9 @@ class AnswerHandler final : public platform::HttpStreamHandler {
 
 }  // namespace
 
-AIService& AIService::shared() {
-  static AIService service;
-  return service;
+std::shared_ptr<AIService> AIService::shared() {
+  static const auto instance = std::make_shared<AIService>();
+  return instance;
 }
 
 AIService::AIService(std::chrono::milliseconds idleTimeout) : idleTimeout_(idleTimeout) {
@@ -197,7 +195,7 @@ void AIService::processText(const std::string& mode, bool spaceTrigger, const st
     call.deliver(errorEvent("[quellorin-error] The service address is not a usable URL: " + url));
     return;
   }
-  auto& defaults = *environment().userDefaults;
+  auto& defaults = *platform::Environment::current()->userDefaults;
   // An empty stored token would count as signed in but send no credential at all.
   std::optional<std::string> token = defaults.string("SessionToken");
   if (token && token->empty()) token.reset();
@@ -249,7 +247,8 @@ void AIService::processText(const std::string& mode, bool spaceTrigger, const st
 
 AIService::Attempt AIService::send(const platform::HttpRequest& request, Call& call) const {
   AnswerHandler handler([&call](const StreamEvent& event) { call.deliver(event); });
-  const auto result = environment().httpClient->stream(request, handler, call.cancellation);
+  const auto result =
+      platform::Environment::current()->httpClient->stream(request, handler, call.cancellation);
   Attempt attempt;
   if (result.head) attempt.status = result.head->status;
   attempt.error = result.error;
@@ -308,7 +307,7 @@ void AIService::handleRefusal(long status, const std::string& body, Call& call) 
 }
 
 void AIService::handleUnauthorized() const {
-  environment().userDefaults->remove("SessionToken");
+  platform::Environment::current()->userDefaults->remove("SessionToken");
   showTokenExpirationAlert();
 }
 
@@ -362,7 +361,7 @@ void AIService::showAlertOnMain(platform::Alert alert, std::function<void()> aft
 void AIService::showRequestParsingAlert(const std::string& message) const {
   showAlertOnMain(
       {platform::AlertStyle::critical, localized("requsetParsing") + "：" + message, "", {localized("OK")}},
-      [] { environment().notificationCenter->post(kAlertDidClose); });
+      [] { platform::Environment::current()->notificationCenter->post(kAlertDidClose); });
 }
 
 void AIService::showNetworkParsingAlert(const std::string& description) const {
@@ -370,27 +369,27 @@ void AIService::showNetworkParsingAlert(const std::string& description) const {
                    localized("networkParsing") + "：" + description,
                    "",
                    {localized("OK")}},
-                  [] { environment().notificationCenter->post(kAlertDidClose); });
+                  [] { platform::Environment::current()->notificationCenter->post(kAlertDidClose); });
 }
 
 void AIService::showTokenExpirationAlert() const {
   const platform::Alert alert{
       platform::AlertStyle::warning, localized("tokenExpiration"), "", {localized("OK")}};
   showAlertOnMain(alert, [alert] {
-    auto& now = environment();
-    now.notificationCenter->post(kAlertDidClose);
-    auto presenter = now.alertPresenter;
-    now.mainQueue->asyncAfter(kTokenAlertCloseDelay, [presenter, alert] { presenter->orderOut(alert); });
+    const auto now = platform::Environment::current();
+    now->notificationCenter->post(kAlertDidClose);
+    auto presenter = now->alertPresenter;
+    now->mainQueue->asyncAfter(kTokenAlertCloseDelay, [presenter, alert] { presenter->orderOut(alert); });
   });
 }
 
 void AIService::showMessageAlert(const std::string& text) const {
   const platform::Alert alert{platform::AlertStyle::warning, text, "", {localized("OK")}};
   showAlertOnMain(alert, [alert] {
-    auto& now = environment();
-    now.notificationCenter->post(kAlertDidClose);
-    auto presenter = now.alertPresenter;
-    now.mainQueue->asyncAfter(kMessageAlertCloseDelay, [presenter, alert] {
+    const auto now = platform::Environment::current();
+    now->notificationCenter->post(kAlertDidClose);
+    auto presenter = now->alertPresenter;
+    now->mainQueue->asyncAfter(kMessageAlertCloseDelay, [presenter, alert] {
       platform::log("deadline");
       presenter->orderOut(alert);
     });

@@ -39,7 +39,7 @@ class AIService {
   static constexpr int kResendLimit = 3;
 
   // The process-wide instance, made on first use and kept until the process ends.
-  static AIService& shared();
+  static std::shared_ptr<AIService> shared();
 
   explicit AIService(std::chrono::milliseconds idleTimeout = kDefaultIdleTimeout);
 

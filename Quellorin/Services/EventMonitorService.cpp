@@ -48,8 +48,11 @@ std::string describePoint(platform::Point point) {
 }  // namespace
 
 EventMonitorService::EventMonitorService(std::shared_ptr<TextHandlingService> textHandling,
-                                         std::shared_ptr<WindowService> windows, AIService& aiService)
-    : textHandling_(std::move(textHandling)), windows_(std::move(windows)), aiService_(aiService) {}
+                                         std::shared_ptr<WindowService> windows,
+                                         std::shared_ptr<AIService> aiService)
+    : textHandling_(std::move(textHandling)),
+      windows_(std::move(windows)),
+      aiService_(std::move(aiService)) {}
 
 std::shared_ptr<EventMonitorService> EventMonitorService::shared() {
   static const auto instance = std::make_shared<EventMonitorService>(
@@ -243,8 +246,8 @@ void EventMonitorService::fastTranslate(const std::string& status, const CaretLi
        {"content", "<content>" + line.text + "</content><prompt>translate to " + status + "</prompt>"}}};
   const auto sessionId = "spaceTrigger__" + secondsText(platform::Clock::current()->wallTime());
   auto run = std::make_shared<TranslationRun>(textHandling_, line);
-  aiService_.processText("fast", true, sessionId, messages,
-                         [run](const StreamEvent& event) { run->handle(event); });
+  aiService_->processText("fast", true, sessionId, messages,
+                          [run](const StreamEvent& event) { run->handle(event); });
   run->streamEnded();
 }
 

@@ -40,7 +40,7 @@ class EventMonitorService : public std::enable_shared_from_this<EventMonitorServ
   static constexpr platform::EventMask monitoredEvents = 1246;
 
   EventMonitorService(std::shared_ptr<TextHandlingService> textHandling,
-                      std::shared_ptr<WindowService> windows, AIService& aiService);
+                      std::shared_ptr<WindowService> windows, std::shared_ptr<AIService> aiService);
 
   static std::shared_ptr<EventMonitorService> shared();
 
@@ -77,7 +77,7 @@ class EventMonitorService : public std::enable_shared_from_this<EventMonitorServ
 
   const std::shared_ptr<TextHandlingService> textHandling_;
   const std::shared_ptr<WindowService> windows_;
-  AIService& aiService_;
+  const std::shared_ptr<AIService> aiService_;
 
   mutable std::mutex mutex_;
   std::shared_ptr<platform::WorkItem> debounceTimer_;

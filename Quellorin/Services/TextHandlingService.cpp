@@ -31,8 +31,6 @@ constexpr double focusRetryDelay = 0.5;
 constexpr double keyHoldDelay = 0.13;
 constexpr double copyDelay = 0.2;
 
-std::shared_ptr<platform::Environment> environment() { return platform::Environment::current(); }
-
 // The value of a successful read when it has type T.
 template <class T>
 std::optional<T> valueAs(const platform::AXResult& result) {
@@ -72,7 +70,7 @@ std::shared_ptr<TextHandlingService> TextHandlingService::shared() {
 // --- Accessibility ---------------------------------------------------------------------------
 
 void TextHandlingService::fetchFocusedElement(int depth, ElementCompletion completion) {
-  const auto systemWide = environment()->accessibility->systemWideElement();
+  const auto systemWide = platform::Environment::current()->accessibility->systemWideElement();
   if (const auto element = valueAs<Element>(systemWide->copyAttributeValue("AXFocusedUIElement"));
       element && *element) {
     setOriginalFocusedElement(*element);
@@ -96,7 +94,7 @@ void TextHandlingService::fetchFocusedElement(int depth, ElementCompletion compl
 }
 
 void TextHandlingService::enableManualAccessibility() {
-  const auto env = environment();
+  const auto env = platform::Environment::current();
   const auto front = env->workspace->frontmostApplication();
   if (!front) {
     platform::log("无法获取当前活跃应用");
@@ -232,7 +230,7 @@ std::optional<Rect> TextHandlingService::parentElementPosition(const Element& el
 }
 
 Rect TextHandlingService::toCocoaCoordinates(const Rect& rect) {
-  const auto screens = environment()->screens->screens();
+  const auto screens = platform::Environment::current()->screens->screens();
   const double primaryHeight = screens.empty() ? 0 : screens.front().height;
   return {rect.x, primaryHeight - rect.y - rect.height, rect.width, rect.height};
 }
@@ -250,7 +248,7 @@ void TextHandlingService::setOriginalFocusedElement(Element element) {
 // --- Pasteboard and keyboard -----------------------------------------------------------------
 
 void TextHandlingService::simulateCopy(std::function<void()> completion) {
-  const auto env = environment();
+  const auto env = platform::Environment::current();
   env->pasteboard->clearContents();
   auto& events = *env->eventSystem;
   const auto source = events.makeEventSource();
@@ -269,7 +267,7 @@ void TextHandlingService::simulateCopy(std::function<void()> completion) {
 }
 
 void TextHandlingService::postCopyKeyUps(std::function<void()> completion) {
-  auto& events = *environment()->eventSystem;
+  auto& events = *platform::Environment::current()->eventSystem;
   if (const auto source = events.makeEventSource()) {
     postKey(events, *source, platform::keycode::c, false, 0);
     platform::log("C 键松开");
@@ -280,10 +278,10 @@ void TextHandlingService::postCopyKeyUps(std::function<void()> completion) {
 }
 
 void TextHandlingService::copySelectedTextViaClipboard(TextCompletion completion) {
-  auto saved = environment()->pasteboard->pasteboardItems();
+  auto saved = platform::Environment::current()->pasteboard->pasteboardItems();
   simulateCopy([saved = std::move(saved), completion = std::move(completion)]() mutable {
     continueOnPoolAfter(copyDelay, [saved = std::move(saved), completion = std::move(completion)]() mutable {
-      auto& pasteboard = *environment()->pasteboard;
+      auto& pasteboard = *platform::Environment::current()->pasteboard;
       auto copied = pasteboard.string();
       if (!saved.empty()) {
         pasteboard.clearContents();
@@ -296,7 +294,7 @@ void TextHandlingService::copySelectedTextViaClipboard(TextCompletion completion
 }
 
 std::size_t TextHandlingService::typeText(std::string_view text) {
-  auto& events = *environment()->eventSystem;
+  auto& events = *platform::Environment::current()->eventSystem;
   const auto source = events.makeEventSource();
   if (!source || text.empty()) return 0;
   std::size_t posted = 0;
@@ -314,7 +312,7 @@ std::size_t TextHandlingService::typeText(std::string_view text) {
 }
 
 void TextHandlingService::copyToPasteboard(const std::string& markdown) {
-  auto& pasteboard = *environment()->pasteboard;
+  auto& pasteboard = *platform::Environment::current()->pasteboard;
   pasteboard.clearContents();
   const auto html = utf16Bytes(markdownToHTML(markdown));
   platform::log("htmlData: " + std::to_string(html.size()) + " bytes");

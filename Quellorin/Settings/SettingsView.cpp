@@ -89,7 +89,7 @@ SettingsView::~SettingsView() {
 }
 
 DatabaseService& SettingsView::store() const {
-  return services_.store ? *services_.store : DatabaseService::shared();
+  return services_.store ? *services_.store : *DatabaseService::shared();
 }
 
 void SettingsView::observeNotifications() {

@@ -29,8 +29,7 @@ constexpr double kSessionDays = 7;
 constexpr double kCallbackBlockSeconds = 1.0;
 constexpr double kUserInfoChangedDelay = 0.3;
 
-platform::Environment& environment() { return *platform::Environment::current(); }
-platform::UserDefaults& defaults() { return *environment().userDefaults; }
+platform::UserDefaults& defaults() { return *platform::Environment::current()->userDefaults; }
 
 // A JSON number that is a whole number, as the desktop's number bridging reads it.
 std::optional<std::int64_t> wholeNumber(const json& object, const char* key) {
@@ -69,7 +68,7 @@ void storeSubscriptionVersion(const json& object) {
   }
 }
 
-void post(const std::string& name) { environment().notificationCenter->post(name); }
+void post(const std::string& name) { platform::Environment::current()->notificationCenter->post(name); }
 
 void queueAlert(platform::Alert alert) {
   auto environmentNow = platform::Environment::current();
@@ -99,8 +98,8 @@ platform::HttpRequest accountRequest(const std::string& method, const std::strin
 }  // namespace
 
 std::shared_ptr<Account> Account::shared() {
-  static const auto account = std::make_shared<Account>();
-  return account;
+  static const auto instance = std::make_shared<Account>();
+  return instance;
 }
 
 void Account::openURLs(const std::vector<std::string>& urls) {
@@ -110,8 +109,8 @@ void Account::openURLs(const std::vector<std::string>& urls) {
   if (const auto token = firstParameters.find("token");
       token != firstParameters.end() && !token->second.empty()) {
     defaults().setString("SessionToken", token->second);
-    defaults().setDate("tokenExpireAt",
-                       dateFromWallTime(environment().clock->wallTime() + kSessionDays * 86400));
+    defaults().setDate("tokenExpireAt", dateFromWallTime(platform::Environment::current()->clock->wallTime() +
+                                                         kSessionDays * 86400));
     post("UserDidLogin");
     loginCallbackHandled_ = true;
   }
@@ -128,7 +127,7 @@ void Account::openURLs(const std::vector<std::string>& urls) {
     defaults().setString("SessionToken", urlToken);
     requestProfile(urlToken);
   }
-  environment().mainQueue->asyncAfter(kCallbackBlockSeconds, [weak = weak_from_this()] {
+  platform::Environment::current()->mainQueue->asyncAfter(kCallbackBlockSeconds, [weak = weak_from_this()] {
     if (const auto self = weak.lock()) self->loginCallbackHandled_ = false;
   });
 }
@@ -217,7 +216,7 @@ void Account::handleGetUserResponse(const platform::HttpDataResult& result) {
   defaults().setInteger("maxSubCount", wholeNumber(object, "maxSubCount").value_or(0));
   storeSubscriptionVersion(object);
   platform::log("用户信息已保存: " + name + ", " + *email + ", " + *id);
-  auto& mainQueue = *environment().mainQueue;
+  auto& mainQueue = *platform::Environment::current()->mainQueue;
   mainQueue.async([] { post("UserDidLogin"); });
   mainQueue.asyncAfter(kUserInfoChangedDelay, [] { post("UserInfoChanged"); });
 }
@@ -247,7 +246,7 @@ void Account::handleUserSubInfoResponse(const platform::HttpDataResult& result) 
   defaults().setInteger("qualityCount", wholeNumber(object, "qualityCount").value_or(0));
   defaults().setInteger("maxSubCount", wholeNumber(object, "maxSubCount").value_or(0));
   storeSubscriptionVersion(object);
-  auto& mainQueue = *environment().mainQueue;
+  auto& mainQueue = *platform::Environment::current()->mainQueue;
   mainQueue.async([] {
     post("UserSubscriptionInfoUpdated");
     post("ApiUsageCountUpdated");

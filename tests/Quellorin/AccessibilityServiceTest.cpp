@@ -29,7 +29,7 @@ class AccessibilityServiceTest : public testsupport::DesktopFixture {
   }
 
   platform::LogCapture log;
-  AIService aiService;
+  std::shared_ptr<AIService> aiService = std::make_shared<AIService>();
   std::shared_ptr<TextHandlingService> textHandling = std::make_shared<TextHandlingService>();
   std::shared_ptr<EventMonitorService> monitor = std::make_shared<EventMonitorService>(
       textHandling, std::make_shared<WindowService>(textHandling), aiService);

@@ -88,9 +88,9 @@ TEST(DatabaseServiceSharedIntegration, SharedStoreIsOpenedOnceForTheProcess) {
   StoreTestHome home(storetest::memoryBackedFolder());
   // A process of its own: the shared store lives until its process ends.
   const int status = runChild([] {
-    auto& first = DatabaseService::shared();
-    const bool same = &first == &DatabaseService::shared();
-    const bool listed = first.db() != nullptr && first.getPipelines().size() == 3;
+    const auto first = DatabaseService::shared();
+    const bool same = first == DatabaseService::shared();
+    const bool listed = first->db() != nullptr && first->getPipelines().size() == 3;
     ::_exit(same && listed ? 0 : 1);
   });
   ASSERT_TRUE(WIFEXITED(status));

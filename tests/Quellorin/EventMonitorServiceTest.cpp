@@ -49,7 +49,7 @@ class EventMonitorServiceTest : public testsupport::DesktopFixture {
   }
 
   platform::LogCapture log;
-  AIService aiService;
+  std::shared_ptr<AIService> aiService = std::make_shared<AIService>();
   std::shared_ptr<TextHandlingService> textHandling = std::make_shared<TextHandlingService>();
   std::shared_ptr<WindowService> windows = std::make_shared<WindowService>(textHandling);
   std::shared_ptr<EventMonitorService> monitor =

@@ -191,7 +191,7 @@ class DesktopRoads : public ::testing::Test {
   std::shared_ptr<platform::Environment> environment_ = installed.environment;
   platform::LinuxDesktop& desktop_ = installed.desktop;
   std::optional<std::string> previousURL_;
-  AIService aiService{std::chrono::milliseconds(2000)};
+  std::shared_ptr<AIService> aiService = std::make_shared<AIService>(std::chrono::milliseconds(2000));
   std::shared_ptr<TextHandlingService> textHandling = std::make_shared<TextHandlingService>();
   std::shared_ptr<WindowService> windows = std::make_shared<WindowService>(textHandling);
   std::shared_ptr<EventMonitorService> monitor =

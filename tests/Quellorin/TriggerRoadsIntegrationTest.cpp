@@ -95,7 +95,7 @@ class TriggerRoadsIntegration : public testsupport::DesktopFixture {
   testsupport::StandInProcess service;
   std::optional<std::string> previousURL;
   platform::LogCapture log;
-  AIService aiService{std::chrono::milliseconds(300)};
+  std::shared_ptr<AIService> aiService = std::make_shared<AIService>(std::chrono::milliseconds(300));
   std::shared_ptr<TextHandlingService> textHandling = std::make_shared<TextHandlingService>();
   std::shared_ptr<WindowService> windows = std::make_shared<WindowService>(textHandling);
   std::shared_ptr<EventMonitorService> monitor =
