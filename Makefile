@@ -7,16 +7,20 @@ JOBS       ?= $(shell nproc)
 RUN_SECONDS ?= 30
 CMAKE_GENERATOR ?= Ninja
 
-.PHONY: run test bootstrap configure build check-format test-main test-sanitized test-threads fuzz bench clean
+.PHONY: run test bootstrap configure build check-format check-layers test-main test-sanitized test-threads fuzz bench clean
 
 run: build
 	./scripts/run-application $(BUILD) --seconds $(RUN_SECONDS)
 
-test: check-format test-main test-sanitized
+test: check-format check-layers test-main test-sanitized
 
 # Every C++ file as clang-format makes it (.clang-format).
 check-format: bootstrap
 	./scripts/check-format
+
+# No include points up a layer (the rules are in ARCHITECTURE.md and scripts/check-layers).
+check-layers:
+	./scripts/check-layers
 
 bootstrap:
 	./scripts/bootstrap

@@ -24,7 +24,7 @@
 #include "Platform/Core/Log.h"
 #include "Platform/Core/Paths.h"
 #include "Platform/Dispatch/MainQueue.h"
-#include "Quellorin/Shell/ServiceAddress.h"
+#include "Quellorin/Common/ServiceAddress.h"
 
 #include <nlohmann/json.hpp>
 

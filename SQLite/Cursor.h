@@ -3,6 +3,7 @@
 #include "SQLite/Binding.h"
 #include "SQLite/Int.h"
 
+// The engine's header, not a declaration of its types: the numeric reads below are inline.
 #include <sqlite3.h>
 
 #include <cstdint>

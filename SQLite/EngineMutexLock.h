@@ -1,6 +1,6 @@
 #pragma once
 
-#include <sqlite3.h>
+struct sqlite3_mutex;
 
 namespace sql {
 
@@ -10,8 +10,8 @@ namespace sql {
 // (sqlite3_column_value) stay protected while it is held.
 class EngineMutexLock {
  public:
-  explicit EngineMutexLock(sqlite3_mutex* mutex) noexcept : mutex_(mutex) { sqlite3_mutex_enter(mutex_); }
-  ~EngineMutexLock() { sqlite3_mutex_leave(mutex_); }
+  explicit EngineMutexLock(sqlite3_mutex* mutex) noexcept;
+  ~EngineMutexLock();
   EngineMutexLock(const EngineMutexLock&) = delete;
   EngineMutexLock& operator=(const EngineMutexLock&) = delete;
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <sqlite3.h>
-
 #include "SQLite/EngineMutexLock.h"
 
 #include <atomic>
@@ -62,7 +60,7 @@ class SerialQueue {
   };
 
   struct FreeMutex {
-    void operator()(sqlite3_mutex* mutex) const noexcept { sqlite3_mutex_free(mutex); }
+    void operator()(sqlite3_mutex* mutex) const noexcept;
   };
 
   std::unique_ptr<sqlite3_mutex, FreeMutex> ownMutex_;

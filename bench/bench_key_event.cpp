@@ -17,7 +17,7 @@
 #include "Quellorin/Services/EventMonitorService.h"
 #include "Quellorin/Services/TextHandlingService.h"
 #include "Quellorin/Services/WindowService.h"
-#include "Quellorin/Shell/ShortcutDisplayString.h"
+#include "Quellorin/Common/ShortcutDisplayString.h"
 
 namespace {
 

@@ -20,13 +20,15 @@ function(quellorin_target_defaults target)
   endif()
 endfunction()
 
-# quellorin_layer(<name> [SOURCE_DIR <folder>] [EXCLUDE <folders...>] [DEPS <targets...>])
+# quellorin_layer(<name> [SOURCE_DIR <folder>] [EXCLUDE <folders...>] [DEPS <targets...>]
+#                 [PRIVATE_DEPS <targets...>])
 # One library per layer folder, made of every source in that folder (the calling one unless
 # SOURCE_DIR names another), except those under the EXCLUDE folders (relative to it), which
 # are libraries of their own. Headers are included as "<Folder>/<Type>.h" from the
-# repository root.
+# repository root. DEPS are linked PUBLIC: the layer's public headers include them, so its
+# users need them too. PRIVATE_DEPS are what only its sources use.
 function(quellorin_layer name)
-  cmake_parse_arguments(ARG "" "SOURCE_DIR" "DEPS;EXCLUDE" ${ARGN})
+  cmake_parse_arguments(ARG "" "SOURCE_DIR" "DEPS;EXCLUDE;PRIVATE_DEPS" ${ARGN})
   if(NOT ARG_SOURCE_DIR)
     set(ARG_SOURCE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
   endif()
@@ -38,7 +40,7 @@ function(quellorin_layer name)
   if(sources)
     add_library(${name} STATIC ${sources})
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
-    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
     quellorin_target_defaults(${name})
   else()
     add_library(${name} INTERFACE)

@@ -10,9 +10,9 @@
 #include "Platform/Crypto/UUID.h"
 #include "Platform/Defaults/UserDefaults.h"
 #include "Quellorin/Services/EventStreamReader.h"
-#include "Quellorin/Shell/Account.h"
-#include "Quellorin/Shell/RequestCredentials.h"
-#include "Quellorin/Shell/ServiceAddress.h"
+#include "Quellorin/Common/Account.h"
+#include "Quellorin/Common/RequestCredentials.h"
+#include "Quellorin/Common/ServiceAddress.h"
 
 #include <algorithm>
 #include <cctype>

@@ -18,7 +18,7 @@
 #include "Quellorin/Services/TextHandlingService.h"
 #include "Quellorin/Services/TranslationRun.h"
 #include "Quellorin/Services/WindowService.h"
-#include "Quellorin/Shell/ShortcutDisplayString.h"
+#include "Quellorin/Common/ShortcutDisplayString.h"
 
 namespace quellorin {
 

@@ -10,7 +10,7 @@
 #include "Platform/Defaults/UserDefaults.h"
 #include "Platform/Dispatch/MainQueue.h"
 #include "Quellorin/Assistant/DatabaseService.h"
-#include "Quellorin/Shell/Account.h"
+#include "Quellorin/Common/Account.h"
 #include "UI/Scene.h"
 
 namespace quellorin {

@@ -16,7 +16,7 @@
 #include "Platform/Dispatch/MainQueue.h"
 #include "Quellorin/Services/NotificationService.h"
 #include "Quellorin/Settings/SettingsView.h"
-#include "Quellorin/Shell/ServiceAddress.h"
+#include "Quellorin/Common/ServiceAddress.h"
 
 namespace quellorin {
 

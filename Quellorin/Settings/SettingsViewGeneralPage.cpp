@@ -9,7 +9,7 @@
 #include "Platform/Dispatch/MainQueue.h"
 #include "Quellorin/Assistant/DatabaseService.h"
 #include "Quellorin/Settings/SettingsView.h"
-#include "Quellorin/Shell/ShortcutDisplayString.h"
+#include "Quellorin/Common/ShortcutDisplayString.h"
 
 namespace quellorin {
 

@@ -1,6 +1,6 @@
 #include "Quellorin/Shell/UpdaterDelegate.h"
 
-#include "Quellorin/Shell/ServiceAddress.h"
+#include "Quellorin/Common/ServiceAddress.h"
 
 namespace quellorin {
 

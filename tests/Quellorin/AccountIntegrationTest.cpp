@@ -1,7 +1,7 @@
-#include "Quellorin/Shell/Account.h"
+#include "Quellorin/Common/Account.h"
 
 #include "Platform/Dispatch/Clock.h"
-#include "Quellorin/Shell/ServiceAddress.h"
+#include "Quellorin/Common/ServiceAddress.h"
 #include "Quellorin/Shell/UpdaterDelegate.h"
 #include "tests/Quellorin/ServiceFixture.h"
 

@@ -9,7 +9,7 @@
 #include "Quellorin/Services/CustomWindow.h"
 #include "Quellorin/Services/TextHandlingService.h"
 #include "Quellorin/Services/WindowService.h"
-#include "Quellorin/Shell/ShortcutDisplayString.h"
+#include "Quellorin/Common/ShortcutDisplayString.h"
 
 namespace quellorin {
 namespace {

@@ -1,10 +1,10 @@
 #include "Platform/Crypto/AES.h"
 #include "Platform/Crypto/Base64.h"
 #include "Platform/Desktop/Simulated/VirtualEnvironment.h"
-#include "Quellorin/Shell/RequestCredentials.h"
-#include "Quellorin/Shell/ServiceAddress.h"
-#include "Quellorin/Shell/ShortcutDisplayString.h"
-#include "Quellorin/Shell/URLQueryParameters.h"
+#include "Quellorin/Common/RequestCredentials.h"
+#include "Quellorin/Common/ServiceAddress.h"
+#include "Quellorin/Common/ShortcutDisplayString.h"
+#include "Quellorin/Common/URLQueryParameters.h"
 #include "Quellorin/Shell/UpdaterDelegate.h"
 
 #include <gtest/gtest.h>

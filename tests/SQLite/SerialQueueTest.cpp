@@ -3,6 +3,7 @@
 #include "SQLite/Connection.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <future>
 #include <stdexcept>

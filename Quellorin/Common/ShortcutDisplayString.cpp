@@ -1,4 +1,4 @@
-#include "Quellorin/Shell/ShortcutDisplayString.h"
+#include "Quellorin/Common/ShortcutDisplayString.h"
 
 #include <array>
 #include <unordered_map>

@@ -1,4 +1,4 @@
-#include "Quellorin/Shell/ServiceAddress.h"
+#include "Quellorin/Common/ServiceAddress.h"
 
 #include <algorithm>
 #include <cctype>

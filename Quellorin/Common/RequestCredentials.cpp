@@ -1,4 +1,4 @@
-#include "Quellorin/Shell/RequestCredentials.h"
+#include "Quellorin/Common/RequestCredentials.h"
 
 #include "Platform/Crypto/AES.h"
 #include "Platform/Crypto/Base64.h"

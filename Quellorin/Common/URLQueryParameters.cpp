@@ -1,4 +1,4 @@
-#include "Quellorin/Shell/URLQueryParameters.h"
+#include "Quellorin/Common/URLQueryParameters.h"
 
 #include "Platform/Http/URLComponents.h"
 

@@ -1,4 +1,4 @@
-#include "Quellorin/Shell/Account.h"
+#include "Quellorin/Common/Account.h"
 
 #include "Platform/Core/Bundle.h"
 #include "Platform/Dispatch/Clock.h"
@@ -10,9 +10,9 @@
 #include "Platform/Dispatch/TaskPool.h"
 #include "Platform/Http/URLComponents.h"
 #include "Platform/Defaults/UserDefaults.h"
-#include "Quellorin/Shell/RequestCredentials.h"
-#include "Quellorin/Shell/ServiceAddress.h"
-#include "Quellorin/Shell/URLQueryParameters.h"
+#include "Quellorin/Common/RequestCredentials.h"
+#include "Quellorin/Common/ServiceAddress.h"
+#include "Quellorin/Common/URLQueryParameters.h"
 
 #include <nlohmann/json.hpp>
 
