@@ -4,7 +4,6 @@
 // one. Report the ratio store / raw.
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
-#include <stdlib.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -15,6 +14,8 @@
 
 #include "Platform/Desktop/Simulated/VirtualEnvironment.h"
 #include "Quellorin/Assistant/DatabaseService.h"
+#include "tests/support/ScopedEnvironmentVariable.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace {
 
@@ -27,16 +28,16 @@ using quellorin::Prompt;
 constexpr int kPipelines = 100;
 constexpr int kPromptsPerPipeline = 5;
 
-// A temporary home holding the store's file with exactly the pipelines to list.
+// A temporary home holding the store's file with exactly the pipelines to list. HOME points at
+// it only while the store opens its file; the previous value is back before any benchmark runs.
 class StoreFile {
  public:
   StoreFile() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quellorin-bench-store-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    root_ = pattern;
-    ::setenv("HOME", root_.c_str(), 1);
-    ::unsetenv("XDG_DOCUMENTS_DIR");
-    store_ = std::make_unique<DatabaseService>();
+    {
+      testsupport::ScopedEnvironmentVariable home("HOME", root_.path().c_str());
+      testsupport::ScopedEnvironmentVariable documents("XDG_DOCUMENTS_DIR", nullptr);
+      store_ = std::make_unique<DatabaseService>();
+    }
     for (const auto& seeded : store_->getPipelines()) store_->deletePipeline(*seeded.id);
     for (int p = 0; p < kPipelines; ++p) {
       Conversation conversation{p, "Pipeline " + std::to_string(p), std::nullopt, {Job{}}};
@@ -48,14 +49,10 @@ class StoreFile {
     }
     requireFullListing(store_->getPipelines());
   }
-  ~StoreFile() {
-    store_.reset();
-    std::error_code ignored;
-    std::filesystem::remove_all(root_, ignored);
-  }
+  ~StoreFile() { store_.reset(); }
 
   DatabaseService& store() { return *store_; }
-  std::string path() const { return (root_ / "Documents" / "db.sqlite3").string(); }
+  std::string path() const { return (root_.path() / "Documents" / "db.sqlite3").string(); }
 
   static void requireFullListing(const std::vector<Pipeline>& pipelines) {
     if (pipelines.size() != kPipelines) throw std::runtime_error("wrong number of pipelines");
@@ -66,7 +63,7 @@ class StoreFile {
 
  private:
   platform::VirtualEnvironment environment_;
-  std::filesystem::path root_;
+  testsupport::TemporaryFolder root_{"quellorin-bench-store-"};
   std::unique_ptr<DatabaseService> store_;
 };
 

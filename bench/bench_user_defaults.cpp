@@ -11,7 +11,6 @@
 
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -21,31 +20,11 @@
 
 #include "Platform/Defaults/DefaultsCoding.h"
 #include "Platform/Defaults/UserDefaults.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace {
 
 using platform::UserDefaults;
-
-// A temporary folder for one benchmark, removed afterwards.
-class BenchFolder {
- public:
-  BenchFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quellorin-bench-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
-  ~BenchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  BenchFolder(const BenchFolder&) = delete;
-  BenchFolder& operator=(const BenchFolder&) = delete;
-
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
 
 // The settings a signed-in user's store holds.
 void fillWithTypicalSettings(UserDefaults& defaults) {
@@ -78,7 +57,7 @@ void fillWithTypicalSettings(UserDefaults& defaults) {
 
 // One store per benchmark, on a file in its own folder.
 struct FileStore {
-  BenchFolder folder;
+  testsupport::TemporaryFolder folder{"quellorin-bench-"};
   std::shared_ptr<UserDefaults> defaults = UserDefaults::openFile(folder.path() / "user-defaults.json");
   FileStore() { fillWithTypicalSettings(*defaults); }
 };

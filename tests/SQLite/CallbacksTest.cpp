@@ -1,6 +1,6 @@
 #include "SQLite/Connection.h"
 #include "SQLite/Result.h"
-#include "TemporaryFolder.h"
+#include "tests/support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -79,7 +79,7 @@ TEST(Callbacks, AThrowingCommitHookTurnsTheCommitIntoARollback) {
 }
 
 TEST(CallbacksIntegration, ABusyHandlerThatGivesUpFailsTheWriteAtOnce) {
-  sqltest::TemporaryFolder folder;
+  testsupport::TemporaryFolder folder{"sqlite-test-"};
   auto holder = Connection::open(folder.file("db"));
   auto blocked = Connection::open(folder.file("db"));
   holder->execute("CREATE TABLE t (a); BEGIN EXCLUSIVE; INSERT INTO t VALUES (1)");

@@ -1,6 +1,6 @@
 #include "SQLite/Connection.h"
 #include "SQLite/Result.h"
-#include "TemporaryFolder.h"
+#include "tests/support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -17,7 +17,7 @@ using sql::Location;
 using sql::URIQueryParameter;
 
 TEST(ConnectionIntegration, APlainPathReachesTheEngineAndAMissingFileIsCreated) {
-  sqltest::TemporaryFolder folder;
+  testsupport::TemporaryFolder folder{"sqlite-test-"};
   const auto path = folder.file("db.sqlite3");
   auto db = Connection::open(path);
   EXPECT_TRUE(std::filesystem::exists(path));
@@ -26,7 +26,7 @@ TEST(ConnectionIntegration, APlainPathReachesTheEngineAndAMissingFileIsCreated) 
 }
 
 TEST(ConnectionIntegration, AReadOnlyOpenOfAMissingFileRaisesTheEngineError) {
-  sqltest::TemporaryFolder folder;
+  testsupport::TemporaryFolder folder{"sqlite-test-"};
   try {
     Connection::open(folder.file("missing.db"), true);
     FAIL() << "opened";
@@ -39,7 +39,7 @@ TEST(ConnectionIntegration, AReadOnlyOpenOfAMissingFileRaisesTheEngineError) {
 }
 
 TEST(ConnectionIntegration, AReadOnlyOpenRefusesWrites) {
-  sqltest::TemporaryFolder folder;
+  testsupport::TemporaryFolder folder{"sqlite-test-"};
   const auto path = folder.file("db.sqlite3");
   Connection::open(path)->execute("CREATE TABLE t (a)");
   auto db = Connection::open(path, true);
@@ -64,7 +64,7 @@ TEST(ConnectionIntegration, MemoryAndTemporaryDatabasesHaveNoFileName) {
 }
 
 TEST(ConnectionIntegration, UriParametersReachTheEngine) {
-  sqltest::TemporaryFolder folder;
+  testsupport::TemporaryFolder folder{"sqlite-test-"};
   const auto path = folder.file("db.sqlite3");
   Connection::open(path)->execute("CREATE TABLE t (a)");
   auto db =
@@ -82,7 +82,7 @@ TEST(ConnectionIntegration, ModeOfGivesANewFileThePermissionsOfTheReference) {
   } masked;
   for (const mode_t mode : {0644, 0640, 0604}) {
     SCOPED_TRACE(mode);
-    sqltest::TemporaryFolder folder;
+    testsupport::TemporaryFolder folder{"sqlite-test-"};
     const auto reference = folder.file("reference");
     std::ofstream(reference) << "x";
     ASSERT_EQ(::chmod(reference.c_str(), mode), 0);
@@ -96,7 +96,7 @@ TEST(ConnectionIntegration, ModeOfGivesANewFileThePermissionsOfTheReference) {
 }
 
 TEST(ConnectionIntegration, ANonDatabaseFileRaisesInsteadOfCrashing) {
-  sqltest::TemporaryFolder folder;
+  testsupport::TemporaryFolder folder{"sqlite-test-"};
   const auto path = folder.file("notes.txt");
   std::ofstream(path) << std::string(4096, 'z');
   auto db = Connection::open(path);
@@ -111,7 +111,7 @@ TEST(ConnectionIntegration, ANonDatabaseFileRaisesInsteadOfCrashing) {
 }
 
 TEST(ConnectionIntegration, ACorruptDatabaseRaisesInsteadOfCrashing) {
-  sqltest::TemporaryFolder folder;
+  testsupport::TemporaryFolder folder{"sqlite-test-"};
   const auto path = folder.file("db.sqlite3");
   {
     auto db = Connection::open(path);
@@ -146,7 +146,7 @@ TEST(ConnectionIntegration, StatementsKeepTheirConnectionOpen) {
 }
 
 TEST(ConnectionIntegration, WorkFromManyThreadsIsSerialised) {
-  sqltest::TemporaryFolder folder;
+  testsupport::TemporaryFolder folder{"sqlite-test-"};
   auto db = Connection::open(folder.file("db.sqlite3"));
   db->execute("CREATE TABLE t (n INTEGER)");
   std::vector<std::thread> writers;

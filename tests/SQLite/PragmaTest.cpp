@@ -1,6 +1,6 @@
 #include "SQLite/Connection.h"
 #include "SQLite/Result.h"
-#include "TemporaryFolder.h"
+#include "tests/support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -81,7 +81,7 @@ TEST_F(PragmaTest, ForeignKeySwitches) {
 }
 
 TEST(PragmaIntegration, FailedReadsFallBackAndFailedWritesAreDropped) {
-  sqltest::TemporaryFolder folder;
+  testsupport::TemporaryFolder folder{"sqlite-test-"};
   const auto path = folder.file("not-a-db");
   const std::string junk(512, 'q');
   { std::ofstream(path) << junk; }

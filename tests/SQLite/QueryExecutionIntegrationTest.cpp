@@ -9,7 +9,7 @@
 
 #include "SQLite/Query/Table.h"
 #include "SQLite/Result.h"
-#include "tests/SQLite/TemporaryFolder.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace sql {
 namespace {
@@ -53,7 +53,7 @@ class QueryExecutionIntegrationTest : public ::testing::Test {
 
   Int64 insertPrompt(const std::string& text) { return run(*db, prompts.insert(assign(prompt, text))); }
 
-  sqltest::TemporaryFolder folder;
+  testsupport::TemporaryFolder folder{"sqlite-test-"};
   std::shared_ptr<Connection> db;
   const Table prompts{"prompts"};
   const Table pipelines{"pipelines"};

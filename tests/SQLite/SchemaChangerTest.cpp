@@ -2,7 +2,7 @@
 #include "SQLite/IndexDefinition.h"
 #include "SQLite/Result.h"
 #include "SQLite/SchemaChanger.h"
-#include "TemporaryFolder.h"
+#include "tests/support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -301,7 +301,7 @@ TEST_F(SchemaChangerTest, DropAndRenameTables) {
 }
 
 TEST(SchemaChangerIntegration, DescribesItselfByTheDatabaseFile) {
-  sqltest::TemporaryFolder folder;
+  testsupport::TemporaryFolder folder{"sqlite-test-"};
   auto db = sql::Connection::open(folder.file("db.sqlite3"));
   EXPECT_EQ(SchemaChanger(db).description(), "SQLiteSchemaChanger: " + folder.file("db.sqlite3"));
   EXPECT_EQ(SchemaChanger(db).version(), (SQLiteVersion{3, 40, 1}));

@@ -1,7 +1,9 @@
 #pragma once
 
 // A fresh folder made with mkdtemp under `base` for the life of the object, removed with all it
-// holds when the object goes. Header-only: shared by the test executables of several layers.
+// holds when the object goes. Header-only: the one temporary folder of the tests of every layer
+// and of the benchmarks. It changes no environment variable; pair it with
+// ScopedEnvironmentVariable to point HOME at it.
 
 #include <stdlib.h>
 
@@ -29,6 +31,8 @@ class TemporaryFolder {
   TemporaryFolder& operator=(const TemporaryFolder&) = delete;
 
   const std::filesystem::path& path() const { return path_; }
+  // The path of `name` inside the folder, as text.
+  std::string file(std::string_view name) const { return (path_ / name).string(); }
 
  private:
   std::filesystem::path path_;
