@@ -176,7 +176,7 @@ std::variant<platform::HttpRequest, std::string> AIService::createRequest(const 
   request.headers.push_back({"Content-Type", "application/json"});
   request.headers.push_back({"Accept", "text/event-stream"});
   body["response_mode"] = "streaming";
-  body["user"] = platform::UUID::random().string();
+  body["user"] = platform::randomUUIDString();
   try {
     request.body = body.dump();
   } catch (const json::exception& error) {

@@ -84,7 +84,7 @@ void NotificationService::showPermissionDeniedAlert() {
 }
 
 void NotificationService::sendNotification(const std::string& title, const std::string& body) {
-  platform::NotificationRequest request{platform::UUID::random().string(), {title, body, true}};
+  platform::NotificationRequest request{platform::randomUUIDString(), {title, body, true}};
   platform::Environment::current()->userNotificationCenter->add(
       std::move(request), [](std::optional<std::string> error) { logDeliveryResult(error); });
 }

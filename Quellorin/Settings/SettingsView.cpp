@@ -42,7 +42,7 @@ ui::Node settingsFormStyle(ui::Node page) {
 }  // namespace
 
 SettingsView::SettingsView(SettingsServices services)
-    : viewRefreshId(*this, "viewRefreshId", platform::UUID::random().string()),
+    : viewRefreshId(*this, "viewRefreshId", platform::randomUUIDString()),
       appearance(*this, "Appearance", "system"),
       language(*this, "Language", "zh"),
       services_(std::move(services)) {
