@@ -49,12 +49,12 @@ std::shared_ptr<sql::Connection> freshDatabase(const std::string& name, int prom
   std::filesystem::remove(path);
   auto db = sql::Connection::open(path);
   db->execute("PRAGMA journal_mode = WAL; PRAGMA synchronous = OFF;");
-  db->run(prompts.create(false, true, false, [](sql::TableBuilder& t) {
+  db->run(prompts.create({.ifNotExists = true}, [](sql::TableBuilder& t) {
     t.column(id, {.primaryKey = sql::PrimaryKey::default_});
     t.column(prompt);
     t.column(score);
   }));
-  db->run(links.create(false, true, false, [](sql::TableBuilder& t) {
+  db->run(links.create({.ifNotExists = true}, [](sql::TableBuilder& t) {
     t.column(order);
     t.column(pipelineId);
     t.column(promptId);

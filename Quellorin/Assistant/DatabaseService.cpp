@@ -114,17 +114,17 @@ std::vector<std::string> DatabaseService::tableStatements() const {
   using sql::PrimaryKey;
   using sql::TableBuilder;
   return {
-      prompts.create(false, true, false,
+      prompts.create({.ifNotExists = true},
                      [&](TableBuilder& table) {
                        table.column(id, {.primaryKey = PrimaryKey::default_});
                        table.column(prompt);
                      }),
-      pipelines.create(false, true, false,
+      pipelines.create({.ifNotExists = true},
                        [&](TableBuilder& table) {
                          table.column(id, {.primaryKey = PrimaryKey::autoincrement});
                          table.column(name);
                        }),
-      pipelinePrompts.create(false, true, false,
+      pipelinePrompts.create({.ifNotExists = true},
                              [&](TableBuilder& table) {
                                table.column(order);
                                table.column(pipelineId);
@@ -132,14 +132,14 @@ std::vector<std::string> DatabaseService::tableStatements() const {
                                table.foreignKey(pipelineId, pipelines, id, std::nullopt, Dependency::setNull);
                                table.foreignKey(promptId, prompts, id, std::nullopt, Dependency::cascade);
                              }),
-      conversations.create(false, true, false,
+      conversations.create({.ifNotExists = true},
                            [&](TableBuilder& table) {
                              table.column(id, {.primaryKey = PrimaryKey::autoincrement});
                              table.column(pipelineId);
                              table.column(name);
                              table.foreignKey(pipelineId, pipelines, id, std::nullopt, Dependency::setNull);
                            }),
-      jobs.create(false, true, false,
+      jobs.create({.ifNotExists = true},
                   [&](TableBuilder& table) {
                     table.column(id, {.primaryKey = PrimaryKey::autoincrement});
                     table.column(content);

@@ -8,6 +8,7 @@
 
 #include "SQLite/Query/QueryType.h"
 #include "SQLite/Query/SchemaCompiler.h"
+#include "SQLite/Query/SchemaOptions.h"
 #include "SQLite/Query/TableBuilder.h"
 
 namespace sql {
@@ -21,17 +22,19 @@ class Table : public QueryType<Table> {
 
   // CREATE [TEMPORARY] TABLE [IF NOT EXISTS] name (definitions) [WITHOUT ROWID], with the
   // definitions the block adds, every value written in as a literal.
-  std::string create(bool temporary, bool ifNotExists, bool withoutRowid,
+  std::string create(const TableCreateOptions& options,
                      const std::function<void(TableBuilder&)>& block) const {
     TableBuilder builder;
     block(builder);
-    return schema::createTable(clauses().from, temporary, ifNotExists, withoutRowid, builder);
+    return schema::createTable(clauses().from, options.temporary, options.ifNotExists, options.withoutRowid,
+                               builder);
   }
 
   // CREATE [TEMPORARY] TABLE [IF NOT EXISTS] name AS <query>.
   template <QueryValue Q>
-  std::string create(const Q& query, bool temporary = false, bool ifNotExists = false) const {
-    return schema::createFromQuery(identifier, clauses().from, query.expression(), temporary, ifNotExists);
+  std::string create(const Q& query, const CreateOptions& options = {}) const {
+    return schema::createFromQuery(identifier, clauses().from, query.expression(), options.temporary,
+                                   options.ifNotExists);
   }
 
   std::string drop(bool ifExists = false) const {
@@ -55,9 +58,9 @@ class Table : public QueryType<Table> {
     return schema::rename(clauses().from, renamed.clauses().from);
   }
 
-  std::string createIndex(const std::vector<Expression<void>>& columns, bool unique = false,
-                          bool ifNotExists = false) const {
-    return schema::createIndex(clauses().from, columns, unique, ifNotExists);
+  std::string createIndex(const std::vector<Expression<void>>& columns,
+                          const IndexCreateOptions& options = {}) const {
+    return schema::createIndex(clauses().from, columns, options.unique, options.ifNotExists);
   }
   std::string dropIndex(const std::vector<Expression<void>>& columns, bool ifExists = false) const {
     return schema::dropIndex(clauses().from, columns, ifExists);

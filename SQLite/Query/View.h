@@ -5,6 +5,7 @@
 
 #include "SQLite/Query/QueryType.h"
 #include "SQLite/Query/SchemaCompiler.h"
+#include "SQLite/Query/SchemaOptions.h"
 
 namespace sql {
 
@@ -16,8 +17,9 @@ class View : public QueryType<View> {
 
   // CREATE [TEMPORARY] VIEW [IF NOT EXISTS] name AS <query>, values written in as literals.
   template <QueryValue Q>
-  std::string create(const Q& query, bool temporary = false, bool ifNotExists = false) const {
-    return schema::createFromQuery(identifier, clauses().from, query.expression(), temporary, ifNotExists);
+  std::string create(const Q& query, const CreateOptions& options = {}) const {
+    return schema::createFromQuery(identifier, clauses().from, query.expression(), options.temporary,
+                                   options.ifNotExists);
   }
 
   std::string drop(bool ifExists = false) const {

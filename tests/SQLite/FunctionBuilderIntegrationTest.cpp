@@ -19,7 +19,7 @@ class FunctionBuilderIntegrationTest : public ::testing::Test {
  protected:
   void SetUp() override {
     db = Connection::open(":memory:");
-    db->run(scores.create(false, false, false, [&](TableBuilder& t) {
+    db->run(scores.create({}, [&](TableBuilder& t) {
       t.column(id, {.primaryKey = PrimaryKey::default_});
       t.column(name);
       t.column(points);

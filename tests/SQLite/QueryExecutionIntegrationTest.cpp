@@ -19,28 +19,28 @@ class QueryExecutionIntegrationTest : public ::testing::Test {
  protected:
   void SetUp() override {
     db = Connection::open(folder.file("db.sqlite3"));
-    db->run(prompts.create(false, true, false, [&](TableBuilder& t) {
+    db->run(prompts.create({.ifNotExists = true}, [&](TableBuilder& t) {
       t.column(id, {.primaryKey = PrimaryKey::default_});
       t.column(prompt);
     }));
-    db->run(pipelines.create(false, true, false, [&](TableBuilder& t) {
+    db->run(pipelines.create({.ifNotExists = true}, [&](TableBuilder& t) {
       t.column(id, {.primaryKey = PrimaryKey::autoincrement});
       t.column(name);
     }));
-    db->run(links.create(false, true, false, [&](TableBuilder& t) {
+    db->run(links.create({.ifNotExists = true}, [&](TableBuilder& t) {
       t.column(order);
       t.column(pipelineId);
       t.column(promptId);
       t.foreignKey(pipelineId, pipelines, id, std::nullopt, Dependency::setNull);
       t.foreignKey(promptId, prompts, id, std::nullopt, Dependency::cascade);
     }));
-    db->run(conversations.create(false, true, false, [&](TableBuilder& t) {
+    db->run(conversations.create({.ifNotExists = true}, [&](TableBuilder& t) {
       t.column(id, {.primaryKey = PrimaryKey::autoincrement});
       t.column(pipelineId);
       t.column(name);
       t.foreignKey(pipelineId, pipelines, id, std::nullopt, Dependency::setNull);
     }));
-    db->run(jobs.create(false, true, false, [&](TableBuilder& t) {
+    db->run(jobs.create({.ifNotExists = true}, [&](TableBuilder& t) {
       t.column(id, {.primaryKey = PrimaryKey::autoincrement});
       t.column(content);
       t.column(prompt);
@@ -352,7 +352,7 @@ TEST_F(QueryExecutionIntegrationTest, ColumnChecksOfEveryShapeRunOnTheEngine) {
   const Table ranged("ranged");
   const Expression<Int64> n("n");
   const Expression<Int64> m("m");
-  db->run(ranged.create(false, false, false, [&](TableBuilder& t) {
+  db->run(ranged.create({}, [&](TableBuilder& t) {
     t.column(n, {.check = between(n, 1, 9)});
     t.column(m, {.check = m > 0});
   }));

@@ -23,9 +23,9 @@ TEST(SchemaStatementTest, Drops) {
 
 TEST(SchemaStatementTest, CreateFromAQueryWritesValuesAsLiterals) {
   auto query = Table("jobs").filter(order == 3);
-  EXPECT_EQ(View("v").create(query, true, false),
+  EXPECT_EQ(View("v").create(query, {.temporary = true}),
             "CREATE TEMPORARY VIEW \"v\" AS SELECT * FROM \"jobs\" WHERE (\"order\" = 3)");
-  EXPECT_EQ(Table("copy").create(query, false, true),
+  EXPECT_EQ(Table("copy").create(query, {.ifNotExists = true}),
             "CREATE TABLE IF NOT EXISTS \"copy\" AS SELECT * FROM \"jobs\" WHERE (\"order\" = 3)");
 }
 
@@ -61,7 +61,7 @@ TEST(SchemaStatementTest, IndexNames) {
   std::vector<Expression<void>> columns{pipelineId.expression(), order.expression()};
   EXPECT_EQ(jobs.createIndex(columns),
             "CREATE INDEX \"index_jobs_on_pipelineid_order\" ON \"Jobs\" (\"pipelineId\", \"order\")");
-  EXPECT_EQ(Table("jobs").createIndex({order.expression()}, true, true),
+  EXPECT_EQ(Table("jobs").createIndex({order.expression()}, {.unique = true, .ifNotExists = true}),
             "CREATE UNIQUE INDEX IF NOT EXISTS \"index_jobs_on_order\" ON \"jobs\" (\"order\")");
   EXPECT_EQ(Table("jobs").dropIndex({order.expression()}, true),
             "DROP INDEX IF EXISTS \"index_jobs_on_order\"");

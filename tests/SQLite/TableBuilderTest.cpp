@@ -127,7 +127,7 @@ TEST(TableBuilderTest, DependenciesFromText) {
 
 TEST(TableBuilderTest, CreateStatements) {
   Table t("t");
-  auto text = t.create(false, true, false, [](TableBuilder& b) {
+  auto text = t.create({.ifNotExists = true}, [](TableBuilder& b) {
     b.column(id, {.primaryKey = PrimaryKey::autoincrement});
     b.column(name);
   });
@@ -135,10 +135,9 @@ TEST(TableBuilderTest, CreateStatements) {
             "CREATE TABLE IF NOT EXISTS \"t\" (\"id\" INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL, \"name\" "
             "TEXT NOT "
             "NULL)");
-  EXPECT_EQ(t.create(true, false, true, [](TableBuilder& b) { b.column(id); }),
+  EXPECT_EQ(t.create({.temporary = true, .withoutRowid = true}, [](TableBuilder& b) { b.column(id); }),
             "CREATE TEMPORARY TABLE \"t\" (\"id\" INTEGER NOT NULL) WITHOUT ROWID");
-  EXPECT_EQ(Table("t", "db").alias("x").create(false, false, false, [](TableBuilder&) {}),
-            "CREATE TABLE \"db\".\"x\" ()");
+  EXPECT_EQ(Table("t", "db").alias("x").create({}, [](TableBuilder&) {}), "CREATE TABLE \"db\".\"x\" ()");
 }
 
 template <class C, class O>
