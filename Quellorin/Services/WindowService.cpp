@@ -34,10 +34,10 @@ std::shared_ptr<WindowService> WindowService::shared() {
 void WindowService::setRootViewFactory(RootViewFactory factory) { rootViewFactory_ = std::move(factory); }
 
 void WindowService::showWindow(const std::optional<std::string>& text, bool autoWork, double x, double y) {
-  setPosition_ = {x, y - viewSize_.height - gapBelowSelection};
+  windowOrigin_ = {x, y - viewSize_.height - gapBelowSelection};
   closeSettingsWindows();
   if (mainWindow_) {
-    mainWindow_->setFrame({setPosition_.x, setPosition_.y, viewSize_.width, viewSize_.height}, true);
+    mainWindow_->setFrame({windowOrigin_.x, windowOrigin_.y, viewSize_.width, viewSize_.height}, true);
   } else {
     createMainWindow();
   }
@@ -57,7 +57,7 @@ void WindowService::closeSettingsWindows() const {
 
 void WindowService::createMainWindow() {
   mainWindow_ = std::make_shared<CustomWindow>(
-      platform::Rect{setPosition_.x, setPosition_.y, viewSize_.width, viewSize_.height},
+      platform::Rect{windowOrigin_.x, windowOrigin_.y, viewSize_.width, viewSize_.height},
       platform::windowstyle::fullSizeContentView, bufferedBacking, false);
   mainWindow_->setBackgroundColor({0, 0, 0, 0});
   mainWindow_->setMovableByWindowBackground(true);

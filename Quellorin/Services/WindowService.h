@@ -52,7 +52,8 @@ class WindowService {
 
   std::shared_ptr<CustomWindow> mainWindow() const { return mainWindow_; }
   platform::Size viewSize() const { return viewSize_; }
-  platform::Point setPosition() const { return setPosition_; }
+  // Where showWindow last put the window's origin (its bottom-left corner, screen coordinates).
+  platform::Point windowOrigin() const { return windowOrigin_; }
 
  private:
   void closeSettingsWindows() const;
@@ -62,7 +63,7 @@ class WindowService {
   RootViewFactory rootViewFactory_;
   std::shared_ptr<CustomWindow> mainWindow_;
   const platform::Size viewSize_{600, 130};
-  platform::Point setPosition_;
+  platform::Point windowOrigin_;
 };
 
 }  // namespace quellorin

@@ -44,6 +44,7 @@ TEST_F(WindowServiceTest, OpensBelowTheSelectionAsAFloatingBorderlessWindow) {
   const auto window = windows->mainWindow();
   ASSERT_TRUE(window);
   EXPECT_EQ(window->frame(), (Rect{500, 566, 600, 130}));
+  EXPECT_EQ(windows->windowOrigin(), (platform::Point{500, 566}));
   EXPECT_EQ(window->styleMask(), 0x8000u);
   EXPECT_EQ(window->backing(), 2);
   EXPECT_EQ(window->level(), 8);
