@@ -9,7 +9,7 @@ namespace {
 
 using namespace std::chrono;
 
-constexpr std::size_t storedLength = 23;  // yyyy-MM-ddTHH:mm:ss.SSS
+constexpr std::size_t kStoredLength = 23;  // yyyy-MM-ddTHH:mm:ss.SSS
 
 // Reads `count` decimal digits at `at`; absent when any of them is not a digit.
 std::optional<int> digits(std::string_view text, std::size_t at, std::size_t count) {
@@ -50,7 +50,7 @@ std::string DateFormatter::string(Date date) const {
 }
 
 std::optional<Date> DateFormatter::date(std::string_view text) const {
-  if (text.size() != storedLength || !separatorsInPlace(text)) return std::nullopt;
+  if (text.size() != kStoredLength || !separatorsInPlace(text)) return std::nullopt;
   const auto y = digits(text, 0, 4), mo = digits(text, 5, 2), d = digits(text, 8, 2);
   const auto h = digits(text, 11, 2), mi = digits(text, 14, 2), s = digits(text, 17, 2);
   const auto ms = digits(text, 20, 3);

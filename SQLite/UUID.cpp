@@ -3,7 +3,7 @@
 namespace sql {
 namespace {
 
-constexpr std::size_t canonicalLength = 36;
+constexpr std::size_t kCanonicalLength = 36;
 
 bool isDashPosition(std::size_t i) { return i == 8 || i == 13 || i == 18 || i == 23; }
 
@@ -17,7 +17,7 @@ std::optional<std::uint8_t> hexDigit(char c) {
 }  // namespace
 
 std::optional<UUID> UUID::fromString(std::string_view text) {
-  if (text.size() != canonicalLength) return std::nullopt;
+  if (text.size() != kCanonicalLength) return std::nullopt;
   UUID uuid;
   std::size_t nibble = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -37,7 +37,7 @@ std::optional<UUID> UUID::fromString(std::string_view text) {
 std::string UUID::uuidString() const {
   static constexpr char digits[] = "0123456789ABCDEF";
   std::string text;
-  text.reserve(canonicalLength);
+  text.reserve(kCanonicalLength);
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     if (i == 4 || i == 6 || i == 8 || i == 10) text.push_back('-');
     text.push_back(digits[bytes[i] >> 4]);

@@ -11,7 +11,7 @@
 namespace platform {
 namespace {
 
-constexpr std::chrono::nanoseconds shortestTimerInterval = std::chrono::microseconds(100);
+constexpr std::chrono::nanoseconds kShortestTimerInterval = std::chrono::microseconds(100);
 
 }  // namespace
 
@@ -45,7 +45,7 @@ void MainQueue::asyncAfter(double seconds, std::shared_ptr<WorkItem> item) {
 }
 
 std::shared_ptr<Timer> MainQueue::scheduleTimer(double intervalSeconds, bool repeats, Timer::Tick tick) {
-  const auto interval = std::max(durationFromSeconds(intervalSeconds), shortestTimerInterval);
+  const auto interval = std::max(durationFromSeconds(intervalSeconds), kShortestTimerInterval);
   std::shared_ptr<Timer> timer(new Timer(interval, repeats, std::move(tick)));
   scheduleTick(timer, clock_->monotonicTime() + interval);
   return timer;

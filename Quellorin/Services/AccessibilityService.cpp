@@ -17,7 +17,7 @@ namespace quellorin {
 
 namespace {
 
-constexpr double reminderDelay = 1.0;
+constexpr double kReminderDelay = 1.0;
 
 }  // namespace
 
@@ -65,7 +65,7 @@ void AccessibilityService::checkAccessibilityPermission(platform::Timer& timer, 
 void AccessibilityService::openAccessibilitySettings() {
   platform::Environment::current()->workspace->openURL(privacyPaneURL);
   std::weak_ptr<AccessibilityService> weak = shared_from_this();
-  platform::MainQueue::main()->asyncAfter(reminderDelay, [weak] {
+  platform::MainQueue::main()->asyncAfter(kReminderDelay, [weak] {
     if (const auto self = weak.lock()) self->sendPermissionReminder();
   });
 }

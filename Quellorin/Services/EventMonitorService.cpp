@@ -27,9 +27,9 @@ namespace {
 constexpr const char* defaultGlobalShortcut = "⌘ + ⇧ + ␣";
 constexpr const char* triggerDisabled = "disabled";
 constexpr std::uint64_t deviceIndependentModifiers = 0xFFFF0000;
-constexpr double maximumSpaceGap = 1.0;
-constexpr double triggerDelay = 0.2;
-constexpr double windowLiftAboveCentre = 100;
+constexpr double kMaximumSpaceGap = 1.0;
+constexpr double kTriggerDelay = 0.2;
+constexpr double kWindowLiftAboveCentre = 100;
 
 // Seconds since 1970 in plain decimal notation, never with an exponent, always with a fraction:
 // the shortest digits that read back to the same double ("1.5", "1700000000.0").
@@ -139,7 +139,7 @@ void EventMonitorService::handleSpacePress(const std::string& status, double tim
   {
     std::lock_guard lock(mutex_);
     const double gap = timestamp - lastKeyPressTime_;
-    spacePressCount_ = gap <= maximumSpaceGap ? spacePressCount_ + 1 : 1;
+    spacePressCount_ = gap <= kMaximumSpaceGap ? spacePressCount_ + 1 : 1;
     platform::log("spacePressCount: " + std::to_string(spacePressCount_));
     lastKeyPressTime_ = timestamp;
     if (spacePressCount_ == 4) {
@@ -154,7 +154,7 @@ void EventMonitorService::handleSpacePress(const std::string& status, double tim
       armed = debounceTimer_;
     }
   }
-  if (armed) platform::MainQueue::main()->asyncAfter(triggerDelay, armed);
+  if (armed) platform::MainQueue::main()->asyncAfter(kTriggerDelay, armed);
 }
 
 void EventMonitorService::fireSpaceTrigger(const std::string& status) {
@@ -215,7 +215,7 @@ platform::Point EventMonitorService::defaultWindowOrigin() const {
   }
   const auto size = windows_->viewSize();
   return {screen->x + screen->width / 2 - size.width * 0.5,
-          screen->midY() + size.height * 0.5 + windowLiftAboveCentre};
+          screen->midY() + size.height * 0.5 + kWindowLiftAboveCentre};
 }
 
 std::optional<platform::Rect> EventMonitorService::screenContaining(platform::Point point) {

@@ -26,10 +26,10 @@ using platform::AXError;
 using platform::AXRange;
 using platform::Rect;
 
-constexpr int maximumFocusDepth = 2;
-constexpr double focusRetryDelay = 0.5;
-constexpr double keyHoldDelay = 0.13;
-constexpr double copyDelay = 0.2;
+constexpr int kMaximumFocusDepth = 2;
+constexpr double kFocusRetryDelay = 0.5;
+constexpr double kKeyHoldDelay = 0.13;
+constexpr double kCopyDelay = 0.2;
 
 // The value of a successful read when it has type T.
 template <class T>
@@ -80,12 +80,12 @@ void TextHandlingService::fetchFocusedElement(int depth, ElementCompletion compl
   }
   platform::log("无法获取到焦点元素,可能是 AXManualAccessibility 未开启。将尝试处理");
   enableManualAccessibility();
-  if (depth > maximumFocusDepth) {
+  if (depth > kMaximumFocusDepth) {
     platform::log("已达到最大递归深度,无法获取焦点元素");
     completion(nullptr);
     return;
   }
-  continueOnPoolAfter(focusRetryDelay,
+  continueOnPoolAfter(kFocusRetryDelay,
                       [weak = weak_from_this(), depth, completion = std::move(completion)]() mutable {
                         const auto self = weak.lock();
                         if (!self) return completion(nullptr);
@@ -261,7 +261,7 @@ void TextHandlingService::simulateCopy(std::function<void()> completion) {
   postKey(events, *source, platform::keycode::c, true, platform::commandKeyFlag);
   // The key-ups need only the environment: they are posted even when the service is gone, so
   // that no key stays held down in the application in front.
-  continueOnPoolAfter(keyHoldDelay, [completion = std::move(completion)]() mutable {
+  continueOnPoolAfter(kKeyHoldDelay, [completion = std::move(completion)]() mutable {
     postCopyKeyUps(std::move(completion));
   });
 }
@@ -280,7 +280,7 @@ void TextHandlingService::postCopyKeyUps(std::function<void()> completion) {
 void TextHandlingService::copySelectedTextViaClipboard(TextCompletion completion) {
   auto saved = platform::Environment::current()->pasteboard->pasteboardItems();
   simulateCopy([saved = std::move(saved), completion = std::move(completion)]() mutable {
-    continueOnPoolAfter(copyDelay, [saved = std::move(saved), completion = std::move(completion)]() mutable {
+    continueOnPoolAfter(kCopyDelay, [saved = std::move(saved), completion = std::move(completion)]() mutable {
       auto& pasteboard = *platform::Environment::current()->pasteboard;
       auto copied = pasteboard.string();
       if (!saved.empty()) {

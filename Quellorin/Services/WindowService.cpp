@@ -17,9 +17,9 @@ namespace quellorin {
 
 namespace {
 
-constexpr double gapBelowSelection = 4;
-constexpr double floorAboveScreenBottom = 100;
-constexpr int bufferedBacking = 2;
+constexpr double kGapBelowSelection = 4;
+constexpr double kFloorAboveScreenBottom = 100;
+constexpr int kBufferedBacking = 2;
 
 }  // namespace
 
@@ -34,7 +34,7 @@ std::shared_ptr<WindowService> WindowService::shared() {
 void WindowService::setRootViewFactory(RootViewFactory factory) { rootViewFactory_ = std::move(factory); }
 
 void WindowService::showWindow(const std::optional<std::string>& text, bool autoWork, double x, double y) {
-  windowOrigin_ = {x, y - viewSize_.height - gapBelowSelection};
+  windowOrigin_ = {x, y - viewSize_.height - kGapBelowSelection};
   closeSettingsWindows();
   if (mainWindow_) {
     mainWindow_->setFrame({windowOrigin_.x, windowOrigin_.y, viewSize_.width, viewSize_.height}, true);
@@ -58,7 +58,7 @@ void WindowService::closeSettingsWindows() const {
 void WindowService::createMainWindow() {
   mainWindow_ = std::make_shared<CustomWindow>(
       platform::Rect{windowOrigin_.x, windowOrigin_.y, viewSize_.width, viewSize_.height},
-      platform::windowstyle::fullSizeContentView, bufferedBacking, false);
+      platform::windowstyle::fullSizeContentView, kBufferedBacking, false);
   mainWindow_->setBackgroundColor({0, 0, 0, 0});
   mainWindow_->setMovableByWindowBackground(true);
   mainWindow_->setHasShadow(true);
@@ -72,7 +72,7 @@ void WindowService::resizeWindow(double width, double height) {
   const auto& screens = *platform::Environment::current()->screens;
   auto screen = screenContainingWindow(screens.screens(), *mainWindow_);
   if (!screen) screen = screens.mainScreen();
-  const double floor = (screen ? screen->minY() : 0) + floorAboveScreenBottom;
+  const double floor = (screen ? screen->minY() : 0) + kFloorAboveScreenBottom;
   const double y = frame.y <= floor ? floor : std::max(keptTop, floor);
   mainWindow_->setFrame({frame.x, y, width, height}, true);
 }

@@ -5,7 +5,7 @@
 namespace platform::a11ybus {
 namespace {
 
-constexpr int timeoutMilliseconds = 1000;
+constexpr int kTimeoutMilliseconds = 1000;
 
 GDBusConnection* sessionBus() {
   GError* error = nullptr;
@@ -23,7 +23,7 @@ std::optional<bool> isEnabled() {
   GVariant* reply = g_dbus_connection_call_sync(
       bus, "org.a11y.Bus", "/org/a11y/bus", "org.freedesktop.DBus.Properties", "Get",
       g_variant_new("(ss)", "org.a11y.Status", "IsEnabled"), G_VARIANT_TYPE("(v)"), G_DBUS_CALL_FLAGS_NONE,
-      timeoutMilliseconds, nullptr, &error);
+      kTimeoutMilliseconds, nullptr, &error);
   g_object_unref(bus);
   if (error != nullptr) {
     g_error_free(error);
@@ -44,7 +44,7 @@ bool setEnabled(bool enabled) {
   GVariant* reply = g_dbus_connection_call_sync(
       bus, "org.a11y.Bus", "/org/a11y/bus", "org.freedesktop.DBus.Properties", "Set",
       g_variant_new("(ssv)", "org.a11y.Status", "IsEnabled", g_variant_new_boolean(enabled)), nullptr,
-      G_DBUS_CALL_FLAGS_NONE, timeoutMilliseconds, nullptr, &error);
+      G_DBUS_CALL_FLAGS_NONE, kTimeoutMilliseconds, nullptr, &error);
   g_object_unref(bus);
   if (error != nullptr) {
     g_error_free(error);

@@ -14,8 +14,8 @@ namespace {
 
 // How deep and how wide the search for a focused object goes, so that a huge tree (a
 // spreadsheet's cells) cannot stall the desktop thread.
-constexpr int maximumDepth = 40;
-constexpr int maximumChildren = 500;
+constexpr int kMaximumDepth = 40;
+constexpr int kMaximumChildren = 500;
 
 bool hasState(AtspiAccessible* accessible, AtspiStateType state) {
   AtspiStateSet* states = atspi_accessible_get_state_set(accessible);
@@ -27,14 +27,14 @@ bool hasState(AtspiAccessible* accessible, AtspiStateType state) {
 
 // The focused child of `accessible`, with a new reference; null for none.
 AtspiAccessible* focusedChild(AtspiAccessible* accessible, int depth) {
-  if (depth > maximumDepth) return nullptr;
+  if (depth > kMaximumDepth) return nullptr;
   GError* error = nullptr;
   const int count = atspi_accessible_get_child_count(accessible, &error);
   if (error != nullptr) {
     g_error_free(error);
     return nullptr;
   }
-  if (count > maximumChildren) return nullptr;
+  if (count > kMaximumChildren) return nullptr;
   for (int i = 0; i < count; ++i) {
     AtspiAccessible* child = atspi_accessible_get_child_at_index(accessible, i, &error);
     if (error != nullptr) {
@@ -58,7 +58,7 @@ AtspiAccessible* focusedChild(AtspiAccessible* accessible, int depth) {
 // From a focused object down to the deepest focused one below it; takes and answers one
 // reference.
 AtspiAccessible* deepestFocused(AtspiAccessible* accessible) {
-  for (int depth = 0; depth < maximumDepth; ++depth) {
+  for (int depth = 0; depth < kMaximumDepth; ++depth) {
     AtspiAccessible* inner = focusedChild(accessible, 0);
     if (inner == nullptr) return accessible;
     g_object_unref(accessible);
