@@ -51,6 +51,52 @@ void insertRanged(PangoAttrList& list, PangoAttribute* attribute, std::size_t st
   pango_attr_list_insert(&list, attribute);
 }
 
+// Sets the layout's first-line indent, wrapping width and alignment from `style` for a text area
+// of `container`'s width less its padding (no wrapping in a container of width 0). Returns the
+// layout's left edge in the text area: the smaller of the two head indents.
+double applyParagraphStyle(PangoLayout& layout, const ParagraphStyle& style, const TextContainer& container) {
+  const double areaWidth = container.size().width - 2 * container.lineFragmentPadding();
+  const double layoutLeft = std::min(style.firstLineHeadIndent, style.headIndent);
+  pango_layout_set_indent(&layout, toPangoUnits(style.firstLineHeadIndent - style.headIndent));
+  if (container.size().width > 0) {
+    double rightEdge = style.tailIndent > 0 ? style.tailIndent : areaWidth + style.tailIndent;
+    pango_layout_set_width(&layout, toPangoUnits(std::max(1.0, rightEdge - layoutLeft)));
+    pango_layout_set_wrap(&layout, PANGO_WRAP_WORD_CHAR);
+  }
+  switch (style.alignment) {
+    case TextAlignment::right:
+      pango_layout_set_alignment(&layout, PANGO_ALIGN_RIGHT);
+      break;
+    case TextAlignment::center:
+      pango_layout_set_alignment(&layout, PANGO_ALIGN_CENTER);
+      break;
+    case TextAlignment::justified:
+      pango_layout_set_justify(&layout, TRUE);
+      break;
+    case TextAlignment::left:
+    case TextAlignment::natural:
+      pango_layout_set_alignment(&layout, PANGO_ALIGN_LEFT);
+      break;
+  }
+  pango_layout_set_spacing(&layout, toPangoUnits(style.lineSpacing));
+  return layoutLeft;
+}
+
+// Sets the style's tab stops, or two default ones. Tab stops are measured from the text area's
+// left edge, the layout's from its own (`layoutLeft` further right).
+void applyTabStops(PangoLayout& layout, const ParagraphStyle& style, double layoutLeft) {
+  std::vector<TextTab> tabs = style.tabStops;
+  if (tabs.empty()) {
+    tabs = {{TextAlignment::natural, kDefaultTabInterval}, {TextAlignment::natural, 2 * kDefaultTabInterval}};
+  }
+  TabArrayHandle tabArray(pango_tab_array_new(static_cast<gint>(tabs.size()), FALSE));
+  for (std::size_t index = 0; index < tabs.size(); ++index) {
+    pango_tab_array_set_tab(tabArray.get(), static_cast<gint>(index), PANGO_TAB_LEFT,
+                            toPangoUnits(std::max(0.0, tabs[index].location - layoutLeft)));
+  }
+  pango_layout_set_tabs(&layout, tabArray.get());
+}
+
 // One stretch of a paragraph with the same attributes, with where it starts in both encodings.
 struct Piece {
   std::size_t utf16Start;
@@ -159,20 +205,29 @@ void LayoutManager::ensureLayout() const {
   }
 }
 
+// A paragraph is laid out in four phases: its text and character attributes go into a Pango
+// layout, its paragraph style sets the layout's indents, width and alignment, its tab stops are
+// set, and the layout's lines become line fragments below `top`.
 void LayoutManager::layOutParagraph(TextRange range, std::size_t contentLength, double& top) const {
-  const AttributedString& text = textStorage_->attributedString();
   const TextContainer& container = *textContainers_.front();
-  const Attributes& first = text.attributes(range.location);
-  ParagraphStyle style = paragraphStyleOf(first);
-  double padding = container.lineFragmentPadding();
-  double areaWidth = container.size().width - 2 * padding;
-  bool wraps = container.size().width > 0;
+  const Attributes& first = textStorage_->attributedString().attributes(range.location);
+  const ParagraphStyle style = paragraphStyleOf(first);
 
   Paragraph paragraph;
   paragraph.range = range;
   paragraph.layout.reset(pango_layout_new(threadPangoContext()));
-  PangoLayout* layout = paragraph.layout.get();
+  setParagraphText(paragraph, contentLength);
+  // An empty paragraph still has the height of its terminator's font.
+  pango_layout_set_font_description(paragraph.layout.get(), fontOf(first).pangoDescription().get());
+  const double layoutLeft = applyParagraphStyle(*paragraph.layout, style, container);
+  applyTabStops(*paragraph.layout, style, layoutLeft);
+  appendLineFragments(paragraph, style, layoutLeft, top);
+  paragraphs_.push_back(std::move(paragraph));
+}
 
+void LayoutManager::setParagraphText(Paragraph& paragraph, std::size_t contentLength) const {
+  const AttributedString& text = textStorage_->attributedString();
+  const TextRange range = paragraph.range;
   std::string utf8;
   AttrListHandle attributes(pango_attr_list_new());
   text.enumerateAttributes({range.location, contentLength}, [&](const Attributes& stored, TextRange run) {
@@ -200,46 +255,16 @@ void LayoutManager::layOutParagraph(TextRange range, std::size_t contentLength, 
     utf8 += piece.utf8;
     paragraph.pieces.push_back(std::move(piece));
   });
-  pango_layout_set_text(layout, utf8.c_str(), static_cast<int>(utf8.size()));
-  pango_layout_set_attributes(layout, attributes.get());
-  // An empty paragraph still has the height of its terminator's font.
-  pango_layout_set_font_description(layout, fontOf(first).pangoDescription().get());
+  pango_layout_set_text(paragraph.layout.get(), utf8.c_str(), static_cast<int>(utf8.size()));
+  pango_layout_set_attributes(paragraph.layout.get(), attributes.get());
+}
 
-  double layoutLeft = std::min(style.firstLineHeadIndent, style.headIndent);
-  pango_layout_set_indent(layout, toPangoUnits(style.firstLineHeadIndent - style.headIndent));
-  if (wraps) {
-    double rightEdge = style.tailIndent > 0 ? style.tailIndent : areaWidth + style.tailIndent;
-    pango_layout_set_width(layout, toPangoUnits(std::max(1.0, rightEdge - layoutLeft)));
-    pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
-  }
-  switch (style.alignment) {
-    case TextAlignment::right:
-      pango_layout_set_alignment(layout, PANGO_ALIGN_RIGHT);
-      break;
-    case TextAlignment::center:
-      pango_layout_set_alignment(layout, PANGO_ALIGN_CENTER);
-      break;
-    case TextAlignment::justified:
-      pango_layout_set_justify(layout, TRUE);
-      break;
-    case TextAlignment::left:
-    case TextAlignment::natural:
-      pango_layout_set_alignment(layout, PANGO_ALIGN_LEFT);
-      break;
-  }
-  // Tab stops are measured from the text area's left edge, the layout's from its own.
-  std::vector<TextTab> tabs = style.tabStops;
-  if (tabs.empty()) {
-    tabs = {{TextAlignment::natural, kDefaultTabInterval}, {TextAlignment::natural, 2 * kDefaultTabInterval}};
-  }
-  TabArrayHandle tabArray(pango_tab_array_new(static_cast<gint>(tabs.size()), FALSE));
-  for (std::size_t index = 0; index < tabs.size(); ++index) {
-    pango_tab_array_set_tab(tabArray.get(), static_cast<gint>(index), PANGO_TAB_LEFT,
-                            toPangoUnits(std::max(0.0, tabs[index].location - layoutLeft)));
-  }
-  pango_layout_set_tabs(layout, tabArray.get());
-  pango_layout_set_spacing(layout, toPangoUnits(style.lineSpacing));
-
+void LayoutManager::appendLineFragments(Paragraph& paragraph, const ParagraphStyle& style, double layoutLeft,
+                                        double& top) const {
+  const TextContainer& container = *textContainers_.front();
+  const double padding = container.lineFragmentPadding();
+  const TextRange range = paragraph.range;
+  PangoLayout* layout = paragraph.layout.get();
   double paragraphTop = top;
   paragraph.layoutOrigin = {padding + layoutLeft, paragraphTop + style.paragraphSpacingBefore};
   LayoutIterHandle iterator(pango_layout_get_iter(layout));
@@ -272,7 +297,6 @@ void LayoutManager::layOutParagraph(TextRange range, std::size_t contentLength, 
     top = fragmentBottom;
     pango_layout_iter_next_line(iterator.get());
   }
-  paragraphs_.push_back(std::move(paragraph));
 }
 
 const std::vector<LayoutManager::LineFragment>& LayoutManager::lineFragments() const {

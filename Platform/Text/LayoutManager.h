@@ -12,6 +12,8 @@
 
 namespace platform {
 
+struct ParagraphStyle;
+
 class TextStorage;
 
 // Lays the text of its text storage into its first text container with Pango, and draws it.
@@ -85,6 +87,11 @@ class LayoutManager {
 
   void ensureLayout() const;
   void layOutParagraph(TextRange range, std::size_t contentLength, double& top) const;
+  // The phases of layOutParagraph that need the manager: the paragraph's text with its character
+  // attributes into its layout, and the layout's lines into fragments_ from `top` on.
+  void setParagraphText(Paragraph& paragraph, std::size_t contentLength) const;
+  void appendLineFragments(Paragraph& paragraph, const ParagraphStyle& style, double layoutLeft,
+                           double& top) const;
   const LineFragment* fragmentFor(std::size_t glyphIndex) const;
 
   TextStorage* textStorage_ = nullptr;
