@@ -129,19 +129,16 @@ std::shared_ptr<platform::Bundle> MarkdownView::moduleResourceBundle() {
   return found;
 }
 
-MarkdownView::MarkdownView(platform::Rect frame, std::string markdownString, bool openLinksExternally,
-                           std::shared_ptr<platform::Bundle> templateBundle, bool writableBundle,
-                           std::shared_ptr<platform::WebViewConfiguration> configuration,
-                           MarkdownOptions options, Completion didLoadSuccessfully,
-                           std::shared_ptr<platform::URLOpener> urlOpener)
-    : WebView(frame, std::move(configuration)),
-      bundle_(std::move(templateBundle)),
-      writableBundle_(writableBundle),
-      openLinksExternally_(openLinksExternally),
-      options_(options),
+MarkdownView::MarkdownView(platform::Rect frame, std::string markdownString, Settings settings)
+    : WebView(frame, std::move(settings.configuration)),
+      bundle_(std::move(settings.templateBundle)),
+      writableBundle_(settings.writableBundle),
+      openLinksExternally_(settings.openLinksExternally),
+      options_(settings.options),
       currentCopy_(std::make_shared<CurrentCopy>()),
-      didLoadSuccessfully_(std::move(didLoadSuccessfully)),
-      urlOpener_(urlOpener ? std::move(urlOpener) : std::make_shared<platform::XdgURLOpener>()) {
+      didLoadSuccessfully_(std::move(settings.didLoadSuccessfully)),
+      urlOpener_(settings.urlOpener ? std::move(settings.urlOpener)
+                                    : std::make_shared<platform::XdgURLOpener>()) {
   if (!bundle_) {
     std::shared_ptr<platform::Bundle> library = moduleResourceBundle();
     std::optional<fs::path> templateFolder = library ? library->path("MarkdownView", "bundle") : std::nullopt;

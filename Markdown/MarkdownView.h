@@ -36,12 +36,22 @@ class MarkdownView final : public platform::WebView, public platform::Navigation
   static inline const std::string applicationWillTerminateNotification =
       "NSApplicationWillTerminateNotification";
 
-  // Renders at once. `templateBundle` null means the library's own template. Throws what
-  // rendering throws (see rerender); no view is made then.
-  MarkdownView(platform::Rect frame, std::string markdownString, bool openLinksExternally,
-               std::shared_ptr<platform::Bundle> templateBundle, bool writableBundle,
-               std::shared_ptr<platform::WebViewConfiguration> configuration, MarkdownOptions options,
-               Completion didLoadSuccessfully, std::shared_ptr<platform::URLOpener> urlOpener = nullptr);
+  // What a view is made with besides its frame and text, named at the call:
+  // MarkdownView(frame, text, {.openLinksExternally = true, .urlOpener = opener}).
+  struct Settings {
+    bool openLinksExternally = false;
+    // The page template; null means the library's own.
+    std::shared_ptr<platform::Bundle> templateBundle = nullptr;
+    bool writableBundle = false;
+    std::shared_ptr<platform::WebViewConfiguration> configuration = nullptr;
+    MarkdownOptions options = MarkdownOptions::default_;
+    Completion didLoadSuccessfully = nullptr;
+    // Where clicked links go when openLinksExternally is set; null means xdg-open.
+    std::shared_ptr<platform::URLOpener> urlOpener = nullptr;
+  };
+
+  // Renders at once. Throws what rendering throws (see rerender); no view is made then.
+  MarkdownView(platform::Rect frame, std::string markdownString, Settings settings);
   ~MarkdownView() override;
 
   // Renders `markdownString` again; given options and completion replace the stored ones.

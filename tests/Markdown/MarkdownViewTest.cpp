@@ -44,10 +44,14 @@ class MarkdownViewIntegrationTest : public ::testing::Test {
   std::unique_ptr<MarkdownView> makeView(
       const std::string& markdown, bool openLinksExternally, MarkdownView::Completion completion,
       std::shared_ptr<platform::WebViewConfiguration> configuration = nullptr) {
-    return std::make_unique<MarkdownView>(platform::Rect{0, 0, 400, 300}, markdown, openLinksExternally,
-                                          templateWith("<body>MARKDOWN_HTML</body>"), true,
-                                          std::move(configuration), MarkdownOptions::default_,
-                                          std::move(completion), opener);
+    return std::make_unique<MarkdownView>(
+        platform::Rect{0, 0, 400, 300}, markdown,
+        MarkdownView::Settings{.openLinksExternally = openLinksExternally,
+                               .templateBundle = templateWith("<body>MARKDOWN_HTML</body>"),
+                               .writableBundle = true,
+                               .configuration = std::move(configuration),
+                               .didLoadSuccessfully = std::move(completion),
+                               .urlOpener = opener});
   }
 
   fs::path loadedPage(const MarkdownView& view) { return view.host().fileLoads().back().file; }
@@ -71,11 +75,14 @@ TEST_F(MarkdownViewIntegrationTest, WritesThePageIntoACopyOfTheTemplateAndLoadsI
 }
 
 TEST_F(MarkdownViewIntegrationTest, EveryPlaceholderIsFilledAndATemplateWithoutOneStaysAsItIs) {
-  MarkdownView twice({}, "*a*", false, templateWith("MARKDOWN_HTML|MARKDOWN_HTML"), true, nullptr,
-                     MarkdownOptions::default_, nullptr, opener);
+  MarkdownView twice({}, "*a*",
+                     {.templateBundle = templateWith("MARKDOWN_HTML|MARKDOWN_HTML"),
+                      .writableBundle = true,
+                      .urlOpener = opener});
   EXPECT_EQ(readFile(loadedPage(twice)), "<p><em>a</em></p>\n|<p><em>a</em></p>\n");
-  MarkdownView none({}, "*a*", false, templateWith("<p>fixed</p>"), true, nullptr, MarkdownOptions::default_,
-                    nullptr, opener);
+  MarkdownView none(
+      {}, "*a*",
+      {.templateBundle = templateWith("<p>fixed</p>"), .writableBundle = true, .urlOpener = opener});
   EXPECT_EQ(readFile(loadedPage(none)), "<p>fixed</p>");
 }
 
@@ -121,9 +128,12 @@ TEST_F(MarkdownViewIntegrationTest, ACompletionGivenToALaterRenderingIsCalled) {
 TEST_F(MarkdownViewIntegrationTest, ReRenderingKeepsOptionsUnlessGivenAndReplacesTheCompletion) {
   int first = 0;
   int second = 0;
-  MarkdownView view(
-      {}, "a\nb", false, templateWith("MARKDOWN_HTML"), true, nullptr, MarkdownOptions::hardBreaks,
-      [&first] { ++first; }, opener);
+  MarkdownView view({}, "a\nb",
+                    {.templateBundle = templateWith("MARKDOWN_HTML"),
+                     .writableBundle = true,
+                     .options = MarkdownOptions::hardBreaks,
+                     .didLoadSuccessfully = [&first] { ++first; },
+                     .urlOpener = opener});
   view.rerender("c\nd");
   EXPECT_EQ(readFile(loadedPage(view)), "<p>c<br />\nd</p>\n");
   view.rerender("c\nd", MarkdownOptions::default_, [&second] { ++second; });
@@ -181,7 +191,7 @@ TEST_F(MarkdownViewIntegrationTest, DestroyingTheViewRemovesItsCopy) {
 
 TEST_F(MarkdownViewIntegrationTest, AFailedReRenderingLeavesThePageBefore) {
   auto bundle = templateWith("MARKDOWN_HTML");
-  MarkdownView view({}, "kept", false, bundle, true, nullptr, MarkdownOptions::default_, nullptr, opener);
+  MarkdownView view({}, "kept", {.templateBundle = bundle, .writableBundle = true, .urlOpener = opener});
   fs::path copy = *view.temporaryDirectoryURL();
   fs::remove(bundle->bundlePath() / "index.html");
   try {
@@ -196,7 +206,8 @@ TEST_F(MarkdownViewIntegrationTest, AFailedReRenderingLeavesThePageBefore) {
 }
 
 TEST_F(MarkdownViewIntegrationTest, TheLibrarysOwnTemplateIsFound) {
-  MarkdownView view({}, "# Title", true, nullptr, true, nullptr, MarkdownOptions::default_, nullptr, opener);
+  MarkdownView view({}, "# Title",
+                    {.openLinksExternally = true, .writableBundle = true, .urlOpener = opener});
   fs::path page = loadedPage(view);
   std::string html = readFile(page);
   EXPECT_NE(html.find("<h1>Title</h1>"), std::string::npos);

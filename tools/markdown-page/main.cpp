@@ -41,9 +41,11 @@ int main(int argc, char** argv) {
   if (const auto status = toolsupport::parseCommandLine(app, argc, argv)) return *status;
   try {
     int loads = 0;
-    markdown::MarkdownView view(
-        {0, 0, 800, 600}, toolsupport::readFile(input), true, nullptr, true, nullptr,
-        markdown::MarkdownOptions::default_, [&loads] { ++loads; }, std::make_shared<PrintingURLOpener>());
+    markdown::MarkdownView view({0, 0, 800, 600}, toolsupport::readFile(input),
+                                {.openLinksExternally = true,
+                                 .writableBundle = true,
+                                 .didLoadSuccessfully = [&loads] { ++loads; },
+                                 .urlOpener = std::make_shared<PrintingURLOpener>()});
     std::cout << "page " << view.host().fileLoads().back().file.string() << std::endl;
     std::string line;
     while (std::getline(std::cin, line)) {
