@@ -25,6 +25,7 @@
 #include "Platform/Core/Paths.h"
 #include "Platform/Dispatch/MainQueue.h"
 #include "Quellorin/Common/ServiceAddress.h"
+#include "Quellorin/Shell/ApplicationShell.h"
 
 #include <nlohmann/json.hpp>
 
@@ -184,7 +185,7 @@ int main(int argc, char** argv) {
   if (options.seconds) {
     mainQueue.scheduleTimer(*options.seconds, false, [&mainQueue](platform::Timer&) { mainQueue.stop(); });
   }
-  mainQueue.run();
+  quellorin::runApplication(mainQueue);
   // The services end with main(), not among the static destructors.
   platform::Environment::install(nullptr);
   platform::log("Quellorin stopped");

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "Platform/Core/SystemVersion.h"
@@ -13,6 +14,7 @@ class EventSystem;
 class HttpClient;
 class LaunchAtLogin;
 class MainQueue;
+class MediaPlayer;
 class NotificationCenter;
 class Pasteboard;
 class Screens;
@@ -48,6 +50,10 @@ struct Environment {
   std::shared_ptr<UserNotificationCenter> userNotificationCenter;
   // Starting the application at login; none where the desktop has no implementation yet.
   std::shared_ptr<LaunchAtLogin> launchAtLogin;
+
+  // Makes a video player. Video playback has no Linux implementation yet: both the simulated and
+  // the real desktop make simulated players.
+  std::function<std::shared_ptr<MediaPlayer>()> makeMediaPlayer;
 
   // The system version the version-dependent code branches on (13 unless a test sets it).
   SystemVersion systemVersion;

@@ -99,11 +99,30 @@ void Window::makeKeyAndOrderFront() { server()->orderFront(shared_from_this(), c
 
 void Window::orderOut() { server()->orderOut(*this); }
 
+std::string Window::title() const {
+  std::lock_guard lock(mutex_);
+  return title_;
+}
+
+void Window::setTitle(std::string title) {
+  std::lock_guard lock(mutex_);
+  title_ = std::move(title);
+}
+
+void Window::setCloseHandler(std::function<void()> handler) {
+  std::lock_guard lock(mutex_);
+  closeHandler_ = std::move(handler);
+}
+
 void Window::close() {
+  std::function<void()> handler;
   {
     std::lock_guard lock(mutex_);
+    if (!closed_) handler = std::move(closeHandler_);
+    closeHandler_ = nullptr;
     closed_ = true;
   }
+  if (handler) handler();
   orderOut();
 }
 

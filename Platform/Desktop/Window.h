@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -55,6 +56,8 @@ class Window : public std::enable_shared_from_this<Window> {
 
   std::optional<std::string> identifier() const;
   void setIdentifier(std::optional<std::string> identifier);
+  std::string title() const;
+  void setTitle(std::string title);
   int level() const;
   void setLevel(int level);
   Color backgroundColor() const;
@@ -71,8 +74,11 @@ class Window : public std::enable_shared_from_this<Window> {
   void makeKeyAndOrderFront();
   // Off screen; it stays usable and may be ordered front again.
   void orderOut();
-  // Off screen for good, as the user's close does.
+  // Off screen for good, as the user's close does. Runs the close handler first (once), on the
+  // calling thread, outside the window's lock.
   void close();
+  // What close() runs, whoever closes the window: its owner's close button or its close box.
+  void setCloseHandler(std::function<void()> handler);
   bool isClosed() const;
   bool isVisible() const;
   bool isKeyWindow() const;
@@ -87,6 +93,8 @@ class Window : public std::enable_shared_from_this<Window> {
   Rect frame_;
   int displayCount_ = 0;
   std::optional<std::string> identifier_;
+  std::string title_;
+  std::function<void()> closeHandler_;
   int level_ = windowlevel::normal;
   Color background_ = Color::whiteColor();
   bool movableByBackground_ = false;

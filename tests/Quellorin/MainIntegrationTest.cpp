@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -30,11 +31,13 @@ class Program {
     std::function<void(const std::filesystem::path&)> prepareHome;
     // Without DISPLAY, as on a machine with no X11 session.
     bool withoutDisplay = false;
+    // Starts in the HOME another program of this test runs in, as it is.
+    bool sharedHome = false;
   };
 
   Program(const std::string& relativePath, const Options& options) {
     home_ = std::filesystem::temp_directory_path() / ("quellorin-main-test-" + std::to_string(getpid()));
-    std::filesystem::remove_all(home_);
+    if (!options.sharedHome) std::filesystem::remove_all(home_);
     std::filesystem::create_directories(home_);
     if (options.prepareHome) options.prepareHome(home_);
     int pipeEnds[2];
@@ -90,10 +93,10 @@ class Program {
   }
 
   // Reads lines up to and including the first that equals `expected`; answers whether it came.
-  bool readUntil(const std::string& expected) {
+  bool readUntil(const std::string& expected, bool prefix = false) {
     while (auto line = readLine()) {
       lines_.push_back(*line);
-      if (*line == expected) return true;
+      if (prefix ? line->starts_with(expected) : *line == expected) return true;
     }
     return false;
   }
@@ -103,6 +106,9 @@ class Program {
     while (auto line = readLine()) lines_.push_back(*line);
     return lines_;
   }
+
+  // Whether the process has ended (without waiting).
+  bool hasEnded() const { return waitpid(pid_, nullptr, WNOHANG) != 0; }
 
   void signal(int number) { kill(pid_, number); }
 
@@ -154,10 +160,32 @@ TEST(MainDesktop, PrintsItsStartUpAndStopsAtTheTimeLimit) {
     EXPECT_TRUE(application.readUntil("Quellorin stopped"));
     EXPECT_EQ(application.wait(), 0);
     const std::string home = application.home().string();
-    EXPECT_EQ(application.lines(),
+    const auto lines = application.lines();
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 3),
               (std::vector<std::string>{"Quellorin starting", "documents folder: " + home + "/Documents",
-                                        application.configLine(), "Quellorin stopped"}));
+                                        application.configLine()}));
+    EXPECT_EQ(lines.back(), "Quellorin stopped");
+    // A first launch (a fresh home each time) stores the device identifier.
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& line) { return line.starts_with("Device Identifier: "); }),
+              1);
   }
+}
+
+TEST(MainDesktop, ASecondInstanceEndsAtOnceAndTheFirstRunsOn) {
+  Application first({});
+  ASSERT_TRUE(first.readUntil("Device Identifier: ", true));
+  Program::Options sameUser;
+  sameUser.sharedHome = true;
+  Application second({"--seconds", "30"}, sameUser);
+  EXPECT_TRUE(second.readUntil("[info] Quellorin is already running; this instance ends"));
+  EXPECT_TRUE(second.readUntil("Quellorin stopped"));
+  EXPECT_EQ(second.wait(), 0);
+  EXPECT_FALSE(first.hasEnded());
+  first.signal(SIGTERM);
+  EXPECT_TRUE(first.readUntil("Quellorin stopped"));
+  EXPECT_EQ(first.wait(), 0);
 }
 
 TEST(MainDesktop, StopsCleanlyOnInterruptTerminateAndHangUp) {

@@ -3,6 +3,7 @@
 #include "Platform/Core/Environment.h"
 #include "Platform/Desktop/Linux/LinuxDesktop.h"
 #include "Platform/Desktop/Simulated/RecordingAlertPresenter.h"
+#include "Platform/Desktop/Simulated/SimulatedMediaPlayer.h"
 
 namespace platform {
 
@@ -13,6 +14,7 @@ std::shared_ptr<Environment> Environment::makeReal() {
   // Alerts have no Linux implementation yet: they are recorded, as on the simulated desktop.
   environment->alertPresenter = std::make_shared<RecordingAlertPresenter>();
   installLinuxDesktop(*environment);
+  environment->makeMediaPlayer = [] { return SimulatedMediaPlayer::make(); };
   return environment;
 }
 

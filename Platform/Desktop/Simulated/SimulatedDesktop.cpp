@@ -1,4 +1,5 @@
 #include "Platform/Desktop/Simulated/SimulatedDesktop.h"
+#include "Platform/Desktop/Simulated/SimulatedMediaPlayer.h"
 
 #include <unistd.h>
 
@@ -31,6 +32,7 @@ SimulatedDesktop installSimulatedDesktop(Environment& environment) {
   environment.userNotificationCenter = desktop.userNotificationCenter;
   environment.windowServer = std::make_shared<WindowServer>();
   environment.launchAtLogin = std::make_shared<LaunchAgentFile>();
+  environment.makeMediaPlayer = [] { return SimulatedMediaPlayer::make(); };
   return desktop;
 }
 

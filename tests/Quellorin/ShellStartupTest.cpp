@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <unistd.h>
+
+#include "Platform/Core/InstanceLock.h"
+#include "Platform/Desktop/Window.h"
+#include "Platform/Dispatch/Timer.h"
+#include "Quellorin/Shell/OnboardingView.h"
+#include "ShellFixture.h"
+#include "UI/Host.h"
+
+namespace quellorin {
+namespace {
+
+class ShellStartupTest : public testsupport::ShellFixture {};
+
+TEST_F(ShellStartupTest, StartsAsAnAccessoryWithTheWatchTheMenuAndTheUsageFetch) {
+  auto& started = start();
+  EXPECT_TRUE(started.isRunning());
+  EXPECT_TRUE(started.isReady());
+  EXPECT_EQ(started.application()->activationPolicy(), Application::ActivationPolicy::accessory);
+  EXPECT_EQ(usageFetches, 1);
+  // Badge, sound and alert (the notification service may ask as well while undecided).
+  const auto requests = desktop().userNotificationCenter->authorizationRequests();
+  ASSERT_FALSE(requests.empty());
+  for (const unsigned options : requests) EXPECT_EQ(options, 7u);
+  EXPECT_FALSE(monitor->hasGlobalMonitor());
+  settle(1.0);  // the first tick of the permission watch installs the monitor
+  EXPECT_TRUE(monitor->hasGlobalMonitor());
+  EXPECT_FALSE(started.delegate()->permissionTimer()->isValid());
+}
+
+TEST_F(ShellStartupTest, ASecondInstanceTerminatesAndTheFirstKeepsRunning) {
+  auto terminations = watchPosts(Application::willTerminateNotification);
+  desktop().workspace->launch({getpid() + 1, "com.tarvenix.Quellorin", "Quellorin"});
+  auto& second = start();
+  EXPECT_FALSE(second.isRunning());
+  EXPECT_TRUE(second.application()->isTerminated());
+  EXPECT_EQ(terminations->size(), 1u);
+  EXPECT_EQ(usageFetches, 0);  // nothing after the check runs
+  EXPECT_FALSE(second.menuBarExtra());
+  EXPECT_TRUE(env().windowServer->windows().empty());
+}
+
+TEST_F(ShellStartupTest, TheLockFileKeepsOneInstancePerUser) {
+  const auto folder = std::filesystem::temp_directory_path() / ("shell-lock-" + std::to_string(getpid()));
+  const auto file = folder / "instance.lock";
+  auto first = platform::InstanceLock::acquire(file);
+  ASSERT_TRUE(first);
+  auto opts = options();
+  opts.delegate.instanceLockFile = file;
+  ApplicationShell second(*env().mainQueue, opts);
+  EXPECT_FALSE(second.isRunning());
+  EXPECT_TRUE(second.application()->isTerminated());
+  first.reset();  // the first instance ends: the next one runs
+  ApplicationShell third(*env().mainQueue, opts);
+  EXPECT_TRUE(third.isRunning());
+  EXPECT_FALSE(platform::InstanceLock::acquire(file));
+  third.terminate();
+  std::filesystem::remove_all(folder);
+}
+
+struct DeviceIdentifierCase {
+  const char* name;
+  std::optional<bool> isFirstLaunch;    // stored before start; none: absent
+  std::optional<std::string> stored;    // "DeviceIdentifier" before start
+  std::string readable;                 // what the machine answers now
+  std::optional<std::string> expected;  // "DeviceIdentifier" after start
+  bool logsDeviceLine;
+};
+
+class DeviceIdentifierTest : public testsupport::ShellFixture,
+                             public ::testing::WithParamInterface<DeviceIdentifierCase> {};
+
+TEST_P(DeviceIdentifierTest, StoresTheIdentifierAtTheFirstLaunchAndCorrectsAPlaceholder) {
+  const auto& c = GetParam();
+  auto& store = *env().userDefaults;
+  if (c.isFirstLaunch) store.setBool(AppDelegate::isFirstLaunchKey, *c.isFirstLaunch);
+  if (c.stored) store.setString("DeviceIdentifier", *c.stored);
+  deviceIdentifier = c.readable;
+  start();
+  EXPECT_EQ(store.string("DeviceIdentifier"), c.expected);
+  EXPECT_FALSE(store.bool_(AppDelegate::isFirstLaunchKey));
+  EXPECT_TRUE(store.contains(AppDelegate::isFirstLaunchKey));
+  EXPECT_EQ(log.contains("Device Identifier: "), c.logsDeviceLine);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Launches, DeviceIdentifierTest,
+    ::testing::Values(DeviceIdentifierCase{"first", std::nullopt, std::nullopt, "C02", "C02", true},
+                      DeviceIdentifierCase{"firstMarkedTrue", true, "OLD", "C02", "C02", true},
+                      DeviceIdentifierCase{"firstUnknown", std::nullopt, std::nullopt,
+                                           "UnknownDeviceIdentifier", "UnknownDeviceIdentifier", true},
+                      DeviceIdentifierCase{"laterKeepsIt", false, "OLD", "C02", "OLD", false},
+                      DeviceIdentifierCase{"laterCorrectsThePlaceholder", false, "UnknownDeviceIdentifier",
+                                           "C02", "C02", true},
+                      DeviceIdentifierCase{"laterStillUnknown", false, "UnknownDeviceIdentifier",
+                                           "UnknownDeviceIdentifier", "UnknownDeviceIdentifier", false},
+                      DeviceIdentifierCase{"laterWithoutOne", false, std::nullopt, "C02", "C02", true}),
+    [](const auto& testCase) { return std::string(testCase.param.name); });
+
+TEST_F(ShellStartupTest, TheOnboardingWindowOpensUntilTheUserTurnsItOff) {
+  start();
+  const auto window = shell->delegate()->onboardingWindow();
+  ASSERT_TRUE(window);
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_TRUE(window->isKeyWindow());
+  EXPECT_EQ(window->title(), L("guideVideo"));
+  EXPECT_EQ(window->styleMask(), 11u);
+  // Sized to its content: the player area and the bar, 720 wide.
+  EXPECT_EQ(window->frame().width, 720);
+  EXPECT_NEAR(window->frame().height, shell->delegate()->onboardingHost()->measuredHeight(), 0.5);
+  EXPECT_GT(window->frame().height, OnboardingView::videoHeight);
+  // Centred on the 1440 by 900 screen.
+  EXPECT_NEAR(window->frame().x, 360, 0.5);
+
+  shell->delegate()->onboardingHost()->click("onboarding.noShowAgain");
+  EXPECT_TRUE(env().userDefaults->bool_("hasSeenOnboarding"));
+  shell.reset();
+
+  start();
+  EXPECT_FALSE(shell->delegate()->onboardingWindow());
+  EXPECT_TRUE(env().windowServer->windows().empty());
+}
+
+TEST_F(ShellStartupTest, ShutdownRemovesTheMonitorAndPostsTheTerminationOnce) {
+  auto& started = start();
+  settle(1.0);
+  ASSERT_TRUE(monitor->hasGlobalMonitor());
+  auto terminations = watchPosts(Application::willTerminateNotification);
+  bool stoppedInTime = false;
+  started.application()->onWillTerminate([&] { stoppedInTime = terminations->empty(); });
+  // The quit item.
+  ASSERT_TRUE(started.menuBarExtra()->choose("exit"));
+  EXPECT_FALSE(monitor->hasGlobalMonitor());
+  EXPECT_TRUE(stoppedInTime);  // handlers run before the notification
+  EXPECT_EQ(terminations->size(), 1u);
+  started.terminate();
+  shell.reset();
+  EXPECT_EQ(terminations->size(), 1u);
+  EXPECT_FALSE(AppDelegate::applicationShouldTerminateAfterLastWindowClosed());
+}
+
+TEST_F(ShellStartupTest, WindowsOpenBeforeLaunchAreOrderedOut) {
+  auto stray = std::make_shared<platform::Window>(platform::Rect{0, 0, 100, 100}, 1, 2, false);
+  stray->makeKeyAndOrderFront();
+  env().userDefaults->setBool("hasSeenOnboarding", true);
+  start();
+  EXPECT_FALSE(stray->isVisible());
+}
+
+}  // namespace
+}  // namespace quellorin
