@@ -217,6 +217,7 @@ void MainView::autoStartIfNeeded() {
   // The whole view appears before its background does: the observers must be in place before
   // the run posts its start.
   setUpKeyMonitorAndObservers();
+  remeasureSoon();
   if (selectedText_->empty() || !*autoWork_ || !currentPipelineId_->has_value()) return;
   handlePipelineCommit(**currentPipelineId_, *selectedText_);
 }
@@ -230,6 +231,14 @@ void MainView::updateWindowHeight() {
   platform::log("[info] resultHeight：" + pointsText(*resultHeight_) + ", promptHeight：" +
                 pointsText(*promptHeight_) + ", totalHeight：" + pointsText(total));
   windows->resizeWindow(window->frame().width, total);
+}
+
+void MainView::remeasureSoon() {
+  // Queued behind the render that the change just scheduled, so the tree measured is the new one.
+  platform::MainQueue::main()->async(weakly(this, [](MainView& self) {
+    if (auto shown = self.host())
+      self.heightsMeasured(shown->measuredHeight("answerPanel"), shown->measuredHeight("promptBar"));
+  }));
 }
 
 void MainView::heightsMeasured(std::optional<double> result, std::optional<double> prompt) {
@@ -468,6 +477,7 @@ void MainView::handleAIEvent(const std::shared_ptr<Run>& run, const StreamEvent&
     if (!event.message.empty()) platform::log("workflow_finished: " + event.message);
   } else if (event.event == "message") {
     resultText_.set(*resultText_ + event.message);
+    remeasureSoon();
   }
 }
 
@@ -483,6 +493,7 @@ void MainView::onProcessingEnded(const platform::Notification& notification) {
   isProcessing_.set(false);
   if (!*isErrorState_) prompt_.set("");
   isErrorState_.set(false);
+  remeasureSoon();
 }
 
 void MainView::recoverFromError(const std::string& prompt) {

@@ -69,6 +69,8 @@ class MainView final : public ui::View {
   // when they are accepted (the prompt bar's only when it moved by more than a point and stays
   // below 200 points).
   void heightsMeasured(std::optional<double> result, std::optional<double> prompt);
+  // Measures both panels on the host once the pending render has run, then heightsMeasured().
+  void remeasureSoon();
 
   // Commits: a typed prompt over `text`, and a stored pipeline over `text`.
   void handleCustomCommit(const std::string& text, const std::string& prompt, const std::string& mode);
