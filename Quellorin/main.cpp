@@ -24,7 +24,9 @@
 #include "Platform/Core/Log.h"
 #include "Platform/Core/Paths.h"
 #include "Platform/Dispatch/MainQueue.h"
+#include "Quellorin/Assistant/AssistantWindowContent.h"
 #include "Quellorin/Common/ServiceAddress.h"
+#include "Quellorin/Services/WindowService.h"
 #include "Quellorin/Shell/ApplicationShell.h"
 
 #include <nlohmann/json.hpp>
@@ -181,6 +183,8 @@ int main(int argc, char** argv) {
   platform::log("Quellorin starting");
   platform::log("documents folder: " + platform::documentsDirectory().string());
   platform::log("config folder: " + platform::applicationConfigDirectory().string());
+  // The global shortcut's window shows the assistant.
+  quellorin::WindowService::shared()->setRootViewFactory(quellorin::AssistantWindowContent::factory());
 
   if (options.seconds) {
     mainQueue.scheduleTimer(*options.seconds, false, [&mainQueue](platform::Timer&) { mainQueue.stop(); });

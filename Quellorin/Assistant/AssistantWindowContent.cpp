@@ -1,0 +1,26 @@
+#include "Quellorin/Assistant/AssistantWindowContent.h"
+
+#include <utility>
+
+namespace quellorin {
+
+AssistantWindowContent::AssistantWindowContent(const std::string& text, bool autoWork, platform::Size size,
+                                               MainViewServices services)
+    : view_(std::make_shared<MainView>(text, autoWork, size, std::move(services))),
+      host_(ui::Host::make(view_, ui::Host::Options{.width = size.width})) {}
+
+AssistantWindowContent::~AssistantWindowContent() { view_->tearDown(); }
+
+WindowService::RootViewFactory AssistantWindowContent::factory(MainViewServices services) {
+  return [services](const std::string& text, bool autoWork, platform::Size size) {
+    return std::make_shared<AssistantWindowContent>(text, autoWork, size, services);
+  };
+}
+
+WindowService::RootViewFactory AssistantWindowContent::factory() {
+  return [](const std::string& text, bool autoWork, platform::Size size) {
+    return std::make_shared<AssistantWindowContent>(text, autoWork, size, MainViewServices::shared());
+  };
+}
+
+}  // namespace quellorin
