@@ -70,14 +70,14 @@ struct MainView::Run {
 };
 
 MainViewServices MainViewServices::shared() {
-  return MainViewServices{&AIService::shared(), &DatabaseService::shared(), WindowService::shared()};
+  return MainViewServices{AIService::shared(), DatabaseService::shared(), WindowService::shared()};
 }
 
 MainView::MainView(std::string selectedText, bool autoWork, platform::Size windowSize,
                    MainViewServices services)
     : services_(std::move(services)),
       windowSize_(windowSize),
-      viewRefreshId_(*this, "viewRefreshId", platform::UUID::random().string()),
+      viewRefreshId_(*this, "viewRefreshId", platform::randomUUIDString()),
       isErrorState_(*this, false),
       autoWork_(*this, autoWork),
       prompt_(*this, ""),
@@ -368,7 +368,7 @@ void MainView::startStep(const std::shared_ptr<Run>& run) {
   run->cancellation = std::make_shared<platform::HttpCancellation>();
   const std::string sessionId = "conversation__" + std::to_string(*(*conversation_)->id);
 
-  auto* ai = services_.aiService;
+  auto ai = services_.aiService;
   if (!ai) {
     stepEnded(run);
     return;

@@ -26,8 +26,8 @@ class WindowService;
 // What the assistant window works with. Defaults are the process-wide instances; tests hand
 // their own. The view keeps the pointers for its life: whatever they point at must outlive it.
 struct MainViewServices {
-  AIService* aiService = nullptr;
-  DatabaseService* store = nullptr;
+  std::shared_ptr<AIService> aiService;
+  std::shared_ptr<DatabaseService> store;
   std::weak_ptr<WindowService> windows;
 
   static MainViewServices shared();

@@ -49,7 +49,7 @@ class MainViewIntegration : public testsupport::DesktopFixture {
       unsetenv("QUELLORIN_SERVICE_URL");
   }
 
-  MainViewServices services() { return MainViewServices{&aiService, &store, windows}; }
+  MainViewServices services() { return MainViewServices{aiService, store, windows}; }
 
   // Opens the window as the global shortcut does and renders its first tree.
   std::shared_ptr<AssistantWindowContent> open(const std::string& text, bool autoWork) {
@@ -75,14 +75,14 @@ class MainViewIntegration : public testsupport::DesktopFixture {
   }
 
   std::int64_t storedCount(const std::string& sql) {
-    auto value = store.db()->scalar(sql);
+    auto value = store->db()->scalar(sql);
     return value ? std::get<std::int64_t>(*value) : -1;
   }
 
   std::int64_t addPipeline(const std::string& name, const std::vector<std::string>& prompts) {
-    const auto id = *store.insertPipeline(name);
+    const auto id = *store->insertPipeline(name);
     for (std::size_t i = 0; i < prompts.size(); ++i) {
-      store.insertPipelinePrompt(static_cast<std::int64_t>(i), id, *store.getOrInsertPrompt(prompts[i]));
+      store->insertPipelinePrompt(static_cast<std::int64_t>(i), id, *store->getOrInsertPrompt(prompts[i]));
     }
     return id;
   }
@@ -90,8 +90,8 @@ class MainViewIntegration : public testsupport::DesktopFixture {
   testsupport::StandInProcess service;
   std::optional<std::string> previousURL;
   testsupport::TemporaryFolder folder{"quellorin-mainview-"};
-  DatabaseService store{folder.path() / "db.sqlite3"};
-  AIService aiService{std::chrono::milliseconds(2000)};
+  std::shared_ptr<DatabaseService> store = std::make_shared<DatabaseService>(folder.path() / "db.sqlite3");
+  std::shared_ptr<AIService> aiService = std::make_shared<AIService>(std::chrono::milliseconds(2000));
   std::shared_ptr<TextHandlingService> textHandling = std::make_shared<TextHandlingService>();
   std::shared_ptr<WindowService> windows = std::make_shared<WindowService>(textHandling);
   std::vector<std::string> posts;
