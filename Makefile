@@ -3,11 +3,12 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 TSAN_BUILD ?= build-tsan
 FUZZ_BUILD ?= build-fuzz
+COVERAGE_BUILD ?= build-coverage
 JOBS       ?= $(shell nproc)
 RUN_SECONDS ?= 30
 CMAKE_GENERATOR ?= Ninja
 
-.PHONY: run test bootstrap configure build check-format check-layers test-main test-sanitized test-threads fuzz bench clean
+.PHONY: run test bootstrap configure build check-format check-layers test-main test-sanitized test-threads fuzz bench coverage clean
 
 run: build
 	./scripts/run-application $(BUILD) --seconds $(RUN_SECONDS)
@@ -63,8 +64,16 @@ fuzz: bootstrap
 	for target in $(FUZZ_BUILD)/tests/fuzz/fuzz_*; do \
 	  [ -x "$$target" ] && "$$target" -max_total_time=$(FUZZ_SECONDS) || exit 1; done
 
+# Line and branch coverage of the library code by the unit and integration tests (scripts/coverage);
+# the per-file pages are in $(COVERAGE_BUILD)/coverage/index.html. Not part of `make test`.
+coverage: bootstrap
+	cmake -S . -B $(COVERAGE_BUILD) -G $(CMAKE_GENERATOR) -DCMAKE_BUILD_TYPE=Debug \
+	  -DQUELLORIN_WERROR=ON -DQUELLORIN_COVERAGE=ON -DQUELLORIN_BENCH=OFF
+	cmake --build $(COVERAGE_BUILD) -j $(JOBS)
+	COVERAGE_JOBS=$(JOBS) ./scripts/coverage $(COVERAGE_BUILD)
+
 bench: build
 	for program in $(BUILD)/bench/bench_*; do [ -x "$$program" ] && "$$program" || exit 1; done
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(COVERAGE_BUILD)
