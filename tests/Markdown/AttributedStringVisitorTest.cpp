@@ -82,10 +82,6 @@ TEST_F(AttributedStringVisitorTest, TightBulletListItemsGetABulletAndATab) {
   EXPECT_EQ(styler->prefixes, (std::vector<std::u16string>{u"\u2022\t", u"\u2022\t"}));
 }
 
-TEST_F(AttributedStringVisitorTest, OrderedListsCountFromTheirStartWithAFullStop) {
-  EXPECT_EQ(render("3) a\n4) b\n5) c"), u"3.\ta\u20294.\tb\u20295.\tc");
-}
-
 TEST_F(AttributedStringVisitorTest, NestedListsKeepTheOuterNumbering) {
   EXPECT_EQ(render("1. one\n   - in\n   - more\n2. two"),
             u"1.\tone\u2029\u2022\tin\u2029\u2022\tmore\u20292.\ttwo");
@@ -103,19 +99,22 @@ TEST_F(AttributedStringVisitorTest, TheTenthItemHasAThreeUnitPrefix) {
   EXPECT_EQ(text.substr(text.size() - 5), u"10.\tx");
 }
 
-TEST_F(AttributedStringVisitorTest, SoftBreaksFollowTheHardBreakOption) {
-  EXPECT_EQ(render("a\nb"), u"a b");
-  EXPECT_EQ(render("a\nb", MarkdownOptions::hardBreaks), u"a\u2028b");
-  EXPECT_EQ(render("a  \nb"), u"a\u2028b");
-}
-
-TEST_F(AttributedStringVisitorTest, CodeBlocksJoinTheirLinesWithLineSeparators) {
-  EXPECT_EQ(render("```swift\na\n\nb\n```\n\nafter"), u"a\u2028\u2028b\u2029after");
-  EXPECT_EQ(styler->calls.front(), "codeBlock swift");
-}
-
-TEST_F(AttributedStringVisitorTest, ThematicBreaksNeverTakeAParagraphSeparator) {
-  EXPECT_EQ(render("a\n\n---\n\nb"), u"a\u2029\u200B\nb");
+TEST_F(AttributedStringVisitorTest, SeparatorsPrefixesAndBreaks) {
+  const struct {
+    const char* markdown;
+    MarkdownOptions options;
+    std::u16string text;
+  } cases[] = {
+      {"3) a\n4) b\n5) c", MarkdownOptions::default_,
+       u"3.\ta\u20294.\tb\u20295.\tc"},  // from the start, full stop
+      {"a\nb", MarkdownOptions::default_, u"a b"},
+      {"a\nb", MarkdownOptions::hardBreaks, u"a\u2028b"},
+      {"a  \nb", MarkdownOptions::default_, u"a\u2028b"},
+      {"```swift\na\n\nb\n```\n\nafter", MarkdownOptions::default_, u"a\u2028\u2028b\u2029after"},
+      {"a\n\n---\n\nb", MarkdownOptions::default_, u"a\u2029\u200B\nb"},  // no separator after a rule
+  };
+  for (const auto& c : cases) EXPECT_EQ(render(c.markdown, c.options), c.text) << c.markdown;
+  EXPECT_NE(std::find(styler->calls.begin(), styler->calls.end(), "codeBlock swift"), styler->calls.end());
 }
 
 TEST_F(AttributedStringVisitorTest, EmptyCodeBlocksContributeNothing) {

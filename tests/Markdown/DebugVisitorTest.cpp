@@ -17,32 +17,31 @@ std::string debugTreeOf(const std::string& text) {
   return debugTreeOf(text, visitor);
 }
 
-TEST(DebugVisitorTest, EmptyDocumentIsOneLine) { EXPECT_EQ(debugTreeOf(""), "Document\n"); }
-
-TEST(DebugVisitorTest, OneParagraph) {
-  EXPECT_EQ(debugTreeOf("Hi"), "Document\n    ↳ Paragraph\n        ↳ Text - Hi\n");
-}
-
-TEST(DebugVisitorTest, NestedListsAndQuotes) {
-  EXPECT_EQ(debugTreeOf("- one\n  1) two\n\n> > deep\n"),
-            "Document\n"
-            "    ↳ List - type: Bullet, isTight: true\n"
-            "        ↳ Item\n"
-            "            ↳ Paragraph\n"
-            "                ↳ Text - one\n"
-            "            ↳ List - type: Ordered (start: 1), isTight: true, delimiter: paren\n"
-            "                ↳ Item\n"
-            "                    ↳ Paragraph\n"
-            "                        ↳ Text - two\n"
-            "    ↳ Block Quote\n"
-            "        ↳ Block Quote\n"
-            "            ↳ Paragraph\n"
-            "                ↳ Text - deep\n");
-}
-
-TEST(DebugVisitorTest, CodeBlockIsOneLineWithEscapedNewlines) {
-  EXPECT_EQ(debugTreeOf("```js\nlet a;\nlet b;\n```\n"),
-            "Document\n    ↳ Code Block - fenceInfo: js, content: let a;\\nlet b;\\n\n");
+TEST(DebugVisitorTest, OneLinePerNodeIndentedByDepth) {
+  const struct {
+    const char* markdown;
+    const char* tree;
+  } cases[] = {
+      {"", "Document\n"},
+      {"Hi", "Document\n    ↳ Paragraph\n        ↳ Text - Hi\n"},
+      {"```js\nlet a;\nlet b;\n```\n",
+       "Document\n    ↳ Code Block - fenceInfo: js, content: let a;\\nlet b;\\n\n"},
+      {"- one\n  1) two\n\n> > deep\n",
+       "Document\n"
+       "    ↳ List - type: Bullet, isTight: true\n"
+       "        ↳ Item\n"
+       "            ↳ Paragraph\n"
+       "                ↳ Text - one\n"
+       "            ↳ List - type: Ordered (start: 1), isTight: true, delimiter: paren\n"
+       "                ↳ Item\n"
+       "                    ↳ Paragraph\n"
+       "                        ↳ Text - two\n"
+       "    ↳ Block Quote\n"
+       "        ↳ Block Quote\n"
+       "            ↳ Paragraph\n"
+       "                ↳ Text - deep\n"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(debugTreeOf(c.markdown), c.tree) << c.markdown;
 }
 
 TEST(DebugVisitorTest, EveryKindOfNodeHasItsLine) {

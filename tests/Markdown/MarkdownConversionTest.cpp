@@ -27,59 +27,42 @@ MarkdownErrors::Code errorOf(const std::function<void()>& conversion) {
   return MarkdownErrors::nonStandardBundleFormatError;
 }
 
-TEST(MarkdownHTMLTest, EmptyTextGivesEmptyHTML) {
-  EXPECT_EQ(Markdown("").toHTML(MarkdownOptions::hardBreaks), "");
-  EXPECT_EQ(Markdown("").toHTML(MarkdownOptions::default_), "");
-}
-
-TEST(MarkdownHTMLTest, HardBreaksTurnSoftBreaksIntoBreakTags) {
-  const Markdown twoLines("first line\nsecond line");
-  EXPECT_EQ(twoLines.toHTML(MarkdownOptions::hardBreaks), "<p>first line<br />\nsecond line</p>\n");
-  EXPECT_EQ(twoLines.toHTML(MarkdownOptions::default_), "<p>first line\nsecond line</p>\n");
-}
-
-TEST(MarkdownHTMLTest, RawHTMLIsOmittedUnlessUnsafe) {
-  const Markdown withHTML("<div>\nblock\n</div>\n\ntext <b>bold</b>");
+TEST(MarkdownHTMLTest, OptionsShapeTheHTML) {
+  const MarkdownOptions hard = MarkdownOptions::hardBreaks, plain = MarkdownOptions::default_,
+                        unsafe = MarkdownOptions::unsafe;
+  const std::string withHTML = "<div>\nblock\n</div>\n\ntext <b>bold</b>";
   const std::string omitted =
       "<!-- raw HTML omitted -->\n<p>text <!-- raw HTML omitted -->bold<!-- raw HTML omitted --></p>\n";
-  EXPECT_EQ(withHTML.toHTML(MarkdownOptions::default_), omitted);
-  EXPECT_EQ(withHTML.toHTML(MarkdownOptions::hardBreaks), omitted);
-  EXPECT_EQ(withHTML.toHTML(MarkdownOptions::unsafe), "<div>\nblock\n</div>\n<p>text <b>bold</b></p>\n");
-}
-
-TEST(MarkdownHTMLTest, UnsafeLinkDestinationsAreWrittenEmpty) {
-  const Markdown link("[run](javascript:alert(1)) [site](https://example.com)");
-  EXPECT_EQ(link.toHTML(MarkdownOptions::hardBreaks),
-            "<p><a href=\"\">run</a> <a href=\"https://example.com\">site</a></p>\n");
-  EXPECT_EQ(link.toHTML(MarkdownOptions::unsafe),
-            "<p><a href=\"javascript:alert(1)\">run</a> <a href=\"https://example.com\">site</a></p>\n");
-}
-
-TEST(MarkdownHTMLTest, TextAfterANulCharacterIsKept) {
-  const Markdown withNul("before\0after\n\nlast paragraph"s);
-  EXPECT_EQ(withNul.toHTML(MarkdownOptions::hardBreaks),
-            "<p>before\xEF\xBF\xBD"
-            "after</p>\n<p>last paragraph</p>\n");
-}
-
-TEST(MarkdownHTMLTest, UnnamedOptionBitsReachCmark) {
-  const MarkdownOptions noBreaks(16);
-  EXPECT_EQ(Markdown("a\nb").toHTML(noBreaks), "<p>a b</p>\n");
-}
-
-TEST(MarkdownHTMLTest, NamedOptionsChangeTheOutput) {
-  EXPECT_EQ(Markdown("hello").toHTML(MarkdownOptions::sourcePos),
-            "<p data-sourcepos=\"1:1-1:5\">hello</p>\n");
-  EXPECT_EQ(Markdown("\"quoted\" -- dash...").toHTML(MarkdownOptions::smart),
-            "<p>\xE2\x80\x9Cquoted\xE2\x80\x9D \xE2\x80\x93 dash\xE2\x80\xA6</p>\n");
-  EXPECT_EQ(Markdown("\"<i>x</i>\"").toHTML(MarkdownOptions::smartUnsafe),
-            "<p>\xE2\x80\x9C<i>x</i>\xE2\x80\x9D</p>\n");
-}
-
-TEST(MarkdownHTMLTest, InvalidUTF8IsAnErrorUnlessCmarkValidatesIt) {
-  const Markdown broken("ok \xFF\xFE bytes");
-  EXPECT_EQ(errorOf([&] { broken.toHTML(MarkdownOptions::hardBreaks); }), MarkdownErrors::markdownToASTError);
-  EXPECT_EQ(broken.toHTML(MarkdownOptions::validateUTF8), "<p>ok \xEF\xBF\xBD\xEF\xBF\xBD bytes</p>\n");
+  const std::string links = "[run](javascript:alert(1)) [site](https://example.com)";
+  const struct {
+    std::string markdown;
+    MarkdownOptions options;
+    std::string html;
+  } cases[] = {
+      {"", hard, ""},
+      {"", plain, ""},
+      {"first line\nsecond line", hard, "<p>first line<br />\nsecond line</p>\n"},
+      {"first line\nsecond line", plain, "<p>first line\nsecond line</p>\n"},
+      {withHTML, plain, omitted},
+      {withHTML, hard, omitted},
+      {withHTML, unsafe, "<div>\nblock\n</div>\n<p>text <b>bold</b></p>\n"},
+      {links, hard, "<p><a href=\"\">run</a> <a href=\"https://example.com\">site</a></p>\n"},
+      {links, unsafe,
+       "<p><a href=\"javascript:alert(1)\">run</a> <a href=\"https://example.com\">site</a></p>\n"},
+      // Text after a NUL is kept.
+      {"before\0after\n\nlast paragraph"s, hard,
+       "<p>before\xEF\xBF\xBD"
+       "after</p>\n<p>last paragraph</p>\n"},
+      {"a\nb", MarkdownOptions(16), "<p>a b</p>\n"},  // an unnamed bit reaches cmark
+      {"hello", MarkdownOptions::sourcePos, "<p data-sourcepos=\"1:1-1:5\">hello</p>\n"},
+      {"\"quoted\" -- dash...", MarkdownOptions::smart,
+       "<p>\xE2\x80\x9Cquoted\xE2\x80\x9D \xE2\x80\x93 dash\xE2\x80\xA6</p>\n"},
+      {"\"<i>x</i>\"", MarkdownOptions::smartUnsafe, "<p>\xE2\x80\x9C<i>x</i>\xE2\x80\x9D</p>\n"},
+      {"ok \xFF\xFE bytes", MarkdownOptions::validateUTF8, "<p>ok \xEF\xBF\xBD\xEF\xBF\xBD bytes</p>\n"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(Markdown(c.markdown).toHTML(c.options), c.html) << c.markdown << " / " << c.options.rawValue();
+  EXPECT_EQ(errorOf([&] { Markdown("ok \xFF\xFE bytes").toHTML(hard); }), MarkdownErrors::markdownToASTError);
 }
 
 // The application's road adds nothing to cmark: the library's HTML is cmark's, byte for byte.
@@ -100,20 +83,14 @@ TEST(MarkdownHTMLTest, HTMLIsCmarksOwnForEveryOptionSet) {
   }
 }
 
-TEST(MarkdownHTMLTest, CopiesAreIndependentValues) {
+TEST(MarkdownHTMLTest, CopiesAreIndependentAndChangedTextIsConvertedAnew) {
   const Markdown original("*one*");
   Markdown copy = original;
-  copy.setMarkdownString("two");
+  EXPECT_EQ(copy.toHTML(), "<p><em>one</em></p>\n");
+  copy.setMarkdownString("**two**");
+  EXPECT_EQ(copy.markdownString(), "**two**");
   EXPECT_EQ(original.toHTML(), "<p><em>one</em></p>\n");
-  EXPECT_EQ(copy.toHTML(), "<p>two</p>\n");
-}
-
-TEST(MarkdownHTMLTest, ChangedTextIsConvertedAnew) {
-  Markdown markdown("*one*");
-  EXPECT_EQ(markdown.toHTML(), "<p><em>one</em></p>\n");
-  markdown.setMarkdownString("**two**");
-  EXPECT_EQ(markdown.markdownString(), "**two**");
-  EXPECT_EQ(markdown.toHTML(), "<p><strong>two</strong></p>\n");
+  EXPECT_EQ(copy.toHTML(), "<p><strong>two</strong></p>\n");
 }
 
 TEST(MarkdownConversionTest, XMLShowsTheParseTree) {
@@ -150,11 +127,10 @@ TEST(MarkdownConversionTest, CommonMarkWrapsAtTheWidthUnlessHardBreaks) {
 
 TEST(MarkdownConversionTest, InvalidUTF8IsRefusedByEveryConversionUnlessRepaired) {
   const Markdown broken("x \xC0\x80 more text");
-  EXPECT_EQ(errorOf([&] { broken.toAST(); }), MarkdownErrors::markdownToASTError);
-  EXPECT_EQ(errorOf([&] { broken.toXML(); }), MarkdownErrors::markdownToASTError);
-  EXPECT_EQ(errorOf([&] { broken.toLaTeX(); }), MarkdownErrors::markdownToASTError);
-  EXPECT_EQ(errorOf([&] { broken.toGroff(); }), MarkdownErrors::markdownToASTError);
-  EXPECT_EQ(errorOf([&] { broken.toCommonMark(); }), MarkdownErrors::markdownToASTError);
+  for (const auto& conversion : std::vector<std::function<void()>>{
+           [&] { broken.toAST(); }, [&] { broken.toXML(); }, [&] { broken.toLaTeX(); },
+           [&] { broken.toGroff(); }, [&] { broken.toCommonMark(); }})
+    EXPECT_EQ(errorOf(conversion), MarkdownErrors::markdownToASTError);
   EXPECT_EQ(broken.toCommonMark(MarkdownOptions::validateUTF8), "x \xEF\xBF\xBD more text\n");
 }
 

@@ -33,67 +33,38 @@ std::shared_ptr<NodeClass> nodeAt(const std::shared_ptr<Document>& document,
   return typed;
 }
 
-TEST(NodeTreeTest, EveryCmarkTypeGetsItsClass) {
-  const auto document = documentOf(
-      "# T\n\n> q\n\n- i\n\n```\nc\n```\n\n<div>\n\n---\n\n"
-      "t\\\nu\nv *e* **s** `c` <b> [l](u) ![m](n)\n");
-  ASSERT_EQ(document->children().size(), 7U);
-  EXPECT_NE(nodeAt<Heading>(document, {0}), nullptr);
-  EXPECT_NE(nodeAt<BlockQuote>(document, {1}), nullptr);
-  EXPECT_NE(nodeAt<List>(document, {2}), nullptr);
-  EXPECT_NE(nodeAt<Item>(document, {2, 0}), nullptr);
-  EXPECT_NE(nodeAt<CodeBlock>(document, {3}), nullptr);
-  EXPECT_NE(nodeAt<HtmlBlock>(document, {4}), nullptr);
-  EXPECT_NE(nodeAt<ThematicBreak>(document, {5}), nullptr);
-  EXPECT_NE(nodeAt<Paragraph>(document, {6}), nullptr);
-  EXPECT_NE(nodeAt<Text>(document, {6, 0}), nullptr);
-  EXPECT_NE(nodeAt<LineBreak>(document, {6, 1}), nullptr);
-  EXPECT_NE(nodeAt<SoftBreak>(document, {6, 3}), nullptr);
-  EXPECT_NE(nodeAt<Emphasis>(document, {6, 5}), nullptr);
-  EXPECT_NE(nodeAt<Strong>(document, {6, 7}), nullptr);
-  EXPECT_NE(nodeAt<Code>(document, {6, 9}), nullptr);
-  EXPECT_NE(nodeAt<HtmlInline>(document, {6, 11}), nullptr);
-  EXPECT_NE(nodeAt<Link>(document, {6, 13}), nullptr);
-  EXPECT_NE(nodeAt<Image>(document, {6, 15}), nullptr);
-}
-
-TEST(NodeTreeTest, TightOrderedListWithParentheses) {
+// Each node class's own properties, as its description shows them (the debug tree test sees every class).
+TEST(NodeTreeTest, PropertiesShowInTheDescription) {
+  const struct {
+    const char* markdown;
+    std::initializer_list<std::size_t> path;
+    const char* description;
+  } cases[] = {
+      {"3) one\n4) two\n", {0}, "List - type: Ordered (start: 3), isTight: true, delimiter: paren"},
+      {"- a\n\n- b\n", {0}, "List - type: Bullet, isTight: false"},
+      {"1. a\n", {0}, "List - type: Ordered (start: 1), isTight: true, delimiter: period"},
+      {"```\na\nb\n```\n", {0}, "Code Block - fenceInfo: nil, content: a\\nb\\n"},
+      {"```swift\nlet x = 1\n```\n", {0}, "Code Block - fenceInfo: swift, content: let x = 1\\n"},
+      {"[a](http://x.org \"T\")", {0, 0}, "Link - title: T, url: http://x.org)"},
+      {"[b](/path)", {0, 0}, "Link - title: nil, url: /path)"},
+      {"![c](img.png \"P\")", {0, 0}, "Image - title: P, url: img.png)"},
+  };
+  for (const auto& c : cases) {
+    const auto node = nodeAt<BaseNode>(documentOf(c.markdown), c.path);
+    ASSERT_NE(node, nullptr) << c.markdown;
+    EXPECT_EQ(node->debugDescription(), c.description);
+  }
   const auto list = nodeAt<List>(documentOf("3) one\n4) two\n"), {0});
   ASSERT_NE(list, nullptr);
   EXPECT_EQ(list->listType(), List::ListType::ordered(3));
   EXPECT_EQ(list->delimiter(), List::Delimiter::paren);
-  EXPECT_EQ(list->numberOfItems(), 2);
-  EXPECT_TRUE(list->isTight());
-  EXPECT_EQ(list->debugDescription(), "List - type: Ordered (start: 3), isTight: true, delimiter: paren");
-}
-
-TEST(NodeTreeTest, BulletListsHaveNoDelimiter) {
-  const auto loose = nodeAt<List>(documentOf("- a\n\n- b\n"), {0});
-  ASSERT_NE(loose, nullptr);
-  EXPECT_EQ(loose->listType(), List::ListType::bullet());
-  EXPECT_EQ(loose->delimiter(), std::nullopt);
-  EXPECT_EQ(loose->debugDescription(), "List - type: Bullet, isTight: false");
-  const auto period = nodeAt<List>(documentOf("1. a\n"), {0});
-  ASSERT_NE(period, nullptr);
-  EXPECT_EQ(period->debugDescription(), "List - type: Ordered (start: 1), isTight: true, delimiter: period");
-}
-
-TEST(NodeTreeTest, NumberOfItemsCountsTheItems) {
-  const auto list = nodeAt<List>(documentOf("* a\n* b\n* c\n* d\n* e\n"), {0});
-  ASSERT_NE(list, nullptr);
-  EXPECT_EQ(list->numberOfItems(), 5);
-  EXPECT_EQ(list->children().size(), 5U);
-}
-
-TEST(NodeTreeTest, FencedCodeWithoutInfoString) {
-  const auto code = nodeAt<CodeBlock>(documentOf("```\na\nb\n```\n"), {0});
-  ASSERT_NE(code, nullptr);
-  EXPECT_EQ(code->fenceInfo(), std::nullopt);
-  EXPECT_EQ(code->literal(), "a\nb\n");
-  EXPECT_EQ(code->debugDescription(), "Code Block - fenceInfo: nil, content: a\\nb\\n");
-  const auto swift = nodeAt<CodeBlock>(documentOf("```swift\nlet x = 1\n```\n"), {0});
-  ASSERT_NE(swift, nullptr);
-  EXPECT_EQ(swift->debugDescription(), "Code Block - fenceInfo: swift, content: let x = 1\\n");
+  EXPECT_EQ(nodeAt<List>(documentOf("- a\n"), {0})->delimiter(), std::nullopt);
+  EXPECT_EQ(nodeAt<List>(documentOf("* a\n* b\n* c\n* d\n* e\n"), {0})->numberOfItems(), 5);
+  const auto untitled = nodeAt<Link>(documentOf("[b](/path)"), {0, 0});
+  ASSERT_NE(untitled, nullptr);
+  EXPECT_EQ(untitled->title(), std::nullopt);
+  EXPECT_EQ(untitled->url(), "/path");
+  EXPECT_EQ(nodeAt<CodeBlock>(documentOf("```\na\n```\n"), {0})->fenceInfo(), std::nullopt);
 }
 
 TEST(NodeTreeTest, AnEmptyLiteralIsAbsent) {
@@ -166,24 +137,9 @@ TEST(NodeTreeTest, ChildrenAreCachedButEachChildSequenceMakesNewObjects) {
   EXPECT_NE(iterator.next(), nullptr);
   EXPECT_EQ(iterator.next(), nullptr);
   EXPECT_EQ(iterator.next(), nullptr);
-}
-
-TEST(NodeTreeTest, HasNextSiblingFollowsTheTree) {
-  const auto document = documentOf("one\n\ntwo\n");
-  EXPECT_TRUE(document->children()[0]->hasNextSibling());
-  EXPECT_FALSE(document->children()[1]->hasNextSibling());
+  EXPECT_TRUE(first[0]->hasNextSibling());
+  EXPECT_FALSE(first[1]->hasNextSibling());
   EXPECT_FALSE(document->hasNextSibling());
-}
-
-TEST(NodeTreeTest, LinksAndImagesCarryTitleAndURL) {
-  const auto document = documentOf("[a](http://x.org \"T\") [b](/path) ![c](img.png \"P\")");
-  EXPECT_EQ(nodeAt<Link>(document, {0, 0})->debugDescription(), "Link - title: T, url: http://x.org)");
-  const auto untitled = nodeAt<Link>(document, {0, 2});
-  ASSERT_NE(untitled, nullptr);
-  EXPECT_EQ(untitled->title(), std::nullopt);
-  EXPECT_EQ(untitled->url(), "/path");
-  EXPECT_EQ(untitled->debugDescription(), "Link - title: nil, url: /path)");
-  EXPECT_EQ(nodeAt<Image>(document, {0, 4})->debugDescription(), "Image - title: P, url: img.png)");
 }
 
 TEST(NodeTreeTest, ANodeOutlivesItsDocument) {
@@ -198,7 +154,7 @@ TEST(NodeTreeTest, ANodeOutlivesItsDocument) {
   EXPECT_EQ(std::dynamic_pointer_cast<BaseNode>(item)->nestDepth(), 0);
 }
 
-TEST(NodeTreeTest, NestingBeyondTheLimitIsRefused) {
+TEST(NodeTreeTest, NestingBeyondTheLimitAndInvalidTextAreRefused) {
   // n quotes put the text n + 2 levels below the document: quotes, paragraph, text.
   const int quotes = MarkdownASTRenderable::maximumNestingDepth - 2;
   const auto deepest = Markdown(std::string(quotes, '>') + " x\n\nafter").toDocument();
@@ -210,23 +166,16 @@ TEST(NodeTreeTest, NestingBeyondTheLimitIsRefused) {
   EXPECT_EQ(std::dynamic_pointer_cast<Text>(node->children()[0]->children()[0])->literal(), "x");
 
   const Markdown tooDeep(std::string(quotes + 1, '>') + " x\n\nafter");
-  try {
-    tooDeep.toDocument();
-    ADD_FAILURE() << "no error";
-  } catch (const MarkdownErrors& error) {
-    EXPECT_EQ(error.code(), MarkdownErrors::markdownToASTError);
+  for (const Markdown& refused : {tooDeep, Markdown("\xFF")}) {  // too deep, and not UTF-8
+    try {
+      refused.toDocument();
+      ADD_FAILURE() << "no error";
+    } catch (const MarkdownErrors& error) {
+      EXPECT_EQ(error.code(), MarkdownErrors::markdownToASTError);
+    }
   }
   // The text conversions walk no node objects and take any depth.
   EXPECT_EQ(tooDeep.toHTML().substr(0, 12), "<blockquote>");
-}
-
-TEST(NodeTreeTest, ToDocumentPassesParseErrorsOn) {
-  try {
-    Markdown("\xFF").toDocument();
-    ADD_FAILURE() << "no error";
-  } catch (const MarkdownErrors& error) {
-    EXPECT_EQ(error.code(), MarkdownErrors::markdownToASTError);
-  }
 }
 
 }  // namespace
