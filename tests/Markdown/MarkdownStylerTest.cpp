@@ -63,28 +63,12 @@ class MarkdownStylerTest : public ::testing::Test {
     return piece;
   }
 
-  static Font fontAt(const AttributedString& text, std::size_t position) {
-    const Font* value = text.attribute<Font>(font, position);
-    if (value == nullptr) {
-      throw std::runtime_error("no font");
-    }
-    return *value;
+  static Font fontAt(const AttributedString& text, std::size_t at) { return valueAt<Font>(text, font, at); }
+  static platform::ParagraphStyle styleAt(const AttributedString& text, std::size_t at) {
+    return *valueAt<ParagraphStyleRef>(text, paragraphStyle, at).shared();
   }
-
-  static platform::ParagraphStyle styleAt(const AttributedString& text, std::size_t position) {
-    const auto* value = text.attribute<ParagraphStyleRef>(paragraphStyle, position);
-    if (value == nullptr) {
-      throw std::runtime_error("no paragraph style");
-    }
-    return **value;
-  }
-
-  static QuoteStripeAttribute stripesAt(const AttributedString& text, std::size_t position) {
-    const auto* value = text.attribute<QuoteStripeAttribute>(QuoteStripeAttribute::key, position);
-    if (value == nullptr) {
-      throw std::runtime_error("no stripes");
-    }
-    return *value;
+  static QuoteStripeAttribute stripesAt(const AttributedString& text, std::size_t at) {
+    return valueAt<QuoteStripeAttribute>(text, QuoteStripeAttribute::key, at);
   }
 
   MarkdownStylerConfiguration configuration;

@@ -111,15 +111,7 @@ TEST_F(MarkdownViewIntegrationTest, LinksStayInsideWhenNotOpenedOutsideEvenWithA
   EXPECT_EQ(loads, 2);
 }
 
-TEST_F(MarkdownViewIntegrationTest, ACompletionGivenToALaterRenderingIsCalled) {
-  auto view = makeView("first", false, nullptr);
-  view->host().finishLoading();
-  int loads = 0;
-  view->rerender("second", std::nullopt, [&loads] { ++loads; });
-  view->host().finishLoading();
-  EXPECT_EQ(loads, 1);
-}
-
+// A completion given to a later rendering replaces the first one and is called.
 TEST_F(MarkdownViewIntegrationTest, ReRenderingKeepsOptionsUnlessGivenAndReplacesTheCompletion) {
   int first = 0;
   int second = 0;
@@ -138,7 +130,7 @@ TEST_F(MarkdownViewIntegrationTest, ReRenderingKeepsOptionsUnlessGivenAndReplace
   EXPECT_EQ(second, 1);
 }
 
-TEST_F(MarkdownViewIntegrationTest, EachNewCopyRemovesThePreviousAndTheLastGoesAtTermination) {
+TEST_F(MarkdownViewIntegrationTest, EachNewCopyRemovesThePreviousAndTheLastGoesAtTerminationOrWithTheView) {
   auto view = makeView("one", false, nullptr);
   fs::path firstCopy = *view->temporaryDirectoryURL();
   view->rerender("two");
@@ -148,6 +140,12 @@ TEST_F(MarkdownViewIntegrationTest, EachNewCopyRemovesThePreviousAndTheLastGoesA
   EXPECT_TRUE(fs::exists(secondCopy));
   MarkdownView::applicationWillTerminate();
   EXPECT_FALSE(fs::exists(secondCopy.parent_path()));
+
+  auto other = makeView("three", false, nullptr);
+  const fs::path otherCopy = *other->temporaryDirectoryURL();
+  ASSERT_TRUE(fs::exists(otherCopy));
+  other.reset();
+  EXPECT_FALSE(fs::exists(otherCopy.parent_path()));
 }
 
 TEST_F(MarkdownViewIntegrationTest, TheTerminationNotificationRemovesTheCopy) {
@@ -171,16 +169,6 @@ TEST_F(MarkdownViewIntegrationTest, TheViewMayGoWhileTheTerminationNoticeIsDeliv
   const fs::path copy = *view->temporaryDirectoryURL();
   center->post(MarkdownView::applicationWillTerminateNotification);
   EXPECT_FALSE(view);
-  EXPECT_FALSE(fs::exists(copy.parent_path()));
-}
-
-TEST_F(MarkdownViewIntegrationTest, DestroyingTheViewRemovesItsCopy) {
-  fs::path copy;
-  {
-    auto view = makeView("one", false, nullptr);
-    copy = *view->temporaryDirectoryURL();
-    EXPECT_TRUE(fs::exists(copy));
-  }
   EXPECT_FALSE(fs::exists(copy.parent_path()));
 }
 
