@@ -7,6 +7,7 @@
 #include "Markdown/StyleSheetFontRules.h"
 #include "Platform/Text/AttributeName.h"
 #include "Platform/Text/Font.h"
+#include "tests/support/Thrown.h"
 
 namespace markdown {
 namespace {
@@ -83,11 +84,11 @@ TEST(HTMLAttributedStringImporterTest, RawHtmlCommentsAndScriptsLeaveNothing) {
 }
 
 TEST(HTMLAttributedStringImporterTest, TextThatIsNotUTF8IsRefused) {
-  try {
-    Markdown("fine").toAttributedString(MarkdownOptions::default_, std::string("p { font-family: \xff }"));
-    FAIL() << "expected htmlDataConversionError";
-  } catch (const MarkdownErrors& error) {
-    EXPECT_EQ(error.code(), MarkdownErrors::htmlDataConversionError);
+  if (const auto error = testsupport::thrown<MarkdownErrors>([&] {
+        Markdown("fine").toAttributedString(MarkdownOptions::default_,
+                                            std::string("p { font-family: \xff }"));
+      })) {
+    EXPECT_EQ(error->code(), MarkdownErrors::htmlDataConversionError);
   }
 }
 

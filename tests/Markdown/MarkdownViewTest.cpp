@@ -10,6 +10,7 @@
 #include "Platform/Desktop/Simulated/RecordingURLOpener.h"
 #include "Platform/Desktop/Simulated/VirtualEnvironment.h"
 #include "tests/support/TemporaryFolder.h"
+#include "tests/support/Thrown.h"
 
 namespace markdown {
 namespace {
@@ -177,11 +178,8 @@ TEST_F(MarkdownViewIntegrationTest, AFailedReRenderingLeavesThePageBefore) {
   MarkdownView view({}, "kept", {.templateBundle = bundle, .writableBundle = true, .urlOpener = opener});
   fs::path copy = *view.temporaryDirectoryURL();
   fs::remove(bundle->bundlePath() / "index.html");
-  try {
-    view.rerender("lost");
-    FAIL() << "a template without its page must be refused";
-  } catch (const MarkdownErrors& error) {
-    EXPECT_EQ(error.code(), MarkdownErrors::nonStandardBundleFormatError);
+  if (const auto error = testsupport::thrown<MarkdownErrors>([&] { view.rerender("lost"); })) {
+    EXPECT_EQ(error->code(), MarkdownErrors::nonStandardBundleFormatError);
   }
   EXPECT_EQ(view.host().fileLoads().size(), 1U);
   EXPECT_EQ(view.temporaryDirectoryURL(), copy);

@@ -1,6 +1,7 @@
 #include "SQLite/Backup.h"
 #include "SQLite/Connection.h"
 #include "SQLite/Result.h"
+#include "tests/support/Thrown.h"
 
 #include <gtest/gtest.h>
 
@@ -65,11 +66,10 @@ TEST(Backup, TemporaryAndAttachedDatabasesByName) {
 TEST(Backup, ARefusedBackupRaisesTheTargetError) {
   auto source = filledDatabase();
   auto target = Connection::open(sql::Location::inMemory());
-  try {
-    source->backup(Backup::DatabaseName::attached("nowhere"), target, Backup::DatabaseName::main());
-    FAIL() << "started";
-  } catch (const sql::Result& error) {
-    EXPECT_EQ(error.description(), "unknown database nowhere (code: 1)");
+  if (const auto error = testsupport::thrown<sql::Result>([&] {
+        source->backup(Backup::DatabaseName::attached("nowhere"), target, Backup::DatabaseName::main());
+      })) {
+    EXPECT_EQ(error->description(), "unknown database nowhere (code: 1)");
   }
 }
 

@@ -1,6 +1,7 @@
 #include "SQLite/Connection.h"
 #include "SQLite/Result.h"
 #include "tests/support/TemporaryFolder.h"
+#include "tests/support/Thrown.h"
 
 #include <gtest/gtest.h>
 
@@ -67,11 +68,8 @@ TEST(Callbacks, AThrowingCommitHookTurnsTheCommitIntoARollback) {
   int rollbacks = 0;
   db->setRollbackHook([&] { ++rollbacks; });
   db->setCommitHook([] { throw std::runtime_error("no"); });
-  try {
-    db->run("INSERT INTO t VALUES (1)");
-    FAIL() << "committed";
-  } catch (const sql::Result& error) {
-    EXPECT_EQ(error.code(), 19);
+  if (const auto error = testsupport::thrown<sql::Result>([&] { db->run("INSERT INTO t VALUES (1)"); })) {
+    EXPECT_EQ(error->code(), 19);
   }
   EXPECT_EQ(rollbacks, 1);
   db->setCommitHook(nullptr);
@@ -88,11 +86,9 @@ TEST(CallbacksIntegration, ABusyHandlerThatGivesUpFailsTheWriteAtOnce) {
     tries.push_back(n);
     return n < 2;
   });
-  try {
-    blocked->run("INSERT INTO t VALUES (2)");
-    FAIL() << "not busy";
-  } catch (const sql::Result& error) {
-    EXPECT_EQ(error.code(), 5);
+  if (const auto error =
+          testsupport::thrown<sql::Result>([&] { blocked->run("INSERT INTO t VALUES (2)"); })) {
+    EXPECT_EQ(error->code(), 5);
   }
   EXPECT_EQ(tries, (std::vector<int>{0, 1, 2}));
   blocked->setBusyHandler([](int) -> bool { throw std::runtime_error("x"); });
@@ -125,12 +121,12 @@ TEST(CallbacksIntegration, InterruptStopsARunningStatementFromAnotherThread) {
     while (!started) std::this_thread::yield();
     db->interrupt();
   });
-  try {
-    db->run("WITH RECURSIVE n(i) AS (SELECT started() UNION ALL SELECT i + 1 FROM n) SELECT count(*) FROM n");
-    FAIL() << "ran to the end";
-  } catch (const sql::Result& error) {
-    EXPECT_EQ(error.code(), 9);
-    EXPECT_EQ(error.message(), "interrupted");
+  if (const auto error = testsupport::thrown<sql::Result>([&] {
+        db->run(
+            "WITH RECURSIVE n(i) AS (SELECT started() UNION ALL SELECT i + 1 FROM n) SELECT count(*) FROM n");
+      })) {
+    EXPECT_EQ(error->code(), 9);
+    EXPECT_EQ(error->message(), "interrupted");
   }
   interrupter.join();
 }
@@ -161,11 +157,8 @@ TEST(Callbacks, AThrowingFunctionFailsItsStatementWithTheMessage) {
   db->createFunction("fail", 0, false, [](const Bindings&) -> std::optional<Binding> {
     throw std::invalid_argument("bad input");
   });
-  try {
-    db->scalar("SELECT fail()");
-    FAIL() << "no error";
-  } catch (const sql::Result& error) {
-    EXPECT_EQ(error.description(), "bad input (code: 1)");
+  if (const auto error = testsupport::thrown<sql::Result>([&] { db->scalar("SELECT fail()"); })) {
+    EXPECT_EQ(error->description(), "bad input (code: 1)");
   }
 }
 
@@ -239,11 +232,8 @@ TEST(Callbacks, AnAggregateThatThrowsFailsItsStatementAndLeaksNothing) {
         return s;
       },
       [](const std::string& s) -> std::optional<Binding> { return Int64(s.size()); });
-  try {
-    db->scalar("SELECT picky(v) FROM t");
-    FAIL() << "no error";
-  } catch (const sql::Result& error) {
-    EXPECT_EQ(error.message(), "three");
+  if (const auto error = testsupport::thrown<sql::Result>([&] { db->scalar("SELECT picky(v) FROM t"); })) {
+    EXPECT_EQ(error->message(), "three");
   }
   EXPECT_EQ(db->scalar("SELECT picky(v) FROM t WHERE v < 3"), Binding(Int64{1000}));
 }

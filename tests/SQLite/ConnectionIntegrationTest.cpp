@@ -1,6 +1,7 @@
 #include "SQLite/Connection.h"
 #include "SQLite/Result.h"
 #include "tests/support/TemporaryFolder.h"
+#include "tests/support/Thrown.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -15,44 +16,39 @@ namespace {
 using sql::Connection;
 using sql::Location;
 using sql::URIQueryParameter;
+using testsupport::thrown;
 
-TEST(ConnectionIntegration, APlainPathReachesTheEngineAndAMissingFileIsCreated) {
+class ConnectionIntegration : public ::testing::Test {
+ protected:
   testsupport::TemporaryFolder folder{"sqlite-test-"};
-  const auto path = folder.file("db.sqlite3");
+  const std::string path = folder.file("db.sqlite3");
+};
+
+TEST_F(ConnectionIntegration, APlainPathIsCreatedAndAReadOnlyOpenNeitherCreatesNorWrites) {
   auto db = Connection::open(path);
   EXPECT_TRUE(std::filesystem::exists(path));
   EXPECT_EQ(db->description(), path);
   EXPECT_FALSE(db->readonly());
-}
-
-TEST(ConnectionIntegration, AReadOnlyOpenOfAMissingFileRaisesTheEngineError) {
-  testsupport::TemporaryFolder folder{"sqlite-test-"};
-  try {
-    Connection::open(folder.file("missing.db"), true);
-    FAIL() << "opened";
-  } catch (const sql::Result& error) {
-    EXPECT_EQ(error.kind(), sql::Result::Kind::error);
-    EXPECT_EQ(error.code(), 14);
-    EXPECT_EQ(error.message(), "unable to open database file");
+  if (const auto error = thrown<sql::Result>([&] { Connection::open(folder.file("missing.db"), true); })) {
+    EXPECT_EQ(error->kind(), sql::Result::Kind::error);
+    EXPECT_EQ(error->code(), 14);
+    EXPECT_EQ(error->message(), "unable to open database file");
   }
   EXPECT_FALSE(std::filesystem::exists(folder.file("missing.db")));
-}
 
-TEST(ConnectionIntegration, AReadOnlyOpenRefusesWrites) {
-  testsupport::TemporaryFolder folder{"sqlite-test-"};
-  const auto path = folder.file("db.sqlite3");
-  Connection::open(path)->execute("CREATE TABLE t (a)");
-  auto db = Connection::open(path, true);
-  EXPECT_TRUE(db->readonly());
-  try {
-    db->run("INSERT INTO t VALUES (1)");
-    FAIL() << "wrote";
-  } catch (const sql::Result& error) {
-    EXPECT_EQ(error.description(), "attempt to write a readonly database (code: 8)");
+  db->execute("CREATE TABLE t (a)");
+  auto readOnly = Connection::open(path, true);
+  EXPECT_TRUE(readOnly->readonly());
+  if (const auto error = thrown<sql::Result>([&] { readOnly->run("INSERT INTO t VALUES (1)"); })) {
+    EXPECT_EQ(error->description(), "attempt to write a readonly database (code: 8)");
   }
+  auto byURI =
+      Connection::open(Location::uri(path, {URIQueryParameter::mode(URIQueryParameter::FileMode::readOnly)}));
+  EXPECT_TRUE(byURI->readonly());
+  EXPECT_THROW(byURI->execute("INSERT INTO t VALUES (1)"), sql::Result);
 }
 
-TEST(ConnectionIntegration, MemoryAndTemporaryDatabasesHaveNoFileName) {
+TEST_F(ConnectionIntegration, MemoryAndTemporaryDatabasesHaveNoFileName) {
   auto memory = Connection::open(Location::inMemory());
   auto temporary = Connection::open(Location::temporary());
   EXPECT_EQ(memory->description(), "");
@@ -63,17 +59,7 @@ TEST(ConnectionIntegration, MemoryAndTemporaryDatabasesHaveNoFileName) {
   EXPECT_EQ(temporary->scalar("SELECT a FROM t"), sql::Binding(sql::Int64{2}));
 }
 
-TEST(ConnectionIntegration, UriParametersReachTheEngine) {
-  testsupport::TemporaryFolder folder{"sqlite-test-"};
-  const auto path = folder.file("db.sqlite3");
-  Connection::open(path)->execute("CREATE TABLE t (a)");
-  auto db =
-      Connection::open(Location::uri(path, {URIQueryParameter::mode(URIQueryParameter::FileMode::readOnly)}));
-  EXPECT_TRUE(db->readonly());
-  EXPECT_THROW(db->execute("INSERT INTO t VALUES (1)"), sql::Result);
-}
-
-TEST(ConnectionIntegration, ModeOfGivesANewFileThePermissionsOfTheReference) {
+TEST_F(ConnectionIntegration, ModeOfGivesANewFileThePermissionsOfTheReference) {
   // Under this umask a new file would get none of the group and other bits the references have.
   struct MaskedCreation {
     MaskedCreation() : previous(::umask(077)) {}
@@ -82,37 +68,30 @@ TEST(ConnectionIntegration, ModeOfGivesANewFileThePermissionsOfTheReference) {
   } masked;
   for (const mode_t mode : {0644, 0640, 0604}) {
     SCOPED_TRACE(mode);
-    testsupport::TemporaryFolder folder{"sqlite-test-"};
-    const auto reference = folder.file("reference");
+    testsupport::TemporaryFolder each{"sqlite-test-"};
+    const auto reference = each.file("reference");
     std::ofstream(reference) << "x";
     ASSERT_EQ(::chmod(reference.c_str(), mode), 0);
-    const auto path = folder.file("db.sqlite3");
-    Connection::open(Location::uri(path, {URIQueryParameter::modeOf(reference)}))
+    const auto made = each.file("db.sqlite3");
+    Connection::open(Location::uri(made, {URIQueryParameter::modeOf(reference)}))
         ->execute("CREATE TABLE t (a)");
     struct stat info {};
-    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    ASSERT_EQ(::stat(made.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, mode);
   }
 }
 
-TEST(ConnectionIntegration, ANonDatabaseFileRaisesInsteadOfCrashing) {
-  testsupport::TemporaryFolder folder{"sqlite-test-"};
-  const auto path = folder.file("notes.txt");
-  std::ofstream(path) << std::string(4096, 'z');
-  auto db = Connection::open(path);
-  try {
-    db->execute("CREATE TABLE t (a)");
-    FAIL() << "no error";
-  } catch (const sql::Result& error) {
-    EXPECT_EQ(error.code(), 26);
-    EXPECT_EQ(error.message(), "file is not a database");
+TEST_F(ConnectionIntegration, ANonDatabaseFileRaisesInsteadOfCrashing) {
+  std::ofstream(folder.file("notes.txt")) << std::string(4096, 'z');
+  auto db = Connection::open(folder.file("notes.txt"));
+  if (const auto error = thrown<sql::Result>([&] { db->execute("CREATE TABLE t (a)"); })) {
+    EXPECT_EQ(error->code(), 26);
+    EXPECT_EQ(error->message(), "file is not a database");
   }
   EXPECT_THROW(db->prepare("SELECT * FROM sqlite_schema"), sql::Result);
 }
 
-TEST(ConnectionIntegration, ACorruptDatabaseRaisesInsteadOfCrashing) {
-  testsupport::TemporaryFolder folder{"sqlite-test-"};
-  const auto path = folder.file("db.sqlite3");
+TEST_F(ConnectionIntegration, ACorruptDatabaseRaisesInsteadOfCrashing) {
   {
     auto db = Connection::open(path);
     db->execute("PRAGMA page_size = 4096; CREATE TABLE t (a TEXT)");
@@ -126,16 +105,13 @@ TEST(ConnectionIntegration, ACorruptDatabaseRaisesInsteadOfCrashing) {
     file.write(garbage.data(), static_cast<std::streamsize>(garbage.size()));
   }
   auto db = Connection::open(path);
-  try {
-    db->prepare("SELECT count(*) FROM t")->allRows();
-    FAIL() << "no error";
-  } catch (const sql::Result& error) {
-    EXPECT_EQ(error.code(), 11);
-    EXPECT_EQ(error.message(), "database disk image is malformed");
+  if (const auto error = thrown<sql::Result>([&] { db->prepare("SELECT count(*) FROM t")->allRows(); })) {
+    EXPECT_EQ(error->code(), 11);
+    EXPECT_EQ(error->message(), "database disk image is malformed");
   }
 }
 
-TEST(ConnectionIntegration, StatementsKeepTheirConnectionOpen) {
+TEST_F(ConnectionIntegration, StatementsKeepTheirConnectionOpen) {
   std::shared_ptr<sql::Statement> statement;
   {
     auto db = Connection::open(Location::inMemory());
@@ -145,9 +121,8 @@ TEST(ConnectionIntegration, StatementsKeepTheirConnectionOpen) {
   EXPECT_EQ(statement->scalar(), sql::Binding(sql::Int64{42}));
 }
 
-TEST(ConnectionIntegration, WorkFromManyThreadsIsSerialised) {
-  testsupport::TemporaryFolder folder{"sqlite-test-"};
-  auto db = Connection::open(folder.file("db.sqlite3"));
+TEST_F(ConnectionIntegration, WorkFromManyThreadsIsSerialised) {
+  auto db = Connection::open(path);
   db->execute("CREATE TABLE t (n INTEGER)");
   std::vector<std::thread> writers;
   for (int t = 0; t < 4; ++t) {
@@ -164,7 +139,7 @@ TEST(ConnectionIntegration, WorkFromManyThreadsIsSerialised) {
   EXPECT_EQ(db->scalar("SELECT count(*) FROM t"), sql::Binding(sql::Int64{200}));
 }
 
-TEST(ConnectionIntegration, SyncRunsNestedWorkInPlaceAndOtherConnectionsInTurn) {
+TEST_F(ConnectionIntegration, SyncRunsNestedWorkInPlaceAndOtherConnectionsInTurn) {
   auto a = Connection::open(Location::inMemory());
   auto b = Connection::open(Location::inMemory());
   const auto inner = a->sync([&] {

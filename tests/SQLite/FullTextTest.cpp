@@ -3,6 +3,7 @@
 #include "SQLite/Query/Table.h"
 #include "SQLite/Result.h"
 #include "SQLite/VirtualTableModules.h"
+#include "tests/support/Thrown.h"
 
 #include <gtest/gtest.h>
 
@@ -167,11 +168,9 @@ TEST_F(FullTextTest, EveryFTS5TokenizerIsAcceptedByTheEngine) {
 TEST_F(FullTextTest, TheSimpleTokenizerExistsOnlyForFTS4AndFTS5SaysSo) {
   FTS5Config config;
   config.column(title).tokenizer(Tokenizer::simple());
-  try {
-    db->execute(docs.create(sql::modules::fts5(config)));
-    FAIL() << "created";
-  } catch (const sql::Result& error) {
-    EXPECT_EQ(error.message(), "no such tokenizer: simple");
+  if (const auto error =
+          testsupport::thrown<sql::Result>([&] { db->execute(docs.create(sql::modules::fts5(config))); })) {
+    EXPECT_EQ(error->message(), "no such tokenizer: simple");
   }
 }
 

@@ -10,6 +10,7 @@
 #include "SQLite/Query/Table.h"
 #include "SQLite/Result.h"
 #include "tests/support/TemporaryFolder.h"
+#include "tests/support/Thrown.h"
 
 namespace sql {
 namespace {
@@ -258,19 +259,15 @@ TEST_F(QueryExecutionIntegrationTest, StarExpandsToTheColumnsOfEverySource) {
 }
 
 TEST_F(QueryExecutionIntegrationTest, AQualifierNamingNoSourceIsNoSuchTable) {
-  try {
-    columnNamesForQuery(*db, prompts.select(Table("users")[star]).clauses());
-    FAIL() << "expected no such table";
-  } catch (const QueryError& error) {
-    EXPECT_EQ(error.kind(), QueryError::Kind::noSuchTable);
-    EXPECT_EQ(error.description(), "No such table: \"users\"");
+  if (const auto error = testsupport::thrown<QueryError>(
+          [&] { columnNamesForQuery(*db, prompts.select(Table("users")[star]).clauses()); })) {
+    EXPECT_EQ(error->kind(), QueryError::Kind::noSuchTable);
+    EXPECT_EQ(error->description(), "No such table: \"users\"");
   }
   // The engine accepts the unquoted qualifier; the map only knows quoted source names.
-  try {
-    prepare(*db, prompts.select(Expression<void>::literal("prompts.*")));
-    FAIL() << "expected no such table";
-  } catch (const QueryError& error) {
-    EXPECT_EQ(error.description(), "No such table: prompts");
+  if (const auto error = testsupport::thrown<QueryError>(
+          [&] { prepare(*db, prompts.select(Expression<void>::literal("prompts.*"))); })) {
+    EXPECT_EQ(error->description(), "No such table: prompts");
   }
   EXPECT_THROW(prepare(*db, Table("missing")), Result);
 }
@@ -280,11 +277,8 @@ TEST_F(QueryExecutionIntegrationTest, AmbiguousAndMissingColumnsOfARealJoin) {
   run(*db, conversations.insert(assign(pipelineId, pipeline), assign(name, "conv")));
   auto row = pluck(*db, conversations.join(pipelines, conversations[pipelineId] == pipelines[id]));
   ASSERT_TRUE(row.has_value());
-  try {
-    row->get(name);
-    FAIL() << "expected an ambiguous column";
-  } catch (const QueryError& error) {
-    EXPECT_EQ(error.description(),
+  if (const auto error = testsupport::thrown<QueryError>([&] { row->get(name); })) {
+    EXPECT_EQ(error->description(),
               "Ambiguous column `\"name\"` (please disambiguate: [\"\\\"conversations\\\".\\\"name\\\"\", "
               "\"\\\"pipelines\\\".\\\"name\\\"\"])");
   }

@@ -1,6 +1,7 @@
 #include "SQLite/Connection.h"
 #include "SQLite/QueryError.h"
 #include "SQLite/Result.h"
+#include "tests/support/Thrown.h"
 
 #include <gtest/gtest.h>
 
@@ -35,34 +36,25 @@ TEST(Result, SuccessCodesMakeNoError) {
 
 TEST(Result, EngineErrorsCarryTheEngineMessageAndCode) {
   auto db = sql::Connection::open(sql::Location::inMemory());
-  try {
-    db->run("SELECT * FROM missing");
-    FAIL() << "no error";
-  } catch (const sql::Result& error) {
-    EXPECT_EQ(error.kind(), sql::Result::Kind::error);
-    EXPECT_EQ(error.code(), 1);
-    EXPECT_EQ(error.description(), "no such table: missing (code: 1)");
+  if (const auto error = testsupport::thrown<sql::Result>([&] { db->run("SELECT * FROM missing"); })) {
+    EXPECT_EQ(error->kind(), sql::Result::Kind::error);
+    EXPECT_EQ(error->code(), 1);
+    EXPECT_EQ(error->description(), "no such table: missing (code: 1)");
   }
 }
 
 TEST(Result, ExtendedCodesReportTheUniqueConstraint) {
   auto db = sql::Connection::open(sql::Location::inMemory());
   db->execute("CREATE TABLE t (a UNIQUE); INSERT INTO t VALUES (1)");
-  try {
-    db->run("INSERT INTO t VALUES (1)");
-    FAIL() << "no error";
-  } catch (const sql::Result& error) {
-    EXPECT_EQ(error.description(), "UNIQUE constraint failed: t.a (code: 19)");
+  if (const auto error = testsupport::thrown<sql::Result>([&] { db->run("INSERT INTO t VALUES (1)"); })) {
+    EXPECT_EQ(error->description(), "UNIQUE constraint failed: t.a (code: 19)");
   }
   db->setUsesExtendedErrorCodes(true);
   EXPECT_TRUE(db->usesExtendedErrorCodes());
-  try {
-    db->run("INSERT INTO t VALUES (1)");
-    FAIL() << "no error";
-  } catch (const sql::Result& error) {
-    EXPECT_EQ(error.kind(), sql::Result::Kind::extendedError);
-    EXPECT_EQ(error.code(), 2067);
-    EXPECT_EQ(error.description(), "UNIQUE constraint failed: t.a (extended code: 2067)");
+  if (const auto error = testsupport::thrown<sql::Result>([&] { db->run("INSERT INTO t VALUES (1)"); })) {
+    EXPECT_EQ(error->kind(), sql::Result::Kind::extendedError);
+    EXPECT_EQ(error->code(), 2067);
+    EXPECT_EQ(error->description(), "UNIQUE constraint failed: t.a (extended code: 2067)");
   }
 }
 

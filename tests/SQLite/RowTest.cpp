@@ -1,4 +1,5 @@
 #include "SQLite/Query/Row.h"
+#include "tests/support/Thrown.h"
 
 #include <gtest/gtest.h>
 
@@ -35,13 +36,11 @@ TEST(RowTest, APlainColumnFindsTheOneQualifiedKey) {
 TEST(RowTest, TwoQualifiedKeysMakeTheColumnAmbiguous) {
   auto row = rowOf({{"\"jobs\".\"name\"", 0}, {"\"conversations\".\"name\"", 1}},
                    {Binding{std::string("a")}, Binding{std::string("b")}});
-  try {
-    row.get(name);
-    FAIL() << "expected an ambiguous column";
-  } catch (const QueryError& error) {
-    EXPECT_EQ(error.kind(), QueryError::Kind::ambiguousColumn);
-    EXPECT_EQ(error.columns(), (std::vector<std::string>{"\"conversations\".\"name\"", "\"jobs\".\"name\""}));
-    EXPECT_EQ(error.description(),
+  if (const auto error = testsupport::thrown<QueryError>([&] { row.get(name); })) {
+    EXPECT_EQ(error->kind(), QueryError::Kind::ambiguousColumn);
+    EXPECT_EQ(error->columns(),
+              (std::vector<std::string>{"\"conversations\".\"name\"", "\"jobs\".\"name\""}));
+    EXPECT_EQ(error->description(),
               "Ambiguous column `\"name\"` (please disambiguate: [\"\\\"conversations\\\".\\\"name\\\"\", "
               "\"\\\"jobs\\\".\\\"name\\\"\"])");
   }
@@ -51,46 +50,34 @@ TEST(RowTest, AMissingColumnListsAllKeysSorted) {
   // "x""name" ends with the column's text, but not after a ".": it is another column.
   auto row =
       rowOf({{"\"z\"", 0}, {"\"a\"", 1}, {"\"x\"\"name\"", 2}}, {std::nullopt, std::nullopt, std::nullopt});
-  try {
-    row.get(name);
-    FAIL() << "expected no such column";
-  } catch (const QueryError& error) {
-    EXPECT_EQ(error.kind(), QueryError::Kind::noSuchColumn);
-    EXPECT_EQ(error.columns(), (std::vector<std::string>{"\"a\"", "\"x\"\"name\"", "\"z\""}));
+  if (const auto error = testsupport::thrown<QueryError>([&] { row.get(name); })) {
+    EXPECT_EQ(error->kind(), QueryError::Kind::noSuchColumn);
+    EXPECT_EQ(error->columns(), (std::vector<std::string>{"\"a\"", "\"x\"\"name\"", "\"z\""}));
     EXPECT_EQ(
-        error.description(),
+        error->description(),
         "No such column `\"name\"` in columns [\"\\\"a\\\"\", \"\\\"x\\\"\\\"name\\\"\", \"\\\"z\\\"\"]");
   }
-  try {
-    rowOf({}, {}).get(name);
-    FAIL() << "expected no such column";
-  } catch (const QueryError& error) {
-    EXPECT_EQ(error.description(), "No such column `\"name\"` in columns []");
+  if (const auto error = testsupport::thrown<QueryError>([&] { rowOf({}, {}).get(name); })) {
+    EXPECT_EQ(error->description(), "No such column `\"name\"` in columns []");
   }
 }
 
 TEST(RowTest, NullReadsAbsentOrRaisesForARequiredColumn) {
   auto row = rowOf({{"\"id\"", 0}}, {std::nullopt});
   EXPECT_EQ(row.get(maybeId), std::nullopt);
-  try {
-    row.get(id);
-    FAIL() << "expected an unexpected null";
-  } catch (const QueryError& error) {
-    EXPECT_EQ(error.kind(), QueryError::Kind::unexpectedNullValue);
-    EXPECT_EQ(error.description(), "Unexpected null value for column `\"id\"`");
+  if (const auto error = testsupport::thrown<QueryError>([&] { row.get(id); })) {
+    EXPECT_EQ(error->kind(), QueryError::Kind::unexpectedNullValue);
+    EXPECT_EQ(error->description(), "Unexpected null value for column `\"id\"`");
   }
 }
 
 TEST(RowTest, AValueOfAnotherStorageTypeIsATypeErrorNotANull) {
   auto row = rowOf({{"\"name\"", 0}, {"\"id\"", 1}}, {Binding{Int64{5}}, Binding{std::string("5")}});
-  try {
-    row.get(name);
-    FAIL() << "expected a type error";
-  } catch (const ColumnTypeError& error) {
-    EXPECT_EQ(error.column(), "\"name\"");
-    EXPECT_EQ(error.expected(), "TEXT");
-    EXPECT_EQ(error.found(), "INTEGER");
-    EXPECT_STREQ(error.what(), "Column `\"name\"` holds INTEGER data where TEXT was expected");
+  if (const auto error = testsupport::thrown<ColumnTypeError>([&] { row.get(name); })) {
+    EXPECT_EQ(error->column(), "\"name\"");
+    EXPECT_EQ(error->expected(), "TEXT");
+    EXPECT_EQ(error->found(), "INTEGER");
+    EXPECT_STREQ(error->what(), "Column `\"name\"` holds INTEGER data where TEXT was expected");
   }
   EXPECT_THROW(row.get(maybeId), ColumnTypeError);
 }

@@ -11,6 +11,7 @@
 
 #include "SQLite/Query/QueryExecution.h"
 #include "SQLite/Query/Table.h"
+#include "tests/support/Thrown.h"
 
 namespace sql {
 namespace {
@@ -155,22 +156,16 @@ TEST_F(SQLiteDecoderIntegrationTest, NullsAndStoredValuesOfAnotherKind) {
   EXPECT_FALSE(decoder.contains("title"));
   EXPECT_TRUE(decoder.decodeNil("title"));
   EXPECT_TRUE(decoder.contains("id"));
-  try {
-    decode<Entry>(*row);
-    FAIL() << "expected an unexpected null";
-  } catch (const QueryError& error) {
-    EXPECT_EQ(error.description(), "Unexpected null value for column `\"title\"`");
+  if (const auto error = testsupport::thrown<QueryError>([&] { decode<Entry>(*row); })) {
+    EXPECT_EQ(error->description(), "Unexpected null value for column `\"title\"`");
   }
   // An integer where a double is asked for is data of another kind, not a NULL.
   db->execute("CREATE TABLE loose (score, maybeScore)");
   db->execute("INSERT INTO loose VALUES (3, 4)");
   auto loose = pluck(*db, Table("loose"));
   ASSERT_TRUE(loose.has_value());
-  try {
-    decode<JustScore>(*loose);
-    FAIL() << "expected a type error";
-  } catch (const ColumnTypeError& error) {
-    EXPECT_STREQ(error.what(), "Column `\"score\"` holds INTEGER data where REAL was expected");
+  if (const auto error = testsupport::thrown<ColumnTypeError>([&] { decode<JustScore>(*loose); })) {
+    EXPECT_STREQ(error->what(), "Column `\"score\"` holds INTEGER data where REAL was expected");
   }
 }
 
@@ -181,22 +176,16 @@ TEST_F(SQLiteDecoderIntegrationTest, JsonFieldsAndMissingColumns) {
       "NULL)");
   auto row = pluck(*db, entries);
   ASSERT_TRUE(row.has_value());
-  try {
-    decode<Entry>(*row);
-    FAIL() << "expected a type mismatch";
-  } catch (const RecordCodingError& error) {
-    EXPECT_EQ(error.kind(), RecordCodingError::Kind::typeMismatch);
-    EXPECT_STREQ(error.what(), "an unsupported type was found");
+  if (const auto error = testsupport::thrown<RecordCodingError>([&] { decode<Entry>(*row); })) {
+    EXPECT_EQ(error->kind(), RecordCodingError::Kind::typeMismatch);
+    EXPECT_STREQ(error->what(), "an unsupported type was found");
   }
   const auto optionals = decode<Optionals>(*row);
   EXPECT_EQ(optionals.missing, std::nullopt);
   EXPECT_EQ(optionals.narrow, std::nullopt);
   // A missing column is absent for a plain optional field, but an error for a JSON field.
-  try {
-    decode<OptionalSteps>(*row);
-    FAIL() << "expected no such column";
-  } catch (const QueryError& error) {
-    EXPECT_EQ(error.kind(), QueryError::Kind::noSuchColumn);
+  if (const auto error = testsupport::thrown<QueryError>([&] { decode<OptionalSteps>(*row); })) {
+    EXPECT_EQ(error->kind(), QueryError::Kind::noSuchColumn);
   }
 }
 
@@ -206,11 +195,8 @@ TEST_F(SQLiteDecoderIntegrationTest, BrokenStoredTextIsAnErrorNotACrash) {
       "(1, 't', 1.0, 1.0, 0, 'yesterday', 'E621E1F8-C36C-495A-93FC-0C247A3E6E5F', x'00', '[]')");
   auto row = pluck(*db, entries);
   ASSERT_TRUE(row.has_value());
-  try {
-    decode<Entry>(*row);
-    FAIL() << "expected corrupted data";
-  } catch (const RecordCodingError& error) {
-    EXPECT_EQ(error.kind(), RecordCodingError::Kind::dataCorrupted);
+  if (const auto error = testsupport::thrown<RecordCodingError>([&] { decode<Entry>(*row); })) {
+    EXPECT_EQ(error->kind(), RecordCodingError::Kind::dataCorrupted);
   }
 }
 
@@ -243,12 +229,9 @@ TEST_F(SQLiteDecoderIntegrationTest, JsonTextThatIsNotUTF8IsCorruptedDataBeforeI
     ASSERT_TRUE(row.has_value());
     for (const auto& attempt : std::vector<std::function<void()>>{[&] { decode<Entry>(*row); },
                                                                   [&] { decode<MaybeSteps>(*row); }}) {
-      try {
-        attempt();
-        FAIL() << "expected corrupted data";
-      } catch (const RecordCodingError& error) {
-        EXPECT_EQ(error.kind(), RecordCodingError::Kind::dataCorrupted);
-        EXPECT_STREQ(error.what(), "invalid utf8 data found");
+      if (const auto error = testsupport::thrown<RecordCodingError>([&] { attempt(); })) {
+        EXPECT_EQ(error->kind(), RecordCodingError::Kind::dataCorrupted);
+        EXPECT_STREQ(error->what(), "invalid utf8 data found");
       }
     }
   }
@@ -296,11 +279,8 @@ TEST_F(SQLiteDecoderIntegrationTest, StoredIntegersOutsideTheFieldsRangeAreCorru
     db->execute(std::string("INSERT INTO widths VALUES ") + values);
     auto row = pluck(*db, Table("widths"));
     ASSERT_TRUE(row.has_value());
-    try {
-      decode<Widths>(*row);
-      FAIL() << "expected corrupted data";
-    } catch (const RecordCodingError& error) {
-      EXPECT_EQ(error.kind(), RecordCodingError::Kind::dataCorrupted);
+    if (const auto error = testsupport::thrown<RecordCodingError>([&] { decode<Widths>(*row); })) {
+      EXPECT_EQ(error->kind(), RecordCodingError::Kind::dataCorrupted);
     }
   }
 }

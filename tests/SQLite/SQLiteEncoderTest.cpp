@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "SQLite/Query/Table.h"
+#include "tests/support/Thrown.h"
 
 namespace sql {
 namespace {
@@ -95,12 +96,10 @@ TEST(SQLiteEncoderTest, KeysAreQuotedAsIdentifiers) {
 }
 
 TEST(SQLiteEncoderTest, NarrowIntegersAreRefused) {
-  try {
-    SQLiteEncoder::encode(NarrowField<std::int8_t>{}, {});
-    FAIL() << "expected an encoding error";
-  } catch (const RecordCodingError& error) {
-    EXPECT_EQ(error.kind(), RecordCodingError::Kind::invalidValue);
-    EXPECT_STREQ(error.what(), "encoding an Int8 is not supported");
+  if (const auto error = testsupport::thrown<RecordCodingError>(
+          [&] { SQLiteEncoder::encode(NarrowField<std::int8_t>{}, {}); })) {
+    EXPECT_EQ(error->kind(), RecordCodingError::Kind::invalidValue);
+    EXPECT_STREQ(error->what(), "encoding an Int8 is not supported");
   }
   EXPECT_THROW(SQLiteEncoder::encode(NarrowField<std::uint64_t>{}, {}), RecordCodingError);
   EXPECT_TRUE(SQLiteEncoder::encode(OnlyAbsentNarrow{}, {}, true).empty());
@@ -132,12 +131,10 @@ TEST(SQLiteEncoderTest, EveryAcceptedIntegerWidthBindsAnInteger) {
 TEST(SQLiteEncoderTest, AnUnsignedValueAboveTheIntegerColumnsRangeIsRefused) {
   for (unsigned long long value :
        {9'223'372'036'854'775'808ULL, std::numeric_limits<unsigned long long>::max()}) {
-    try {
-      SQLiteEncoder::encode(OneInteger<unsigned long long>{value}, {});
-      FAIL() << "expected an encoding error for " << value;
-    } catch (const RecordCodingError& error) {
-      EXPECT_EQ(error.kind(), RecordCodingError::Kind::invalidValue);
-      EXPECT_NE(std::string(error.what()).find(std::to_string(value)), std::string::npos) << error.what();
+    if (const auto error = testsupport::thrown<RecordCodingError>(
+            [&] { SQLiteEncoder::encode(OneInteger<unsigned long long>{value}, {}); })) {
+      EXPECT_EQ(error->kind(), RecordCodingError::Kind::invalidValue);
+      EXPECT_NE(std::string(error->what()).find(std::to_string(value)), std::string::npos) << error->what();
     }
   }
 }

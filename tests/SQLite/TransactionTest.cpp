@@ -1,5 +1,6 @@
 #include "SQLite/Connection.h"
 #include "SQLite/Result.h"
+#include "tests/support/Thrown.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -52,28 +53,26 @@ TEST_F(TransactionTest, ABlockThatThrowsIsRolledBackAndItsErrorReachesTheCaller)
 }
 
 TEST_F(TransactionTest, AFailingStatementRollsBackTheWholeGroup) {
-  try {
-    db->transaction([&] {
-      db->run("INSERT INTO t VALUES (1)");
-      db->run("INSERT INTO t VALUES (1)");
-    });
-    FAIL() << "no error";
-  } catch (const sql::Result& error) {
-    EXPECT_EQ(error.description(), "UNIQUE constraint failed: t.a (code: 19)");
+  if (const auto error = testsupport::thrown<sql::Result>([&] {
+        db->transaction([&] {
+          db->run("INSERT INTO t VALUES (1)");
+          db->run("INSERT INTO t VALUES (1)");
+        });
+      })) {
+    EXPECT_EQ(error->description(), "UNIQUE constraint failed: t.a (code: 19)");
   }
   EXPECT_EQ(count(), Binding(Int64{0}));
 }
 
 TEST_F(TransactionTest, AnErrorThatEndedTheTransactionItselfIsStillTheOneReported) {
   db->execute("CREATE TABLE r (a UNIQUE ON CONFLICT ROLLBACK)");
-  try {
-    db->transaction([&] {
-      db->run("INSERT INTO r VALUES (1)");
-      db->run("INSERT INTO r VALUES (1)");  // the engine rolls back the transaction itself
-    });
-    FAIL() << "no error";
-  } catch (const sql::Result& error) {
-    EXPECT_EQ(error.description(), "UNIQUE constraint failed: r.a (code: 19)");
+  if (const auto error = testsupport::thrown<sql::Result>([&] {
+        db->transaction([&] {
+          db->run("INSERT INTO r VALUES (1)");
+          db->run("INSERT INTO r VALUES (1)");  // the engine rolls back the transaction itself
+        });
+      })) {
+    EXPECT_EQ(error->description(), "UNIQUE constraint failed: r.a (code: 19)");
   }
   EXPECT_FALSE(inTransaction());
 }
