@@ -4,14 +4,11 @@
 
 namespace {
 
-TEST(Blob, DescriptionWritesEachByteAsTwoLowerCaseDigits) {
+TEST(Blob, DescriptionWritesEachByteAsTwoLowerCaseDigitsAndCopiesCompareByContent) {
   const sql::Blob blob({0, 10, 255});
   EXPECT_EQ(blob.description(), "x'000aff'");
   EXPECT_EQ(blob.toHex(), "000aff");
   EXPECT_EQ(sql::Blob().description(), "x''");
-}
-
-TEST(Blob, CopiesBytesFromMemoryAndComparesByContent) {
   const unsigned char raw[] = {1, 2, 3};
   sql::Blob copy(raw, sizeof raw);
   EXPECT_EQ(copy, sql::Blob({1, 2, 3}));

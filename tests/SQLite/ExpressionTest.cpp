@@ -44,9 +44,7 @@ TEST(ExpressionTest, AsSqlWritesEachBindingAsItsLiteral) {
   EXPECT_EQ(Expression<bool>::value(true).asSQL(), "1");
   EXPECT_EQ(Expression<double>::value(2.0).asSQL(), "2.0");
   EXPECT_EQ(Expression<std::int64_t>::value(-42).asSQL(), "-42");
-}
-
-TEST(ExpressionTest, AsSqlIgnoresSurplusBindingsAndWritesNullForMissingOnes) {
+  // Surplus bindings are ignored and missing ones written as NULL.
   EXPECT_EQ(Expression<void>("a = ?", {Binding{std::int64_t{1}}, Binding{std::int64_t{2}}}).asSQL(), "a = 1");
   EXPECT_EQ(Expression<void>("a = ? AND b = ?", {Binding{std::int64_t{1}}}).asSQL(), "a = 1 AND b = NULL");
 }
@@ -113,24 +111,17 @@ TEST(ExpressionTest, DoublesUseTheShortestRoundTripText) {
   EXPECT_EQ(shortestDoubleText(-0.0), "-0.0");
 }
 
-TEST(ExpressionTest, OrderingTermsAppendTheKeywordWithoutParentheses) {
-  Expression<std::string> name("name");
-  EXPECT_EQ(name.asc().template_(), "\"name\" ASC");
-  EXPECT_EQ(name.desc().template_(), "\"name\" DESC");
-}
-
-TEST(ExpressionTest, CastNamesTheDeclaredTypeAfterABlank) {
+TEST(ExpressionTest, OrderingCastAndRowidTexts) {
   Expression<std::string> col("col");
+  EXPECT_EQ(col.asc().template_(), "\"col\" ASC");
+  EXPECT_EQ(col.desc().template_(), "\"col\" DESC");
+  EXPECT_EQ(rowid().template_(), "\"ROWID\"");
+  EXPECT_TRUE(rowid().bindings().empty());
   auto asInteger = col.cast<std::int64_t>();
   static_assert(std::is_same_v<decltype(asInteger), Expression<std::int64_t>>);
   EXPECT_EQ(asInteger.template_(), "CAST (\"col\" AS INTEGER)");
   static_assert(std::is_same_v<decltype(col.castOptional<double>()), Expression<std::optional<double>>>);
   EXPECT_EQ(col.castOptional<double>().template_(), "CAST (\"col\" AS REAL)");
-}
-
-TEST(ExpressionTest, RowidIsTheQuotedWord) {
-  EXPECT_EQ(rowid().template_(), "\"ROWID\"");
-  EXPECT_TRUE(rowid().bindings().empty());
 }
 
 TEST(ExpressionTest, JoinKeepsTemplatesAndBindingsInOrder) {

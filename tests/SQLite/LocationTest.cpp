@@ -7,13 +7,10 @@ namespace {
 using sql::Location;
 using sql::URIQueryParameter;
 
-TEST(Location, FixedTexts) {
+TEST(Location, FixedTextsAndParametersAppendedInOrderWithTheFileScheme) {
   EXPECT_EQ(Location::inMemory().description(), ":memory:");
   EXPECT_EQ(Location::temporary().description(), "");
   EXPECT_EQ(Location::uri("/tmp/a b/db.sqlite3").description(), "/tmp/a b/db.sqlite3");
-}
-
-TEST(Location, ParametersAreAppendedInOrderWithTheFileScheme) {
   const auto location =
       Location::uri("test.sqlite", {URIQueryParameter::mode(URIQueryParameter::FileMode::readOnly),
                                     URIQueryParameter::cache(URIQueryParameter::CacheMode::shared)});
@@ -41,9 +38,7 @@ TEST(Location, EveryParameterUsesTheNameTheEngineReads) {
   EXPECT_EQ(URIQueryParameter::nolock(true).description(), "nolock=1");
   EXPECT_EQ(URIQueryParameter::powersafeOverwrite(true).description(), "psow=1");
   EXPECT_EQ(URIQueryParameter::vfs("unix-dotfile").description(), "vfs=unix-dotfile");
-}
-
-TEST(Location, ValuesCannotEndTheirQueryItem) {
+  // A value cannot end its query item.
   EXPECT_EQ(URIQueryParameter::modeOf("a&mode=ro#x y").description(), "modeof=a%26mode%3Dro%23x%20y");
 }
 

@@ -36,18 +36,9 @@ concept UsableAsBool = requires(const X& x) {
 };
 
 static_assert(std::is_same_v<decltype(Expression<Int64>("a") == Int64{7}), Expression<bool>>);
-static_assert(std::is_same_v<decltype(Expression<Int64>("a") == 7), Expression<bool>>);
-static_assert(std::is_same_v<decltype(7 == Expression<Int64>("a")), Expression<bool>>);
-static_assert(std::is_same_v<decltype(Expression<Int64>("a") == Expression<Int64>("b")), Expression<bool>>);
 static_assert(std::is_same_v<decltype(Expression<Int64>("a") == Expression<OptInt>("b")),
                              Expression<std::optional<bool>>>);
-static_assert(std::is_same_v<decltype(Expression<OptInt>("a") == Expression<Int64>("b")),
-                             Expression<std::optional<bool>>>);
 static_assert(std::is_same_v<decltype(Expression<OptInt>("a") == OptInt{}), Expression<std::optional<bool>>>);
-static_assert(std::is_same_v<decltype(OptInt{} != Expression<OptInt>("a")), Expression<std::optional<bool>>>);
-static_assert(std::is_same_v<decltype(Expression<OptInt>("a") == 3), Expression<std::optional<bool>>>);
-static_assert(std::is_same_v<decltype(Expression<OptInt>("a") > 3), Expression<std::optional<bool>>>);
-static_assert(std::is_same_v<decltype(Expression<Int64>("a") + 1), Expression<Int64>>);
 static_assert(std::is_same_v<decltype(Expression<OptInt>("a") * Expression<Int64>("b")), Expression<OptInt>>);
 static_assert(std::is_same_v<decltype(-Expression<double>("a")), Expression<double>>);
 static_assert(
@@ -104,18 +95,14 @@ static_assert(!Remaindered<Expression<double>, double>);  // integer operators t
 static_assert(!UsableAsBool<Expression<bool>>);
 static_assert(!std::is_convertible_v<Expression<bool>, bool>);
 
-TEST(OperatorsTest, EqualityOfAColumnAndAValueBindsTheValue) {
+TEST(OperatorsTest, EqualityBindsAValueAndNoColumn) {
   auto condition = Expression<Int64>("id") == 7;
   EXPECT_EQ(condition.template_(), "(\"id\" = ?)");
-  ASSERT_EQ(condition.bindings().size(), 1U);
-  EXPECT_EQ(condition.bindings()[0], std::optional<Binding>(Int64{7}));
+  EXPECT_EQ(condition.bindings(), (Bindings{Binding(Int64{7})}));
   EXPECT_EQ((7 != Expression<Int64>("id")).template_(), "(? != \"id\")");
-}
-
-TEST(OperatorsTest, EqualityOfTwoColumnsHasNoBindings) {
-  auto condition = Expression<Int64>("promptId") == Expression<Int64>("id");
-  EXPECT_EQ(condition.template_(), "(\"promptId\" = \"id\")");
-  EXPECT_TRUE(condition.bindings().empty());
+  auto columns = Expression<Int64>("promptId") == Expression<Int64>("id");
+  EXPECT_EQ(columns.template_(), "(\"promptId\" = \"id\")");
+  EXPECT_TRUE(columns.bindings().empty());
 }
 
 TEST(OperatorsTest, OptionalEqualityTurnsIntoIsForAnAbsentValue) {

@@ -15,15 +15,11 @@ const Expression<Int64> id("id");
 const Expression<std::string> name("name");
 const Expression<Int64> a("a");
 
-TEST(QueryTypeTest, AFreshTableSelectsEverything) {
-  Table t("t");
-  EXPECT_EQ(t.expression().template_(), "SELECT * FROM \"t\"");
-  EXPECT_EQ(t.selectDistinct(star).expression().template_(), "SELECT DISTINCT * FROM \"t\"");
-  EXPECT_EQ(t.select(star).expression().template_(), "SELECT * FROM \"t\"");
-}
-
-TEST(QueryTypeTest, SelectingColumnsReplacesTheList) {
+TEST(QueryTypeTest, AFreshTableSelectsEverythingAndSelectingReplacesTheList) {
   Table pipelines("pipelines");
+  EXPECT_EQ(pipelines.expression().template_(), "SELECT * FROM \"pipelines\"");
+  EXPECT_EQ(pipelines.selectDistinct(star).expression().template_(), "SELECT DISTINCT * FROM \"pipelines\"");
+  EXPECT_EQ(pipelines.select(star).expression().template_(), "SELECT * FROM \"pipelines\"");
   auto query = pipelines.select(id).select(id, name);
   EXPECT_EQ(query.expression().template_(), "SELECT \"id\", \"name\" FROM \"pipelines\"");
   EXPECT_EQ(pipelines.select(std::vector<Expression<void>>{}).expression().template_(),
@@ -149,7 +145,7 @@ TEST(QueryTypeTest, DatabasesAndAliasesNameTheSource) {
   EXPECT_EQ(jobs.databaseNamespace("other").template_(), "\"main\".\"other\"");
 }
 
-TEST(QueryTypeTest, ScalarQueriesKeepEveryOtherClause) {
+TEST(QueryTypeTest, ScalarQueriesKeepEveryOtherClauseAndExistsWrapsTheQuery) {
   Table t("t");
   auto scalar = t.filter(a == 1).order(a).limit(2).selectScalar(Expression<std::optional<Int64>>("b"));
   static_assert(std::is_same_v<decltype(scalar), ScalarQuery<std::optional<Int64>>>);
@@ -158,9 +154,6 @@ TEST(QueryTypeTest, ScalarQueriesKeepEveryOtherClause) {
   auto count = t.filter(a == 1).count();
   static_assert(std::is_same_v<decltype(count), ScalarQuery<Int64>>);
   EXPECT_EQ(count.expression().template_(), "SELECT count(*) FROM \"t\" WHERE (\"a\" = ?)");
-}
-
-TEST(QueryTypeTest, ExistsWrapsTheQuery) {
   auto statement = Table("jobs").filter(Expression<bool>::literal("P")).exists();
   EXPECT_EQ(statement.template_(), "SELECT EXISTS (SELECT * FROM \"jobs\" WHERE P)");
 }

@@ -7,16 +7,13 @@
 
 namespace {
 
-TEST(Result, DescriptionsOfBothKindsWithoutAStatement) {
+TEST(Result, DescriptionsOfBothKindsWithAndWithoutAStatement) {
   EXPECT_EQ(sql::Result(sql::Result::Kind::error, "no such table: t", 1).description(),
             "no such table: t (code: 1)");
   EXPECT_EQ(
       sql::Result(sql::Result::Kind::extendedError, "UNIQUE constraint failed: t.a", 2067).description(),
       "UNIQUE constraint failed: t.a (extended code: 2067)");
   EXPECT_STREQ(sql::Result(sql::Result::Kind::error, "m", -5).what(), "m (code: -5)");
-}
-
-TEST(Result, DescriptionsWithAStatementCarryItsText) {
   auto db = sql::Connection::open(sql::Location::inMemory());
   auto statement = db->prepare("SELECT 1");
   EXPECT_EQ(sql::Result(sql::Result::Kind::error, "boom", 1, statement).description(),

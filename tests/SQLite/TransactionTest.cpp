@@ -31,13 +31,15 @@ TEST_F(TransactionTest, ATransactionSendsBeginTheBlockThenCommit) {
   EXPECT_EQ(count(), Binding(Int64{1}));
 }
 
-TEST_F(TransactionTest, EachModeHasItsBeginText) {
+TEST_F(TransactionTest, EachModeHasItsBeginTextAndVacuumItsStatement) {
   db->transaction(sql::Connection::TransactionMode::immediate, [] {});
   db->transaction(sql::Connection::TransactionMode::exclusive, [] {});
   EXPECT_EQ(sent, (std::vector<std::string>{"BEGIN IMMEDIATE TRANSACTION", "COMMIT TRANSACTION",
                                             "BEGIN EXCLUSIVE TRANSACTION", "COMMIT TRANSACTION"}));
   EXPECT_EQ(sql::Connection::transactionMode("EXCLUSIVE"), sql::Connection::TransactionMode::exclusive);
   EXPECT_FALSE(sql::Connection::transactionMode("exclusive"));
+  db->vacuum();
+  EXPECT_EQ(sent.back(), "VACUUM");
 }
 
 TEST_F(TransactionTest, ABlockThatThrowsIsRolledBackAndItsErrorReachesTheCaller) {
@@ -128,11 +130,6 @@ TEST_F(TransactionTest, AFailingCommitIsRolledBack) {
   EXPECT_THROW(db->transaction([&] { db->run("INSERT INTO t VALUES (1)"); }), sql::Result);
   EXPECT_FALSE(inTransaction());
   EXPECT_EQ(count(), Binding(Int64{0}));
-}
-
-TEST_F(TransactionTest, VacuumRunsTheVacuumStatement) {
-  db->vacuum();
-  EXPECT_EQ(sent, (std::vector<std::string>{"VACUUM"}));
 }
 
 }  // namespace

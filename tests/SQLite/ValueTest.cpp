@@ -1,5 +1,6 @@
 #include "SQLite/Value.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <type_traits>
@@ -18,18 +19,14 @@ static_assert(!sql::Value<int> && !sql::Value<float> && !sql::Value<const char*>
 static_assert(sql::Number<sql::Int> && sql::Number<double> && !sql::Number<bool> &&
               !sql::Number<std::string>);
 
-TEST(Value, TypeWordsOfTheStoredTypes) {
-  EXPECT_EQ(sql::ValueTraits<double>::declaredDatatype(), "REAL");
-  EXPECT_EQ(sql::ValueTraits<sql::Int64>::declaredDatatype(), "INTEGER");
-  EXPECT_EQ(sql::ValueTraits<std::string>::declaredDatatype(), "TEXT");
-  EXPECT_EQ(sql::ValueTraits<sql::Blob>::declaredDatatype(), "BLOB");
-  EXPECT_EQ(sql::ValueTraits<sql::Data>::declaredDatatype(), "BLOB");
-  EXPECT_EQ(sql::ValueTraits<sql::Date>::declaredDatatype(), "TEXT");
-  EXPECT_EQ(sql::ValueTraits<sql::UUID>::declaredDatatype(), "TEXT");
-  EXPECT_EQ(sql::ValueTraits<sql::URL>::declaredDatatype(), "TEXT");
-}
-
-TEST(Value, BoolAndIntTypeWordsAreWritableEachOnItsOwn) {
+TEST(Value, TypeWordsOfTheStoredTypesAndTheWritableOnesOfBoolAndInt) {
+  const std::string words[] = {
+      sql::ValueTraits<double>::declaredDatatype(),      sql::ValueTraits<sql::Int64>::declaredDatatype(),
+      sql::ValueTraits<std::string>::declaredDatatype(), sql::ValueTraits<sql::Blob>::declaredDatatype(),
+      sql::ValueTraits<sql::Data>::declaredDatatype(),   sql::ValueTraits<sql::Date>::declaredDatatype(),
+      sql::ValueTraits<sql::UUID>::declaredDatatype(),   sql::ValueTraits<sql::URL>::declaredDatatype()};
+  EXPECT_THAT(words,
+              ::testing::ElementsAre("REAL", "INTEGER", "TEXT", "BLOB", "BLOB", "TEXT", "TEXT", "TEXT"));
   EXPECT_EQ(sql::ValueTraits<bool>::declaredDatatype(), "INTEGER");
   EXPECT_EQ(sql::ValueTraits<sql::Int>::declaredDatatype(), "INTEGER");
   sql::ValueTraits<bool>::setDeclaredDatatype("BOOLEAN");
@@ -99,12 +96,9 @@ TEST(Value, URLsAreStoredAsTheirText) {
     EXPECT_FALSE(sql::URL::fromString(bad)) << bad;
 }
 
-TEST(Value, OptionalValuesBindAbsentAsNull) {
+TEST(Value, OptionalsBindAbsentAsNullAndDescribeWritesEachStoredTypeForPeople) {
   EXPECT_FALSE(sql::toBinding(std::optional<sql::Int64>{}).has_value());
   EXPECT_EQ(sql::toBinding(std::optional<sql::Int>{sql::Int{3}}), sql::Binding(sql::Int64{3}));
-}
-
-TEST(Value, DescribeWritesEachStoredTypeForPeople) {
   EXPECT_EQ(sql::describe(std::nullopt), "NULL");
   EXPECT_EQ(sql::describe(sql::Binding(sql::Int64{-12})), "-12");
   EXPECT_EQ(sql::describe(sql::Binding(0.5)), "0.5");

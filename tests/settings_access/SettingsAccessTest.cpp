@@ -12,6 +12,7 @@
 #include "settings_access/OpenSettingsErrors.h"
 #include "settings_access/OpenSettingsInjectionView.h"
 #include "settings_access/SettingsLink.h"
+#include "tests/support/Thrown.h"
 
 namespace {
 
@@ -87,11 +88,8 @@ TEST_F(SettingsAccessTest, ALinkRunsItsActionsAroundOpeningOnEveryVersion) {
 TEST_F(SettingsAccessTest, TheActionFailsUntilAHiddenLinkConnectsIt) {
   useVersion(14);
   auto action = OpenSettingsAccessAction::make();
-  try {
-    (*action)();
-    FAIL() << "no link connected yet";
-  } catch (const OpenSettingsFailure& failure) {
-    EXPECT_EQ(failure.error, OpenSettingsError::settingsLinkNotConnected);
+  if (const auto failure = testsupport::thrown<OpenSettingsFailure>([&] { (*action)(); })) {
+    EXPECT_EQ(failure->error, OpenSettingsError::settingsLinkNotConnected);
   }
 
   class Content : public ui::View {
@@ -130,11 +128,8 @@ TEST_F(SettingsAccessTest, TheSelectorRoadMapsItsErrors) {
     EXPECT_EQ(thrown, c.expected) << c.major;
   }
   useVersion(14);
-  try {
-    openSettingsLegacy();
-    FAIL() << "the selector road is for older systems";
-  } catch (const LegacyOpenSettingsFailure& failure) {
-    EXPECT_EQ(failure.error, LegacyOpenSettingsError::unsupportedPlatform);
+  if (const auto failure = testsupport::thrown<LegacyOpenSettingsFailure>([] { openSettingsLegacy(); })) {
+    EXPECT_EQ(failure->error, LegacyOpenSettingsError::unsupportedPlatform);
   }
 }
 
