@@ -174,13 +174,6 @@ TEST_F(FullTextTest, TheSimpleTokenizerExistsOnlyForFTS4AndFTS5SaysSo) {
   }
 }
 
-TEST_F(FullTextTest, TheTrigramTokenizerFindsInsideWords) {
-  FTS5Config config;
-  config.column(title).tokenizer(Tokenizer::trigram(false));
-  EXPECT_EQ(
-      found(docs.create(sql::modules::fts5(config)), {"Hello there", "nothing"}, sql::match(docs, "ELL")), 1);
-}
-
 TEST_F(FullTextTest, MatchConditionsBindTheirPattern) {
   const auto condition = sql::matchCondition(docs, "fox");
   EXPECT_EQ(condition.template_(), "(\"docs\" MATCH ?)");

@@ -123,6 +123,16 @@ class SQLiteDecoderIntegrationTest : public ::testing::Test {
     return entry;
   }
 
+  // Stores one complete row whose date and steps are the given SQL expressions, and reads it back.
+  Row stored(const std::string& createdAt, const std::string& steps) {
+    db->execute("DELETE FROM entries");
+    db->execute(
+        "INSERT INTO entries (id, title, score, ratio, done, createdAt, key, payload, steps) VALUES (1, 't', "
+        "1.0, 1.0, 0, " +
+        createdAt + ", 'E621E1F8-C36C-495A-93FC-0C247A3E6E5F', x'00', " + steps + ")");
+    return pluck(*db, entries).value();
+  }
+
   std::shared_ptr<Connection> db;
   const Table entries{"entries"};
 };
@@ -170,32 +180,23 @@ TEST_F(SQLiteDecoderIntegrationTest, NullsAndStoredValuesOfAnotherKind) {
 }
 
 TEST_F(SQLiteDecoderIntegrationTest, JsonFieldsAndMissingColumns) {
-  db->execute(
-      "INSERT INTO entries (id, title, score, ratio, done, createdAt, key, payload, steps) VALUES "
-      "(1, 't', 1.0, 1.0, 0, '2024-03-05T14:07:09.250', 'E621E1F8-C36C-495A-93FC-0C247A3E6E5F', x'00', "
-      "NULL)");
-  auto row = pluck(*db, entries);
-  ASSERT_TRUE(row.has_value());
-  if (const auto error = testsupport::thrown<RecordCodingError>([&] { decode<Entry>(*row); })) {
+  const Row row = stored("'2024-03-05T14:07:09.250'", "NULL");
+  if (const auto error = testsupport::thrown<RecordCodingError>([&] { decode<Entry>(row); })) {
     EXPECT_EQ(error->kind(), RecordCodingError::Kind::typeMismatch);
     EXPECT_STREQ(error->what(), "an unsupported type was found");
   }
-  const auto optionals = decode<Optionals>(*row);
+  const auto optionals = decode<Optionals>(row);
   EXPECT_EQ(optionals.missing, std::nullopt);
   EXPECT_EQ(optionals.narrow, std::nullopt);
   // A missing column is absent for a plain optional field, but an error for a JSON field.
-  if (const auto error = testsupport::thrown<QueryError>([&] { decode<OptionalSteps>(*row); })) {
+  if (const auto error = testsupport::thrown<QueryError>([&] { decode<OptionalSteps>(row); })) {
     EXPECT_EQ(error->kind(), QueryError::Kind::noSuchColumn);
   }
 }
 
 TEST_F(SQLiteDecoderIntegrationTest, BrokenStoredTextIsAnErrorNotACrash) {
-  db->execute(
-      "INSERT INTO entries (id, title, score, ratio, done, createdAt, key, payload, steps) VALUES "
-      "(1, 't', 1.0, 1.0, 0, 'yesterday', 'E621E1F8-C36C-495A-93FC-0C247A3E6E5F', x'00', '[]')");
-  auto row = pluck(*db, entries);
-  ASSERT_TRUE(row.has_value());
-  if (const auto error = testsupport::thrown<RecordCodingError>([&] { decode<Entry>(*row); })) {
+  const Row row = stored("'yesterday'", "'[]'");
+  if (const auto error = testsupport::thrown<RecordCodingError>([&] { decode<Entry>(row); })) {
     EXPECT_EQ(error->kind(), RecordCodingError::Kind::dataCorrupted);
   }
 }
@@ -219,16 +220,9 @@ TEST_F(SQLiteDecoderIntegrationTest, JsonTextThatIsNotUTF8IsCorruptedDataBeforeI
   // Each is invalid UTF-8; the last two are not JSON either.
   for (const char* hex : {"5b22ff225d", "5b22c0af225d", "5b22eda080225d", "5b22e4b8", "ff"}) {
     SCOPED_TRACE(hex);
-    db->execute("DELETE FROM entries");
-    db->execute(
-        std::string("INSERT INTO entries (id, title, score, ratio, done, createdAt, key, payload, steps) "
-                    "VALUES (1, 't', 1.0, 1.0, 0, '2024-03-05T14:07:09.250', "
-                    "'E621E1F8-C36C-495A-93FC-0C247A3E6E5F', x'00', CAST(x'") +
-        hex + "' AS TEXT))");
-    auto row = pluck(*db, entries);
-    ASSERT_TRUE(row.has_value());
-    for (const auto& attempt : std::vector<std::function<void()>>{[&] { decode<Entry>(*row); },
-                                                                  [&] { decode<MaybeSteps>(*row); }}) {
+    const Row row = stored("'2024-03-05T14:07:09.250'", std::string("CAST(x'") + hex + "' AS TEXT)");
+    for (const auto& attempt :
+         std::vector<std::function<void()>>{[&] { decode<Entry>(row); }, [&] { decode<MaybeSteps>(row); }}) {
       if (const auto error = testsupport::thrown<RecordCodingError>([&] { attempt(); })) {
         EXPECT_EQ(error->kind(), RecordCodingError::Kind::dataCorrupted);
         EXPECT_STREQ(error->what(), "invalid utf8 data found");
