@@ -1,6 +1,7 @@
 #include <stdexcept>
 
 #include "Platform/Core/Environment.h"
+#include "Platform/Desktop/Linux/GLibMainQueue.h"
 #include "Platform/Desktop/Linux/LinuxDesktop.h"
 #include "Platform/Desktop/Simulated/RecordingAlertPresenter.h"
 #include "Platform/Desktop/Simulated/SimulatedMediaPlayer.h"
@@ -13,7 +14,9 @@ std::shared_ptr<Environment> Environment::makeReal() {
   auto environment = makeSystemServices();
   // Alerts have no Linux implementation yet: they are recorded, as on the simulated desktop.
   environment->alertPresenter = std::make_shared<RecordingAlertPresenter>();
-  installLinuxDesktop(*environment);
+  // One thread for GTK and the main queue: the GLib loop of the main thread runs both.
+  installLinuxDesktop(*environment, {.toolkitOnCallingThread = true});
+  driveMainQueueWithGLib(*environment->mainQueue);
   environment->makeMediaPlayer = [] { return SimulatedMediaPlayer::make(); };
   return environment;
 }
