@@ -281,7 +281,7 @@ TEST_F(RealWindowsDesktop, AnOrdinaryWindowHasItsTitleAndSize) {
   ASSERT_TRUE(runUntil([&] { return content->display()->isReady() && geometryOf(gtkWindow).viewable; }));
   EXPECT_TRUE(gtk_window_get_decorated(GTK_WINDOW(gtkWindow)));
   EXPECT_STREQ(gtk_window_get_title(GTK_WINDOW(gtkWindow)), "Guide");
-  EXPECT_FALSE(gtk_window_get_keep_above(GTK_WINDOW(gtkWindow)));
+  EXPECT_FALSE(gtk_window_get_skip_taskbar_hint(GTK_WINDOW(gtkWindow)));
   const auto geometry = geometryOf(gtkWindow);
   EXPECT_EQ(geometry.width, 720);
   EXPECT_EQ(geometry.height, 480);
