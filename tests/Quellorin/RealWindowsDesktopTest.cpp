@@ -3,6 +3,7 @@
 // thread, checked from the X server, with screenshots written beside the HTML renderer's.
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <filesystem>
 #include <functional>
@@ -84,6 +85,8 @@ XGeometry geometryOf(GtkWidget* window) {
 class RealWindowsDesktop : public ::testing::Test {
  protected:
   RealWindowsDesktop() {
+    // As the application runs WebKit (Environment::makeReal).
+    setenv("WEBKIT_DISABLE_COMPOSITING_MODE", "1", 0);
     environment_->userDefaults = platform::UserDefaults::inMemory();
     environment_->alertPresenter = std::make_shared<platform::RecordingAlertPresenter>();
     desktop_ = platform::installLinuxDesktop(*environment_, {.toolkitOnCallingThread = true});
@@ -155,9 +158,18 @@ class RealWindowsDesktop : public ::testing::Test {
     const auto geometry = geometryOf(window);
     std::filesystem::create_directories(screenshots());
     GdkWindow* root = gdk_get_default_root_window();
-    GdkPixbuf* pixels =
-        gdk_pixbuf_get_from_window(root, geometry.x, geometry.y, geometry.width, geometry.height);
+    GdkPixbuf* pixels = nullptr;
+    // WebKit paints on its own time after the page is ready: wait until the window shows more
+    // than one colour.
+    runUntil(
+        [&] {
+          if (pixels != nullptr) g_object_unref(pixels);
+          pixels = gdk_pixbuf_get_from_window(root, geometry.x, geometry.y, geometry.width, geometry.height);
+          return pixels != nullptr && !isOneColour(pixels);
+        },
+        10);
     ASSERT_NE(pixels, nullptr);
+    EXPECT_FALSE(isOneColour(pixels)) << "the page never painted";
     EXPECT_TRUE(gdk_pixbuf_save(pixels, (screenshots() / (name + ".png")).c_str(), "png", nullptr, nullptr));
     g_object_unref(pixels);
     ui::screenshotHTML(
@@ -165,6 +177,16 @@ class RealWindowsDesktop : public ::testing::Test {
                        {.colorScheme = ui::ColorScheme::light, .width = host.options().width, .title = name}),
         screenshots() / (name + "-html.png"),
         {.width = geometry.width, .height = geometry.height, .timeoutSeconds = 60});
+  }
+
+  static bool isOneColour(GdkPixbuf* pixels) {
+    const guchar* data = gdk_pixbuf_get_pixels(pixels);
+    const int stride = gdk_pixbuf_get_rowstride(pixels), channels = gdk_pixbuf_get_n_channels(pixels);
+    for (int y = 0; y < gdk_pixbuf_get_height(pixels); ++y)
+      for (int x = 0; x < gdk_pixbuf_get_width(pixels); ++x)
+        for (int c = 0; c < channels; ++c)
+          if (data[y * stride + x * channels + c] != data[c]) return false;
+    return true;
   }
 
   std::shared_ptr<platform::Environment> environment_ = platform::Environment::makeSystemServices();
