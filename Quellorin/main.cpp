@@ -1,10 +1,14 @@
 #include <pthread.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
@@ -113,7 +117,20 @@ class StopSignalWatcher {
  public:
   StopSignalWatcher() : signals_(stopSignals()) {
     pthread_sigmask(SIG_BLOCK, &signals_, nullptr);
-    thread_ = std::thread([this] { takeSignals(); });
+    std::promise<pid_t> started;
+    auto watcher = started.get_future();
+    thread_ = std::thread([this, &started] {
+      started.set_value(static_cast<pid_t>(syscall(SYS_gettid)));
+      takeSignals();
+    });
+    watcherThread = watcher.get();
+    // Some libraries start threads that do not block these signals (the web engine's do), and
+    // the default action would end the process there: such a thread hands the signal on to
+    // the waiting one.
+    struct sigaction forward {};
+    forward.sa_handler = +[](int number) { syscall(SYS_tgkill, getpid(), watcherThread.load(), number); };
+    sigemptyset(&forward.sa_mask);
+    for (const int number : {SIGINT, SIGTERM, SIGHUP}) sigaction(number, &forward, nullptr);
   }
 
   // Wakes the waiting thread if no signal came, and joins it.
@@ -149,6 +166,7 @@ class StopSignalWatcher {
     std::_Exit(128 + received);
   }
 
+  static inline std::atomic<pid_t> watcherThread{0};
   sigset_t signals_;
   std::mutex mutex_;  // guards mainQueue_ and finishing_
   std::shared_ptr<platform::MainQueue> mainQueue_;

@@ -144,6 +144,10 @@ void Host::render() {
     if (node->handlers.appear && !oldIds.count(node->resolvedId)) appearing.push_back(node->handlers.appear);
   for (auto& handler : disappearing) handler();
   for (auto& handler : appearing) handler();
+  if (renderObserver_) {
+    const auto observer = renderObserver_;  // it may replace itself
+    observer();
+  }
 }
 
 Host::MonitorToken Host::addLocalKeyMonitor(KeyMonitor monitor) {
@@ -154,8 +158,7 @@ Host::MonitorToken Host::addLocalKeyMonitor(KeyMonitor monitor) {
 
 void Host::removeLocalKeyMonitor(MonitorToken token) { monitors_.erase(token); }
 
-KeyRoute Host::key(const KeyEvent& original) {
-  KeyEvent event = original;
+std::optional<KeyRoute> Host::routeToMonitorsAndShortcuts(KeyEvent& event) {
   std::vector<MonitorToken> tokens;
   for (const auto& [token, monitor] : monitors_) tokens.push_back(token);
   for (MonitorToken token : tokens) {
@@ -179,6 +182,48 @@ KeyRoute Host::key(const KeyEvent& original) {
     if (shortcutAction) shortcutAction();
     return KeyRoute::shortcut;
   }
+  return std::nullopt;
+}
+
+KeyRoute Host::keyAheadOfDisplay(const KeyEvent& original) {
+  KeyEvent event = original;
+  if (const auto route = routeToMonitorsAndShortcuts(event)) return *route;
+  Node* editor = focusedId_.empty() ? nullptr : tree_.find(focusedId_);
+  if (editor && editor->kind == NodeKind::textField && isEnabled(focusedId_) &&
+      event.keyCode == keycode::returnKey && !event.has(modifier::command) && !event.has(modifier::control)) {
+    if (auto submit = editor->handlers.submit) submit();
+    return KeyRoute::editor;
+  }
+  return KeyRoute::unhandled;
+}
+
+bool Host::setEditorText(std::string_view id, const std::string& text) {
+  Node* editor = tree_.find(id);
+  if (!editor || !isEditor(*editor) || !isEnabled(id)) return false;
+  Binding<std::string> binding = editor->textBinding;
+  auto change = editor->handlers.change;
+  if (binding.get() == text) return true;
+  binding.set(text);
+  if (change) change(text);
+  return true;
+}
+
+void Host::setDisplayedHeight(const std::string& id, double height) {
+  auto [entry, added] = displayedHeights_.try_emplace(id, height);
+  if (!added && entry->second == height) return;
+  entry->second = height;
+  setNeedsRender();
+}
+
+std::optional<double> Host::displayedHeight(std::string_view id) const {
+  const auto found = displayedHeights_.find(id);
+  if (found == displayedHeights_.end()) return std::nullopt;
+  return found->second;
+}
+
+KeyRoute Host::key(const KeyEvent& original) {
+  KeyEvent event = original;
+  if (const auto route = routeToMonitorsAndShortcuts(event)) return *route;
 
   Node* editor = focusedId_.empty() ? nullptr : tree_.find(focusedId_);
   if (!editor || !isEditor(*editor) || !isEnabled(focusedId_)) return KeyRoute::unhandled;

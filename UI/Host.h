@@ -78,6 +78,21 @@ class Host : public std::enable_shared_from_this<Host> {
   // with the delete key, and submits a text field with Return (a text editor takes a new line).
   KeyRoute key(const KeyEvent& event);
 
+  // A key from a real display, before its page sees it: local monitors, then shortcuts, as
+  // key() routes them, and Return in the focused text field submits it. Whatever else the key
+  // does (typing, moving the caret) is the page's own editor's, which reports the text back
+  // through setEditorText(); this answers KeyRoute::unhandled for such keys.
+  KeyRoute keyAheadOfDisplay(const KeyEvent& event);
+  // The display's editor `id` now holds `text` (typed there): the binding and the change
+  // handler hear it. Answers whether `id` is an enabled editor.
+  bool setEditorText(std::string_view id, const std::string& text);
+  // Heights a real display measured, in points, by node id (empty: the whole content). A
+  // change renders again, so views sized from them follow.
+  void setDisplayedHeight(const std::string& id, double height);
+  std::optional<double> displayedHeight(std::string_view id) const;
+  // Called after every render (a real display updates its page). One at a time; null removes.
+  void setRenderObserver(std::function<void()> observer) { renderObserver_ = std::move(observer); }
+
   // The editor holding the keyboard focus; empty when none.
   const std::string& focusedId() const { return focusedId_; }
   // Gives the focus to the editor `id` (empty: to none), updating the focus states bound.
@@ -109,6 +124,9 @@ class Host : public std::enable_shared_from_this<Host> {
  private:
   Host(std::shared_ptr<View> root, Options options, EnvironmentObjects environment);
   Node expand(Node node, const EnvironmentObjects& environment);
+  // Monitors then shortcuts; none when neither took the key (`event` is then what the
+  // monitors passed on).
+  std::optional<KeyRoute> routeToMonitorsAndShortcuts(KeyEvent& event);
 
   std::shared_ptr<View> root_;
   Options options_;
@@ -121,6 +139,8 @@ class Host : public std::enable_shared_from_this<Host> {
   MonitorToken nextMonitor_ = 1;
   std::string focusedId_;
   Cursor cursor_ = Cursor::arrow;
+  std::map<std::string, double, std::less<>> displayedHeights_;
+  std::function<void()> renderObserver_;
 };
 
 }  // namespace ui

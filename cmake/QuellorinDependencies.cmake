@@ -18,5 +18,6 @@ endif()
 find_path(HTTPLIB_INCLUDE_DIR httplib.h REQUIRED)
 
 # The Linux desktop: X11 with XInput2, XTest and XRandR; GTK 3 for the clipboard; AT-SPI 2 for
-# other applications' text; libnotify for notifications.
-pkg_check_modules(LINUX_DESKTOP REQUIRED IMPORTED_TARGET x11 xi xtst xrandr gtk+-3.0 atspi-2 libnotify gio-2.0)
+# other applications' text; libnotify for notifications; WebKitGTK for the windows' pages.
+pkg_check_modules(LINUX_DESKTOP REQUIRED IMPORTED_TARGET x11 xi xtst xrandr gtk+-3.0 atspi-2 libnotify gio-2.0
+  webkit2gtk-4.1)

@@ -4,12 +4,24 @@
 #include <utility>
 
 #include "Platform/Core/Environment.h"
+#include "Platform/Desktop/WindowPeer.h"
 #include "Platform/Desktop/WindowServer.h"
 
 namespace platform {
 
 Window::Window(Rect contentRect, std::uint64_t styleMask, int backing, bool defer)
     : styleMask_(styleMask), backing_(backing), deferred_(defer), frame_(contentRect) {}
+
+Window::~Window() = default;
+
+std::shared_ptr<WindowPeer> Window::peer() const {
+  std::lock_guard lock(mutex_);
+  return peer_;
+}
+
+void Window::updatePeer() const {
+  if (const auto real = peer()) real->update(*this);
+}
 
 bool Window::canBecomeKeyWindow() const { return (styleMask_ & windowstyle::titled) != 0; }
 
@@ -19,9 +31,12 @@ Rect Window::frame() const {
 }
 
 void Window::setFrame(Rect frame, bool display) {
-  std::lock_guard lock(mutex_);
-  frame_ = frame;
-  if (display) ++displayCount_;
+  {
+    std::lock_guard lock(mutex_);
+    frame_ = frame;
+    if (display) ++displayCount_;
+  }
+  updatePeer();
 }
 
 int Window::displayCount() const {
@@ -35,8 +50,11 @@ std::optional<std::string> Window::identifier() const {
 }
 
 void Window::setIdentifier(std::optional<std::string> identifier) {
-  std::lock_guard lock(mutex_);
-  identifier_ = std::move(identifier);
+  {
+    std::lock_guard lock(mutex_);
+    identifier_ = std::move(identifier);
+  }
+  updatePeer();
 }
 
 int Window::level() const {
@@ -45,8 +63,11 @@ int Window::level() const {
 }
 
 void Window::setLevel(int level) {
-  std::lock_guard lock(mutex_);
-  level_ = level;
+  {
+    std::lock_guard lock(mutex_);
+    level_ = level;
+  }
+  updatePeer();
 }
 
 Color Window::backgroundColor() const {
@@ -55,8 +76,11 @@ Color Window::backgroundColor() const {
 }
 
 void Window::setBackgroundColor(Color color) {
-  std::lock_guard lock(mutex_);
-  background_ = color;
+  {
+    std::lock_guard lock(mutex_);
+    background_ = color;
+  }
+  updatePeer();
 }
 
 bool Window::isMovableByWindowBackground() const {
@@ -65,8 +89,11 @@ bool Window::isMovableByWindowBackground() const {
 }
 
 void Window::setMovableByWindowBackground(bool movable) {
-  std::lock_guard lock(mutex_);
-  movableByBackground_ = movable;
+  {
+    std::lock_guard lock(mutex_);
+    movableByBackground_ = movable;
+  }
+  updatePeer();
 }
 
 bool Window::hasShadow() const {
@@ -75,8 +102,11 @@ bool Window::hasShadow() const {
 }
 
 void Window::setHasShadow(bool shadow) {
-  std::lock_guard lock(mutex_);
-  shadow_ = shadow;
+  {
+    std::lock_guard lock(mutex_);
+    shadow_ = shadow;
+  }
+  updatePeer();
 }
 
 std::shared_ptr<WindowContent> Window::contentView() const {
@@ -85,8 +115,16 @@ std::shared_ptr<WindowContent> Window::contentView() const {
 }
 
 void Window::setContentView(std::shared_ptr<WindowContent> content) {
-  std::lock_guard lock(mutex_);
-  content_ = std::move(content);
+  std::shared_ptr<WindowPeer> real;
+  std::shared_ptr<WindowContent> previous;
+  {
+    std::lock_guard lock(mutex_);
+    previous = std::exchange(content_, content);
+    real = peer_;
+  }
+  if (real) real->setContent(content);
+  // The previous content goes here, after the peer let go of it, outside the lock.
+  previous.reset();
 }
 
 std::shared_ptr<WindowServer> Window::server() const {
@@ -95,9 +133,28 @@ std::shared_ptr<WindowServer> Window::server() const {
   return server;
 }
 
-void Window::makeKeyAndOrderFront() { server()->orderFront(shared_from_this(), canBecomeKeyWindow()); }
+void Window::makeKeyAndOrderFront() {
+  const auto windows = server();
+  std::shared_ptr<WindowPeer> real = peer();
+  if (!real) {
+    real = windows->makePeer(*this);
+    if (real) {
+      {
+        std::lock_guard lock(mutex_);
+        peer_ = real;
+      }
+      real->update(*this);
+      real->setContent(contentView());
+    }
+  }
+  windows->orderFront(shared_from_this(), canBecomeKeyWindow());
+  if (real) real->orderFront(*this, canBecomeKeyWindow());
+}
 
-void Window::orderOut() { server()->orderOut(*this); }
+void Window::orderOut() {
+  server()->orderOut(*this);
+  if (const auto real = peer()) real->orderOut();
+}
 
 std::string Window::title() const {
   std::lock_guard lock(mutex_);
@@ -105,8 +162,11 @@ std::string Window::title() const {
 }
 
 void Window::setTitle(std::string title) {
-  std::lock_guard lock(mutex_);
-  title_ = std::move(title);
+  {
+    std::lock_guard lock(mutex_);
+    title_ = std::move(title);
+  }
+  updatePeer();
 }
 
 void Window::setCloseHandler(std::function<void()> handler) {

@@ -14,6 +14,7 @@ namespace platform {
 
 class WindowContent;
 class WindowServer;
+class WindowPeer;
 
 // Window style bits, as the desktop numbers them.
 namespace windowstyle {
@@ -38,7 +39,7 @@ constexpr int modalPanel = 8;
 class Window : public std::enable_shared_from_this<Window> {
  public:
   Window(Rect contentRect, std::uint64_t styleMask, int backing, bool defer);
-  virtual ~Window() = default;
+  virtual ~Window();
   Window(const Window&) = delete;
   Window& operator=(const Window&) = delete;
 
@@ -83,8 +84,14 @@ class Window : public std::enable_shared_from_this<Window> {
   bool isVisible() const;
   bool isKeyWindow() const;
 
+  // The real window on a desktop that has them (see WindowPeer); null before the first
+  // ordering front and on the simulated desktop.
+  std::shared_ptr<WindowPeer> peer() const;
+
  private:
   std::shared_ptr<WindowServer> server() const;
+  // Tells the peer (if any) that the properties changed.
+  void updatePeer() const;
 
   const std::uint64_t styleMask_;
   const int backing_;
@@ -101,6 +108,7 @@ class Window : public std::enable_shared_from_this<Window> {
   bool shadow_ = true;
   std::shared_ptr<WindowContent> content_;
   bool closed_ = false;
+  std::shared_ptr<WindowPeer> peer_;
 };
 
 }  // namespace platform

@@ -45,4 +45,18 @@ void WindowServer::setApplicationActive(bool active) {
   active_ = active;
 }
 
+void WindowServer::setPeerFactory(PeerFactory factory) {
+  std::lock_guard lock(mutex_);
+  peerFactory_ = std::move(factory);
+}
+
+std::shared_ptr<WindowPeer> WindowServer::makePeer(Window& window) const {
+  PeerFactory factory;
+  {
+    std::lock_guard lock(mutex_);
+    factory = peerFactory_;
+  }
+  return factory ? factory(window) : nullptr;
+}
+
 }  // namespace platform

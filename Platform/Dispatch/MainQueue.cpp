@@ -69,12 +69,27 @@ void MainQueue::enqueueAt(std::chrono::nanoseconds deadline, std::function<void(
     std::push_heap(pending_.begin(), pending_.end(), LaterFirst{});
   }
   wakeUp_.notify_all();
+  if (wake_) wake_();
 }
 
 bool MainQueue::isMainThread() const { return std::this_thread::get_id() == mainThread_.load(); }
 
+void MainQueue::setForeignLoop(std::function<void(MainQueue&)> loop, std::function<void()> wake) {
+  foreignLoop_ = std::move(loop);
+  wake_ = std::move(wake);
+}
+
+bool MainQueue::takeStopRequest() {
+  std::lock_guard lock(mutex_);
+  return std::exchange(stopRequested_, false);
+}
+
 void MainQueue::run() {
   mainThread_ = std::this_thread::get_id();
+  if (foreignLoop_) {
+    foreignLoop_(*this);
+    return;
+  }
   std::unique_lock lock(mutex_);
   while (!stopRequested_) {
     if (pending_.empty()) {
@@ -99,12 +114,19 @@ void MainQueue::stop() {
     stopRequested_ = true;
   }
   wakeUp_.notify_one();
+  if (wake_) wake_();
 }
 
 std::optional<std::chrono::nanoseconds> MainQueue::nextDeadline() const {
   std::lock_guard lock(mutex_);
   if (pending_.empty()) return std::nullopt;
   return pending_.front().deadline;
+}
+
+std::optional<std::chrono::nanoseconds> MainQueue::timeUntilDue() const {
+  std::lock_guard lock(mutex_);
+  if (pending_.empty()) return std::nullopt;
+  return std::max(pending_.front().deadline - clock_->monotonicTime(), std::chrono::nanoseconds(0));
 }
 
 bool MainQueue::waitForDueWork(std::chrono::nanoseconds limit) const {

@@ -60,8 +60,22 @@ class MainQueue {
   // Thread-safe. Makes run() return after the work in progress.
   void stop();
 
+  // Another event loop as the real driver (the toolkit's, in the application), so that its
+  // callbacks and this queue's work share one thread and never race. `loop` is what run()
+  // does instead of its own waiting: it makes the calling thread the main thread, runs due
+  // work through runOneDue() until takeStopRequest() answers true, and returns. `wake` is
+  // called on any thread, with no lock of the queue held, whenever work is queued or stop()
+  // is called, so that the loop looks at nextDeadline() again. Set both before run().
+  void setForeignLoop(std::function<void(MainQueue&)> loop, std::function<void()> wake);
+  // Whether stop() was called since the last answer; clears the request.
+  bool takeStopRequest();
+  // Makes the calling thread the main thread (for a foreign loop).
+  void becomeMainThread() { mainThread_ = std::this_thread::get_id(); }
+
   // The earliest deadline of the pending work, on the clock's monotonic time; none when idle.
   std::optional<std::chrono::nanoseconds> nextDeadline() const;
+  // How long until the earliest pending work is due on the clock (zero when it is); none when idle.
+  std::optional<std::chrono::nanoseconds> timeUntilDue() const;
 
   // Runs the earliest pending work if its deadline has come on the clock, on the calling
   // thread; answers whether it ran something.
@@ -95,6 +109,8 @@ class MainQueue {
   std::vector<Pending> pending_;  // a heap ordered by LaterFirst
   std::uint64_t nextSequence_ = 0;
   bool stopRequested_ = false;
+  std::function<void(MainQueue&)> foreignLoop_;
+  std::function<void()> wake_;  // set before run(), then only read
 };
 
 }  // namespace platform

@@ -6,8 +6,10 @@ namespace quellorin {
 
 AssistantWindowContent::AssistantWindowContent(const std::string& text, bool autoWork, platform::Size size,
                                                MainViewServices services)
-    : view_(std::make_shared<MainView>(text, autoWork, size, std::move(services))),
-      host_(ui::Host::make(view_, ui::Host::Options{.width = size.width})) {}
+    : view_(std::make_shared<MainView>(text, autoWork, size, std::move(services))) {
+  setHost(ui::Host::make(view_, ui::Host::Options{.width = size.width}),
+          {.title = "Quellorin", .measuredIds = {"answerPanel", "promptBar"}});
+}
 
 AssistantWindowContent::~AssistantWindowContent() { view_->tearDown(); }
 

@@ -8,21 +8,21 @@
 #include "Quellorin/Assistant/MainView.h"
 #include "Quellorin/Services/WindowService.h"
 #include "UI/Host.h"
+#include "UI/HostContent.h"
 
 namespace quellorin {
 
 // The floating window's content: a host showing one MainView. When the window drops it (the
 // next opening installs a new one), the view's key monitor and observers go with it and a run
 // still going is stopped, so a replaced window never acts on keys or notifications again.
-// Made and dropped on the main queue.
-class AssistantWindowContent final : public platform::WindowContent {
+// Made and dropped on the main queue. On a real desktop it shows itself in the window's page.
+class AssistantWindowContent final : public ui::HostContent {
  public:
   AssistantWindowContent(const std::string& text, bool autoWork, platform::Size size,
                          MainViewServices services);
   ~AssistantWindowContent() override;
 
   const std::shared_ptr<MainView>& view() const { return view_; }
-  const std::shared_ptr<ui::Host>& host() const { return host_; }
 
   // The factory the window service makes its content with.
   static WindowService::RootViewFactory factory(MainViewServices services);
@@ -32,7 +32,6 @@ class AssistantWindowContent final : public platform::WindowContent {
 
  private:
   std::shared_ptr<MainView> view_;
-  std::shared_ptr<ui::Host> host_;
 };
 
 }  // namespace quellorin

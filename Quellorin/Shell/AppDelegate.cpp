@@ -27,6 +27,7 @@
 #include "Quellorin/Shell/OnboardingView.h"
 #include "Quellorin/Common/RequestCredentials.h"
 #include "Quellorin/Shell/SettingsOpener.h"
+#include "UI/HostContent.h"
 #include "UI/Host.h"
 
 namespace quellorin {
@@ -53,16 +54,6 @@ std::function<void()> weakAction(std::weak_ptr<AppDelegate> weak, Function funct
     if (const auto self = weak.lock()) function(*self);
   };
 }
-
-// The onboarding window's content: the host that draws the view.
-class HostedContent final : public platform::WindowContent {
- public:
-  explicit HostedContent(std::shared_ptr<ui::Host> host) : host_(std::move(host)) {}
-  const std::shared_ptr<ui::Host>& host() const { return host_; }
-
- private:
-  std::shared_ptr<ui::Host> host_;
-};
 
 }  // namespace
 
@@ -236,7 +227,7 @@ void AppDelegate::openOnboardingWindow() {
   }
   onboardingWindow_ = std::make_shared<platform::Window>(frame, kOnboardingStyle, 2, false);
   onboardingWindow_->setTitle(platform::localizedString("guideVideo"));
-  onboardingWindow_->setContentView(std::make_shared<HostedContent>(onboardingHost_));
+  onboardingWindow_->setContentView(std::make_shared<ui::HostContent>(onboardingHost_));
   onboardingView_->attachWindow(onboardingWindow_);
   onboardingWindow_->makeKeyAndOrderFront();
 }

@@ -33,6 +33,7 @@ std::shared_ptr<DesktopThread> DesktopThread::start() {
   std::promise<std::string> started;
   auto ready = started.get_future();
   desktop->thread_ = std::thread([raw = desktop.get(), &started] {
+    raw->owner_ = std::this_thread::get_id();
     if (!gtk_init_check(nullptr, nullptr)) {
       started.set_value("GTK cannot open the X11 display");
       return;
@@ -49,6 +50,14 @@ std::shared_ptr<DesktopThread> DesktopThread::start() {
     desktop->thread_.join();
     throw std::runtime_error(failure);
   }
+  return desktop;
+}
+
+std::shared_ptr<DesktopThread> DesktopThread::onCallingThread() {
+  if (!gtk_init_check(nullptr, nullptr)) throw std::runtime_error("GTK cannot open the X11 display");
+  atspi_init();
+  std::shared_ptr<DesktopThread> desktop(new DesktopThread());
+  desktop->owner_ = std::this_thread::get_id();
   return desktop;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -26,12 +27,16 @@ class DesktopThread {
   // Starts the thread and GTK on the X11 display named by DISPLAY. Throws std::runtime_error
   // when GTK cannot open it.
   static std::shared_ptr<DesktopThread> start();
+  // The same on the calling thread, whose GLib default context someone else iterates (the
+  // application's main queue, see GLibMainQueueSource): GTK's windows then live on the main
+  // thread. Throws std::runtime_error when GTK cannot open the display.
+  static std::shared_ptr<DesktopThread> onCallingThread();
   // Stops the main loop and joins the thread.
   ~DesktopThread();
   DesktopThread(const DesktopThread&) = delete;
   DesktopThread& operator=(const DesktopThread&) = delete;
 
-  bool isCurrent() const { return std::this_thread::get_id() == thread_.get_id(); }
+  bool isCurrent() const { return std::this_thread::get_id() == owner_.load(); }
 
   template <class Work>
   auto call(Work work) -> std::invoke_result_t<Work> {
@@ -65,7 +70,8 @@ class DesktopThread {
   std::mutex typingMutex_;
   std::condition_variable typingSettled_;
   std::int64_t typingInFlight_ = 0;
-  std::thread thread_;
+  std::thread thread_;  // not started when the calling thread was adopted
+  std::atomic<std::thread::id> owner_;
   void* loop_ = nullptr;  // GMainLoop*, owned by the thread
 };
 

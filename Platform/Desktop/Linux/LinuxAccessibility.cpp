@@ -1,6 +1,7 @@
 #include "Platform/Desktop/Linux/LinuxAccessibility.h"
 
 #include <atspi/atspi.h>
+#include <unistd.h>
 
 #include <utility>
 
@@ -67,7 +68,20 @@ AtspiAccessible* deepestFocused(AtspiAccessible* accessible) {
   return accessible;
 }
 
-// The focused object inside the active window of any application, with a new reference.
+// Whether `accessible` belongs to this process. Its own windows are never the element the
+// services look for, and asking them through the bus from the thread that must answer for them
+// would wait on itself until the call times out.
+bool isOwnObject(AtspiAccessible* accessible) {
+  GError* error = nullptr;
+  const guint process = atspi_accessible_get_process_id(accessible, &error);
+  if (error != nullptr) {
+    g_error_free(error);
+    return false;
+  }
+  return process == static_cast<guint>(getpid());
+}
+
+// The focused object inside the active window of any other application, with a new reference.
 AtspiAccessible* focusedInActiveWindow() {
   AtspiAccessible* desktop = atspi_get_desktop(0);
   if (desktop == nullptr) return nullptr;
@@ -77,6 +91,10 @@ AtspiAccessible* focusedInActiveWindow() {
   for (int a = 0; error == nullptr && found == nullptr && a < applications; ++a) {
     AtspiAccessible* application = atspi_accessible_get_child_at_index(desktop, a, &error);
     if (application == nullptr) continue;
+    if (isOwnObject(application)) {
+      g_object_unref(application);
+      continue;
+    }
     const int windows = atspi_accessible_get_child_count(application, &error);
     for (int w = 0; error == nullptr && found == nullptr && w < windows; ++w) {
       AtspiAccessible* window = atspi_accessible_get_child_at_index(application, w, &error);
@@ -110,7 +128,7 @@ namespace {
 void focusChanged(AtspiEvent* event, void* data) {
   try {
     auto* tracker = static_cast<LinuxAccessibility::FocusTracker*>(data);
-    if (event != nullptr && event->source != nullptr && event->detail1 == 1) {
+    if (event != nullptr && event->source != nullptr && event->detail1 == 1 && !isOwnObject(event->source)) {
       if (tracker->focused != nullptr) g_object_unref(tracker->focused);
       tracker->focused = static_cast<AtspiAccessible*>(g_object_ref(event->source));
     }

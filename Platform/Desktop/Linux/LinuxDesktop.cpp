@@ -14,7 +14,9 @@
 #include "Platform/Desktop/Linux/LinuxPasteboard.h"
 #include "Platform/Desktop/Linux/LinuxScreens.h"
 #include "Platform/Desktop/Linux/LinuxUserNotificationCenter.h"
+#include "Platform/Desktop/Linux/LinuxWindowPeer.h"
 #include "Platform/Desktop/Linux/LinuxWorkspace.h"
+#include "Platform/Desktop/Window.h"
 #include "Platform/Desktop/WindowServer.h"
 
 namespace platform {
@@ -45,10 +47,11 @@ std::string x11DisplayProblem() {
   return {};
 }
 
-LinuxDesktop installLinuxDesktop(Environment& environment) {
+LinuxDesktop installLinuxDesktop(Environment& environment, LinuxDesktopOptions options) {
   if (const auto problem = x11DisplayProblem(); !problem.empty()) throw std::runtime_error(problem);
   LinuxDesktop desktop;
-  desktop.desktopThread = DesktopThread::start();
+  desktop.desktopThread =
+      options.toolkitOnCallingThread ? DesktopThread::onCallingThread() : DesktopThread::start();
   desktop.workspace = std::make_shared<LinuxWorkspace>();
   desktop.accessibility = std::make_shared<LinuxAccessibility>(desktop.desktopThread);
   desktop.pasteboard = std::make_shared<LinuxPasteboard>(desktop.desktopThread);
@@ -62,6 +65,11 @@ LinuxDesktop installLinuxDesktop(Environment& environment) {
   environment.screens = desktop.screens;
   environment.userNotificationCenter = desktop.userNotificationCenter;
   environment.windowServer = std::make_shared<WindowServer>();
+  if (options.toolkitOnCallingThread) {
+    environment.windowServer->setPeerFactory([screens = desktop.screens](Window& window) {
+      return std::static_pointer_cast<WindowPeer>(LinuxWindowPeer::make(window, screens));
+    });
+  }
   return desktop;
 }
 

@@ -28,9 +28,17 @@ struct LinuxDesktop {
 // Why no X11 display can be used, as one line that names DISPLAY; empty when one can.
 std::string x11DisplayProblem();
 
+struct LinuxDesktopOptions {
+  // GTK on the calling thread, which then must iterate its GLib default context (the
+  // application's main queue does, see driveMainQueueWithGLib): windows are real GTK windows
+  // showing their content in WebKitGTK. Otherwise GTK gets a thread of its own and windows
+  // stay simulated.
+  bool toolkitOnCallingThread = false;
+};
+
 // Gives `environment` the desktop services of the X11 display named by DISPLAY and answers them.
-// Windows, alerts and web views stay simulated. Needs the environment's main queue. Throws
+// Alerts and web views stay simulated. Needs the environment's main queue. Throws
 // std::runtime_error with x11DisplayProblem() when there is no usable display.
-LinuxDesktop installLinuxDesktop(Environment& environment);
+LinuxDesktop installLinuxDesktop(Environment& environment, LinuxDesktopOptions options = {});
 
 }  // namespace platform

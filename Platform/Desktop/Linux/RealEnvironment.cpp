@@ -1,6 +1,9 @@
+#include <stdlib.h>
+
 #include <stdexcept>
 
 #include "Platform/Core/Environment.h"
+#include "Platform/Desktop/Linux/GLibMainQueue.h"
 #include "Platform/Desktop/Linux/LinuxDesktop.h"
 #include "Platform/Desktop/Simulated/RecordingAlertPresenter.h"
 #include "Platform/Desktop/Simulated/SimulatedMediaPlayer.h"
@@ -13,7 +16,12 @@ std::shared_ptr<Environment> Environment::makeReal() {
   auto environment = makeSystemServices();
   // Alerts have no Linux implementation yet: they are recorded, as on the simulated desktop.
   environment->alertPresenter = std::make_shared<RecordingAlertPresenter>();
-  installLinuxDesktop(*environment);
+  // The windows' pages are small and static: WebKit's accelerated compositing only costs start-up
+  // time and about 70 MB per web process there. A value already set wins.
+  setenv("WEBKIT_DISABLE_COMPOSITING_MODE", "1", 0);
+  // One thread for GTK and the main queue: the GLib loop of the main thread runs both.
+  installLinuxDesktop(*environment, {.toolkitOnCallingThread = true});
+  driveMainQueueWithGLib(*environment->mainQueue);
   environment->makeMediaPlayer = [] { return SimulatedMediaPlayer::make(); };
   return environment;
 }
