@@ -20,3 +20,5 @@ find_path(HTTPLIB_INCLUDE_DIR httplib.h REQUIRED)
 # The Linux desktop: X11 with XInput2, XTest and XRandR; GTK 3 for the clipboard; AT-SPI 2 for
 # other applications' text; libnotify for notifications.
 pkg_check_modules(LINUX_DESKTOP REQUIRED IMPORTED_TARGET x11 xi xtst xrandr gtk+-3.0 atspi-2 libnotify gio-2.0)
+# The status item (StatusNotifierItem) and the video player.
+pkg_check_modules(LINUX_SHELL REQUIRED IMPORTED_TARGET ayatana-appindicator3-0.1 gstreamer-1.0)
