@@ -106,6 +106,11 @@ class Host : public std::enable_shared_from_this<Host> {
   // Whether `id` is in the tree and neither it nor an ancestor is disabled or hidden.
   bool isEnabled(std::string_view id) const;
 
+  // Called on the main queue after each render, once the appear and disappear handlers have run,
+  // for as long as the observer lives (held weakly; the caller keeps it).
+  using RenderObserver = std::function<void()>;
+  void addRenderObserver(const std::shared_ptr<RenderObserver>& observer);
+
  private:
   Host(std::shared_ptr<View> root, Options options, EnvironmentObjects environment);
   Node expand(Node node, const EnvironmentObjects& environment);
@@ -121,6 +126,7 @@ class Host : public std::enable_shared_from_this<Host> {
   MonitorToken nextMonitor_ = 1;
   std::string focusedId_;
   Cursor cursor_ = Cursor::arrow;
+  std::vector<std::weak_ptr<RenderObserver>> renderObservers_;
 };
 
 }  // namespace ui

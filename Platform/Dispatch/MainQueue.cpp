@@ -101,6 +101,11 @@ void MainQueue::stop() {
   wakeUp_.notify_one();
 }
 
+bool MainQueue::stopRequested() const {
+  std::lock_guard lock(mutex_);
+  return stopRequested_;
+}
+
 std::optional<std::chrono::nanoseconds> MainQueue::nextDeadline() const {
   std::lock_guard lock(mutex_);
   if (pending_.empty()) return std::nullopt;

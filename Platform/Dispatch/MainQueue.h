@@ -59,6 +59,9 @@ class MainQueue {
 
   // Thread-safe. Makes run() return after the work in progress.
   void stop();
+  // Thread-safe. Whether stop() was called: work that holds the queue for long (a modal
+  // dialog) ends early.
+  bool stopRequested() const;
 
   // The earliest deadline of the pending work, on the clock's monotonic time; none when idle.
   std::optional<std::chrono::nanoseconds> nextDeadline() const;

@@ -1,24 +1,21 @@
 // The Linux shell services on a real X server (scripts/run-desktop-tests: Xvfb, a private
-// session bus, no tray host): the status item's real GTK menu, alerts as real GTK dialogs, and
-// videos played by GStreamer. Screenshots of the real menu and dialog go to build/screenshots/.
+// session bus): alerts as real GTK dialogs (a screenshot goes to build/screenshots/), and the
+// chosen scheme in GTK's settings. The status item and the videos are tested through the shell
+// (tests/Quellorin/LinuxShellAppDesktopTest.cpp).
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cmath>
 #include <future>
 
 #include "Platform/Core/Environment.h"
 #include "Platform/Defaults/UserDefaults.h"
 #include "Platform/Desktop/Linux/DesktopThread.h"
-#include "Platform/Desktop/Linux/GStreamerMediaPlayer.h"
+#include "Platform/Desktop/Linux/GtkAppearance.h"
 #include "Platform/Desktop/Linux/LinuxAlertPresenter.h"
 #include "Platform/Desktop/Linux/LinuxDesktop.h"
-#include "Platform/Desktop/Linux/LinuxStatusBar.h"
 #include "Platform/Dispatch/MainQueue.h"
 #include "tests/support/GtkReadBack.h"
-#include "tests/support/TemporaryFolder.h"
-#include "tests/support/TestVideos.h"
 
 namespace platform {
 namespace {
@@ -57,74 +54,6 @@ class LinuxShellDesktop : public ::testing::Test {
   LinuxDesktop desktop;
   std::shared_ptr<Environment> previous;
 };
-
-TEST_F(LinuxShellDesktop, TheStatusItemsMenuIsARealGtkMenu) {
-  LinuxStatusBar bar(desktop.desktopThread, environment->mainQueue);
-  int exits = 0;
-  int chosen = 0;
-  std::vector<MenuEntry> menu;
-  menu.push_back({"account", "Sign in", true, false, false, {}, [] {}});
-  menu.push_back({"", "", false, false, true, {}, {}});
-  MenuEntry pipelines{"pipelines", "Pipelines 中文", true, false, false, {}, {}};
-  pipelines.submenu.push_back({"pipeline.none", "None", true, true, false, {}, [&chosen] { ++chosen; }});
-  pipelines.submenu.push_back(
-      {"pipeline.1", "Translate", true, false, false, {}, [&chosen] { chosen += 10; }});
-  menu.push_back(pipelines);
-  menu.push_back({"usage", "Fast requests: 0 / 20", false, false, false, {}, [] {}});
-  menu.push_back({"exit", "Quit", true, false, false, {}, [&exits] { ++exits; }});
-  bar.show("Quellorin", "sparkles");
-  bar.setMenu(menu);
-
-  EXPECT_FALSE(bar.isConnected()) << "no tray host on the test's session bus: not connected, no crash";
-  EXPECT_EQ(onGtk([&] { return testsupport::describeGtkMenu(GTK_WIDGET(bar.gtkMenu())); }),
-            "Sign in\n-\nPipelines 中文 > {[x] None|Translate}\n(Fast requests: 0 / 20)\nQuit");
-
-  // Choosing items as GTK does: the actions run on the main queue, and a checked item keeps the
-  // mark the application gave it.
-  onGtk([&] {
-    gtk_menu_item_activate(testsupport::findGtkMenuItem(GTK_WIDGET(bar.gtkMenu()), "exit"));
-    gtk_menu_item_activate(testsupport::findGtkMenuItem(GTK_WIDGET(bar.gtkMenu()), "pipeline.none"));
-  });
-  ASSERT_TRUE(runUntil([&] { return exits == 1 && chosen == 1; }));
-  EXPECT_EQ(onGtk([&] { return testsupport::describeGtkMenu(GTK_WIDGET(bar.gtkMenu())); }),
-            "Sign in\n-\nPipelines 中文 > {[x] None|Translate}\n(Fast requests: 0 / 20)\nQuit");
-
-  // A new menu replaces the old one whole.
-  menu[2].submenu[0].checked = false;
-  menu[2].submenu[1].checked = true;
-  menu.pop_back();
-  bar.setMenu(menu);
-  EXPECT_EQ(onGtk([&] { return testsupport::describeGtkMenu(GTK_WIDGET(bar.gtkMenu())); }),
-            "Sign in\n-\nPipelines 中文 > {None|[x] Translate}\n(Fast requests: 0 / 20)");
-  onGtk(
-      [&] { gtk_menu_item_activate(testsupport::findGtkMenuItem(GTK_WIDGET(bar.gtkMenu()), "pipeline.1")); });
-  ASSERT_TRUE(runUntil([&] { return chosen == 11; }));
-
-  // The real menu on screen, opened under a small anchor window.
-  GtkWidget* anchor = onGtk([&] {
-    GtkWidget* window = gtk_window_new(GTK_WINDOW_POPUP);
-    gtk_window_move(GTK_WINDOW(window), 40, 40);
-    gtk_window_set_default_size(GTK_WINDOW(window), 8, 8);
-    gtk_widget_show(window);
-    return window;
-  });
-  ASSERT_TRUE(runUntil([&] { return onGtk([&] { return gtk_widget_get_mapped(anchor) == TRUE; }); }));
-  onGtk([&] {
-    const GdkRectangle at{0, 8, 1, 1};
-    gtk_menu_popup_at_rect(GTK_MENU(bar.gtkMenu()), gtk_widget_get_window(anchor), &at,
-                           GDK_GRAVITY_NORTH_WEST, GDK_GRAVITY_NORTH_WEST, nullptr);
-  });
-  EXPECT_TRUE(runUntil([&] {
-    return onGtk([&] {
-      return testsupport::screenshotWidget(gtk_widget_get_toplevel(GTK_WIDGET(bar.gtkMenu())), screenshots(),
-                                           "linux-status-menu.png");
-    });
-  })) << "the menu never showed";
-  onGtk([&] {
-    gtk_menu_popdown(GTK_MENU(bar.gtkMenu()));
-    gtk_widget_destroy(anchor);
-  });
-}
 
 TEST_F(LinuxShellDesktop, AnAlertIsARealDialogWithItsButtonsInOrder) {
   auto presenter = std::make_shared<LinuxAlertPresenter>(desktop.desktopThread);
@@ -180,55 +109,32 @@ TEST_F(LinuxShellDesktop, AnAlertClosedWithoutAButtonOrOrderedOutIsAnswered) {
   }
 }
 
-TEST_F(LinuxShellDesktop, VideosPlayInTurnWithProgressAndLoop) {
-  testsupport::TemporaryFolder folder("quellorin-videos-");
-  const auto first = "file://" + folder.file("first.avi");
-  const auto second = "file://" + folder.file("second.avi");
-  testsupport::writeTestVideo(folder.file("first.avi"), 5);
-  testsupport::writeTestVideo(folder.file("second.avi"), 8);
-  const auto missing = "file://" + folder.file("missing.avi");
+TEST_F(LinuxShellDesktop, TheChosenSchemeIsGtksAndTheSystemsComesBack) {
+  const auto settings = [&] {
+    return onGtk([] {
+      gchar* theme = nullptr;
+      gboolean dark = FALSE;
+      g_object_get(gtk_settings_get_default(), "gtk-theme-name", &theme, "gtk-application-prefer-dark-theme",
+                   &dark, nullptr);
+      std::string text = std::string(theme != nullptr ? theme : "") + (dark ? " prefers dark" : "");
+      g_free(theme);
+      return text;
+    });
+  };
+  onGtk([] { g_object_set(gtk_settings_get_default(), "gtk-theme-name", "Adwaita-dark", nullptr); });
+  GtkAppearance appearance(desktop.desktopThread);
+  EXPECT_EQ(appearance.systemScheme(), DesktopAppearance::Scheme::dark) << "a dark theme by name";
 
-  auto player = GStreamerMediaPlayer::make({"fakesink"});
-  std::vector<std::string> ended;
-  std::vector<double> times;
-  player->addItemEndObserver([&](const PlayerItem& item) {
-    ended.push_back(item.url);
-    // As the onboarding window does after the last one: the queue again, from the start.
-    if (player->items().empty()) {
-      player->appendItem(first);
-      player->seekToZero();
-    }
-  });
-  const auto timeToken =
-      player->addPeriodicTimeObserver(0.05, [&](double seconds) { times.push_back(seconds); });
-  const auto items = player->replaceItems({first, second});
-  ASSERT_EQ(items.size(), 2u);
-  EXPECT_NE(items[0].identity, items[1].identity);
-  player->play();
-  ASSERT_TRUE(runUntil([&] { return ended.size() == 3; }, 20)) << "ended: " << ended.size();
-  EXPECT_EQ(ended, (std::vector<std::string>{first, second, first}));
-  EXPECT_TRUE(player->isPlaying());
-  EXPECT_EQ(player->currentItem()->url, first) << "the queue refilled at the end went round again";
-  ASSERT_FALSE(times.empty());
-  EXPECT_TRUE(std::any_of(times.begin(), times.end(), [](double t) { return t > 0.1; })) << "progress moved";
-
-  // Known length once prerolled; a paused player keeps its place.
-  ASSERT_TRUE(runUntil([&] { return !std::isnan(player->currentDuration()); }));
-  EXPECT_NEAR(player->currentDuration(), 0.5, 0.11);
-  player->pause();
-  EXPECT_FALSE(player->isPlaying());
-  player->removeObserver(timeToken);
-
-  // A video that cannot be read stays current and never ends; the player is not harmed.
-  player->replaceItems({missing, second});
-  player->play();
-  const auto endedBefore = ended.size();
-  EXPECT_FALSE(runUntil([&] { return ended.size() > endedBefore; }, 1.5));
-  EXPECT_EQ(player->currentItem()->url, missing);
-  EXPECT_TRUE(std::isnan(player->currentDuration()));
-  player->removeAllItems();
-  EXPECT_FALSE(player->currentItem());
-  EXPECT_EQ(player->currentTime(), 0);
+  struct Step {
+    std::optional<DesktopAppearance::Scheme> chosen;
+    std::string expected;
+  };
+  for (const auto& step : {Step{DesktopAppearance::Scheme::light, "Adwaita"},
+                           Step{DesktopAppearance::Scheme::dark, "Adwaita-dark prefers dark"},
+                           Step{std::nullopt, "Adwaita-dark"}}) {
+    appearance.setApplicationScheme(step.chosen);
+    EXPECT_EQ(settings(), step.expected);
+  }
 }
 
 }  // namespace

@@ -125,18 +125,6 @@ TEST(AutostartEntryTest, AFailedWriteIsAnsweredAndLeavesNoEntry) {
   EXPECT_FALSE(unknownProgram.enable("/usr/bin/quellorin").succeeded);
 }
 
-TEST(AutostartEntryTest, AFailedRemovalIsAnswered) {
-  testsupport::TemporaryFolder home("quellorin-autostart-");
-  XdgAutostartEntry entry({std::nullopt, home.path()});
-  ASSERT_TRUE(entry.enable("/usr/bin/quellorin").succeeded);
-  // A folder in the entry's place cannot be removed as a file.
-  std::filesystem::remove(entry.path());
-  std::filesystem::create_directories(entry.path() / "inside");
-  std::string error;
-  EXPECT_EQ(entry.disable(error), LaunchAtLogin::Removal::failed);
-  EXPECT_FALSE(error.empty());
-}
-
 struct ThemeCase {
   const char* name;
   bool dark;

@@ -94,6 +94,28 @@ inline DialogReading readDialog(GtkMessageDialog* dialog) {
   return reading;
 }
 
+// Opens `menu` on screen below a small anchor window at (x, y), as a click would; answers the
+// anchor, to be handed to closeGtkMenu. The anchor must be mapped before the menu can open:
+// call popUpGtkMenu once gtk_widget_get_mapped(anchor) holds.
+inline GtkWidget* makeMenuAnchor(int x, int y) {
+  GtkWidget* window = gtk_window_new(GTK_WINDOW_POPUP);
+  gtk_window_move(GTK_WINDOW(window), x, y);
+  gtk_window_set_default_size(GTK_WINDOW(window), 8, 8);
+  gtk_widget_show(window);
+  return window;
+}
+
+inline void popUpGtkMenu(GtkWidget* menu, GtkWidget* anchor) {
+  const GdkRectangle below{0, 8, 1, 1};
+  gtk_menu_popup_at_rect(GTK_MENU(menu), gtk_widget_get_window(anchor), &below, GDK_GRAVITY_NORTH_WEST,
+                         GDK_GRAVITY_NORTH_WEST, nullptr);
+}
+
+inline void closeGtkMenu(GtkWidget* menu, GtkWidget* anchor) {
+  gtk_menu_popdown(GTK_MENU(menu));
+  gtk_widget_destroy(anchor);
+}
+
 // Writes the pixels of `widget`'s window as a PNG into `folder`/`name`; answers false while the
 // window shows nothing yet (not mapped, or one colour only: not drawn).
 inline bool screenshotWidget(GtkWidget* widget, const std::filesystem::path& folder,

@@ -2,9 +2,13 @@
 
 #include <gtk/gtk.h>
 
+#include <chrono>
 #include <future>
+#include <stdexcept>
 
+#include "Platform/Core/Environment.h"
 #include "Platform/Core/Log.h"
+#include "Platform/Dispatch/MainQueue.h"
 #include "Platform/Desktop/Linux/DesktopThread.h"
 
 namespace platform {
@@ -75,6 +79,16 @@ void dialogAnswered(GtkDialog* dialog, gint response, gpointer data) {
   gtk_widget_destroy(GTK_WIDGET(dialog));
 }
 
+// The installed environment's main queue when the calling thread runs it; null otherwise.
+std::shared_ptr<MainQueue> mainQueueOfThisThread() {
+  try {
+    auto queue = Environment::current()->mainQueue;
+    return queue && queue->isMainThread() ? queue : nullptr;
+  } catch (const std::logic_error&) {
+    return nullptr;  // no environment installed
+  }
+}
+
 }  // namespace
 
 LinuxAlertPresenter::LinuxAlertPresenter(std::shared_ptr<DesktopThread> desktopThread)
@@ -90,14 +104,31 @@ std::size_t LinuxAlertPresenter::runModal(const Alert& alert) {
   }
   auto* pending = new PendingAnswer();
   auto answer = pending->response.get_future();
-  desktopThread_->post([alert, pending] {
+  auto shown = std::make_shared<GtkWidget*>(nullptr);
+  desktopThread_->post([alert, pending, shown] {
     GtkWidget* dialog = makeDialog(alert);
+    *shown = dialog;
     g_object_set_data_full(G_OBJECT(dialog), "quellorin-pending", pending,
                            [](gpointer data) { delete static_cast<PendingAnswer*>(data); });
     g_signal_connect(dialog, "response", G_CALLBACK(dialogAnswered), pending);
     gtk_widget_show_all(dialog);
     gtk_window_present(GTK_WINDOW(dialog));
   });
+  // While the dialog is up the main queue keeps turning, as it does under a toolkit's modal
+  // loop (timers, work from other threads); when the queue is asked to stop, the dialog is
+  // answered as if closed, so the application can end.
+  const auto queue = mainQueueOfThisThread();
+  while (answer.wait_for(std::chrono::milliseconds(queue ? 10 : 1000)) != std::future_status::ready) {
+    if (!queue) continue;
+    while (queue->runOneDue()) {
+    }
+    if (queue->stopRequested()) {
+      desktopThread_->post([shown] {
+        if (*shown != nullptr) gtk_dialog_response(GTK_DIALOG(*shown), GTK_RESPONSE_DELETE_EVENT);
+      });
+      break;
+    }
+  }
   return answerFor(answer.get(), buttonCount);
 }
 

@@ -13,9 +13,12 @@ class DesktopThread;
 // alert without buttons gets "OK"), above other windows. Closing the dialog without a button
 // (Escape, the window's close) answers the last button: with several, the one that cancels.
 //
-// runModal() is called on the main thread and blocks it until the dialog is answered. When the
+// runModal() is called on the main thread and returns when the dialog is answered. When the
 // main thread is the desktop thread, the dialog runs GTK's own nested loop; otherwise it is
-// shown on the desktop thread, which stays free for every other call meanwhile.
+// shown on the desktop thread, which stays free for every other call meanwhile, and the main
+// queue keeps running its due work nested, as under a modal loop. A stop of the main queue
+// answers the dialog as closed (the last button), so a modal alert never keeps the application
+// from ending.
 class LinuxAlertPresenter final : public AlertPresenter {
  public:
   explicit LinuxAlertPresenter(std::shared_ptr<DesktopThread> desktopThread);
