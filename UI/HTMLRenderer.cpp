@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "Platform/Text/MarkupEscaping.h"
 #include "UI/Symbols.h"
 
 namespace ui {
@@ -434,32 +435,7 @@ std::string colorVariables(ColorScheme scheme) {
 
 }  // namespace
 
-std::string escapeHTML(std::string_view text) {
-  std::string escaped;
-  escaped.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-      case '&':
-        escaped += "&amp;";
-        break;
-      case '<':
-        escaped += "&lt;";
-        break;
-      case '>':
-        escaped += "&gt;";
-        break;
-      case '"':
-        escaped += "&quot;";
-        break;
-      case '\'':
-        escaped += "&#39;";
-        break;
-      default:
-        escaped += c;
-    }
-  }
-  return escaped;
-}
+std::string escapeHTML(std::string_view text) { return platform::markupAttribute(text); }
 
 std::string htmlStyleSheet() {
   return std::string(kBaseStyle) + "html.light{color-scheme:light;" + colorVariables(ColorScheme::light) +

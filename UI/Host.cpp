@@ -144,10 +144,13 @@ void Host::render() {
     if (node->handlers.appear && !oldIds.count(node->resolvedId)) appearing.push_back(node->handlers.appear);
   for (auto& handler : disappearing) handler();
   for (auto& handler : appearing) handler();
-  if (renderObserver_) {
-    const auto observer = renderObserver_;  // it may replace itself
-    observer();
-  }
+  std::erase_if(renderObservers_, [](const auto& observer) { return observer.expired(); });
+  for (const auto& weak : std::vector(renderObservers_))
+    if (const auto observer = weak.lock()) (*observer)();
+}
+
+void Host::addRenderObserver(const std::shared_ptr<RenderObserver>& observer) {
+  renderObservers_.push_back(observer);
 }
 
 Host::MonitorToken Host::addLocalKeyMonitor(KeyMonitor monitor) {

@@ -90,8 +90,12 @@ class Host : public std::enable_shared_from_this<Host> {
   // change renders again, so views sized from them follow.
   void setDisplayedHeight(const std::string& id, double height);
   std::optional<double> displayedHeight(std::string_view id) const;
-  // Called after every render (a real display updates its page). One at a time; null removes.
-  void setRenderObserver(std::function<void()> observer) { renderObserver_ = std::move(observer); }
+  // The real display's own observer of every render (it updates its page): one at a time,
+  // replacing the last; null removes it. Others add theirs with addRenderObserver.
+  void setRenderObserver(std::function<void()> observer) {
+    displayObserver_ = observer ? std::make_shared<RenderObserver>(std::move(observer)) : nullptr;
+    if (displayObserver_) addRenderObserver(displayObserver_);
+  }
 
   // The editor holding the keyboard focus; empty when none.
   const std::string& focusedId() const { return focusedId_; }
@@ -121,6 +125,11 @@ class Host : public std::enable_shared_from_this<Host> {
   // Whether `id` is in the tree and neither it nor an ancestor is disabled or hidden.
   bool isEnabled(std::string_view id) const;
 
+  // Called on the main queue after each render, once the appear and disappear handlers have run,
+  // for as long as the observer lives (held weakly; the caller keeps it).
+  using RenderObserver = std::function<void()>;
+  void addRenderObserver(const std::shared_ptr<RenderObserver>& observer);
+
  private:
   Host(std::shared_ptr<View> root, Options options, EnvironmentObjects environment);
   Node expand(Node node, const EnvironmentObjects& environment);
@@ -140,7 +149,8 @@ class Host : public std::enable_shared_from_this<Host> {
   std::string focusedId_;
   Cursor cursor_ = Cursor::arrow;
   std::map<std::string, double, std::less<>> displayedHeights_;
-  std::function<void()> renderObserver_;
+  std::vector<std::weak_ptr<RenderObserver>> renderObservers_;
+  std::shared_ptr<RenderObserver> displayObserver_;
 };
 
 }  // namespace ui

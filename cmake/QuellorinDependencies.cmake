@@ -21,3 +21,5 @@ find_path(HTTPLIB_INCLUDE_DIR httplib.h REQUIRED)
 # other applications' text; libnotify for notifications; WebKitGTK for the windows' pages.
 pkg_check_modules(LINUX_DESKTOP REQUIRED IMPORTED_TARGET x11 xi xtst xrandr gtk+-3.0 atspi-2 libnotify gio-2.0
   webkit2gtk-4.1)
+# The status item (StatusNotifierItem) and the video player.
+pkg_check_modules(LINUX_SHELL REQUIRED IMPORTED_TARGET ayatana-appindicator3-0.1 gstreamer-1.0)

@@ -10,6 +10,7 @@ namespace platform {
 class Accessibility;
 class AlertPresenter;
 class Clock;
+class DesktopAppearance;
 class EventSystem;
 class HttpClient;
 class LaunchAtLogin;
@@ -18,6 +19,7 @@ class MediaPlayer;
 class NotificationCenter;
 class Pasteboard;
 class Screens;
+class StatusBar;
 class TaskPool;
 class UserDefaults;
 class UserNotificationCenter;
@@ -50,9 +52,13 @@ struct Environment {
   std::shared_ptr<UserNotificationCenter> userNotificationCenter;
   // Starting the application at login; none where the desktop has no implementation yet.
   std::shared_ptr<LaunchAtLogin> launchAtLogin;
+  // The application's item in the desktop's status area; none: the menu lives only in the
+  // application (the simulated desktop's menus are read by tests from the view tree).
+  std::shared_ptr<StatusBar> statusBar;
+  // The desktop's light and dark appearance; none: the application's own setting decides alone.
+  std::shared_ptr<DesktopAppearance> appearance;
 
-  // Makes a video player. Video playback has no Linux implementation yet: both the simulated and
-  // the real desktop make simulated players.
+  // Makes a video player: a simulated one on the simulated desktop, GStreamer on Linux.
   std::function<std::shared_ptr<MediaPlayer>()> makeMediaPlayer;
 
   // The system version the version-dependent code branches on (13 unless a test sets it).

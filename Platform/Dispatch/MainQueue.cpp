@@ -117,6 +117,11 @@ void MainQueue::stop() {
   if (wake_) wake_();
 }
 
+bool MainQueue::stopRequested() const {
+  std::lock_guard lock(mutex_);
+  return stopRequested_;
+}
+
 std::optional<std::chrono::nanoseconds> MainQueue::nextDeadline() const {
   std::lock_guard lock(mutex_);
   if (pending_.empty()) return std::nullopt;

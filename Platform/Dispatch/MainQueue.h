@@ -59,6 +59,9 @@ class MainQueue {
 
   // Thread-safe. Makes run() return after the work in progress.
   void stop();
+  // Thread-safe. Whether stop() was called: work that holds the queue for long (a modal
+  // dialog) ends early.
+  bool stopRequested() const;
 
   // Another event loop as the real driver (the toolkit's, in the application), so that its
   // callbacks and this queue's work share one thread and never race. `loop` is what run()

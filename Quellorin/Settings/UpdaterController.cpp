@@ -1,6 +1,7 @@
 #include "Quellorin/Settings/UpdaterController.h"
 
 #include "Platform/Core/Log.h"
+#include "Quellorin/Shell/SoftwareUpdater.h"
 
 namespace quellorin {
 
@@ -14,6 +15,7 @@ void StandardUpdaterController::checkForUpdates() {
   if (!started_) startUpdater();
   ++checks_;
   platform::log("[info] checking for updates at " + delegate_.feedURLStringForUpdater());
+  SoftwareUpdater::shared()->checkForUpdates();
 }
 
 void StandardUpdaterController::setAutomaticallyChecksForUpdates(bool value) { automatic_ = value; }

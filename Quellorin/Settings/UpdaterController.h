@@ -19,8 +19,8 @@ class UpdaterController {
   virtual void setAutomaticallyChecksForUpdates(bool value) = 0;
 };
 
-// The standard controller: it reads the feed address from its delegate and logs what it does;
-// the framework behind it does the checking.
+// The standard controller: it reads the feed address from its delegate, logs what it does, and
+// checks through the application's one updater (SoftwareUpdater::shared()).
 class StandardUpdaterController : public UpdaterController {
  public:
   explicit StandardUpdaterController(UpdaterDelegate delegate) : delegate_(delegate) {}

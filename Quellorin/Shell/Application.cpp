@@ -1,6 +1,7 @@
 #include "Quellorin/Shell/Application.h"
 
 #include "Platform/Core/Environment.h"
+#include "Platform/Desktop/DesktopAppearance.h"
 #include "Platform/Desktop/WindowServer.h"
 #include "Platform/Dispatch/NotificationCenter.h"
 #include "UI/Host.h"
@@ -16,6 +17,11 @@ std::weak_ptr<Application> currentApplication;
 
 std::shared_ptr<Application> Application::make() {
   std::shared_ptr<Application> application(new Application());
+  if (const auto& desktop = platform::Environment::current()->appearance) {
+    application->systemScheme_ = desktop->systemScheme() == platform::DesktopAppearance::Scheme::dark
+                                     ? ui::ColorScheme::dark
+                                     : ui::ColorScheme::light;
+  }
   std::lock_guard lock(currentMutex);
   currentApplication = application;
   return application;
@@ -30,6 +36,13 @@ Application::~Application() = default;
 
 void Application::setAppearance(std::optional<ui::ColorScheme> appearance) {
   appearance_ = appearance;
+  // The toolkit's own windows (the status menu, alerts) follow the pages.
+  if (const auto& desktop = platform::Environment::current()->appearance) {
+    using Scheme = platform::DesktopAppearance::Scheme;
+    desktop->setApplicationScheme(
+        appearance ? std::optional<Scheme>(appearance == ui::ColorScheme::dark ? Scheme::dark : Scheme::light)
+                   : std::nullopt);
+  }
   applyScheme();
 }
 

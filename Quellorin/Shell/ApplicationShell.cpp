@@ -2,17 +2,19 @@
 
 #include <utility>
 
+#include "Platform/Core/Environment.h"
 #include "Platform/Core/InstanceLock.h"
 #include "Platform/Dispatch/MainQueue.h"
 #include "Quellorin/Shell/Application.h"
 #include "Quellorin/Shell/SoftwareUpdater.h"
+#include "Quellorin/Shell/StatusBarMenu.h"
 
 namespace quellorin {
 
 ApplicationShell::Options ApplicationShell::standardOptions() {
   Options options;
   options.delegate.instanceLockFile = platform::InstanceLock::standardFile();
-  options.app.updater = std::make_shared<FeedUpdater>();
+  options.app.updater = SoftwareUpdater::shared();
   return options;
 }
 
@@ -37,6 +39,9 @@ ApplicationShell::ApplicationShell(platform::MainQueue& mainQueue, Options optio
   if (auto menuBarExtra = app_->scenes().menuBarExtra) {
     menuBarExtra_.emplace(std::move(*menuBarExtra));
     application_->registerHost(menuBarExtra_->host());
+    if (auto statusBar = platform::Environment::current()->statusBar) {
+      statusBarMenu_ = std::make_unique<StatusBarMenu>(std::move(statusBar), *menuBarExtra_);
+    }
   }
 }
 

@@ -13,6 +13,7 @@ class MainQueue;
 namespace quellorin {
 
 class Application;
+class StatusBarMenu;
 
 // The running application put together: the application object, the application type with its
 // scenes, the menu-bar extra (system 13 on) and the delegate's start-up. Made on the main thread
@@ -56,6 +57,8 @@ class ApplicationShell {
   std::shared_ptr<TessivalApp> app_;
   std::shared_ptr<AppDelegate> delegate_;
   std::optional<ui::MenuBarExtraHost> menuBarExtra_;
+  // The menu-bar extra on the desktop's status bar, where the desktop has one.
+  std::unique_ptr<StatusBarMenu> statusBarMenu_;
   bool running_ = false;
 };
 

@@ -33,12 +33,18 @@ std::vector<long> versionParts(const std::string& text) {
 }  // namespace
 
 std::string FeedUpdater::newestVersion(const std::string& feed) {
+  // Every item of the feed names its version, in whatever order the feed lists them.
   static const std::regex element(R"(<(?:\w+:)?shortVersionString>\s*([0-9][0-9.]*)\s*<)");
   static const std::regex attribute(
       R"(<enclosure\b[^>]*\s(?:\w+:)?shortVersionString\s*=\s*"([0-9][0-9.]*)\")");
-  std::smatch match;
-  if (std::regex_search(feed, match, element) || std::regex_search(feed, match, attribute)) return match[1];
-  return {};
+  std::string newest;
+  for (const auto* pattern : {&element, &attribute}) {
+    for (std::sregex_iterator match(feed.begin(), feed.end(), *pattern), end; match != end; ++match) {
+      const std::string version = (*match)[1];
+      if (newest.empty() || isNewer(version, newest)) newest = version;
+    }
+  }
+  return newest;
 }
 
 bool FeedUpdater::isNewer(const std::string& candidate, const std::string& installed) {
@@ -47,6 +53,11 @@ bool FeedUpdater::isNewer(const std::string& candidate, const std::string& insta
   a.resize(std::max(a.size(), b.size()), 0);
   b.resize(a.size(), 0);
   return a > b;
+}
+
+std::shared_ptr<SoftwareUpdater> SoftwareUpdater::shared() {
+  static const std::shared_ptr<SoftwareUpdater> updater = std::make_shared<FeedUpdater>();
+  return updater;
 }
 
 void FeedUpdater::checkForUpdates() {
@@ -66,7 +77,8 @@ void FeedUpdater::checkForUpdates() {
     } else if (const auto newest = newestVersion(result.body);
                !newest.empty() && isNewer(newest, installed)) {
       alert.messageText = platform::localizedString("updateAvailable");
-      alert.informativeText = newest;
+      // Installing is the package manager's: the alert names the version and says where to get it.
+      alert.informativeText = newest + "\n" + platform::localizedString("updateInstallHint");
     } else {
       alert.messageText = platform::localizedString("upToDate");
       alert.informativeText = installed;

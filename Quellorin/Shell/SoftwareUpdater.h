@@ -5,18 +5,22 @@
 
 namespace quellorin {
 
-// The one software updater of the application: the menus' "check for updates" goes through it.
+// The one software updater of the application: the menu's and the settings' "check for updates"
+// go through it.
 class SoftwareUpdater {
  public:
   virtual ~SoftwareUpdater() = default;
+  // The application's updater (a FeedUpdater), made on first use and kept for the process.
+  static std::shared_ptr<SoftwareUpdater> shared();
   // Starts a check and returns at once; its outcome is shown to the user.
   virtual void checkForUpdates() = 0;
 };
 
 // Reads the update feed (UpdaterDelegate's address) on the task pool and compares the newest
-// version it names (the first "shortVersionString" element, or such an attribute of an item's
-// enclosure) with the bundle's "CFBundleShortVersionString", then shows an alert on the main
-// queue: a newer version, up to date, or the feed could not be read.
+// version it names (the greatest of its "shortVersionString" elements and enclosure attributes)
+// with the bundle's "CFBundleShortVersionString", then shows an alert on the main queue: a newer
+// version (to be installed with the system's package manager), up to date, or the feed could not
+// be read.
 class FeedUpdater : public SoftwareUpdater {
  public:
   void checkForUpdates() override;

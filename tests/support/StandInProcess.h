@@ -17,6 +17,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 extern char** environ;
 
@@ -24,7 +25,8 @@ namespace testsupport {
 
 class StandInProcess {
  public:
-  StandInProcess() {
+  // `extraArguments` go on the service's command line (such as "--videos", a folder).
+  explicit StandInProcess(std::vector<std::string> extraArguments = {}) {
     const std::string binary = std::string(QUELLORIN_BINARY_DIR) + "/tools/stand-in-service/stand-in-service";
     int output[2];
     if (pipe(output) != 0) throw std::runtime_error("pipe failed");
@@ -32,9 +34,12 @@ class StandInProcess {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
     posix_spawn_file_actions_addclose(&actions, output[0]);
-    char* const arguments[] = {const_cast<char*>(binary.c_str()), const_cast<char*>("--port"),
-                               const_cast<char*>("0"), nullptr};
-    const int spawned = posix_spawn(&pid_, binary.c_str(), &actions, nullptr, arguments, environ);
+    std::vector<std::string> words{binary, "--port", "0"};
+    words.insert(words.end(), extraArguments.begin(), extraArguments.end());
+    std::vector<char*> arguments;
+    for (auto& word : words) arguments.push_back(word.data());
+    arguments.push_back(nullptr);
+    const int spawned = posix_spawn(&pid_, binary.c_str(), &actions, nullptr, arguments.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(output[1]);
     if (spawned != 0) {

@@ -4,6 +4,8 @@
 #include "EventStream.h"
 
 #include <chrono>
+#include <fstream>
+#include <sstream>
 #include <memory>
 #include <thread>
 
@@ -83,7 +85,7 @@ std::vector<std::string> streamUnits(const Fault& fault, const std::string& repl
 
 }  // namespace
 
-StandInService::StandInService() {
+StandInService::StandInService(std::string videos) : videos_(std::move(videos)) {
   server_.new_task_queue = [] { return new httplib::ThreadPool(kServerThreads); };
   installRoutes();
 }
@@ -122,8 +124,18 @@ void StandInService::installRoutes() {
         "application/xml");
   });
   for (const char* path : kVideoPaths) {
-    server_.Get(path, [this](const httplib::Request& request, httplib::Response& response) {
+    server_.Get(path, [this, path](const httplib::Request& request, httplib::Response& response) {
       record(request);
+      const std::string name = std::string(path).substr(std::string(path).rfind('/') + 1);
+      if (!videos_.empty()) {
+        std::ifstream file(videos_ + "/" + name, std::ios::binary);
+        if (file) {
+          std::ostringstream bytes;
+          bytes << file.rdbuf();
+          response.set_content(bytes.str(), "video/mp4");
+          return;
+        }
+      }
       // The smallest well-formed MP4 start: an "ftyp" box naming the brand.
       static const std::string ftyp(
           "\x00\x00\x00\x14"

@@ -18,7 +18,10 @@ namespace standin {
 // endpoints that tests use ("/control/...").
 class StandInService {
  public:
-  StandInService();
+  // `videos`: a folder whose files answer the onboarding video paths by their names (such as
+  // "tripple-space-translation.mp4"); a path whose file is not there, or no folder, gets the
+  // smallest MP4 start, which no player can play.
+  explicit StandInService(std::string videos = {});
 
   // Binds to `host`:`port` (0 picks a free port); returns the port, or -1.
   int bind(const std::string& host, int port);
@@ -36,6 +39,7 @@ class StandInService {
   // Waits for one POST /control/release; false when none came within ten seconds.
   bool awaitRelease();
 
+  std::string videos_;
   httplib::Server server_;
   std::mutex mutex_;
   std::condition_variable released_;

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-// Usage: stand-in-service [--host 127.0.0.1] [--port 0]
+// Usage: stand-in-service [--host 127.0.0.1] [--port 0] [--videos FOLDER]
 // Prints "stand-in-service listening on http://HOST:PORT" once the port is bound (port 0 picks
 // a free one), then serves until killed.
 int main(int argc, char** argv) {
@@ -15,9 +15,11 @@ int main(int argc, char** argv) {
   app.add_option("--port", port, "Port to listen on; 0 picks a free one")
       ->capture_default_str()
       ->check(CLI::Range(0, 65535));
+  std::string videos;
+  app.add_option("--videos", videos, "Folder of the onboarding videos to serve, by file name");
   if (const auto status = toolsupport::parseCommandLine(app, argc, argv)) return *status;
 
-  standin::StandInService service;
+  standin::StandInService service(videos);
   const int bound = service.bind(host, port);
   if (bound < 0) {
     std::fprintf(stderr, "stand-in-service: cannot listen on %s:%d\n", host.c_str(), port);

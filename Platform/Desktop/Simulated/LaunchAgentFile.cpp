@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "Platform/Core/Paths.h"
+#include "Platform/Text/MarkupEscaping.h"
 
 namespace platform {
 
@@ -33,27 +34,6 @@ constexpr std::string_view tail =
     "</dict>\n"
     "</plist>";
 
-std::string escapeXMLText(std::string_view text) {
-  std::string escaped;
-  escaped.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-      case '&':
-        escaped += "&amp;";
-        break;
-      case '<':
-        escaped += "&lt;";
-        break;
-      case '>':
-        escaped += "&gt;";
-        break;
-      default:
-        escaped += c;
-    }
-  }
-  return escaped;
-}
-
 }  // namespace
 
 std::filesystem::path LaunchAgentFile::path() const {
@@ -63,7 +43,7 @@ std::filesystem::path LaunchAgentFile::path() const {
 
 std::string LaunchAgentFile::propertyListText(std::string_view executablePath) {
   std::string text(head);
-  text += escapeXMLText(executablePath);
+  text += markupText(executablePath);
   text += tail;
   return text;
 }
