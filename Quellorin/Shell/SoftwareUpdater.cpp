@@ -3,7 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdlib>
-#include <regex>
+#include <string_view>
 #include <vector>
 
 #include "Platform/Core/Bundle.h"
@@ -30,15 +30,97 @@ std::vector<long> versionParts(const std::string& text) {
   return parts;
 }
 
+// The feed comes from the network and may be of any size, so it is read by one forward scan
+// per form, never by a backtracking matcher (whose recursion grows with the text and ends in
+// a stack overflow on a long run of tag text). Character classes are those of ASCII XML names.
+constexpr std::string_view kVersionName = "shortVersionString";
+constexpr std::string_view kEnclosureTag = "<enclosure";
+
+bool isWordCharacter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+std::size_t skipSpace(std::string_view text, std::size_t at) {
+  while (at < text.size() && isSpace(text[at])) ++at;
+  return at;
+}
+
+// Past "shortVersionString" or "prefix:shortVersionString" at `at`; npos when neither is there.
+std::size_t pastVersionName(std::string_view text, std::size_t at) {
+  std::size_t wordEnd = at;
+  while (wordEnd < text.size() && isWordCharacter(text[wordEnd])) ++wordEnd;
+  if (wordEnd > at && wordEnd < text.size() && text[wordEnd] == ':') at = wordEnd + 1;
+  if (text.substr(at, kVersionName.size()) != kVersionName) return std::string_view::npos;
+  return at + kVersionName.size();
+}
+
+// The version at `at`: a digit, then digits and dots. Empty when no digit is there.
+std::string_view versionAt(std::string_view text, std::size_t at) {
+  if (at >= text.size() || !isDigit(text[at])) return {};
+  std::size_t end = at + 1;
+  while (end < text.size() && (isDigit(text[end]) || text[end] == '.')) ++end;
+  return text.substr(at, end - at);
+}
+
+// The first <shortVersionString>VERSION< element (any namespace prefix, space around VERSION).
+std::string_view versionElement(std::string_view text) {
+  for (std::size_t open = text.find('<'); open != std::string_view::npos; open = text.find('<', open + 1)) {
+    std::size_t at = pastVersionName(text, open + 1);
+    if (at == std::string_view::npos || at >= text.size() || text[at] != '>') continue;
+    const std::string_view version = versionAt(text, skipSpace(text, at + 1));
+    if (version.empty()) continue;
+    const std::size_t close =
+        skipSpace(text, static_cast<std::size_t>(version.data() - text.data()) + version.size());
+    if (close < text.size() && text[close] == '<') return version;
+  }
+  return {};
+}
+
+// The version of a shortVersionString="VERSION" attribute that starts at `at`, if one does.
+std::string_view versionAttributeAt(std::string_view text, std::size_t at) {
+  at = pastVersionName(text, at);
+  if (at == std::string_view::npos) return {};
+  at = skipSpace(text, at);
+  if (at >= text.size() || text[at] != '=') return {};
+  at = skipSpace(text, at + 1);
+  if (at >= text.size() || text[at] != '"') return {};
+  const std::string_view version = versionAt(text, at + 1);
+  const std::size_t close = at + 1 + version.size();
+  if (version.empty() || close >= text.size() || text[close] != '"') return {};
+  return version;
+}
+
+// The attribute on the first <enclosure ...> tag that carries one; of several on one tag, the
+// last. The tag runs to its ">" or, unclosed, to the end of the text. A tag without one is
+// passed whole: an "<enclosure" inside it has a tail of the same text, so none either. That
+// keeps the scan linear in the text.
+std::string_view versionAttribute(std::string_view text) {
+  std::size_t open = text.find(kEnclosureTag);
+  while (open != std::string_view::npos) {
+    const std::size_t nameEnd = open + kEnclosureTag.size();
+    if (nameEnd < text.size() && isWordCharacter(text[nameEnd])) {
+      open = text.find(kEnclosureTag, open + 1);
+      continue;
+    }
+    const std::size_t tagEnd = std::min(text.find('>', nameEnd), text.size());
+    for (std::size_t space = tagEnd; space-- > nameEnd;) {
+      if (!isSpace(text[space])) continue;
+      const std::string_view version = versionAttributeAt(text, space + 1);
+      if (!version.empty()) return version;
+    }
+    open = text.find(kEnclosureTag, tagEnd);
+  }
+  return {};
+}
+
 }  // namespace
 
 std::string FeedUpdater::newestVersion(const std::string& feed) {
-  static const std::regex element(R"(<(?:\w+:)?shortVersionString>\s*([0-9][0-9.]*)\s*<)");
-  static const std::regex attribute(
-      R"(<enclosure\b[^>]*\s(?:\w+:)?shortVersionString\s*=\s*"([0-9][0-9.]*)\")");
-  std::smatch match;
-  if (std::regex_search(feed, match, element) || std::regex_search(feed, match, attribute)) return match[1];
-  return {};
+  std::string_view version = versionElement(feed);
+  if (version.empty()) version = versionAttribute(feed);
+  return std::string(version);
 }
 
 bool FeedUpdater::isNewer(const std::string& candidate, const std::string& installed) {
