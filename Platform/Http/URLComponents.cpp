@@ -41,6 +41,9 @@ URLQueryItem queryItemFrom(std::string_view field) {
 }  // namespace
 
 std::optional<URLComponents> URLComponents::parse(std::string_view url) {
+  // libcurl reads the text up to its first NUL; a URL with one inside would be read as a
+  // shorter one, so it is refused.
+  if (url.find('\0') != std::string_view::npos) return std::nullopt;
   std::unique_ptr<CURLU, CurlURLFree> handle(curl_url());
   if (!handle) return std::nullopt;
   const std::string text(url);

@@ -63,6 +63,8 @@ TEST(URLComponents, RejectsTextThatIsNoURL) {
   EXPECT_FALSE(platform::URLComponents::parse("not a url"));
   EXPECT_FALSE(platform::URLComponents::parse(""));
   EXPECT_FALSE(platform::URLComponents::parse("http://exa mple.com/"));
+  // The parser would stop at the NUL and read the shorter URL before it.
+  EXPECT_FALSE(platform::URLComponents::parse(std::string_view("quellorin://login?token=a\0b", 27)));
 }
 
 TEST(RecordingAlertPresenter, AnswersAsScriptedAndRecordsInOrder) {
