@@ -4,6 +4,7 @@
 #include "Platform/Dispatch/Clock.h"
 #include "Platform/Core/Environment.h"
 #include "Platform/Core/Log.h"
+#include "Platform/Core/Unicode.h"
 #include "Platform/Dispatch/MainQueue.h"
 #include "Platform/Dispatch/NotificationCenter.h"
 #include "Platform/Desktop/Alert.h"
@@ -84,11 +85,12 @@ platform::DefaultsDate dateFromWallTime(double secondsSince1970) {
 }
 
 // A token is sent back in a header line: one with a control character (a line break above
-// all) would put text of the link's choosing into every request, so it counts as no token.
+// all) would put text of the link's choosing into every request, so it counts as no token. So
+// does one that is not UTF-8, which the store would keep repaired, unlike the one sent at once.
 bool isUsableToken(std::string_view token) {
-  return !token.empty() && std::none_of(token.begin(), token.end(), [](char c) {
-    return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
-  });
+  return !token.empty() && platform::unicode::isValidUTF8(token) &&
+         std::none_of(token.begin(), token.end(),
+                      [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
 }
 
 // Logging an answer and storing its plan copy the JSON value, which recurses once per level:

@@ -87,6 +87,8 @@ TEST_F(AccountIntegration, ACallbackWithoutAUsableTokenChangesNothing) {
   // A token goes back out in a header line: control characters would add lines of the link's own.
   callBack({"quellorin://login?token=a%0D%0AX-Injected:%201"});
   callBack({"quellorin://login?x=1", "quellorin://login?token=a%0Ab", "quellorin://login?token=a%00b"});
+  // Nor is one the store would keep repaired: the session would differ from the one just sent.
+  callBack({"quellorin://login?token=tok%91-1"});
   EXPECT_EQ(defaults().string("SessionToken"), "kept");
   EXPECT_TRUE(requestsTo("/api/getUser").empty());
   EXPECT_TRUE(journalOf("post").empty());
