@@ -57,9 +57,11 @@ test-threads: bootstrap
 
 # libFuzzer targets under clang (tests/fuzz/), one after another, each for FUZZ_SECONDS over its
 # corpus (tests/fuzz/corpus/<target>/). New inputs collect in $(FUZZ_BUILD)/corpus/<target>/; at
-# the end those that add coverage are merged into the tree's corpus, and a failing input is
-# left as $(FUZZ_BUILD)/artifacts/<target>-crash-*. FUZZ_TARGETS picks some: FUZZ_TARGETS=fuzz_base64.
+# the end those that add coverage are merged into the tree's corpus (cut to FUZZ_MERGE_MAX_LEN
+# bytes, which keeps the tree small), and a failing input is left as
+# $(FUZZ_BUILD)/artifacts/<target>-crash-*. FUZZ_TARGETS picks some: FUZZ_TARGETS=fuzz_base64.
 FUZZ_SECONDS ?= 600
+FUZZ_MERGE_MAX_LEN ?= 1024
 FUZZ_TARGETS ?= $(basename $(notdir $(wildcard tests/fuzz/fuzz_*.cpp)))
 fuzz: bootstrap
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G $(CMAKE_GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -70,7 +72,8 @@ fuzz: bootstrap
 	  $(FUZZ_BUILD)/tests/fuzz/$$target -max_total_time=$(FUZZ_SECONDS) -timeout=30 -print_final_stats=1 \
 	    -artifact_prefix=$(FUZZ_BUILD)/artifacts/$$target- \
 	    $(FUZZ_BUILD)/corpus/$$target tests/fuzz/corpus/$$target && \
-	  $(FUZZ_BUILD)/tests/fuzz/$$target -merge=1 tests/fuzz/corpus/$$target $(FUZZ_BUILD)/corpus/$$target \
+	  $(FUZZ_BUILD)/tests/fuzz/$$target -merge=1 -max_len=$(FUZZ_MERGE_MAX_LEN) \
+	    tests/fuzz/corpus/$$target $(FUZZ_BUILD)/corpus/$$target \
 	  || exit 1; done
 
 # Line and branch coverage of the library code by the unit and integration tests (scripts/coverage);
