@@ -62,8 +62,11 @@ std::optional<URLComponents> URLComponents::parse(std::string_view url) {
 std::optional<std::vector<URLQueryItem>> URLComponents::queryItems() const {
   if (!query_) return std::nullopt;
   std::vector<URLQueryItem> items;
+  if (query_->empty()) return items;
+  // Every "&" separates two items, a last one included: "a=1&" holds "a" and an empty item, as
+  // "&a=1" does.
   std::string_view rest(*query_);
-  while (!rest.empty()) {
+  for (;;) {
     const auto ampersand = rest.find('&');
     items.push_back(queryItemFrom(rest.substr(0, ampersand)));
     if (ampersand == std::string_view::npos) break;

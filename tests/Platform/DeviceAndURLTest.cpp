@@ -59,6 +59,21 @@ TEST(URLComponents, TellsNoQueryFromAnEmptyOne) {
   EXPECT_TRUE(empty->empty());
 }
 
+TEST(URLComponents, EveryAmpersandSeparatesTwoItemsAtEitherEnd) {
+  const platform::URLQueryItem blank{"", std::nullopt};
+  const std::vector<std::pair<const char*, std::vector<platform::URLQueryItem>>> cases = {
+      {"x:/?a=1&", {{"a", "1"}, blank}},
+      {"x:/?&a=1", {blank, {"a", "1"}}},
+      {"x:/?&", {blank, blank}},
+      {"x:/?a&&b#c&d", {{"a", std::nullopt}, blank, {"b", std::nullopt}}},
+  };
+  for (const auto& [text, expected] : cases) {
+    const auto url = platform::URLComponents::parse(text);
+    ASSERT_TRUE(url) << text;
+    EXPECT_EQ(url->queryItems(), expected) << text;
+  }
+}
+
 TEST(URLComponents, RejectsTextThatIsNoURL) {
   EXPECT_FALSE(platform::URLComponents::parse("not a url"));
   EXPECT_FALSE(platform::URLComponents::parse(""));
