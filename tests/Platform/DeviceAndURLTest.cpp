@@ -62,10 +62,10 @@ TEST(URLComponents, TellsNoQueryFromAnEmptyOne) {
 TEST(URLComponents, EveryAmpersandSeparatesTwoItemsAtEitherEnd) {
   const platform::URLQueryItem blank{"", std::nullopt};
   const std::vector<std::pair<const char*, std::vector<platform::URLQueryItem>>> cases = {
-      {"x:/?a=1&", {{"a", "1"}, blank}},
-      {"x:/?&a=1", {blank, {"a", "1"}}},
-      {"x:/?&", {blank, blank}},
-      {"x:/?a&&b#c&d", {{"a", std::nullopt}, blank, {"b", std::nullopt}}},
+      {"quellorin://login?a=1&", {{"a", "1"}, blank}},
+      {"quellorin://login?&a=1", {blank, {"a", "1"}}},
+      {"quellorin://login?&", {blank, blank}},
+      {"quellorin://login?a&&b#c&d", {{"a", std::nullopt}, blank, {"b", std::nullopt}}},
   };
   for (const auto& [text, expected] : cases) {
     const auto url = platform::URLComponents::parse(text);
