@@ -55,14 +55,26 @@ test-threads: bootstrap
 	TSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/tsan.supp:second_deadlock_stack=1 \
 	  ctest --test-dir $(TSAN_BUILD) -L 'unit|integration' --output-on-failure -j $(JOBS)
 
-# libFuzzer targets under clang; each runs for FUZZ_SECONDS.
-FUZZ_SECONDS ?= 60
+# libFuzzer targets under clang (tests/fuzz/), one after another, each for FUZZ_SECONDS over its
+# corpus (tests/fuzz/corpus/<target>/). New inputs collect in $(FUZZ_BUILD)/corpus/<target>/; at
+# the end those that add coverage are merged into the tree's corpus (cut to FUZZ_MERGE_MAX_LEN
+# bytes, which keeps the tree small), and a failing input is left as
+# $(FUZZ_BUILD)/artifacts/<target>-crash-*. FUZZ_TARGETS picks some: FUZZ_TARGETS=fuzz_base64.
+FUZZ_SECONDS ?= 600
+FUZZ_MERGE_MAX_LEN ?= 1024
+FUZZ_TARGETS ?= $(basename $(notdir $(wildcard tests/fuzz/fuzz_*.cpp)))
 fuzz: bootstrap
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G $(CMAKE_GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DQUELLORIN_FUZZ=ON
-	cmake --build $(FUZZ_BUILD) -j $(JOBS)
-	for target in $(FUZZ_BUILD)/tests/fuzz/fuzz_*; do \
-	  [ -x "$$target" ] && "$$target" -max_total_time=$(FUZZ_SECONDS) || exit 1; done
+	cmake --build $(FUZZ_BUILD) --target fuzz_targets -j $(JOBS)
+	for target in $(FUZZ_TARGETS); do \
+	  mkdir -p $(FUZZ_BUILD)/corpus/$$target $(FUZZ_BUILD)/artifacts tests/fuzz/corpus/$$target && \
+	  $(FUZZ_BUILD)/tests/fuzz/$$target -max_total_time=$(FUZZ_SECONDS) -timeout=30 -print_final_stats=1 \
+	    -artifact_prefix=$(FUZZ_BUILD)/artifacts/$$target- \
+	    $(FUZZ_BUILD)/corpus/$$target tests/fuzz/corpus/$$target && \
+	  $(FUZZ_BUILD)/tests/fuzz/$$target -merge=1 -max_len=$(FUZZ_MERGE_MAX_LEN) \
+	    tests/fuzz/corpus/$$target $(FUZZ_BUILD)/corpus/$$target \
+	  || exit 1; done
 
 # Line and branch coverage of the library code by the unit and integration tests (scripts/coverage);
 # the per-file pages are in $(COVERAGE_BUILD)/coverage/index.html. Not part of `make test`.

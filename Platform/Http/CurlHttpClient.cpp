@@ -169,6 +169,16 @@ void setMethodAndBody(CURL* easy, const HttpRequest& request) {
   }
 }
 
+// libcurl sends each header line as it stands: a line break inside a name or value would end
+// the line early and make the rest another header (or the body), and a NUL would cut it short.
+bool headersAreSendable(const HttpRequest& request) {
+  constexpr std::string_view kBreaking("\r\n\0", 3);
+  return std::none_of(request.headers.begin(), request.headers.end(), [&](const HttpHeader& header) {
+    return header.name.find_first_of(kBreaking) != std::string::npos ||
+           header.value.find_first_of(kBreaking) != std::string::npos;
+  });
+}
+
 HeaderList headerListFor(const HttpRequest& request) {
   HeaderList list;
   auto append = [&list](const std::string& line) {
@@ -193,6 +203,10 @@ CurlHttpClient::CurlHttpClient() { initialiseCurlOnce(); }
 HttpStreamResult CurlHttpClient::stream(const HttpRequest& request, HttpStreamHandler& handler,
                                         HttpCancellation* cancellation) {
   if (cancellation != nullptr && cancellation->isCancelled()) return {std::nullopt, cancelledError()};
+  if (!headersAreSendable(request)) {
+    return {std::nullopt, HttpError{HttpErrorKind::other,
+                                    "A request header holds a line break or a NUL; nothing was sent."}};
+  }
 
   Easy easy(curl_easy_init());
   Multi multi(curl_multi_init());

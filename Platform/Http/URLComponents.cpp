@@ -41,6 +41,9 @@ URLQueryItem queryItemFrom(std::string_view field) {
 }  // namespace
 
 std::optional<URLComponents> URLComponents::parse(std::string_view url) {
+  // libcurl reads the text up to its first NUL; a URL with one inside would be read as a
+  // shorter one, so it is refused.
+  if (url.find('\0') != std::string_view::npos) return std::nullopt;
   std::unique_ptr<CURLU, CurlURLFree> handle(curl_url());
   if (!handle) return std::nullopt;
   const std::string text(url);
@@ -59,8 +62,11 @@ std::optional<URLComponents> URLComponents::parse(std::string_view url) {
 std::optional<std::vector<URLQueryItem>> URLComponents::queryItems() const {
   if (!query_) return std::nullopt;
   std::vector<URLQueryItem> items;
+  if (query_->empty()) return items;
+  // Every "&" separates two items, a last one included: "a=1&" holds "a" and an empty item, as
+  // "&a=1" does.
   std::string_view rest(*query_);
-  while (!rest.empty()) {
+  for (;;) {
     const auto ampersand = rest.find('&');
     items.push_back(queryItemFrom(rest.substr(0, ampersand)));
     if (ampersand == std::string_view::npos) break;

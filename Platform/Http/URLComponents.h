@@ -24,7 +24,7 @@ inline std::ostream& operator<<(std::ostream& out, const URLQueryItem& item) {
 // callback arrives under the application's own scheme). Thread-safe; values are copies.
 class URLComponents {
  public:
-  // nullopt when the text is not an absolute URL that libcurl can split.
+  // nullopt when the text is not an absolute URL that libcurl can split, or holds a NUL.
   static std::optional<URLComponents> parse(std::string_view url);
 
   const std::string& scheme() const { return scheme_; }

@@ -4,11 +4,13 @@
 #include "Platform/Dispatch/Clock.h"
 #include "Platform/Core/Environment.h"
 #include "Platform/Core/Log.h"
+#include "Platform/Core/Unicode.h"
 #include "Platform/Dispatch/MainQueue.h"
 #include "Platform/Dispatch/NotificationCenter.h"
 #include "Platform/Desktop/Alert.h"
 #include "Platform/Dispatch/TaskPool.h"
 #include "Platform/Http/URLComponents.h"
+#include "Platform/Defaults/DefaultsValue.h"
 #include "Platform/Defaults/UserDefaults.h"
 #include "Quellorin/Common/RequestCredentials.h"
 #include "Quellorin/Common/ServiceAddress.h"
@@ -16,6 +18,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -81,6 +84,25 @@ platform::DefaultsDate dateFromWallTime(double secondsSince1970) {
       std::chrono::duration<double>(secondsSince1970)));
 }
 
+// A token is sent back in a header line: one with a control character (a line break above
+// all) would put text of the link's choosing into every request, so it counts as no token. So
+// does one that is not UTF-8, which the store would keep repaired, unlike the one sent at once.
+bool isUsableToken(std::string_view token) {
+  return !token.empty() && platform::unicode::isValidUTF8(token) &&
+         std::none_of(token.begin(), token.end(),
+                      [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
+}
+
+// Logging an answer and storing its plan copy the JSON value, which recurses once per level:
+// an answer nested deeper than the store keeps would exhaust the stack, so it counts as
+// unreadable.
+bool isNestedTooDeeply(const json& object) {
+  if (!platform::nestedDeeperThan(object, platform::kMaxJSONNesting)) return false;
+  platform::log("JSON 解析错误: nested more than " + std::to_string(platform::kMaxJSONNesting) +
+                " levels deep");
+  return true;
+}
+
 std::vector<platform::URLQueryItem> queryItemsOf(const std::string& url) {
   const auto components = platform::URLComponents::parse(url);
   if (!components) return {};
@@ -107,7 +129,7 @@ void Account::openURLs(const std::vector<std::string>& urls) {
   const auto firstParameters =
       urlQueryParameters(urls.front()).value_or(std::map<std::string, std::string>{});
   if (const auto token = firstParameters.find("token");
-      token != firstParameters.end() && !token->second.empty()) {
+      token != firstParameters.end() && isUsableToken(token->second)) {
     defaults().setString("SessionToken", token->second);
     defaults().setDate("tokenExpireAt", dateFromWallTime(platform::Environment::current()->clock->wallTime() +
                                                          kSessionDays * 86400));
@@ -123,7 +145,7 @@ void Account::openURLs(const std::vector<std::string>& urls) {
     }
     // An empty token would read as signed in while sending no credential: keep the session
     // as it is and ask for no profile.
-    if (urlToken.empty()) continue;
+    if (!isUsableToken(urlToken)) continue;
     defaults().setString("SessionToken", urlToken);
     requestProfile(urlToken);
   }
@@ -196,6 +218,10 @@ void Account::handleGetUserResponse(const platform::HttpDataResult& result) {
     showJSONErrorAlert();
     return;
   }
+  if (isNestedTooDeeply(object)) {
+    showJSONErrorAlert();
+    return;
+  }
   if (!object.is_object()) return;
   platform::log("json:" + object.dump());
   const auto email = text(object, "email");
@@ -224,7 +250,7 @@ void Account::handleGetUserResponse(const platform::HttpDataResult& result) {
 void Account::handleUserSubInfoResponse(const platform::HttpDataResult& result) {
   if (!answerIsUsable(result)) return;
   const json object = json::parse(result.body, nullptr, false);
-  if (object.is_discarded()) {
+  if (object.is_discarded() || isNestedTooDeeply(object)) {
     showJSONErrorAlert();
     return;
   }

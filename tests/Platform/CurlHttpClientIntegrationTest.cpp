@@ -93,6 +93,24 @@ TEST_F(CurlHttpClientIntegration, SendsMethodHeadersAndBody) {
   EXPECT_FALSE(headers.count("Expect"));
 }
 
+// A name or value with a line break would put text of its own on the wire as more header lines.
+TEST_F(CurlHttpClientIntegration, AHeaderWithALineBreakOrANulIsNotSent) {
+  const std::vector<platform::HttpHeader> headers = {{"Authorization", "Bearer a\r\nX-Injected: 1"},
+                                                     {"Authorization", "Bearer a\nX-Injected: 1"},
+                                                     {"Authorization", "Bearer a\r"},
+                                                     {"Authorization", std::string("Bearer a\0b", 10)},
+                                                     {"X-Injected: 1\r\nAccept", "text/plain"}};
+  for (const auto& header : headers) {
+    platform::HttpRequest request = postTo(service, "/api/processText");
+    request.headers.push_back(header);
+    const auto result = client.send(request);
+    ASSERT_TRUE(result.error) << header.name;
+    EXPECT_EQ(result.error->kind, HttpErrorKind::other);
+    EXPECT_FALSE(result.head);
+  }
+  EXPECT_TRUE(service.requests().empty());
+}
+
 TEST_F(CurlHttpClientIntegration, StreamDeliversTheHeadBeforeAnyBody) {
   RecordingHandler handler;
   const auto result = client.stream(postTo(service, "/api/processText"), handler);

@@ -59,10 +59,27 @@ TEST(URLComponents, TellsNoQueryFromAnEmptyOne) {
   EXPECT_TRUE(empty->empty());
 }
 
+TEST(URLComponents, EveryAmpersandSeparatesTwoItemsAtEitherEnd) {
+  const platform::URLQueryItem blank{"", std::nullopt};
+  const std::vector<std::pair<const char*, std::vector<platform::URLQueryItem>>> cases = {
+      {"quellorin://login?a=1&", {{"a", "1"}, blank}},
+      {"quellorin://login?&a=1", {blank, {"a", "1"}}},
+      {"quellorin://login?&", {blank, blank}},
+      {"quellorin://login?a&&b#c&d", {{"a", std::nullopt}, blank, {"b", std::nullopt}}},
+  };
+  for (const auto& [text, expected] : cases) {
+    const auto url = platform::URLComponents::parse(text);
+    ASSERT_TRUE(url) << text;
+    EXPECT_EQ(url->queryItems(), expected) << text;
+  }
+}
+
 TEST(URLComponents, RejectsTextThatIsNoURL) {
   EXPECT_FALSE(platform::URLComponents::parse("not a url"));
   EXPECT_FALSE(platform::URLComponents::parse(""));
   EXPECT_FALSE(platform::URLComponents::parse("http://exa mple.com/"));
+  // The parser would stop at the NUL and read the shorter URL before it.
+  EXPECT_FALSE(platform::URLComponents::parse(std::string_view("quellorin://login?token=a\0b", 27)));
 }
 
 TEST(RecordingAlertPresenter, AnswersAsScriptedAndRecordsInOrder) {

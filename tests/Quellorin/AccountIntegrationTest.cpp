@@ -84,6 +84,11 @@ TEST_F(AccountIntegration, ACallbackWithoutAUsableTokenChangesNothing) {
   callBack({"quellorin://login?token"});
   callBack({"quellorin://login?token="});
   callBack({"quellorin://login?other=1"});
+  // A token goes back out in a header line: control characters would add lines of the link's own.
+  callBack({"quellorin://login?token=a%0D%0AX-Injected:%201"});
+  callBack({"quellorin://login?x=1", "quellorin://login?token=a%0Ab", "quellorin://login?token=a%00b"});
+  // Nor is one the store would keep repaired: the session would differ from the one just sent.
+  callBack({"quellorin://login?token=tok%91-1"});
   EXPECT_EQ(defaults().string("SessionToken"), "kept");
   EXPECT_TRUE(requestsTo("/api/getUser").empty());
   EXPECT_TRUE(journalOf("post").empty());
@@ -163,9 +168,21 @@ TEST_F(AccountIntegration, AUsageAnswerWithoutEmailRemovesItAndOneWithoutAPlanIs
 }
 
 TEST_F(AccountIntegration, UnreadableAnswersAndALostConnectionShowTheirAlerts) {
-  service.queueFault({{"body", "{not json"}}, "/api/getUserSubInfo");
-  fetchUsage();
-  EXPECT_EQ(journalOf("alert"), std::vector<std::string>{"alert: The server's answer could not be read."});
+  const std::string unreadable = "alert: The server's answer could not be read.";
+  // Not JSON, and JSON nested far past what a stack can copy.
+  const std::string deep =
+      R"({"subscriptionVersion":)" + std::string(200000, '[') + std::string(200000, ']') + "}";
+  for (const std::string& body : {std::string("{not json"), deep}) {
+    service.queueFault({{"body", body}}, "/api/getUserSubInfo");
+    fetchUsage();
+    EXPECT_EQ(journalOf("alert").back(), unreadable);
+    service.queueFault({{"body", body}}, "/api/getUser");
+    callBack({"quellorin://login?token=tok-1"});
+    virtualEnvironment.advance(1.0);
+    EXPECT_EQ(journalOf("alert").back(), unreadable);
+  }
+  EXPECT_EQ(journalOf("alert").size(), 4u);
+  EXPECT_FALSE(defaults().contains("userId"));
   useServiceURL("http://127.0.0.1:1");
   fetchUsage();
   EXPECT_EQ(journalOf("alert").back(), "alert: The network connection was lost.");
