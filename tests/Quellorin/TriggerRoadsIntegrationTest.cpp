@@ -72,9 +72,11 @@ class TriggerRoadsIntegration : public testsupport::DesktopFixture {
   // The user types three quick spaces at the caret, then the trigger's 0.2 s pass and the
   // road runs to its end.
   void tripleSpace() {
-    for (double t : {20.0, 20.4, 20.8}) deliver(platform::keycode::space, t, 0, u" ");
+    for (double t : {0.0, 0.4, 0.8}) deliver(platform::keycode::space, pressTime + t, 0, u" ");
+    pressTime += 10;
     settle(0.2);
   }
+  double pressTime = 20;
 
   std::string typedText() {
     std::u16string units;
@@ -102,7 +104,8 @@ class TriggerRoadsIntegration : public testsupport::DesktopFixture {
       std::make_shared<EventMonitorService>(textHandling, windows, aiService);
 };
 
-TEST_F(TriggerRoadsIntegration, TheShortcutOpensTheWindowBelowTheSelectionWithTheCapturedText) {
+TEST_F(TriggerRoadsIntegration,
+       TheShortcutEvenWithCapsLockOpensTheWindowBelowTheSelectionWithTheCapturedText) {
   field->setText("The quick brown fox");
   field->setSelection({4, 5});
   field->setBoundsForRanges(platform::Rect{300, 200, 45, 18});
@@ -111,7 +114,9 @@ TEST_F(TriggerRoadsIntegration, TheShortcutOpensTheWindowBelowTheSelectionWithTh
        {{platform::Pasteboard::plainTextType, "kept"}, {platform::Pasteboard::htmlType, "<b>kept</b>"}}});
   const auto pasteboardBefore = desktop().pasteboard->pasteboardItems();
 
-  deliver(platform::keycode::space, 5, modifier::command | modifier::shift, u" ");
+  // Caps lock on does not change the combination.
+  deliver(platform::keycode::space, 5, modifier::command | modifier::shift | modifier::capsLock, u" ");
+  EXPECT_EQ(monitor->spacePressCount(), 0) << "the shortcut's space is no trigger press";
   settle(0.4);
 
   const auto window = windows->mainWindow();
@@ -174,44 +179,50 @@ TEST_F(TriggerRoadsIntegration, TheSessionIdentifierWritesTheTimeAsAPlainDecimal
   }
 }
 
-TEST_F(TriggerRoadsIntegration, TypingNeedsNoSparePoolThread) {
+// Each case streams its answer over "one two" (or "Hello world" for the faults) with three
+// spaces typed after it.
+TEST_F(TriggerRoadsIntegration, EachStreamEndsWithTheTranslationOrTheOriginalLine) {
+  const struct {
+    const char* what;
+    json fault;
+    std::string before;
+    std::string after;
+  } cases[] = {
+      // Typing goes on the reading thread, so one pool thread is enough.
+      {"one pool thread",
+       {{"lines", {messageLine("Salut "), messageLine("tout "), messageLine("le monde")}}},
+       "Hi all",
+       "Salut tout le monde"},
+      {"an error event in the middle types nothing",
+       {{"lines", {messageLine("Un "), errorLine("hiccup"), messageLine("deux")}}},
+       "one two",
+       "Un deux"},
+      {"a stream failing part-way",
+       {{"disconnectAfterEvents", 3}},
+       "first\nHello world",
+       "first\nHello world   "},
+      {"a stall after typing began",
+       {{"stallAfterEvents", 3}, {"stallMs", 2000}},
+       "Hello world",
+       "Hello world   "},
+      {"a line of spaces sends nothing", nullptr, "text above\n", "text above\n   "},
+  };
   env().taskPool = std::make_shared<platform::TaskPool>(1);
-  service.queueFault({{"lines", {messageLine("Salut "), messageLine("tout "), messageLine("le monde")}}});
-  field->setText("Hi all");
-  tripleSpace();
-  EXPECT_EQ(field->text(), "Salut tout le monde");
-}
-
-TEST_F(TriggerRoadsIntegration, AnErrorEventInTheMiddleTypesNothingAndTheChunksAroundItStayInOrder) {
-  service.queueFault({{"lines", {messageLine("Un "), errorLine("hiccup"), messageLine("deux")}}});
-  field->setText("one two");
-  tripleSpace();
-  EXPECT_EQ(field->text(), "Un deux");
-}
-
-TEST_F(TriggerRoadsIntegration, AStreamThatFailsPartWayLeavesTheOriginalLine) {
-  service.queueFault({{"disconnectAfterEvents", 3}});
-  field->setText("first\nHello world");
-  tripleSpace();
-  EXPECT_EQ(field->text(), "first\nHello world   ");
-  EXPECT_NE(typedText().find("You said"), std::string::npos) << "part of the answer had been typed";
+  std::size_t sent = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (!c.fault.is_null()) {
+      service.queueFault(c.fault);
+      ++sent;
+    }
+    field->setText(c.before);
+    tripleSpace();
+    settle(0);
+    EXPECT_EQ(field->text(), c.after);
+    EXPECT_EQ(translationRequests().size(), sent);
+  }
   EXPECT_TRUE(log.contains("翻译中断，已恢复原文"));
-}
-
-TEST_F(TriggerRoadsIntegration, AStreamThatStallsAfterTypingBeganLeavesTheOriginalLine) {
-  service.queueFault({{"stallAfterEvents", 3}, {"stallMs", 2000}});
-  field->setText("Hello world");
-  tripleSpace();
-  settle(0);
-  EXPECT_EQ(field->text(), "Hello world   ");
-  EXPECT_EQ(translationRequests().size(), 1u);
-}
-
-TEST_F(TriggerRoadsIntegration, ALineOfSpacesSendsNothing) {
-  field->setText("text above\n");
-  tripleSpace();
-  EXPECT_EQ(field->text(), "text above\n   ");
-  EXPECT_TRUE(translationRequests().empty());
+  EXPECT_NE(typedText().find("You said"), std::string::npos) << "part of an answer had been typed";
 }
 
 }  // namespace
