@@ -13,6 +13,7 @@ class MainQueue;
 namespace quellorin {
 
 class Application;
+class SettingsWindow;
 
 // The running application put together: the application object, the application type with its
 // scenes, the menu-bar extra (system 13 on) and the delegate's start-up. Made on the main thread
@@ -50,12 +51,15 @@ class ApplicationShell {
   // The menu-bar extra; none on system 12 (the delegate's status item stands in) or after
   // a terminated start.
   const std::optional<ui::MenuBarExtraHost>& menuBarExtra() const { return menuBarExtra_; }
+  // The settings window every road to the settings opens; none after a terminated start.
+  const std::shared_ptr<SettingsWindow>& settingsWindow() const { return settingsWindow_; }
 
  private:
   std::shared_ptr<Application> application_;
   std::shared_ptr<TessivalApp> app_;
   std::shared_ptr<AppDelegate> delegate_;
   std::optional<ui::MenuBarExtraHost> menuBarExtra_;
+  std::shared_ptr<SettingsWindow> settingsWindow_;
   bool running_ = false;
 };
 
