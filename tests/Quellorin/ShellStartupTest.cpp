@@ -78,44 +78,36 @@ TEST_F(ShellStartupTest, TheApplicationsNotificationsShowAsBannersEvenWhileItIsI
   EXPECT_EQ(center.delivered().size(), 3u);
 }
 
-struct DeviceIdentifierCase {
-  const char* name;
-  std::optional<bool> isFirstLaunch;    // stored before start; none: absent
-  std::optional<std::string> stored;    // "DeviceIdentifier" before start
-  std::string readable;                 // what the machine answers now
-  std::optional<std::string> expected;  // "DeviceIdentifier" after start
-  bool logsDeviceLine;
-};
-
-class DeviceIdentifierTest : public testsupport::ShellFixture,
-                             public ::testing::WithParamInterface<DeviceIdentifierCase> {};
-
-TEST_P(DeviceIdentifierTest, StoresTheIdentifierAtTheFirstLaunchAndCorrectsAPlaceholder) {
-  const auto& c = GetParam();
-  auto& store = *env().userDefaults;
-  if (c.isFirstLaunch) store.setBool(AppDelegate::isFirstLaunchKey, *c.isFirstLaunch);
-  if (c.stored) store.setString("DeviceIdentifier", *c.stored);
-  deviceIdentifier = c.readable;
-  start();
-  EXPECT_EQ(store.string("DeviceIdentifier"), c.expected);
-  EXPECT_FALSE(store.bool_(AppDelegate::isFirstLaunchKey));
-  EXPECT_TRUE(store.contains(AppDelegate::isFirstLaunchKey));
-  EXPECT_EQ(log.contains("Device Identifier: "), c.logsDeviceLine);
+TEST_F(ShellStartupTest, StoresTheIdentifierAtTheFirstLaunchAndCorrectsAPlaceholder) {
+  const std::string unknown = AppDelegate::unknownDeviceIdentifier;
+  const struct {
+    std::optional<bool> isFirstLaunch;    // stored before start; none: absent
+    std::optional<std::string> stored;    // "DeviceIdentifier" before start
+    std::string readable;                 // what the machine answers now
+    std::optional<std::string> expected;  // "DeviceIdentifier" after start
+  } cases[] = {{std::nullopt, std::nullopt, "C02", "C02"},
+               {true, "OLD", "C02", "C02"},
+               {std::nullopt, std::nullopt, unknown, unknown},
+               {false, "OLD", "C02", "OLD"},
+               {false, unknown, "C02", "C02"},  // the placeholder is corrected
+               {false, unknown, unknown, unknown},
+               {false, std::nullopt, "C02", "C02"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.readable + " over " + c.stored.value_or("nothing"));
+    env().userDefaults = platform::UserDefaults::inMemory();
+    auto& store = *env().userDefaults;
+    store.setBool("hasSeenOnboarding", true);
+    if (c.isFirstLaunch) store.setBool(AppDelegate::isFirstLaunchKey, *c.isFirstLaunch);
+    if (c.stored) store.setString("DeviceIdentifier", *c.stored);
+    deviceIdentifier = c.readable;
+    platform::LogCapture lines;
+    start();
+    EXPECT_EQ(store.string("DeviceIdentifier"), c.expected);
+    EXPECT_EQ(store.object(AppDelegate::isFirstLaunchKey), platform::DefaultsValue(false));
+    EXPECT_EQ(lines.contains("Device Identifier: "), c.expected != c.stored) << "printed when stored";
+    shell.reset();
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Launches, DeviceIdentifierTest,
-    ::testing::Values(DeviceIdentifierCase{"first", std::nullopt, std::nullopt, "C02", "C02", true},
-                      DeviceIdentifierCase{"firstMarkedTrue", true, "OLD", "C02", "C02", true},
-                      DeviceIdentifierCase{"firstUnknown", std::nullopt, std::nullopt,
-                                           "UnknownDeviceIdentifier", "UnknownDeviceIdentifier", true},
-                      DeviceIdentifierCase{"laterKeepsIt", false, "OLD", "C02", "OLD", false},
-                      DeviceIdentifierCase{"laterCorrectsThePlaceholder", false, "UnknownDeviceIdentifier",
-                                           "C02", "C02", true},
-                      DeviceIdentifierCase{"laterStillUnknown", false, "UnknownDeviceIdentifier",
-                                           "UnknownDeviceIdentifier", "UnknownDeviceIdentifier", false},
-                      DeviceIdentifierCase{"laterWithoutOne", false, std::nullopt, "C02", "C02", true}),
-    [](const auto& testCase) { return std::string(testCase.param.name); });
 
 TEST_F(ShellStartupTest, TheOnboardingWindowOpensUntilTheUserTurnsItOff) {
   start();
