@@ -113,9 +113,9 @@ class Desktop {
     folder_ = pattern;
     display_ = XOpenDisplay(nullptr);
     if (display_ == nullptr) throw std::runtime_error("no X display: run under scripts/run-on-desktop");
-    windows->setRootViewFactory([this](const std::string& text, bool, platform::Size) {
-      captured = text;
-      ++captures;
+    windows->setRootViewFactory([seen = captures](const std::string& text, bool, platform::Size) {
+      seen->text = text;
+      ++seen->count;
       return std::make_shared<platform::WindowContent>();
     });
     if (!monitor->installGlobalMonitor()) throw std::runtime_error("the global monitor was refused");
@@ -190,8 +190,12 @@ class Desktop {
       std::make_shared<quellorin::WindowService>(textHandling);
   std::shared_ptr<quellorin::EventMonitorService> monitor =
       std::make_shared<quellorin::EventMonitorService>(textHandling, windows, aiService);
-  std::string captured;
-  int captures = 0;
+  // What the window was given to show, and how many times; written on the main queue.
+  struct Captures {
+    std::string text;
+    int count = 0;
+  };
+  std::shared_ptr<Captures> captures = std::make_shared<Captures>();
 
  private:
   std::optional<std::string> focusedText() const {
@@ -221,16 +225,16 @@ void BM_ShortcutToCapturedText(benchmark::State& state) {
   desktop.startEditor({"--select", "6", "5"}, "hello brave world");
   double total = 0;
   for (auto _ : state) {
-    const int before = desktop.captures;
+    const int before = desktop.captures->count;
     const auto begin = std::chrono::steady_clock::now();
     desktop.chord({XK_Super_L, XK_Shift_L, XK_space});
-    if (!desktop.runUntil([&] { return desktop.captures > before; })) {
+    if (!desktop.runUntil([&] { return desktop.captures->count > before; })) {
       state.SkipWithError("the window never opened");
       return;
     }
     total += millisecondsSince(begin);
-    if (desktop.captured != "brave") {
-      state.SkipWithError(("captured \"" + desktop.captured + "\"").c_str());
+    if (desktop.captures->text != "brave") {
+      state.SkipWithError(("captured \"" + desktop.captures->text + "\"").c_str());
       return;
     }
   }
