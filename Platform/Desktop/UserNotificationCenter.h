@@ -44,6 +44,13 @@ class UserNotificationCenter {
   using AuthorizationHandler = std::function<void(bool granted, std::optional<std::string> error)>;
   using DeliveryHandler = std::function<void(std::optional<std::string> error)>;
 
+  // How a notification that arrives while this application is in front is shown: option bits.
+  static constexpr unsigned presentSound = 2;
+  static constexpr unsigned presentList = 8;
+  static constexpr unsigned presentBanner = 16;
+  // Answers those bits for a notification; may be called on any thread.
+  using PresentationHandler = std::function<unsigned(const NotificationRequest&)>;
+
   virtual ~UserNotificationCenter() = default;
 
   virtual void getNotificationSettings(SettingsHandler handler) = 0;
@@ -55,6 +62,9 @@ class UserNotificationCenter {
   // Calls `observer` after each change of the status made outside this application (the
   // system settings, a notification server that comes or goes), until the centre is gone.
   virtual void observeAuthorizationChanges(SettingsHandler observer) = 0;
+  // Decides how notifications arriving while this application is in front are shown. Without
+  // one, the desktop keeps them out of sight while the application is in front.
+  virtual void setPresentationHandler(PresentationHandler handler) = 0;
 };
 
 }  // namespace platform

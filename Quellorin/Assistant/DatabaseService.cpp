@@ -103,8 +103,29 @@ void DatabaseService::open(const std::filesystem::path& file) {
   }
   // The schema's ON DELETE actions only act with enforcement on, and it is per connection.
   db_->setForeignKeys(true);
-  createTables();
-  seedDefaultPipelines();
+  prepareFile();
+}
+
+void DatabaseService::prepareFile() {
+  // Schema and seed in one transaction: a new file costs one commit (its journal and syncs)
+  // rather than one per table and another for the seed, and a start that dies half-way leaves
+  // nothing half-made behind.
+  try {
+    db_->transaction(sql::Connection::TransactionMode::immediate, [&] {
+      try {
+        for (const auto& statement : tableStatements()) db_->run(statement);
+      } catch (const std::exception& error) {
+        report(kCreateTableFailed, error);
+        throw Reported{};
+      }
+      if (isSeeded()) return;
+      if (holdsNoPipelinesOrPrompts()) writeDefaultPipelines();
+      markSeeded();
+    });
+  } catch (const Reported&) {
+  } catch (const std::exception& error) {
+    report(kInsertFailed, error);
+  }
 }
 
 // --- Schema and seed -------------------------------------------------------------------

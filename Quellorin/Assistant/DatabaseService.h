@@ -55,6 +55,8 @@ class DatabaseService {
   void createTables();
   // Writes the default pipelines into a file that was never seeded, all or nothing.
   void seedDefaultPipelines();
+  // What opening does: createTables() and seedDefaultPipelines() as one transaction.
+  void prepareFile();
 
   // The id of the first prompt row holding exactly `text` (byte for byte), inserting one when
   // there is none.

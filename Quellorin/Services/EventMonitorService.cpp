@@ -70,6 +70,13 @@ bool EventMonitorService::installGlobalMonitor() {
         if (const auto self = weak.lock()) self->handleMonitoredEvent(event);
       });
   if (!globalMonitor_) return false;
+  const auto queue = platform::MainQueue::main();
+  shortcutObserver_ = environment->userDefaults->addObserver(
+      "GlobalShortcut", [weak, queue](const std::string&, const std::optional<platform::DefaultsValue>&) {
+        queue->async([weak] {
+          if (const auto self = weak.lock()) self->reserveShortcut();
+        });
+      });
   // The shortcut's keys are ours: typed into the application in front they would replace the
   // very selection they ask to capture.
   environment->eventSystem->reserveKeyCombination(parseShortcutDisplayString(
@@ -77,13 +84,25 @@ bool EventMonitorService::installGlobalMonitor() {
   return true;
 }
 
+void EventMonitorService::reserveShortcut() {
+  const auto environment = platform::Environment::current();
+  std::lock_guard lock(mutex_);
+  // Read now rather than taken from the change: of several quick changes the last one wins.
+  if (!globalMonitor_) return;
+  environment->eventSystem->reserveKeyCombination(parseShortcutDisplayString(
+      environment->userDefaults->string("GlobalShortcut").value_or(defaultGlobalShortcut)));
+}
+
 void EventMonitorService::removeGlobalMonitor() {
   platform::log("移除全局事件监视器。");
   std::optional<platform::EventSystem::MonitorToken> token;
+  std::optional<platform::UserDefaults::ObserverToken> observer;
   {
     std::lock_guard lock(mutex_);
     token = std::exchange(globalMonitor_, std::nullopt);
+    observer = std::exchange(shortcutObserver_, std::nullopt);
   }
+  if (observer) platform::Environment::current()->userDefaults->removeObserver(*observer);
   if (!token) return;
   const auto& events = platform::Environment::current()->eventSystem;
   events->removeMonitor(*token);

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "Platform/Defaults/UserDefaults.h"
 #include "Platform/Desktop/Event.h"
 #include "Platform/Desktop/EventSystem.h"
 #include "Platform/Core/Geometry.h"
@@ -45,8 +46,11 @@ class EventMonitorService : public std::enable_shared_from_this<EventMonitorServ
   static std::shared_ptr<EventMonitorService> shared();
 
   // Installs the global monitor once; false when the desktop refused it (try again later).
+  // While it is installed the shortcut's keys are kept from the application in front, and a
+  // new "GlobalShortcut" takes the place of the old one (on the main queue, soon after it is
+  // stored).
   bool installGlobalMonitor();
-  // Removes the monitor, if one is installed, and forgets its token.
+  // Removes the monitor, if one is installed, forgets its token and gives the keys back.
   void removeGlobalMonitor();
   bool hasGlobalMonitor() const;
 
@@ -74,6 +78,8 @@ class EventMonitorService : public std::enable_shared_from_this<EventMonitorServ
 
  private:
   void resetSpaceCount();
+  // Reserves the stored shortcut while the monitor is installed; main queue.
+  void reserveShortcut();
 
   const std::shared_ptr<TextHandlingService> textHandling_;
   const std::shared_ptr<WindowService> windows_;
@@ -84,6 +90,7 @@ class EventMonitorService : public std::enable_shared_from_this<EventMonitorServ
   std::int64_t spacePressCount_ = 0;
   double lastKeyPressTime_ = 0;
   std::optional<platform::EventSystem::MonitorToken> globalMonitor_;
+  std::optional<platform::UserDefaults::ObserverToken> shortcutObserver_;
 };
 
 }  // namespace quellorin

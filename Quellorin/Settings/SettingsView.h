@@ -14,6 +14,7 @@
 #include "Quellorin/Assistant/Pipeline.h"
 #include "Quellorin/Settings/SettingsTab.h"
 #include "Quellorin/Settings/UpdaterController.h"
+#include "Quellorin/Shell/OnboardingWindow.h"
 #include "Quellorin/Shell/UpdaterDelegate.h"
 #include "UI/Host.h"
 #include "UI/KeyEvent.h"
@@ -54,7 +55,7 @@ std::optional<std::string> recordableShortcut(const ui::KeyEvent& event);
 // Ids a person acts on: "settings-tabs" (the tab view; its items "settings-tabs/<tag>"),
 // "shortcut" and "shortcut-cancel", "pipeline-<id>" and "pipeline-delete-<id>", "login",
 // "logout", "launch-at-startup", "appearance-<value>" and "appearance-caption-<value>",
-// "language", "check-for-updates", "feedback", "system-preferences".
+// "language", "check-for-updates", "feedback", "guide-video", "system-preferences".
 class SettingsView : public ui::View {
  public:
   static std::shared_ptr<SettingsView> make(SettingsServices services = {});
@@ -80,6 +81,7 @@ class SettingsView : public ui::View {
   ui::State<std::optional<std::string>> subscriptionVersion{*this, std::nullopt};
   ui::State<std::optional<std::string>> period_ends_at{*this, std::nullopt};
   ui::State<bool> isUpdaterStarted{*this, false};
+  ui::State<bool> isOnboardingPresented{*this, false};
   ui::State<std::optional<std::int64_t>> currentPipelineId{*this, std::nullopt};
   ui::State<std::vector<Pipeline>> pipelines{*this, {}};
   ui::State<std::optional<std::int64_t>> hoveredPipelineId{*this, std::nullopt};
@@ -134,6 +136,9 @@ class SettingsView : public ui::View {
   void checkForUpdates();
   void openFeedbackPage();
   void openAccessibilitySettings();
+  // The feature-video guide in its own window; a second call brings the open one to the front.
+  void openGuideVideo();
+  const std::unique_ptr<OnboardingWindow>& guideWindow() const { return guideWindow_; }
   static void openURL(const std::string& text);
 
  private:
@@ -157,6 +162,7 @@ class SettingsView : public ui::View {
   std::optional<std::pair<std::weak_ptr<ui::Host>, ui::Host::MonitorToken>> eventMonitor_;
   std::vector<platform::NotificationCenter::ObserverToken> lifetimeObservers_;
   std::vector<platform::NotificationCenter::ObserverToken> appearanceObservers_;
+  std::unique_ptr<OnboardingWindow> guideWindow_;
 };
 
 }  // namespace quellorin

@@ -6,7 +6,10 @@
 #include "Platform/Core/Bundle.h"
 #include "Platform/Core/Environment.h"
 #include "Platform/Desktop/Accessibility.h"
+#include "Platform/Desktop/MediaPlayer.h"
+#include "Platform/Desktop/Window.h"
 #include "Platform/Desktop/Workspace.h"
+#include "Quellorin/Shell/Application.h"
 #include "Quellorin/Settings/SettingsView.h"
 
 namespace quellorin {
@@ -53,6 +56,9 @@ ui::Node SettingsView::applicationInfoPage() {
       ui::HStack({ui::Text(platform::localizedString("feedback")), ui::Spacer(),
                   actionButton("feedback", "submitComments", hovercommentBgColor, 10,
                                [] { SettingsView::openURL(std::string(helpSite) + feedbackPath); })}),
+      ui::HStack({ui::Text(platform::localizedString("guideVideo")), ui::Spacer(),
+                  actionButton("guide-video", "clickToView", hoverVideoBgColor, 10,
+                               weakly(this, [](SettingsView& self) { self.openGuideVideo(); }))}),
       ui::HStack(
           {ui::Text(platform::localizedString("APIPermissions")), ui::Spacer(), std::move(permission)}),
   };
@@ -70,6 +76,21 @@ void SettingsView::checkForUpdates() {
 void SettingsView::openFeedbackPage() { openURL(std::string(helpSite) + feedbackPath); }
 
 void SettingsView::openAccessibilitySettings() { openURL(accessibilityPane); }
+
+void SettingsView::openGuideVideo() {
+  if (!guideWindow_) {
+    guideWindow_ = std::make_unique<OnboardingWindow>(
+        isOnboardingPresented.binding(),
+        [] {
+          const auto& make = platform::Environment::current()->makeMediaPlayer;
+          return make ? make() : nullptr;
+        },
+        platform::windowstyle::titled | platform::windowstyle::closable |
+            platform::windowstyle::miniaturizable);
+  }
+  if (!guideWindow_->show()) return;
+  if (const auto application = Application::current()) application->activate(true);
+}
 
 void SettingsView::openURL(const std::string& text) {
   if (text.empty() || text.find(':') == std::string::npos) return;

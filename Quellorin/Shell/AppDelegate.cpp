@@ -8,10 +8,8 @@
 #include "Platform/Core/Log.h"
 #include "Platform/Desktop/MediaPlayer.h"
 #include "Platform/Defaults/UserDefaults.h"
-#include "Platform/Desktop/Screens.h"
 #include "Platform/Desktop/UserNotificationCenter.h"
 #include "Platform/Desktop/Window.h"
-#include "Platform/Desktop/WindowContent.h"
 #include "Platform/Desktop/WindowServer.h"
 #include "Platform/Desktop/Workspace.h"
 #include "Platform/Dispatch/MainQueue.h"
@@ -36,8 +34,6 @@ namespace {
 
 // Badge, sound and alert.
 constexpr unsigned kAuthorizationOptions = 7;
-constexpr std::uint64_t kOnboardingStyle =
-    platform::windowstyle::titled | platform::windowstyle::closable | platform::windowstyle::resizable;
 
 platform::Environment& environment() { return *platform::Environment::current(); }
 platform::UserDefaults& defaults() { return *environment().userDefaults; }
@@ -57,8 +53,7 @@ std::function<void()> weakAction(std::weak_ptr<AppDelegate> weak, Function funct
 
 }  // namespace
 
-AppDelegate::AppDelegate(Dependencies dependencies) : dependencies_(std::move(dependencies)) {
-  auto& d = dependencies_;
+AppDelegate::Dependencies AppDelegate::withDefaults(Dependencies d) {
   if (!d.notifications) d.notifications = NotificationService::shared();
   if (!d.eventMonitor) d.eventMonitor = EventMonitorService::shared();
   if (!d.accessibility) d.accessibility = AccessibilityService::shared();
@@ -70,7 +65,14 @@ AppDelegate::AppDelegate(Dependencies dependencies) : dependencies_(std::move(de
       return make ? make() : nullptr;
     };
   }
+  return d;
 }
+
+AppDelegate::AppDelegate(Dependencies dependencies)
+    : dependencies_(withDefaults(std::move(dependencies))),
+      onboarding_(ui::Binding<bool>::constant(true), dependencies_.makePlayer,
+                  platform::windowstyle::titled | platform::windowstyle::closable |
+                      platform::windowstyle::resizable) {}
 
 AppDelegate::~AppDelegate() {
   if (permissionTimer_) permissionTimer_->invalidate();
@@ -99,6 +101,10 @@ bool AppDelegate::applicationDidFinishLaunching() {
   storeDeviceIdentifier();
   dependencies_.fetchUserSubInfo();
 
+  // The application's own notifications show as banners with sound even while it is in front.
+  env.userNotificationCenter->setPresentationHandler([](const platform::NotificationRequest&) {
+    return platform::UserNotificationCenter::presentBanner | platform::UserNotificationCenter::presentSound;
+  });
   env.userNotificationCenter->requestAuthorization(
       kAuthorizationOptions, [](bool granted, const std::optional<std::string>&) {
         platform::log(granted ? "通知权限已授予" : "通知权限被拒绝");
@@ -204,33 +210,7 @@ void AppDelegate::showSettingsPage() {
   platform::log("showSettingsPage 被调用");
 }
 
-void AppDelegate::openOnboardingWindow() {
-  if (onboardingWindow_ && !onboardingWindow_->isClosed()) {
-    onboardingWindow_->makeKeyAndOrderFront();
-    return;
-  }
-  auto player = dependencies_.makePlayer();
-  if (!player) {
-    platform::log("[error] no video player on this desktop; the onboarding window stays closed");
-    return;
-  }
-  onboardingView_ = OnboardingView::make(ui::Binding<bool>::constant(true), std::move(player));
-  onboardingHost_ = ui::Host::make(onboardingView_, {OnboardingView::width, ui::ColorScheme::light});
-  dependencies_.application->registerHost(onboardingHost_);
-  // The window takes the size of what it shows.
-  const double height = onboardingHost_->measuredHeight();
-  platform::Rect frame{0, 0, OnboardingView::width, height};
-  if (const auto screens = environment().screens->screens(); !screens.empty()) {
-    const auto& screen = screens.front();
-    frame.x = screen.x + (screen.width - frame.width) / 2;
-    frame.y = screen.y + (screen.height - frame.height) / 2;
-  }
-  onboardingWindow_ = std::make_shared<platform::Window>(frame, kOnboardingStyle, 2, false);
-  onboardingWindow_->setTitle(platform::localizedString("guideVideo"));
-  onboardingWindow_->setContentView(std::make_shared<ui::HostContent>(onboardingHost_));
-  onboardingView_->attachWindow(onboardingWindow_);
-  onboardingWindow_->makeKeyAndOrderFront();
-}
+void AppDelegate::openOnboardingWindow() { onboarding_.show(); }
 
 void AppDelegate::applicationWillTerminate() {
   if (permissionTimer_) permissionTimer_->invalidate();

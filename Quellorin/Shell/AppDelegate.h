@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "Quellorin/Shell/OnboardingWindow.h"
 #include "UI/Scene.h"
 
 namespace platform {
@@ -76,14 +77,15 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
 
   bool showOnboarding() const;
   const std::shared_ptr<ui::StatusItem>& statusItem() const { return statusItem_; }
-  const std::shared_ptr<platform::Window>& onboardingWindow() const { return onboardingWindow_; }
-  const std::shared_ptr<ui::Host>& onboardingHost() const { return onboardingHost_; }
-  const std::shared_ptr<OnboardingView>& onboardingView() const { return onboardingView_; }
+  const std::shared_ptr<platform::Window>& onboardingWindow() const { return onboarding_.window(); }
+  const std::shared_ptr<ui::Host>& onboardingHost() const { return onboarding_.host(); }
+  const std::shared_ptr<OnboardingView>& onboardingView() const { return onboarding_.view(); }
   const std::shared_ptr<platform::Timer>& permissionTimer() const { return permissionTimer_; }
   const std::shared_ptr<AppearanceManager>& appearanceManager() const { return appearanceManager_; }
   const std::shared_ptr<LanguageManager>& languageManager() const { return languageManager_; }
 
  private:
+  static Dependencies withDefaults(Dependencies dependencies);
   bool anotherInstanceRuns();
   void storeDeviceIdentifier();
   void buildStatusItem();
@@ -95,9 +97,8 @@ class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
   std::shared_ptr<LanguageManager> languageManager_;
   std::shared_ptr<ui::StatusItem> statusItem_;
   std::unique_ptr<platform::InstanceLock> instanceLock_;
-  std::shared_ptr<platform::Window> onboardingWindow_;
-  std::shared_ptr<ui::Host> onboardingHost_;
-  std::shared_ptr<OnboardingView> onboardingView_;
+  // Its view's binding is constant: closing the window leaves "hasSeenOnboarding" to the toggle.
+  OnboardingWindow onboarding_;
 };
 
 }  // namespace quellorin

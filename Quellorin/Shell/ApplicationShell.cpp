@@ -5,6 +5,8 @@
 #include "Platform/Core/Environment.h"
 #include "Platform/Core/InstanceLock.h"
 #include "Platform/Dispatch/MainQueue.h"
+#include "Quellorin/Settings/SettingsView.h"
+#include "Quellorin/Settings/SettingsWindow.h"
 #include "Quellorin/Shell/Application.h"
 #include "Quellorin/Shell/SoftwareUpdater.h"
 #include "Quellorin/Shell/StatusBarMenu.h"
@@ -15,6 +17,7 @@ ApplicationShell::Options ApplicationShell::standardOptions() {
   Options options;
   options.delegate.instanceLockFile = platform::InstanceLock::standardFile();
   options.app.updater = SoftwareUpdater::shared();
+  options.app.settingsView = [] { return SettingsView::make(); };
   return options;
 }
 
@@ -36,7 +39,13 @@ ApplicationShell::ApplicationShell(platform::MainQueue& mainQueue, Options optio
   });
   running_ = delegate_->applicationDidFinishLaunching();
   if (!running_) return;
-  if (auto menuBarExtra = app_->scenes().menuBarExtra) {
+  // The settings view is made when the window first opens, not at start-up.
+  settingsWindow_ = SettingsWindow::make([weak = std::weak_ptr<TessivalApp>(app_)] {
+    const auto app = weak.lock();
+    return app ? std::optional<ui::SettingsScene>(app->settingsScene()) : std::nullopt;
+  });
+  settingsWindow_->install();
+  if (auto menuBarExtra = app_->menuBarExtra()) {
     menuBarExtra_.emplace(std::move(*menuBarExtra));
     application_->registerHost(menuBarExtra_->host());
     if (auto statusBar = platform::Environment::current()->statusBar) {
@@ -47,7 +56,15 @@ ApplicationShell::ApplicationShell(platform::MainQueue& mainQueue, Options optio
 
 ApplicationShell::~ApplicationShell() { terminate(); }
 
-void ApplicationShell::terminate() { application_->terminate(); }
+void ApplicationShell::terminate() {
+  // The settings window goes with the application: the window server would keep it (and the
+  // view's observers) alive otherwise.
+  if (settingsWindow_) {
+    settingsWindow_->uninstall();
+    settingsWindow_->close();
+  }
+  application_->terminate();
+}
 
 void runApplication(platform::MainQueue& mainQueue) {
   ApplicationShell shell(mainQueue);

@@ -14,6 +14,7 @@ namespace quellorin {
 
 class Application;
 class StatusBarMenu;
+class SettingsWindow;
 
 // The running application put together: the application object, the application type with its
 // scenes, the menu-bar extra (system 13 on) and the delegate's start-up. Made on the main thread
@@ -51,6 +52,8 @@ class ApplicationShell {
   // The menu-bar extra; none on system 12 (the delegate's status item stands in) or after
   // a terminated start.
   const std::optional<ui::MenuBarExtraHost>& menuBarExtra() const { return menuBarExtra_; }
+  // The settings window every road to the settings opens; none after a terminated start.
+  const std::shared_ptr<SettingsWindow>& settingsWindow() const { return settingsWindow_; }
 
  private:
   std::shared_ptr<Application> application_;
@@ -59,6 +62,7 @@ class ApplicationShell {
   std::optional<ui::MenuBarExtraHost> menuBarExtra_;
   // The menu-bar extra on the desktop's status bar, where the desktop has one.
   std::unique_ptr<StatusBarMenu> statusBarMenu_;
+  std::shared_ptr<SettingsWindow> settingsWindow_;
   bool running_ = false;
 };
 

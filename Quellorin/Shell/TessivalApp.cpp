@@ -128,15 +128,22 @@ void TessivalApp::start() {
 
 ui::Scenes TessivalApp::scenes() {
   ui::Scenes scenes;
+  scenes.settings = settingsScene();
+  scenes.menuBarExtra = menuBarExtra();
+  return scenes;
+}
+
+ui::SettingsScene TessivalApp::settingsScene() {
   ui::SettingsScene settings;
   if (dependencies_.settingsView) settings.content = dependencies_.settingsView();
   settings.environment.set(languageManager_);
   settings.environment.set(appearanceManager_);
-  scenes.settings = std::move(settings);
-  if (ui::systemVersion().isAtLeast(13)) {
-    scenes.menuBarExtra = ui::MenuBarExtra{L("Quellorin"), "sparkles", shared_from_this()};
-  }
-  return scenes;
+  return settings;
+}
+
+std::optional<ui::MenuBarExtra> TessivalApp::menuBarExtra() {
+  if (!ui::systemVersion().isAtLeast(13)) return std::nullopt;
+  return ui::MenuBarExtra{L("Quellorin"), "sparkles", shared_from_this()};
 }
 
 void TessivalApp::reloadAccountFromDefaults() {

@@ -54,6 +54,9 @@ class TessivalApp : public ui::View {
 
   // The scenes for the running system version.
   ui::Scenes scenes();
+  // Its parts: the settings scene makes a new settings view each time it is asked.
+  ui::SettingsScene settingsScene();
+  std::optional<ui::MenuBarExtra> menuBarExtra();
   // The menu-bar extra's content: the menu.
   ui::Node body() override;
 

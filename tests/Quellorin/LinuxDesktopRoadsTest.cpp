@@ -16,6 +16,7 @@
 
 #include "Platform/Core/Environment.h"
 #include "Platform/Core/Log.h"
+#include "Platform/Desktop/Accessibility.h"
 #include "Platform/Desktop/AccessibilityElement.h"
 #include "Platform/Defaults/UserDefaults.h"
 #include "Platform/Desktop/Linux/LinuxDesktop.h"
@@ -55,16 +56,21 @@ struct CapturedView final : platform::WindowContent {
   std::string text;
 };
 
-// The editor, as a child process; killed with the object.
+// The editor, as a child process with this process's environment and `extraEnvironment`
+// ("NAME=value" entries); killed with the object.
 class EditorProcess {
  public:
-  explicit EditorProcess(std::vector<std::string> arguments) {
+  EditorProcess(std::vector<std::string> arguments, std::vector<std::string> extraEnvironment) {
     const std::string binary = std::string(QUELLORIN_BINARY_DIR) + "/tools/desktop-editor/desktop-editor";
     arguments.insert(arguments.begin(), binary);
     std::vector<char*> argv;
     for (auto& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
-    if (posix_spawn(&pid_, binary.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
+    std::vector<char*> envp;
+    for (char** entry = environ; *entry != nullptr; ++entry) envp.push_back(*entry);
+    for (auto& entry : extraEnvironment) envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    if (posix_spawn(&pid_, binary.c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0) {
       throw std::runtime_error("cannot start the editor");
     }
   }
@@ -142,12 +148,34 @@ class DesktopRoads : public ::testing::Test {
       unsetenv("QUELLORIN_SERVICE_URL");
   }
 
-  // Starts the editor and waits until its window has the keyboard focus.
-  void startEditor(std::vector<std::string> arguments) {
-    arguments.insert(arguments.end(), {"--report", report.string()});
-    editor = std::make_unique<EditorProcess>(std::move(arguments));
-    ASSERT_TRUE(runUntil([&] { return std::filesystem::exists(report); }))
+  // Starts the editor and waits until its window has the keyboard focus and, unless the editor
+  // keeps out of the accessibility bus, until that bus shows its text as the focused element's:
+  // the focus reaches this process by events, on their own time.
+  void startEditor(std::vector<std::string> arguments, const std::string& text, bool accessible = true) {
+    arguments.insert(arguments.end(), {"--text", text, "--report", report.string()});
+    // GTK leaves the accessibility bus alone with NO_AT_BRIDGE set.
+    editor = std::make_unique<EditorProcess>(
+        std::move(arguments),
+        accessible ? std::vector<std::string>{} : std::vector<std::string>{"NO_AT_BRIDGE=1"});
+    ASSERT_TRUE(runUntil([&] { return std::filesystem::exists(report); }, kDeadline))
         << "the editor never took the focus";
+    if (accessible) {
+      ASSERT_TRUE(runUntil([&] { return focusedText() == text; }, kDeadline))
+          << "the focused element's text never showed on the accessibility bus";
+    }
+  }
+
+  // The text of the focused element as the accessibility bus shows it; none without one.
+  std::optional<std::string> focusedText() const {
+    const auto focused =
+        environment_->accessibility->systemWideElement()->copyAttributeValue("AXFocusedUIElement");
+    const auto* element = focused.value
+                              ? std::get_if<std::shared_ptr<platform::AccessibilityElement>>(&*focused.value)
+                              : nullptr;
+    if (element == nullptr || !*element) return std::nullopt;
+    const auto value = (*element)->copyAttributeValue("AXValue");
+    const auto* text = value.value ? std::get_if<std::string>(&*value.value) : nullptr;
+    return text ? std::optional<std::string>(*text) : std::nullopt;
   }
 
   std::string editorText() const {
@@ -157,9 +185,12 @@ class DesktopRoads : public ::testing::Test {
     return text.str();
   }
 
+  // Generous: a loaded machine is slow, and every wait ends as soon as its condition holds.
+  static constexpr double kDeadline = 30;
+
   // Runs the main queue on this thread until `condition` holds or `limitSeconds` pass; the
   // other process and the desktop move on their own time, so this waits in real time.
-  bool runUntil(const std::function<bool()>& condition, double limitSeconds = 10) {
+  bool runUntil(const std::function<bool()>& condition, double limitSeconds = kDeadline) {
     auto& queue = *environment_->mainQueue;
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::duration<double>(limitSeconds);
     while (std::chrono::steady_clock::now() < giveUp) {
@@ -199,8 +230,9 @@ class DesktopRoads : public ::testing::Test {
 };
 
 TEST_F(DesktopRoads, TheShortcutCapturesTheSelectedWordBelowWhichTheWindowOpensAndKeepsTheClipboard) {
-  startEditor({"--text", "hello brave world", "--select", "6", "5", "--clipboard-text", "copied earlier",
-               "--clipboard-html", "<b>copied earlier</b>"});
+  startEditor({"--select", "6", "5", "--clipboard-text", "copied earlier", "--clipboard-html",
+               "<b>copied earlier</b>"},
+              "hello brave world");
   const auto clipboardBefore = desktop_.pasteboard->pasteboardItems();
   ASSERT_EQ(clipboardBefore.size(), 1u);
   EXPECT_EQ(clipboardBefore[0].at("text/html"), "<b>copied earlier</b>");
@@ -235,20 +267,32 @@ TEST_F(DesktopRoads, ThreeSpacesReplaceTheLineWithTheStreamedTranslation) {
   service.queueFault({{"lines",
                        {messageLine("你好，"), messageLine("世界 🌍"), messageLine(" ✓ ü"),
                         "data: " + json{{"event", "workflow_finished"}, {"message", "done"}}.dump()}}});
-  startEditor({"--text", "Keep this line\nHello world"});
+  startEditor({}, "Keep this line\nHello world");
   tripleSpace();
-  ASSERT_TRUE(runUntil([&] { return editorText() == "Keep this line\n你好，世界 🌍 ✓ ü"; }, 15))
+  ASSERT_TRUE(runUntil([&] { return editorText() == "Keep this line\n你好，世界 🌍 ✓ ü"; }))
       << "the editor holds: " << editorText();
 }
 
 TEST_F(DesktopRoads, AStreamThatFailsPartWayLeavesTheOriginalLine) {
   service.queueFault({{"disconnectAfterEvents", 3}});
   platform::LogCapture log;
-  startEditor({"--text", "Keep this line\nHello world"});
+  startEditor({}, "Keep this line\nHello world");
   tripleSpace();
-  ASSERT_TRUE(runUntil([&] { return log.contains("翻译中断，已恢复原文"); }, 15));
+  ASSERT_TRUE(runUntil([&] { return log.contains("翻译中断，已恢复原文"); }));
   ASSERT_TRUE(runUntil([&] { return editorText() == "Keep this line\nHello world   "; }))
       << "the editor holds: " << editorText();
+}
+
+TEST_F(DesktopRoads, WhenAccessibilityCannotReadTheSelectionTheCopyRoadStillCapturesIt) {
+  platform::LogCapture log;
+  startEditor({"--select", "6", "5", "--clipboard-text", "copied earlier"}, "hello brave world",
+              /*accessible=*/false);
+  const auto clipboardBefore = desktop_.pasteboard->pasteboardItems();
+  keyboard.chord({XK_Super_L, XK_Shift_L, XK_space});
+  ASSERT_TRUE(runUntil([&] { return capturedView() != nullptr; })) << "the window never opened";
+  EXPECT_EQ(capturedView()->text, "brave");
+  EXPECT_EQ(desktop_.pasteboard->pasteboardItems(), clipboardBefore);
+  EXPECT_TRUE(log.contains("无法获取到焦点元素")) << "the selection was not read through accessibility";
 }
 
 }  // namespace

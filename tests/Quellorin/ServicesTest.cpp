@@ -695,9 +695,21 @@ TEST_F(EventMonitorServiceTest, TheMonitorReservesTheShortcutFromTheApplicationI
   space(1);
   EXPECT_EQ(monitor->spacePressCount(), 0);
   env().userDefaults->setString("GlobalShortcut", "⌃ + ⌥ + K");
+  settle(0);
+  EXPECT_EQ(desktop().eventSystem->reservedKeyCombination(), std::nullopt) << "no monitor, nothing kept";
   EXPECT_TRUE(monitor->installGlobalMonitor());
   EXPECT_EQ(desktop().eventSystem->reservedKeyCombination(),
             (platform::KeyCombination{40, modifier::control | modifier::option}));
+  // A shortcut recorded while the monitor runs replaces the reserved one; removing the setting
+  // goes back to the default.
+  env().userDefaults->setString("GlobalShortcut", "⌘ + ⌥ + K");
+  settle(0);
+  EXPECT_EQ(desktop().eventSystem->reservedKeyCombination(),
+            (platform::KeyCombination{40, modifier::command | modifier::option}));
+  env().userDefaults->remove("GlobalShortcut");
+  settle(0);
+  EXPECT_EQ(desktop().eventSystem->reservedKeyCombination(),
+            (platform::KeyCombination{platform::keycode::space, modifier::command | modifier::shift}));
 }
 
 TEST_F(EventMonitorServiceTest, SpacesExactlyOneSecondApartArmTheTriggerAndAnyLongerGapRestarts) {

@@ -23,6 +23,11 @@
 #include "tests/Quellorin/DesktopFixture.h"
 #include "tests/support/ScopedEnvironmentVariable.h"
 #include "tests/support/TemporaryFolder.h"
+// The guide window.
+#include "Platform/Desktop/MediaPlayer.h"
+#include "Platform/Desktop/Window.h"
+#include "Platform/Desktop/WindowServer.h"
+#include "Quellorin/Shell/OnboardingView.h"
 
 namespace {
 
@@ -582,6 +587,24 @@ TEST_F(SettingsScreenshotIntegrationTest, WritesEveryPageSignedInAndOutInLightAn
       }
     }
   }
+}
+
+TEST_F(SettingsViewTest, TheGuideRowOpensOneVideoWindowAndANewOneAfterItsClose) {
+  auto view = makeView();
+  auto host = show(view);
+  ASSERT_TRUE(host->click("guide-video"));
+  ASSERT_TRUE(host->click("guide-video"));
+  const auto& guide = view->guideWindow();
+  ASSERT_TRUE(guide && guide->isOpen());
+  const auto first = guide->window();
+  EXPECT_EQ(env().windowServer->windows(), std::vector<std::shared_ptr<platform::Window>>{first});
+  EXPECT_EQ(first->title(), platform::localizedString("guideVideo"));
+  const auto player = guide->view()->player();
+  first->close();  // stops its videos for good: the next click makes a new guide
+  EXPECT_FALSE(player->isPlaying());
+  ASSERT_TRUE(host->click("guide-video"));
+  EXPECT_NE(guide->window(), first);
+  EXPECT_TRUE(guide->view()->player()->isPlaying());
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "Platform/Desktop/Window.h"
 #include "Platform/Desktop/WindowServer.h"
 #include "Platform/Dispatch/NotificationCenter.h"
+#include "Quellorin/Assistant/DatabaseService.h"
 #include "Quellorin/Services/AIService.h"
 #include "Quellorin/Services/AccessibilityService.h"
 #include "Quellorin/Services/EventMonitorService.h"
@@ -24,7 +25,9 @@
 #include "Quellorin/Services/WindowService.h"
 #include "Quellorin/Shell/ApplicationShell.h"
 #include "Quellorin/Shell/Application.h"
+#include "Quellorin/Settings/SettingsView.h"
 #include "Quellorin/Shell/SoftwareUpdater.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace testsupport {
 
@@ -32,6 +35,15 @@ class CountingUpdater : public quellorin::SoftwareUpdater {
  public:
   void checkForUpdates() override { ++checks; }
   int checks = 0;
+};
+
+class CountingUpdaterController : public quellorin::UpdaterController {
+ public:
+  void startUpdater() override { ++starts; }
+  void checkForUpdates() override {}
+  void setAutomaticallyChecksForUpdates(bool value) override { automatic = value; }
+  int starts = 0;
+  bool automatic = false;
 };
 
 class ShellFixture : public DesktopFixture {
@@ -63,6 +75,15 @@ class ShellFixture : public DesktopFixture {
       return pipelines;
     };
     result.app.updater = updater;
+    result.app.settingsView = [this] {
+      if (!settingsStore)
+        settingsStore = std::make_unique<quellorin::DatabaseService>(storeFolder.path() / "db.sqlite3");
+      quellorin::SettingsServices services;
+      services.store = settingsStore.get();
+      services.fetchUserSubInfo = [this] { ++settingsFetches; };
+      services.makeUpdater = [this](const quellorin::UpdaterDelegate&) { return settingsUpdater; };
+      return quellorin::SettingsView::make(services);
+    };
     return result;
   }
 
@@ -99,6 +120,11 @@ class ShellFixture : public DesktopFixture {
   int pipelineReads = 0;
   std::vector<quellorin::Pipeline> pipelines;
   std::vector<std::shared_ptr<platform::SimulatedMediaPlayer>> players;
+  // What the settings window works with (its view is made on its first open).
+  testsupport::TemporaryFolder storeFolder{"quellorin-shell-"};
+  std::unique_ptr<quellorin::DatabaseService> settingsStore;
+  std::shared_ptr<CountingUpdaterController> settingsUpdater = std::make_shared<CountingUpdaterController>();
+  int settingsFetches = 0;
   std::unique_ptr<quellorin::ApplicationShell> shell;
 };
 

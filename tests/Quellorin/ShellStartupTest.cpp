@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <unistd.h>
 
 #include "Platform/Core/InstanceLock.h"
@@ -9,6 +8,7 @@
 #include "Quellorin/Shell/OnboardingView.h"
 #include "ShellFixture.h"
 #include "UI/Host.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace quellorin {
 namespace {
@@ -16,7 +16,10 @@ namespace {
 class ShellStartupTest : public testsupport::ShellFixture {};
 
 TEST_F(ShellStartupTest, StartsAsAnAccessoryWithTheWatchTheMenuAndTheUsageFetch) {
+  auto stray = std::make_shared<platform::Window>(platform::Rect{0, 0, 100, 100}, 1, 2, false);
+  stray->makeKeyAndOrderFront();
   auto& started = start();
+  EXPECT_FALSE(stray->isVisible()) << "windows open before launch are ordered out";
   EXPECT_TRUE(started.isRunning());
   EXPECT_TRUE(started.isReady());
   EXPECT_EQ(started.application()->activationPolicy(), Application::ActivationPolicy::accessory);
@@ -44,8 +47,8 @@ TEST_F(ShellStartupTest, ASecondInstanceTerminatesAndTheFirstKeepsRunning) {
 }
 
 TEST_F(ShellStartupTest, TheLockFileKeepsOneInstancePerUser) {
-  const auto folder = std::filesystem::temp_directory_path() / ("shell-lock-" + std::to_string(getpid()));
-  const auto file = folder / "instance.lock";
+  const testsupport::TemporaryFolder folder("shell-lock-");
+  const auto file = folder.path() / "instance.lock";
   auto first = platform::InstanceLock::acquire(file);
   ASSERT_TRUE(first);
   auto opts = options();
@@ -58,62 +61,65 @@ TEST_F(ShellStartupTest, TheLockFileKeepsOneInstancePerUser) {
   EXPECT_TRUE(third.isRunning());
   EXPECT_FALSE(platform::InstanceLock::acquire(file));
   third.terminate();
-  std::filesystem::remove_all(folder);
 }
 
-struct DeviceIdentifierCase {
-  const char* name;
-  std::optional<bool> isFirstLaunch;    // stored before start; none: absent
-  std::optional<std::string> stored;    // "DeviceIdentifier" before start
-  std::string readable;                 // what the machine answers now
-  std::optional<std::string> expected;  // "DeviceIdentifier" after start
-  bool logsDeviceLine;
-};
-
-class DeviceIdentifierTest : public testsupport::ShellFixture,
-                             public ::testing::WithParamInterface<DeviceIdentifierCase> {};
-
-TEST_P(DeviceIdentifierTest, StoresTheIdentifierAtTheFirstLaunchAndCorrectsAPlaceholder) {
-  const auto& c = GetParam();
-  auto& store = *env().userDefaults;
-  if (c.isFirstLaunch) store.setBool(AppDelegate::isFirstLaunchKey, *c.isFirstLaunch);
-  if (c.stored) store.setString("DeviceIdentifier", *c.stored);
-  deviceIdentifier = c.readable;
+TEST_F(ShellStartupTest, TheApplicationsNotificationsShowAsBannersEvenWhileItIsInFront) {
+  auto& center = *desktop().userNotificationCenter;
+  center.setAuthorizationStatus(platform::AuthorizationStatus::authorized);
+  const auto send = [&](bool inFront) {
+    env().windowServer->setApplicationActive(inFront);
+    notifications->sendNotification("title", "body");
+    return center.banners().size();
+  };
+  EXPECT_EQ(send(true), 0u) << "before start-up nothing asks to show it in front";
   start();
-  EXPECT_EQ(store.string("DeviceIdentifier"), c.expected);
-  EXPECT_FALSE(store.bool_(AppDelegate::isFirstLaunchKey));
-  EXPECT_TRUE(store.contains(AppDelegate::isFirstLaunchKey));
-  EXPECT_EQ(log.contains("Device Identifier: "), c.logsDeviceLine);
+  EXPECT_EQ(send(true), 1u);
+  EXPECT_EQ(send(false), 2u);
+  EXPECT_EQ(center.delivered().size(), 3u);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Launches, DeviceIdentifierTest,
-    ::testing::Values(DeviceIdentifierCase{"first", std::nullopt, std::nullopt, "C02", "C02", true},
-                      DeviceIdentifierCase{"firstMarkedTrue", true, "OLD", "C02", "C02", true},
-                      DeviceIdentifierCase{"firstUnknown", std::nullopt, std::nullopt,
-                                           "UnknownDeviceIdentifier", "UnknownDeviceIdentifier", true},
-                      DeviceIdentifierCase{"laterKeepsIt", false, "OLD", "C02", "OLD", false},
-                      DeviceIdentifierCase{"laterCorrectsThePlaceholder", false, "UnknownDeviceIdentifier",
-                                           "C02", "C02", true},
-                      DeviceIdentifierCase{"laterStillUnknown", false, "UnknownDeviceIdentifier",
-                                           "UnknownDeviceIdentifier", "UnknownDeviceIdentifier", false},
-                      DeviceIdentifierCase{"laterWithoutOne", false, std::nullopt, "C02", "C02", true}),
-    [](const auto& testCase) { return std::string(testCase.param.name); });
+TEST_F(ShellStartupTest, StoresTheIdentifierAtTheFirstLaunchAndCorrectsAPlaceholder) {
+  const std::string unknown = AppDelegate::unknownDeviceIdentifier;
+  const struct {
+    std::optional<bool> isFirstLaunch;    // stored before start; none: absent
+    std::optional<std::string> stored;    // "DeviceIdentifier" before start
+    std::string readable;                 // what the machine answers now
+    std::optional<std::string> expected;  // "DeviceIdentifier" after start
+  } cases[] = {{std::nullopt, std::nullopt, "C02", "C02"},
+               {true, "OLD", "C02", "C02"},
+               {std::nullopt, std::nullopt, unknown, unknown},
+               {false, "OLD", "C02", "OLD"},
+               {false, unknown, "C02", "C02"},  // the placeholder is corrected
+               {false, unknown, unknown, unknown},
+               {false, std::nullopt, "C02", "C02"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.readable + " over " + c.stored.value_or("nothing"));
+    env().userDefaults = platform::UserDefaults::inMemory();
+    auto& store = *env().userDefaults;
+    store.setBool("hasSeenOnboarding", true);
+    if (c.isFirstLaunch) store.setBool(AppDelegate::isFirstLaunchKey, *c.isFirstLaunch);
+    if (c.stored) store.setString("DeviceIdentifier", *c.stored);
+    deviceIdentifier = c.readable;
+    platform::LogCapture lines;
+    start();
+    EXPECT_EQ(store.string("DeviceIdentifier"), c.expected);
+    EXPECT_EQ(store.object(AppDelegate::isFirstLaunchKey), platform::DefaultsValue(false));
+    EXPECT_EQ(lines.contains("Device Identifier: "), c.expected != c.stored) << "printed when stored";
+    shell.reset();
+  }
+}
 
 TEST_F(ShellStartupTest, TheOnboardingWindowOpensUntilTheUserTurnsItOff) {
   start();
   const auto window = shell->delegate()->onboardingWindow();
   ASSERT_TRUE(window);
-  EXPECT_TRUE(window->isVisible());
   EXPECT_TRUE(window->isKeyWindow());
   EXPECT_EQ(window->title(), L("guideVideo"));
   EXPECT_EQ(window->styleMask(), 11u);
-  // Sized to its content: the player area and the bar, 720 wide.
-  EXPECT_EQ(window->frame().width, 720);
-  EXPECT_NEAR(window->frame().height, shell->delegate()->onboardingHost()->measuredHeight(), 0.5);
+  // Sized to its content (the player area and the bar, 720 wide), centred on the 1440 by 900 screen.
+  EXPECT_EQ(window->frame(), (platform::Rect{360, (900 - window->frame().height) / 2, 720,
+                                             shell->delegate()->onboardingHost()->measuredHeight()}));
   EXPECT_GT(window->frame().height, OnboardingView::videoHeight);
-  // Centred on the 1440 by 900 screen.
-  EXPECT_NEAR(window->frame().x, 360, 0.5);
 
   shell->delegate()->onboardingHost()->click("onboarding.noShowAgain");
   EXPECT_TRUE(env().userDefaults->bool_("hasSeenOnboarding"));
@@ -140,14 +146,6 @@ TEST_F(ShellStartupTest, ShutdownRemovesTheMonitorAndPostsTheTerminationOnce) {
   shell.reset();
   EXPECT_EQ(terminations->size(), 1u);
   EXPECT_FALSE(AppDelegate::applicationShouldTerminateAfterLastWindowClosed());
-}
-
-TEST_F(ShellStartupTest, WindowsOpenBeforeLaunchAreOrderedOut) {
-  auto stray = std::make_shared<platform::Window>(platform::Rect{0, 0, 100, 100}, 1, 2, false);
-  stray->makeKeyAndOrderFront();
-  env().userDefaults->setBool("hasSeenOnboarding", true);
-  start();
-  EXPECT_FALSE(stray->isVisible());
 }
 
 }  // namespace

@@ -30,6 +30,9 @@ class LinuxUserNotificationCenter final : public UserNotificationCenter {
   void requestAuthorization(unsigned options, AuthorizationHandler handler) override;
   void add(NotificationRequest request, DeliveryHandler handler) override;
   void observeAuthorizationChanges(SettingsHandler observer) override;
+  // A notification server shows every notification whichever application is in front, so
+  // there is nothing to decide.
+  void setPresentationHandler(PresentationHandler) override {}
 
   // The message a refused request or delivery carries.
   static constexpr const char* noServerMessage = "no notification server answers on the session bus";

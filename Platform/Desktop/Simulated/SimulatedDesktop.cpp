@@ -31,6 +31,11 @@ SimulatedDesktop installSimulatedDesktop(Environment& environment) {
   environment.screens = desktop.screens;
   environment.userNotificationCenter = desktop.userNotificationCenter;
   environment.windowServer = std::make_shared<WindowServer>();
+  desktop.userNotificationCenter->setApplicationInFront(
+      [server = std::weak_ptr<WindowServer>(environment.windowServer)] {
+        const auto strong = server.lock();
+        return strong && strong->isApplicationActive();
+      });
   environment.launchAtLogin = std::make_shared<LaunchAgentFile>();
   environment.makeMediaPlayer = [] { return SimulatedMediaPlayer::make(); };
   return desktop;

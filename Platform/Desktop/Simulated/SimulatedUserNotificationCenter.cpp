@@ -34,13 +34,39 @@ void SimulatedUserNotificationCenter::requestAuthorization(unsigned options, Aut
 
 void SimulatedUserNotificationCenter::add(NotificationRequest request, DeliveryHandler handler) {
   std::optional<std::string> error;
+  bool delivered = false;
+  PresentationHandler presentation;
+  std::function<bool()> inFront;
   {
     std::lock_guard lock(mutex_);
     error = deliveryError_;
     requests_.push_back(request);
-    if (!error && allowsDelivery(status_)) delivered_.push_back(std::move(request));
+    delivered = !error && allowsDelivery(status_);
+    if (delivered) delivered_.push_back(request);
+    presentation = presentation_;
+    inFront = inFront_;
+  }
+  // The handlers run outside the lock: they belong to the application.
+  if (delivered && (!inFront || !inFront() || (presentation && (presentation(request) & presentBanner)))) {
+    std::lock_guard lock(mutex_);
+    banners_.push_back(std::move(request));
   }
   taskPool_->async([handler = std::move(handler), error] { handler(error); });
+}
+
+void SimulatedUserNotificationCenter::setPresentationHandler(PresentationHandler handler) {
+  std::lock_guard lock(mutex_);
+  presentation_ = std::move(handler);
+}
+
+std::vector<NotificationRequest> SimulatedUserNotificationCenter::banners() const {
+  std::lock_guard lock(mutex_);
+  return banners_;
+}
+
+void SimulatedUserNotificationCenter::setApplicationInFront(std::function<bool()> query) {
+  std::lock_guard lock(mutex_);
+  inFront_ = std::move(query);
 }
 
 void SimulatedUserNotificationCenter::observeAuthorizationChanges(SettingsHandler observer) {

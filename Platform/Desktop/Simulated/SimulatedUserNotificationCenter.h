@@ -29,6 +29,7 @@ class SimulatedUserNotificationCenter final : public UserNotificationCenter {
   // Calls `observer` on the task pool after each change of the status made in the system
   // settings (setAuthorizationStatus), until the centre is gone.
   void observeAuthorizationChanges(SettingsHandler observer) override;
+  void setPresentationHandler(PresentationHandler handler) override;
 
   // --- The desktop side ----------------------------------------------------------------------
   AuthorizationStatus authorizationStatus() const;
@@ -39,6 +40,11 @@ class SimulatedUserNotificationCenter final : public UserNotificationCenter {
   std::vector<NotificationRequest> requests() const;
   // The requests the user saw (handed over while authorised).
   std::vector<NotificationRequest> delivered() const;
+  // Of those, the ones shown as a banner: all while the application is not in front; while it
+  // is, those its presentation handler answers with the banner bit.
+  std::vector<NotificationRequest> banners() const;
+  // Whether this application is in front; asked on each delivery (none: never in front).
+  void setApplicationInFront(std::function<bool()> query);
   std::vector<unsigned> authorizationRequests() const;
   // The next deliveries fail with this error text; none makes them succeed again.
   void failDeliveries(std::optional<std::string> error);
@@ -52,6 +58,9 @@ class SimulatedUserNotificationCenter final : public UserNotificationCenter {
   bool scriptedGrant_ = false;
   std::vector<NotificationRequest> requests_;
   std::vector<NotificationRequest> delivered_;
+  std::vector<NotificationRequest> banners_;
+  PresentationHandler presentation_;
+  std::function<bool()> inFront_;
   std::vector<unsigned> authorizationRequests_;
   std::vector<SettingsHandler> observers_;
   std::optional<std::string> deliveryError_;
