@@ -17,7 +17,8 @@
 
 namespace platform {
 class MainQueue;
-}
+class WebView;
+}  // namespace platform
 
 namespace ui {
 
@@ -106,9 +107,15 @@ class Host : public std::enable_shared_from_this<Host> {
   // Whether `id` is in the tree and neither it nor an ancestor is disabled or hidden.
   bool isEnabled(std::string_view id) const;
 
+  // The web view made for the web view node `id` (see WebViewContent), or null: none with that
+  // id in the tree, or a node without content. A real display shows it in the node's place.
+  std::shared_ptr<platform::WebView> webView(std::string_view id) const;
+
  private:
   Host(std::shared_ptr<View> root, Options options, EnvironmentObjects environment);
   Node expand(Node node, const EnvironmentObjects& environment);
+  // Makes, updates and drops the web views of the web view nodes of the current tree.
+  void updateWebViews();
 
   std::shared_ptr<View> root_;
   Options options_;
@@ -121,6 +128,7 @@ class Host : public std::enable_shared_from_this<Host> {
   MonitorToken nextMonitor_ = 1;
   std::string focusedId_;
   Cursor cursor_ = Cursor::arrow;
+  std::map<std::string, std::shared_ptr<platform::WebView>, std::less<>> webViews_;
 };
 
 }  // namespace ui
