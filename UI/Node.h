@@ -207,18 +207,19 @@ class Node {
   Modifiers modifiers;
   Handlers handlers;
 
-  std::function<void()> action;                // button, menu item
-  Binding<std::string> textBinding;            // text field, text editor, picker selection, tab view
-  Binding<bool> boolBinding;                   // toggle
-  Binding<bool> focusBinding;                  // editors: the shared focus state
-  std::string tag;                             // picker option, tab page
-  std::string tabLabel, tabSymbol;             // a tab page: its item in the tab bar
-  std::optional<bool> checked;                 // menu item mark
-  std::optional<double> progressValue;         // none: indeterminate
-  double preferredHeight = 0;                  // web view slot, video
-  std::shared_ptr<WebViewContent> webContent;  // web view slot: what it shows (see WebViewContent)
-  std::shared_ptr<View> view;                  // kind view
-  EnvironmentObjects environment;              // handed to every view below
+  std::function<void()> action;         // button, menu item
+  Binding<std::string> textBinding;     // text field, text editor, picker selection, tab view
+  Binding<bool> boolBinding;            // toggle
+  Binding<bool> focusBinding;           // editors: the shared focus state
+  std::string tag;                      // picker option, tab page
+  std::string tabLabel, tabSymbol;      // a tab page: its item in the tab bar
+  std::optional<bool> checked;          // menu item mark
+  std::optional<double> progressValue;  // none: indeterminate
+  double preferredHeight = 0;           // web view slot, video
+  std::shared_ptr<View> view;           // kind view
+  EnvironmentObjects environment;       // handed to every view below
+  // Web view slot: what it shows (see WebViewContent).
+  std::shared_ptr<WebViewContent> webContent;
 
   // The id the host gives this node (explicit or by place); set by the host, or by
   // assignIds() for a tree made by hand.

@@ -13,7 +13,9 @@ namespace quellorin {
 
 namespace {
 
-constexpr const char* pageStart = "<html>\n<head>\n\n";
+// In standards mode: the body's scroll height is then its content's, not at least the view's, so a
+// shorter answer gives a smaller height.
+constexpr const char* pageStart = "<!DOCTYPE html>\n<html>\n<head>\n\n";
 // What the page ends with when its template cannot be read: the answer still shows, unhighlighted.
 constexpr const char* bareTemplate =
     "</head>\n<body id=\"quellorin\">\n<p>Loading...</p>\n</body>\n</html>\n";
