@@ -35,13 +35,16 @@ test-main: build
 	ctest --test-dir $(BUILD) -L 'unit|integration|browser' --output-on-failure -j $(JOBS)
 	./scripts/run-desktop-tests $(BUILD)
 
-# The unit and integration tests again, under AddressSanitizer and UndefinedBehaviorSanitizer.
+# The unit and integration tests again, and the fault matrix on the real desktop, under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
+SANITIZER_OPTIONS = ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
+  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 test-sanitized: bootstrap
 	cmake -S . -B $(ASAN_BUILD) -G $(CMAKE_GENERATOR) -DCMAKE_BUILD_TYPE=Debug \
 	  -DQUELLORIN_WERROR=ON -DQUELLORIN_SANITIZE=ON -DQUELLORIN_BENCH=OFF
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
-	ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-	  ctest --test-dir $(ASAN_BUILD) -L 'unit|integration' --output-on-failure -j $(JOBS)
+	$(SANITIZER_OPTIONS) ctest --test-dir $(ASAN_BUILD) -L 'unit|integration' --output-on-failure -j $(JOBS)
+	$(SANITIZER_OPTIONS) ./scripts/run-desktop-tests $(ASAN_BUILD) -R FaultMatrixDesktop
 
 # The unit and integration tests again, under ThreadSanitizer (tsan.supp says what it leaves out, and why).
 test-threads: bootstrap

@@ -316,11 +316,16 @@ void AIService::handleForbidden(const std::string& body) const {
   const auto code = parsed.is_object() ? parsed.find("errorCode") : parsed.end();
   if (!parsed.is_object() || code == parsed.end() || !code->is_number_integer()) {
     platform::log("[error] 无法解析403响应的数据");
+    // A refusal the user is never told of looks like a shortcut that does nothing.
+    showRequestParsingAlert(kForbiddenText);
     return;
   }
   const auto errorCode = code->get<std::int64_t>();
   platform::log("errorCode: " + std::to_string(errorCode));
-  if (const auto key = forbiddenAlertKey(errorCode)) showMessageAlert(platform::localizedString(*key));
+  if (const auto key = forbiddenAlertKey(errorCode))
+    showMessageAlert(platform::localizedString(*key));
+  else
+    showRequestParsingAlert(kForbiddenText);
 }
 
 void AIService::reportFailure(const platform::HttpError& error, Call& call, bool alreadyLogged) const {

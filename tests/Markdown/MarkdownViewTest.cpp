@@ -9,6 +9,7 @@
 #include "Platform/Dispatch/NotificationCenter.h"
 #include "Platform/Desktop/Simulated/RecordingURLOpener.h"
 #include "Platform/Desktop/Simulated/VirtualEnvironment.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace markdown {
 namespace {
@@ -25,13 +26,6 @@ std::string readFile(const fs::path& path) {
 
 class MarkdownViewIntegrationTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    root = fs::temp_directory_path() / ("markdown-view-test-" + std::to_string(::getpid()));
-    fs::remove_all(root);
-    fs::create_directories(root);
-  }
-  void TearDown() override { fs::remove_all(root); }
-
   // A template bundle whose page is `page`, with a style sheet beside it.
   std::shared_ptr<platform::Bundle> templateWith(const std::string& page) {
     fs::path folder = root / ("Template" + std::to_string(++templates) + ".bundle");
@@ -56,7 +50,8 @@ class MarkdownViewIntegrationTest : public ::testing::Test {
 
   fs::path loadedPage(const MarkdownView& view) { return view.host().fileLoads().back().file; }
 
-  fs::path root;
+  testsupport::TemporaryFolder temporary{"markdown-view-test-"};
+  const fs::path root = temporary.path();
   int templates = 0;
   std::shared_ptr<platform::RecordingURLOpener> opener = std::make_shared<platform::RecordingURLOpener>();
 };

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "tests/support/TemporaryFolder.h"
+
 namespace platform {
 namespace {
 
@@ -38,13 +40,13 @@ TEST(CairoImageContextTest, RestoreBringsBackTheFillColour) {
 
 TEST(CairoImageContextTest, WritesAPngFile) {
   CairoImageContext context(4, 4);
-  std::filesystem::path path = std::filesystem::temp_directory_path() / "cairo-image-context-test.png";
+  testsupport::TemporaryFolder folder("cairo-image-context-");
+  const std::filesystem::path path = folder.path() / "image.png";
   context.writePNG(path);
   std::ifstream file(path, std::ios::binary);
   char signature[8] = {};
   file.read(signature, sizeof signature);
   EXPECT_EQ(std::string(signature + 1, 3), "PNG");
-  std::filesystem::remove(path);
   EXPECT_THROW(context.writePNG("/nonexistent-folder/image.png"), std::runtime_error);
 }
 

@@ -1,6 +1,7 @@
 #include "Platform/Crypto/DeviceIdentifier.h"
 #include "Platform/Desktop/Simulated/RecordingAlertPresenter.h"
 #include "Platform/Http/URLComponents.h"
+#include "tests/support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -12,17 +13,10 @@ namespace {
 
 class DeviceIdentifierTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder_ = std::filesystem::temp_directory_path() /
-              ("quellorin-device-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(folder_);
-    sources_ = {folder_ / "product_serial", folder_ / "machine-id"};
-  }
-  void TearDown() override { std::filesystem::remove_all(folder_); }
+  void SetUp() override { sources_ = {folder_.path() / "product_serial", folder_.path() / "machine-id"}; }
   void write(const std::filesystem::path& path, const std::string& text) { std::ofstream(path) << text; }
 
-  std::filesystem::path folder_;
+  testsupport::TemporaryFolder folder_{"quellorin-device-"};
   platform::DeviceIdentifierSources sources_;
 };
 

@@ -209,7 +209,7 @@ TEST_F(AIServiceIntegration, ForbiddenWithAKnownCodeShowsItsMessageThenClosesIt)
   EXPECT_EQ(alerts->entries().size(), 2u);
 }
 
-TEST_F(AIServiceIntegration, ForbiddenWithAnUnknownCodeOrAnUnreadableBodyShowsNoAlert) {
+TEST_F(AIServiceIntegration, ForbiddenWithAnUnknownCodeOrAnUnreadableBodyStillTellsTheUser) {
   service.queueFault({{"status", 403}, {"errorCode", 7}});
   request();
   EXPECT_TRUE(log.contains("errorCode: 7"));
@@ -217,8 +217,13 @@ TEST_F(AIServiceIntegration, ForbiddenWithAnUnknownCodeOrAnUnreadableBodyShowsNo
   request();
   EXPECT_TRUE(log.contains("[error] 无法解析403响应的数据"));
   EXPECT_EQ(errorEvents().size(), 2u);
-  EXPECT_TRUE(alerts->entries().empty());
-  EXPECT_TRUE(journalOf("post").empty());
+  const auto shown = alerts->shownAlerts();
+  ASSERT_EQ(shown.size(), 2u);
+  for (const auto& alert : shown)
+    EXPECT_TRUE(alert.messageText.ends_with(
+        "：[quellorin-error] Forbidden access. You do not have permission to access this resource."))
+        << alert.messageText;
+  EXPECT_EQ(journalOf("post"), (std::vector<std::string>{"post: AlertDidClose", "post: AlertDidClose"}));
 }
 
 TEST_F(AIServiceIntegration, ARefusalWhoseBodyBreaksOffIsReportedThenItsFailureOnce) {
@@ -285,7 +290,10 @@ TEST_F(AIServiceIntegration, AnOversizedRefusalBodyIsNotRead) {
   request();
   EXPECT_EQ(errorEvents().size(), 1u);
   EXPECT_TRUE(log.contains("[error] 无法解析403响应的数据"));
-  EXPECT_TRUE(alerts->entries().empty());
+  ASSERT_EQ(alerts->shownAlerts().size(), 1u) << "still a refusal, told as one";
+  EXPECT_TRUE(
+      alerts->shownAlerts()[0].messageText.ends_with("[quellorin-error] Forbidden access. You do not have "
+                                                     "permission to access this resource."));
 }
 
 TEST_F(AIServiceIntegration, AnyOtherStatusGivesOneEventAndOneAlert) {

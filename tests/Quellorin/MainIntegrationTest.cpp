@@ -10,12 +10,15 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include <nlohmann/json.hpp>
+
+#include "tests/support/TemporaryFolder.h"
 
 namespace {
 
@@ -31,14 +34,14 @@ class Program {
     std::function<void(const std::filesystem::path&)> prepareHome;
     // Without DISPLAY, as on a machine with no X11 session.
     bool withoutDisplay = false;
-    // Starts in the HOME another program of this test runs in, as it is.
-    bool sharedHome = false;
+    // Starts in this HOME (another program's, as it is) instead of a fresh one of its own.
+    std::shared_ptr<testsupport::TemporaryFolder> sharedHome;
   };
 
   Program(const std::string& relativePath, const Options& options) {
-    home_ = std::filesystem::temp_directory_path() / ("quellorin-main-test-" + std::to_string(getpid()));
-    if (!options.sharedHome) std::filesystem::remove_all(home_);
-    std::filesystem::create_directories(home_);
+    homeFolder_ = options.sharedHome ? options.sharedHome
+                                     : std::make_shared<testsupport::TemporaryFolder>("quellorin-main-test-");
+    home_ = homeFolder_->path();
     if (options.prepareHome) options.prepareHome(home_);
     int pipeEnds[2];
     if (pipe(pipeEnds) != 0) throw std::runtime_error("pipe failed");
@@ -74,8 +77,6 @@ class Program {
       waitpid(pid_, nullptr, 0);
     }
     if (output_ != nullptr) std::fclose(output_);
-    std::error_code ignored;
-    std::filesystem::remove_all(home_, ignored);
   }
 
   Program(const Program&) = delete;
@@ -122,8 +123,10 @@ class Program {
 
   const std::vector<std::string>& lines() const { return lines_; }
   const std::filesystem::path& home() const { return home_; }
+  const std::shared_ptr<testsupport::TemporaryFolder>& homeFolder() const { return homeFolder_; }
 
  private:
+  std::shared_ptr<testsupport::TemporaryFolder> homeFolder_;
   std::filesystem::path home_;
   pid_t pid_ = -1;
   std::FILE* output_ = nullptr;
@@ -177,7 +180,7 @@ TEST(MainDesktop, ASecondInstanceEndsAtOnceAndTheFirstRunsOn) {
   Application first({});
   ASSERT_TRUE(first.readUntil("Device Identifier: ", true));
   Program::Options sameUser;
-  sameUser.sharedHome = true;
+  sameUser.sharedHome = first.homeFolder();
   Application second({"--seconds", "30"}, sameUser);
   EXPECT_TRUE(second.readUntil("[info] Quellorin is already running; this instance ends"));
   EXPECT_TRUE(second.readUntil("Quellorin stopped"));
