@@ -126,6 +126,10 @@ void MainView::makePanels() {
       .workMode = workMode_.binding(),
       .conversationIsPipelineRun = conversationIsPipelineRun_.binding(),
       .handleCustomCommit = customCommit,
+      .onCardHeightChange =
+          [weak] {
+            if (auto self = weak.lock()) self->remeasureSoon();
+          },
       .store = services_.store,
       .textHandling = services_.textHandling,
       .notifications = services_.notifications,

@@ -6,6 +6,7 @@
 
 #include "Platform/Core/Bundle.h"
 #include "Platform/Core/Unicode.h"
+#include "Quellorin/Assistant/DetachedWebView.h"
 #include "Quellorin/Services/TextHandlingService.h"
 
 namespace quellorin {
@@ -31,7 +32,14 @@ ui::Frame fullWidth(ui::Alignment alignment = ui::Alignment::center) {
 }  // namespace
 
 std::shared_ptr<ResultView> ResultView::make(Inputs inputs) {
-  return std::shared_ptr<ResultView>(new ResultView(std::move(inputs)));
+  std::shared_ptr<ResultView> view(new ResultView(std::move(inputs)));
+  view->card_ = std::make_shared<DetachedWebView>(
+      "", cardStartHeight,
+      DetachedWebView::Options{.id = cardId,
+                               .onHeightChange = [changed = view->inputs_.onCardHeightChange](double) {
+                                 if (changed) changed();
+                               }});
+  return view;
 }
 
 ResultView::ResultView(Inputs inputs)
@@ -270,9 +278,8 @@ ui::Node ResultView::tipsRow() {
 }
 
 ui::Node ResultView::answerCard() {
-  ui::Node card = ui::WebViewSlot("answerCard", cardStartHeight);
-  card.text = answerHTML();
-  return card;
+  card_->setHTMLContent(answerHTML());
+  return ui::Embed(card_).id("answerCard");
 }
 
 void ResultView::showPreviousJob() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -12,6 +13,7 @@
 namespace quellorin {
 
 class DatabaseService;
+class DetachedWebView;
 class NotificationService;
 class TextHandlingService;
 
@@ -42,12 +44,15 @@ class ResultView final : public ui::View {
     // in it. Only then does a new name rename the stored pipeline.
     ui::Binding<bool> conversationIsPipelineRun;
     CustomCommit handleCustomCommit;
+    // Told when the answer card took another height, so the window can be measured again.
+    std::function<void()> onCardHeightChange;
     std::shared_ptr<DatabaseService> store;
     std::shared_ptr<TextHandlingService> textHandling;
     std::shared_ptr<NotificationService> notifications;
   };
 
   static constexpr double cardStartHeight = 42;
+  static constexpr const char* cardId = "answerWebView";
 
   static std::shared_ptr<ResultView> make(Inputs inputs);
 
@@ -79,6 +84,7 @@ class ResultView final : public ui::View {
 
   // The HTML the answer card shows, converted from the answer at most once per distinct answer.
   const std::string& answerHTML();
+  const std::shared_ptr<DetachedWebView>& card() const { return card_; }
 
  private:
   explicit ResultView(Inputs inputs);
@@ -103,6 +109,7 @@ class ResultView final : public ui::View {
   ui::State<std::string> alertButtonTitle_;
   ui::State<std::string> alertSecondaryButtonTitle_;
 
+  std::shared_ptr<DetachedWebView> card_;
   std::string convertedMarkdown_;
   std::string convertedHTML_;
   bool hasConverted_ = false;

@@ -10,8 +10,12 @@
 #include "Platform/Desktop/Simulated/SimulatedPasteboard.h"
 #include "Platform/Desktop/Simulated/SimulatedUserNotificationCenter.h"
 #include "Platform/Desktop/Simulated/SimulatedWorkspace.h"
+#include "Platform/Desktop/WebView.h"
+#include "Platform/Desktop/WebViewHost.h"
+#include "Quellorin/Assistant/DetachedWebView.h"
 #include "Quellorin/Assistant/PromptingView.h"
 #include "Quellorin/Assistant/ResultView.h"
+#include "Quellorin/Assistant/WebView.h"
 
 namespace quellorin {
 namespace {
@@ -348,6 +352,27 @@ TEST_F(AssistantPanelsIntegration, ANewNameRenamesTheStoredPipelineOnlyWhileItIs
     EXPECT_EQ(pipelineUpdates, updates + (renames ? 1 : 0)) << int(road);
     store->deletePipeline(pipelineId);
   }
+}
+
+TEST_F(AssistantPanelsIntegration, TheCardShowsTheShownAnswerAndItsHeightSizesTheWindow) {
+  auto content = runPipeline({"P1"});
+  auto& view = *content->view();
+  const auto page = content->host()->webView(ResultView::cardId);
+  ASSERT_TRUE(page);
+  const auto& scripts = page->host().evaluatedScripts();
+  const auto pushed = WebView::contentScript(TextHandlingService::markdownToHTML("You said: P1"));
+  EXPECT_NE(std::find(scripts.begin(), scripts.end(), pushed), scripts.end());
+
+  page->host().answerScripts([](const std::string& script) {
+    return platform::WebViewHost::ScriptAnswer{script == WebView::measureScript ? "500" : "", std::nullopt};
+  });
+  show(*content, 0);
+  settle(0);
+  EXPECT_NE(std::find(scripts.begin(), scripts.end(), WebView::scrollScript), scripts.end());
+  EXPECT_EQ(view.resultView()->card()->webviewHeight(), DetachedWebView::maximumHeight);
+  EXPECT_EQ(view.resultHeight(), content->host()->measuredHeight("answerPanel"));
+  EXPECT_GT(view.resultHeight(), DetachedWebView::maximumHeight);
+  EXPECT_EQ(windows->mainWindow()->frame().height, view.resultHeight() + view.promptHeight());
 }
 
 TEST_F(AssistantPanelsIntegration, NavigationStopsAtTheEndsAndWhileARunGoesOn) {
