@@ -67,15 +67,7 @@ ResultView::StripEntry ResultView::stripEntry(int index, int count, int current)
   return StripEntry::none;
 }
 
-const std::string& ResultView::answerHTML() {
-  const std::string markdown = inputs_.resultText.get();
-  if (!hasConverted_ || markdown != convertedMarkdown_) {
-    convertedHTML_ = TextHandlingService::markdownToHTML(markdown);
-    convertedMarkdown_ = markdown;
-    hasConverted_ = true;
-  }
-  return convertedHTML_;
-}
+const std::string& ResultView::answerHTML() { return answerHTML_.convert(inputs_.resultText.get()); }
 
 ui::Node ResultView::body() {
   const auto conversation = inputs_.conversation.get();

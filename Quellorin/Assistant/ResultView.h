@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "Quellorin/Assistant/AnswerHTML.h"
 #include "Quellorin/Assistant/Conversation.h"
 #include "Quellorin/Assistant/PromptingView.h"
 #include "UI/View.h"
@@ -82,7 +83,7 @@ class ResultView final : public ui::View {
   void openAlertURL();
   bool isShowingAlert() const { return *showAlert_; }
 
-  // The HTML the answer card shows, converted from the answer at most once per distinct answer.
+  // The HTML the answer card shows; while the answer grows, only its new blocks are converted.
   const std::string& answerHTML();
   const std::shared_ptr<DetachedWebView>& card() const { return card_; }
 
@@ -110,9 +111,7 @@ class ResultView final : public ui::View {
   ui::State<std::string> alertSecondaryButtonTitle_;
 
   std::shared_ptr<DetachedWebView> card_;
-  std::string convertedMarkdown_;
-  std::string convertedHTML_;
-  bool hasConverted_ = false;
+  AnswerHTML answerHTML_;
 };
 
 }  // namespace quellorin
