@@ -153,10 +153,16 @@ ui::Node MainView::body() {
   (void)viewRefreshId_.get();
   if (!resultView_) makePanels();
   auto answer = ui::Embed(resultView_).id("answerPanel");
-  answer.background(ui::Color::named("resultViewBgColor"));
+  ui::Frame wide;
+  wide.maxWidth = ui::infinity;
+  answer.frame(wide).background(ui::Color::named("resultViewBgColor"));
+  auto promptBar = ui::Embed(promptingView_);
+  promptBar.frame(wide);
+  auto panels = ui::VStack({std::move(answer), std::move(promptBar)});
+  panels.frame(wide);
   auto background = ui::Empty().id("keyMonitorAnchor");
   background.onAppear(weakly(this, [](MainView& self) { self.setUpKeyMonitorAndObservers(); }));
-  auto root = ui::ZStack({std::move(background), ui::VStack({std::move(answer), ui::Embed(promptingView_)})});
+  auto root = ui::ZStack({std::move(background), std::move(panels)});
   root.frame(ui::Frame{.width = std::nullopt,
                        .height = std::nullopt,
                        .minWidth = 0,

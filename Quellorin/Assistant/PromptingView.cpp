@@ -167,6 +167,7 @@ ui::Node PromptingView::editorCard() {
 
   ui::Node card = ui::HStack({std::move(status), std::move(area), std::move(submit)});
   card.padding(ui::EdgeInsets{12, 8, 12, 8})
+      .frame(fullWidth())
       .background(ui::Color::named("contentBgColor"))
       .cornerRadius(6)
       .id("promptCard");

@@ -73,7 +73,8 @@ ui::Node ResultView::body() {
   const auto conversation = inputs_.conversation.get();
   if (!conversation || conversation->jobs.empty()) return ui::Empty().id("resultPanel");
   ui::Node panel = ui::VStack({header(), answerCard(), tipsRow()});
-  panel.background(ui::Color::named("promptingBgColor"))
+  panel.frame(fullWidth())
+      .background(ui::Color::named("promptingBgColor"))
       .padding(ui::EdgeInsets{.top = 10, .leading = 10, .bottom = 0, .trailing = 10})
       .id("resultPanel");
   return panel;
@@ -264,14 +265,16 @@ ui::Node ResultView::tipsRow() {
       .frame(fullWidth(ui::Alignment::leading))
       .background(ui::Color::named("tipsBgColor"))
       .id("tipsRow");
-  return ui::VStack(
+  ui::Node withLine = ui::VStack(
       {std::move(row), ui::Empty().frame(std::nullopt, 1).background(ui::Color::named("shadowColor"))},
       ui::Alignment::center, 0);
+  withLine.frame(fullWidth());
+  return withLine;
 }
 
 ui::Node ResultView::answerCard() {
   card_->setHTMLContent(answerHTML());
-  return ui::Embed(card_).id("answerCard");
+  return ui::Embed(card_).id("answerCard").frame(fullWidth());
 }
 
 void ResultView::showPreviousJob() {
