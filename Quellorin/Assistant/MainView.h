@@ -33,8 +33,8 @@ struct MainViewServices {
   std::shared_ptr<AIService> aiService;
   std::shared_ptr<DatabaseService> store;
   std::weak_ptr<WindowService> windows;
-  std::shared_ptr<TextHandlingService> textHandling;
-  std::shared_ptr<NotificationService> notifications;
+  std::shared_ptr<TextHandlingService> textHandling = nullptr;   // none: copying reports a failure
+  std::shared_ptr<NotificationService> notifications = nullptr;  // none: nothing is shown
 
   static MainViewServices shared();
 };
