@@ -133,6 +133,8 @@ void Host::render() {
            (tree_.find(focusedId_)->focusBinding && !tree_.find(focusedId_)->focusBinding.get()))
     focusedId_.clear();
 
+  updateWebViews();
+
   // Handlers are copied out first: they may change state, which only schedules a render.
   std::vector<std::function<void()>> disappearing, appearing;
   oldNodes.clear();
@@ -264,6 +266,30 @@ bool Host::focus(const std::string& id) {
   focusedId_ = id;
   if (target && target->focusBinding) target->focusBinding.set(true);
   return true;
+}
+
+void Host::updateWebViews() {
+  std::vector<const Node*> nodes;
+  collect(tree_, nodes);
+  std::vector<std::pair<std::shared_ptr<WebViewContent>, std::shared_ptr<platform::WebView>>> shown;
+  std::map<std::string, std::shared_ptr<platform::WebView>, std::less<>> kept;
+  for (const Node* node : nodes) {
+    if (node->kind != NodeKind::webView || !node->webContent) continue;
+    std::shared_ptr<platform::WebView> view;
+    if (auto found = webViews_.find(node->nodeId()); found != webViews_.end()) view = found->second;
+    if (!view) view = node->webContent->makeWebView({0, 0, options_.width, node->preferredHeight});
+    if (!view) continue;
+    kept[node->nodeId()] = view;
+    shown.emplace_back(node->webContent, view);
+  }
+  // Dropped before the updates run, so that an update that renders again sees the tree's views only.
+  webViews_ = std::move(kept);
+  for (auto& [content, view] : shown) content->updateWebView(view);
+}
+
+std::shared_ptr<platform::WebView> Host::webView(std::string_view id) const {
+  auto found = webViews_.find(id);
+  return found == webViews_.end() ? nullptr : found->second;
 }
 
 bool Host::isEnabled(std::string_view id) const {

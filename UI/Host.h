@@ -17,7 +17,8 @@
 
 namespace platform {
 class MainQueue;
-}
+class WebView;
+}  // namespace platform
 
 namespace ui {
 
@@ -129,6 +130,9 @@ class Host : public std::enable_shared_from_this<Host> {
   // for as long as the observer lives (held weakly; the caller keeps it).
   using RenderObserver = std::function<void()>;
   void addRenderObserver(const std::shared_ptr<RenderObserver>& observer);
+  // The web view made for the web view node `id` (see WebViewContent), or null: none with that
+  // id in the tree, or a node without content. A real display shows it in the node's place.
+  std::shared_ptr<platform::WebView> webView(std::string_view id) const;
 
  private:
   Host(std::shared_ptr<View> root, Options options, EnvironmentObjects environment);
@@ -136,6 +140,8 @@ class Host : public std::enable_shared_from_this<Host> {
   // Monitors then shortcuts; none when neither took the key (`event` is then what the
   // monitors passed on).
   std::optional<KeyRoute> routeToMonitorsAndShortcuts(KeyEvent& event);
+  // Makes, updates and drops the web views of the web view nodes of the current tree.
+  void updateWebViews();
 
   std::shared_ptr<View> root_;
   Options options_;
@@ -151,6 +157,7 @@ class Host : public std::enable_shared_from_this<Host> {
   std::map<std::string, double, std::less<>> displayedHeights_;
   std::vector<std::weak_ptr<RenderObserver>> renderObservers_;
   std::shared_ptr<RenderObserver> displayObserver_;
+  std::map<std::string, std::shared_ptr<platform::WebView>, std::less<>> webViews_;
 };
 
 }  // namespace ui

@@ -329,10 +329,11 @@ Node ProgressView(std::optional<double> value) {
   node.progressValue = value;
   return node;
 }
-Node WebViewSlot(std::string id, double height) {
+Node WebViewSlot(std::string id, double height, std::shared_ptr<WebViewContent> content) {
   Node node(NodeKind::webView);
   node.explicitId = std::move(id);
   node.preferredHeight = height;
+  node.webContent = std::move(content);
   return node;
 }
 Node Video(std::string id, std::string url, double height) {

@@ -14,6 +14,7 @@
 #include "UI/Binding.h"
 #include "UI/Color.h"
 #include "UI/KeyEvent.h"
+#include "UI/WebViewContent.h"
 
 namespace ui {
 
@@ -217,6 +218,8 @@ class Node {
   double preferredHeight = 0;           // web view slot, video
   std::shared_ptr<View> view;           // kind view
   EnvironmentObjects environment;       // handed to every view below
+  // Web view slot: what it shows (see WebViewContent).
+  std::shared_ptr<WebViewContent> webContent;
 
   // The id the host gives this node (explicit or by place); set by the host, or by
   // assignIds() for a tree made by hand.
@@ -302,8 +305,9 @@ Node Section(Node header, std::vector<Node> rows);
 // Pages carry tabItem() and tagged(); the selection holds the shown page's tag.
 Node TabView(std::string id, Binding<std::string> selection, std::vector<Node> pages);
 Node ProgressView(std::optional<double> value = std::nullopt);
-// Where a window's real web view goes; `height` is its current height in points.
-Node WebViewSlot(std::string id, double height);
+// Where a window's web view goes; `height` is its current height in points. With `content`, the
+// host makes and updates the web view through it (see WebViewContent).
+Node WebViewSlot(std::string id, double height, std::shared_ptr<WebViewContent> content = nullptr);
 Node Video(std::string id, std::string url, double height);
 // A child view: the host evaluates its body in place. Keep the child's shared_ptr in the parent
 // for the child's state to last across renders.

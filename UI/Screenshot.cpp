@@ -92,6 +92,9 @@ bool screenshotHTML(const std::string& html, const std::filesystem::path& png,
       "--window-size=" + std::to_string(options.width) + "," + std::to_string(options.height),
       "file://" + page.string(),
   };
+  if (options.settleMilliseconds > 0)
+    arguments.insert(arguments.end() - 1,
+                     "--virtual-time-budget=" + std::to_string(options.settleMilliseconds));
   if (run(arguments) != 0) return false;
   return std::filesystem::exists(png, error) && std::filesystem::file_size(png, error) > 0;
 }

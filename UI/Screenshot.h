@@ -8,7 +8,8 @@ namespace ui {
 struct ScreenshotOptions {
   int width = 480;  // the browser window, in CSS pixels (points)
   int height = 320;
-  int timeoutSeconds = 60;  // a browser that has not finished by then is stopped
+  int timeoutSeconds = 60;     // a browser that has not finished by then is stopped
+  int settleMilliseconds = 0;  // page time given to timers and scripts before the shot (0: none)
 };
 
 // Writes `html` (a page of renderHTML or renderMenuHTML) to a fresh temporary folder and has

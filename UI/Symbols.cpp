@@ -72,6 +72,9 @@ constexpr std::array kDrawings = {
         R"svg(<rect x="6.5" y="6" width="10" height="12" rx="1.5"/><path d="M4 14V3.5A1.5 1.5 0 0 1 5.5 2H12"/>)svg"},
     Drawing{"arrow.clockwise",
             R"svg(<path d="M16 10.5A6 6 0 1 1 13.6 5.3"/><path d="M13.3 1.8L13.9 5.5L10.3 6.1"/>)svg"},
+    Drawing{
+        "tray.and.arrow.down",
+        R"svg(<path d="M10 2.5V11M6.5 7.5L10 11L13.5 7.5M2.5 11.5L4.5 17H15.5L17.5 11.5H13.5L12.5 13.5H7.5L6.5 11.5Z"/>)svg"},
     Drawing{"square.and.arrow.down",
             R"svg(<path d="M6 8.5L10 12.5L14 8.5M10 2.5V12.5M4.5 10.5V17H15.5V10.5"/>)svg"},
     Drawing{"xmark", R"svg(<path d="M5 5L15 15M15 5L5 15"/>)svg"},

@@ -11,6 +11,11 @@ void WebView::loadFileURL(const std::filesystem::path& file, const std::filesyst
   host_.navigate({NavigationType::other, "file://" + file.string()});
 }
 
+void WebView::loadHTMLString(const std::string& html, const std::optional<std::filesystem::path>& baseURL) {
+  host_.recordHTMLLoad(html, baseURL);
+  host_.navigate({NavigationType::other, baseURL ? "file://" + baseURL->string() + "/" : "about:blank"});
+}
+
 void WebView::evaluateJavaScript(const std::string& script, const ScriptCompletion& completion) {
   WebViewHost::ScriptAnswer answer = host_.evaluate(script);
   if (completion) {

@@ -34,6 +34,9 @@ class WebView {
 
   // Loads a local file, letting the page read the files under `readAccess`.
   void loadFileURL(const std::filesystem::path& file, const std::filesystem::path& readAccess);
+  // Loads `html` as a page whose relative addresses resolve against `baseURL` (a folder; none:
+  // the page has no base and resolves nothing relative).
+  void loadHTMLString(const std::string& html, const std::optional<std::filesystem::path>& baseURL);
   void evaluateJavaScript(const std::string& script, const ScriptCompletion& completion);
 
   WebViewHost& host() { return host_; }

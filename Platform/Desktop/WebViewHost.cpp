@@ -8,6 +8,11 @@ void WebViewHost::recordFileLoad(const std::filesystem::path& file, const std::f
   fileLoads_.push_back({file, readAccess});
 }
 
+void WebViewHost::recordHTMLLoad(const std::string& html,
+                                 const std::optional<std::filesystem::path>& baseURL) {
+  htmlLoads_.push_back({html, baseURL});
+}
+
 void WebViewHost::navigate(NavigationAction action) {
   std::size_t index = navigations_.size();
   navigations_.push_back({action, std::nullopt});

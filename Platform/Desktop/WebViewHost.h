@@ -14,14 +14,18 @@ namespace platform {
 class WebView;
 
 // The simulated side of one web view: it records what the view was asked to do (file loads with
-// their read access, navigations with the decisions taken, evaluated scripts) and lets a test act
-// as the page and the engine: finish loads, click links, reload, answer scripts.
+// their read access, pages loaded from text with their base, navigations with the decisions taken, evaluated
+// scripts) and lets a test act as the page and the engine: finish loads, click links, reload, answer scripts.
 // Used on the main thread only, like the view.
 class WebViewHost {
  public:
   struct FileLoad {
     std::filesystem::path file;
     std::filesystem::path readAccess;
+  };
+  struct HTMLLoad {
+    std::string html;
+    std::optional<std::filesystem::path> baseURL;
   };
   struct Navigation {
     NavigationAction action;
@@ -38,6 +42,7 @@ class WebViewHost {
   WebViewHost& operator=(const WebViewHost&) = delete;
 
   const std::vector<FileLoad>& fileLoads() const { return fileLoads_; }
+  const std::vector<HTMLLoad>& htmlLoads() const { return htmlLoads_; }
   const std::vector<Navigation>& navigations() const { return navigations_; }
   const std::vector<std::string>& evaluatedScripts() const { return evaluatedScripts_; }
   // The URL of the page shown or loading, or empty before the first navigation.
@@ -59,12 +64,14 @@ class WebViewHost {
 
   // Called by the view.
   void recordFileLoad(const std::filesystem::path& file, const std::filesystem::path& readAccess);
+  void recordHTMLLoad(const std::string& html, const std::optional<std::filesystem::path>& baseURL);
   void navigate(NavigationAction action);
   ScriptAnswer evaluate(const std::string& script);
 
  private:
   WebView& view_;
   std::vector<FileLoad> fileLoads_;
+  std::vector<HTMLLoad> htmlLoads_;
   std::vector<Navigation> navigations_;
   std::vector<std::string> evaluatedScripts_;
   ScriptAnswerer answerer_;

@@ -390,14 +390,14 @@ void DatabaseService::saveJob(const Job& job) {
   }
 }
 
-void DatabaseService::createPipeline(const std::optional<Conversation>& conversation) {
+bool DatabaseService::createPipeline(const std::optional<Conversation>& conversation) {
   if (!conversation) {
     report(kNoConversation);
-    return;
+    return false;
   }
   if (!db_) {
     report(kPipelineNotCreated);
-    return;
+    return false;
   }
   try {
     db_->transaction(sql::Connection::TransactionMode::immediate, [&] {
@@ -408,11 +408,13 @@ void DatabaseService::createPipeline(const std::optional<Conversation>& conversa
         insertLinkReporting(static_cast<std::int64_t>(position), newPipelineId, linkPromptId);
       }
     });
+    return true;
   } catch (const Reported&) {
   } catch (const std::exception& error) {
     report(kInsertFailed, error);
     report(kPipelineNotCreated);
   }
+  return false;
 }
 
 std::optional<std::int64_t> DatabaseService::insertPipeline(const std::string& pipelineName) {

@@ -75,8 +75,8 @@ class DatabaseService {
   // Adds a job row; the job's own id is not read, so every call adds a row.
   virtual void saveJob(const Job& job);
   // Saves a conversation as a new pipeline named after it, linking the prompt of each job but
-  // the first (the selected text's) at the job's position. All or nothing.
-  virtual void createPipeline(const std::optional<Conversation>& conversation);
+  // the first (the selected text's) at the job's position. All or nothing: true when it was saved.
+  virtual bool createPipeline(const std::optional<Conversation>& conversation);
 
   // Adds a pipeline row without prompts; its id, or none.
   std::optional<std::int64_t> insertPipeline(const std::string& pipelineName);

@@ -12,8 +12,12 @@
 #include "Platform/Dispatch/TaskPool.h"
 #include "Platform/Http/HttpCancellation.h"
 #include "Quellorin/Assistant/DatabaseService.h"
+#include "Quellorin/Assistant/PromptingView.h"
+#include "Quellorin/Assistant/ResultView.h"
 #include "Quellorin/Services/AIService.h"
 #include "Quellorin/Services/CustomWindow.h"
+#include "Quellorin/Services/NotificationService.h"
+#include "Quellorin/Services/TextHandlingService.h"
 #include "Quellorin/Services/WindowService.h"
 
 namespace quellorin {
@@ -70,7 +74,8 @@ struct MainView::Run {
 };
 
 MainViewServices MainViewServices::shared() {
-  return MainViewServices{AIService::shared(), DatabaseService::shared(), WindowService::shared()};
+  return MainViewServices{AIService::shared(), DatabaseService::shared(), WindowService::shared(),
+                          TextHandlingService::shared(), NotificationService::shared()};
 }
 
 MainView::MainView(std::string selectedText, bool autoWork, platform::Size windowSize,
@@ -92,7 +97,8 @@ MainView::MainView(std::string selectedText, bool autoWork, platform::Size windo
       currentJobIndex_(*this, 0),
       pipelineEdited_(*this, false),
       isPipelineNameEditing_(*this, false),
-      workMode_(*this, selectedText.empty() ? freeAsk : (autoWork ? pipelineMode : custom)) {}
+      workMode_(*this, selectedText.empty() ? freeAsk : (autoWork ? pipelineMode : custom)),
+      conversationIsPipelineRun_(*this, false) {}
 
 MainView::~MainView() {
   if (observedCenter_) {
@@ -101,16 +107,62 @@ MainView::~MainView() {
   if (run_ && run_->cancellation) run_->cancellation->cancel();
 }
 
+void MainView::makePanels() {
+  const auto weak = std::weak_ptr<MainView>(std::static_pointer_cast<MainView>(shared_from_this()));
+  CustomCommit customCommit = [weak](const std::string& text, const std::string& prompt,
+                                     const std::string& mode) {
+    if (auto self = weak.lock()) self->handleCustomCommit(text, prompt, mode);
+  };
+  PipelineCommit pipelineCommit = [weak](std::int64_t id, const std::string& text) {
+    if (auto self = weak.lock()) self->handlePipelineCommit(id, text);
+  };
+  resultView_ = ResultView::make(ResultView::Inputs{
+      .resultText = resultText_.binding(),
+      .isPipelineNameEditing = isPipelineNameEditing_.binding(),
+      .conversation = conversation_.binding(),
+      .currentJobIndex = currentJobIndex_.binding(),
+      .pipelineEdited = pipelineEdited_.binding(),
+      .isProcessing = isProcessing_.binding(),
+      .workMode = workMode_.binding(),
+      .conversationIsPipelineRun = conversationIsPipelineRun_.binding(),
+      .handleCustomCommit = customCommit,
+      .onCardHeightChange =
+          [weak] {
+            if (auto self = weak.lock()) self->remeasureSoon();
+          },
+      .store = services_.store,
+      .textHandling = services_.textHandling,
+      .notifications = services_.notifications,
+  });
+  promptingView_ = PromptingView::make(PromptingView::Inputs{
+      .prompt = prompt_.binding(),
+      .isProcessing = isProcessing_.binding(),
+      .selectedText = *selectedText_,
+      .resultText = resultText_.binding(),
+      .conversation = conversation_.binding(),
+      .currentJobIndex = currentJobIndex_.binding(),
+      .isPromptingFocused = isPromptingFocused_,
+      .handlePipelineCommit = pipelineCommit,
+      .handleCustomCommit = customCommit,
+      .store = services_.store,
+      .windows = services_.windows,
+  });
+}
+
 ui::Node MainView::body() {
   (void)viewRefreshId_.get();
-  auto answer = ui::VStack({ui::Text(*resultText_).id("resultText")}).id("answerPanel");
-  answer.background(ui::Color::named("resultViewBgColor"));
-  auto editor = ui::TextEditor("prompt", prompt_.binding());
-  editor.focused(isPromptingFocused_.binding()).disabled(*isProcessing_);
-  auto promptBar = ui::VStack({std::move(editor)}).id("promptBar");
+  if (!resultView_) makePanels();
+  auto answer = ui::Embed(resultView_).id("answerPanel");
+  ui::Frame wide;
+  wide.maxWidth = ui::infinity;
+  answer.frame(wide).background(ui::Color::named("resultViewBgColor"));
+  auto promptBar = ui::Embed(promptingView_);
+  promptBar.frame(wide);
+  auto panels = ui::VStack({std::move(answer), std::move(promptBar)});
+  panels.frame(wide);
   auto background = ui::Empty().id("keyMonitorAnchor");
   background.onAppear(weakly(this, [](MainView& self) { self.setUpKeyMonitorAndObservers(); }));
-  auto root = ui::ZStack({std::move(background), ui::VStack({std::move(answer), std::move(promptBar)})});
+  auto root = ui::ZStack({std::move(background), std::move(panels)});
   root.frame(ui::Frame{.width = std::nullopt,
                        .height = std::nullopt,
                        .minWidth = 0,
@@ -306,6 +358,8 @@ void MainView::sendConversation(const Pipeline& pipeline, const std::string& tex
   center->post(kProcessingStarted);
 
   if (conversation_->has_value()) {
+    // Any other prompt run in it makes the conversation its own, no longer its pipeline's run.
+    if (pipeline.id != (*conversation_)->pipelineId) conversationIsPipelineRun_.set(false);
     const int index = *currentJobIndex_;
     modifyConversation([&](Conversation& conversation) {
       const auto keep = static_cast<std::size_t>(std::max(index, 0)) + 1;
@@ -315,6 +369,7 @@ void MainView::sendConversation(const Pipeline& pipeline, const std::string& tex
   } else {
     conversation_.set(services_.store ? services_.store->createConversation(pipeline.name, pipeline.id)
                                       : std::nullopt);
+    conversationIsPipelineRun_.set(pipeline.id.has_value());
     if (!text.empty()) appendJob(text, kOriginal, text);
   }
   if (!conversation_->has_value() || !(*conversation_)->id) {

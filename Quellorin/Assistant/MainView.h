@@ -21,6 +21,10 @@ namespace quellorin {
 
 class AIService;
 class DatabaseService;
+class NotificationService;
+class PromptingView;
+class ResultView;
+class TextHandlingService;
 class WindowService;
 
 // What the assistant window works with. Defaults are the process-wide instances; tests hand
@@ -29,6 +33,8 @@ struct MainViewServices {
   std::shared_ptr<AIService> aiService;
   std::shared_ptr<DatabaseService> store;
   std::weak_ptr<WindowService> windows;
+  std::shared_ptr<TextHandlingService> textHandling = nullptr;   // none: copying reports a failure
+  std::shared_ptr<NotificationService> notifications = nullptr;  // none: nothing is shown
 
   static MainViewServices shared();
 };
@@ -102,6 +108,10 @@ class MainView final : public ui::View {
   double resultHeight() const { return *resultHeight_; }
   double promptHeight() const { return *promptHeight_; }
   bool hasRunGoing() const { return static_cast<bool>(run_); }
+  bool conversationIsPipelineRun() const { return *conversationIsPipelineRun_; }
+  // The two panels; null before the first evaluation.
+  const std::shared_ptr<ResultView>& resultView() const { return resultView_; }
+  const std::shared_ptr<PromptingView>& promptingView() const { return promptingView_; }
 
   void setPrompt(std::string value) { prompt_.set(std::move(value)); }
   void setPromptingFocused(bool value) { isPromptingFocused_.set(value); }
@@ -126,6 +136,7 @@ class MainView final : public ui::View {
   void finishRun(std::shared_ptr<Run> run);
   std::vector<std::map<std::string, std::string>> messagesFor(const std::string& prompt) const;
   void modifyConversation(const std::function<void(Conversation&)>& change);
+  void makePanels();
 
   MainViewServices services_;
   platform::Size windowSize_;
@@ -146,6 +157,11 @@ class MainView final : public ui::View {
   ui::State<bool> pipelineEdited_;
   ui::State<bool> isPipelineNameEditing_;
   ui::State<std::string> workMode_;
+  // True while the conversation holds only steps of the stored pipeline it was made for.
+  ui::State<bool> conversationIsPipelineRun_;
+
+  std::shared_ptr<ResultView> resultView_;
+  std::shared_ptr<PromptingView> promptingView_;
 
   // The run going on; none when idle. Replaces a presence-only token: each run is its own
   // object, and events, step ends and stops name the run they belong to.

@@ -311,13 +311,14 @@ std::size_t TextHandlingService::typeText(std::string_view text) {
   return posted;
 }
 
-void TextHandlingService::copyToPasteboard(const std::string& markdown) {
+bool TextHandlingService::copyToPasteboard(const std::string& markdown) {
   auto& pasteboard = *platform::Environment::current()->pasteboard;
   pasteboard.clearContents();
   const auto html = utf16Bytes(markdownToHTML(markdown));
   platform::log("htmlData: " + std::to_string(html.size()) + " bytes");
   pasteboard.writeObjects(
       {{{platform::Pasteboard::plainTextType, markdown}, {platform::Pasteboard::htmlType, html}}});
+  return pasteboard.string().value_or("") == markdown;
 }
 
 std::string TextHandlingService::markdownToHTML(const std::string& markdown) {

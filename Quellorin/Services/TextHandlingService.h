@@ -88,8 +88,9 @@ class TextHandlingService : public std::enable_shared_from_this<TextHandlingServ
   // beyond U+FFFF is two presses, high surrogate first). Answers the number of units posted.
   std::size_t typeText(std::string_view text);
   // Puts `markdown` on the pasteboard as one item with its plain text and its HTML rendering
-  // (UTF-16 with a byte-order mark).
-  void copyToPasteboard(const std::string& markdown);
+  // (UTF-16 with a byte-order mark). True when the pasteboard then holds the text: a desktop
+  // that refused or dropped the write answers false.
+  bool copyToPasteboard(const std::string& markdown);
   // The HTML of `markdown`, with soft line breaks rendered as hard ones; empty on failure.
   static std::string markdownToHTML(const std::string& markdown);
 
