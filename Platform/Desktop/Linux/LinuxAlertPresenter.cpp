@@ -94,14 +94,50 @@ std::shared_ptr<MainQueue> mainQueueOfThisThread() {
 LinuxAlertPresenter::LinuxAlertPresenter(std::shared_ptr<DesktopThread> desktopThread)
     : desktopThread_(std::move(desktopThread)) {}
 
+// GTK runs on this thread, which also turns the main queue from a GLib source: a nested
+// gtk_dialog_run would never dispatch that source again (GLib does not re-enter a source), so
+// the queue's timers, its work from other threads and a stop would all wait for the user. The
+// dialog's loop is ours instead: GTK's events and the queue's work take turns, and a stop of
+// the queue answers the dialog as if closed.
+std::size_t LinuxAlertPresenter::runModalHere(const Alert& alert, std::size_t buttonCount) {
+  struct Answer {
+    gint response = GTK_RESPONSE_DELETE_EVENT;
+    bool given = false;
+  } answer;
+  GtkWidget* dialog = makeDialog(alert);
+  // Called from C by GTK on this thread; it only stores two values and cannot throw.
+  const gulong handler =
+      g_signal_connect(dialog, "response", G_CALLBACK(+[](GtkDialog*, gint response, gpointer data) noexcept {
+                         auto* given = static_cast<Answer*>(data);
+                         given->response = response;
+                         given->given = true;
+                       }),
+                       &answer);
+  gtk_window_set_modal(GTK_WINDOW(dialog), TRUE);
+  gtk_widget_show_all(dialog);
+  gtk_window_present(GTK_WINDOW(dialog));
+  const auto queue = mainQueueOfThisThread();
+  while (!answer.given) {
+    bool busy = g_main_context_iteration(nullptr, FALSE) == TRUE;
+    if (queue) {
+      while (queue->runOneDue()) busy = true;
+      if (queue->stopRequested()) {
+        gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_DELETE_EVENT);
+        break;
+      }
+      if (!busy) queue->waitForDueWork(std::chrono::milliseconds(10));
+    } else if (!busy) {
+      g_main_context_iteration(nullptr, TRUE);
+    }
+  }
+  g_signal_handler_disconnect(dialog, handler);
+  gtk_widget_destroy(dialog);
+  return answerFor(answer.response, buttonCount);
+}
+
 std::size_t LinuxAlertPresenter::runModal(const Alert& alert) {
   const std::size_t buttonCount = buttonsOf(alert).size();
-  if (desktopThread_->isCurrent()) {
-    GtkWidget* dialog = makeDialog(alert);
-    const gint response = gtk_dialog_run(GTK_DIALOG(dialog));
-    gtk_widget_destroy(dialog);
-    return answerFor(response, buttonCount);
-  }
+  if (desktopThread_->isCurrent()) return runModalHere(alert, buttonCount);
   auto* pending = new PendingAnswer();
   auto answer = pending->response.get_future();
   auto shown = std::make_shared<GtkWidget*>(nullptr);

@@ -28,6 +28,9 @@ class LinuxAlertPresenter final : public AlertPresenter {
   void orderOut(const Alert& alert) override;
 
  private:
+  // The dialog on the calling thread, when GTK runs there.
+  std::size_t runModalHere(const Alert& alert, std::size_t buttonCount);
+
   std::shared_ptr<DesktopThread> desktopThread_;
 };
 
