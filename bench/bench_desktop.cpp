@@ -48,6 +48,7 @@
 #include "Quellorin/Services/EventMonitorService.h"
 #include "Quellorin/Services/TextHandlingService.h"
 #include "Quellorin/Services/WindowService.h"
+#include "tests/support/TemporaryFolder.h"
 
 // Last: Xlib's macros (None, Bool, Status) would clash with the declarations above.
 #include <X11/Xlib.h>
@@ -108,9 +109,6 @@ struct InstalledLinuxDesktop {
 class Desktop {
  public:
   Desktop() {
-    char pattern[] = "/tmp/quellorin-desktop-bench-XXXXXX";
-    if (::mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp failed");
-    folder_ = pattern;
     display_ = XOpenDisplay(nullptr);
     if (display_ == nullptr) throw std::runtime_error("no X display: run under scripts/run-on-desktop");
     windows->setRootViewFactory([seen = captures](const std::string& text, bool, platform::Size) {
@@ -125,7 +123,6 @@ class Desktop {
     monitor->removeGlobalMonitor();
     installed.environment->taskPool->waitUntilIdle();
     XCloseDisplay(display_);
-    std::filesystem::remove_all(folder_);
   }
   Desktop(const Desktop&) = delete;
   Desktop& operator=(const Desktop&) = delete;
@@ -210,7 +207,8 @@ class Desktop {
     return text ? std::optional<std::string>(*text) : std::nullopt;
   }
 
-  std::filesystem::path folder_;
+  testsupport::TemporaryFolder temporary_{"quellorin-desktop-bench-"};
+  std::filesystem::path folder_ = temporary_.path();
   Display* display_ = nullptr;
   pid_t editor_ = 0;
 };

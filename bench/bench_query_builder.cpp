@@ -22,6 +22,7 @@
 #include "SQLite/Connection.h"
 #include "SQLite/Query/QueryExecution.h"
 #include "SQLite/Query/Table.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace {
 
@@ -40,7 +41,8 @@ const sql::Expression<Int64> promptId("promptId");
 const sql::Expression<double> score("score");
 
 std::string databasePath(const std::string& name) {
-  return (std::filesystem::temp_directory_path() / ("quellorin_bench_" + name + ".sqlite3")).string();
+  static const testsupport::TemporaryFolder folder("quellorin-bench-");
+  return folder.file("quellorin_bench_" + name + ".sqlite3");
 }
 
 // A fresh database file with the prompts and links tables; `links` links per pipeline id 1..3.

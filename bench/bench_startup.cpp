@@ -34,18 +34,15 @@
 #include "Quellorin/Services/TextHandlingService.h"
 #include "Quellorin/Services/WindowService.h"
 #include "Quellorin/Shell/ApplicationShell.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace {
 
 constexpr double kGoalMilliseconds = 50;
 
 std::filesystem::path storeFile() {
-  static const std::filesystem::path file = [] {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quellorin-bench-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    return std::filesystem::path(pattern) / "db.sqlite3";
-  }();
-  return file;
+  static const testsupport::TemporaryFolder folder("quellorin-bench-");
+  return folder.path() / "db.sqlite3";
 }
 
 double residentMegabytes() {
