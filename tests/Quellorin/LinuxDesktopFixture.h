@@ -41,16 +41,21 @@ extern char** environ;
 
 namespace testsupport {
 
-// The editor of tools/desktop-editor, as a child process; stopped with the object.
+// The editor of tools/desktop-editor, as a child process with this process's environment and
+// `extraEnvironment` ("NAME=value" entries); stopped with the object.
 class EditorProcess {
  public:
-  explicit EditorProcess(std::vector<std::string> arguments) {
+  explicit EditorProcess(std::vector<std::string> arguments, std::vector<std::string> extraEnvironment = {}) {
     const std::string binary = std::string(QUELLORIN_BINARY_DIR) + "/tools/desktop-editor/desktop-editor";
     arguments.insert(arguments.begin(), binary);
     std::vector<char*> argv;
     for (auto& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
-    if (posix_spawn(&pid_, binary.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
+    std::vector<char*> envp;
+    for (char** entry = environ; *entry != nullptr; ++entry) envp.push_back(*entry);
+    for (auto& entry : extraEnvironment) envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    if (posix_spawn(&pid_, binary.c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0) {
       throw std::runtime_error("cannot start the editor");
     }
   }

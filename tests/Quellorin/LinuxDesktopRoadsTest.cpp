@@ -35,12 +35,8 @@
 #include "tests/support/StandInProcess.h"
 #include "tests/support/TemporaryFolder.h"
 
-// Last: Xlib's macros (None, Bool, Status) would clash with the declarations above.
-#include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
-#include <X11/keysym.h>
-
-extern char** environ;
+// Last: it brings Xlib, whose macros would clash with the declarations above.
+#include "LinuxDesktopFixture.h"
 
 namespace quellorin {
 namespace {
@@ -56,77 +52,9 @@ struct CapturedView final : platform::WindowContent {
   std::string text;
 };
 
-// The editor, as a child process with this process's environment and `extraEnvironment`
-// ("NAME=value" entries); killed with the object.
-class EditorProcess {
- public:
-  EditorProcess(std::vector<std::string> arguments, std::vector<std::string> extraEnvironment) {
-    const std::string binary = std::string(QUELLORIN_BINARY_DIR) + "/tools/desktop-editor/desktop-editor";
-    arguments.insert(arguments.begin(), binary);
-    std::vector<char*> argv;
-    for (auto& argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    std::vector<char*> envp;
-    for (char** entry = environ; *entry != nullptr; ++entry) envp.push_back(*entry);
-    for (auto& entry : extraEnvironment) envp.push_back(entry.data());
-    envp.push_back(nullptr);
-    if (posix_spawn(&pid_, binary.c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0) {
-      throw std::runtime_error("cannot start the editor");
-    }
-  }
-  ~EditorProcess() {
-    kill(pid_, SIGTERM);
-    int status = 0;
-    waitpid(pid_, &status, 0);
-  }
-  EditorProcess(const EditorProcess&) = delete;
-  EditorProcess& operator=(const EditorProcess&) = delete;
-
- private:
-  pid_t pid_ = 0;
-};
-
-// Presses keys on the X server as a keyboard does, through a connection of the test's own.
-class Keyboard {
- public:
-  Keyboard() : display_(XOpenDisplay(nullptr)) {}
-  ~Keyboard() { XCloseDisplay(display_); }
-  Keyboard(const Keyboard&) = delete;
-  Keyboard& operator=(const Keyboard&) = delete;
-
-  // Presses the keys in order, then releases them in reverse order.
-  void chord(std::initializer_list<KeySym> keys) {
-    for (const auto key : keys)
-      XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, key), True, CurrentTime);
-    for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) {
-      XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, *key), False, CurrentTime);
-    }
-    XSync(display_, False);
-  }
-
- private:
-  Display* display_;
-};
-
-// The real environment with the Linux desktop, installed for the object's life.
-struct InstalledLinuxDesktop {
-  InstalledLinuxDesktop() {
-    environment->userDefaults = platform::UserDefaults::inMemory();
-    environment->alertPresenter = std::make_shared<platform::RecordingAlertPresenter>();
-    desktop = platform::installLinuxDesktop(*environment);
-    previous = platform::Environment::install(environment);
-  }
-  ~InstalledLinuxDesktop() {
-    environment->taskPool->waitUntilIdle();
-    platform::Environment::install(previous);
-  }
-  InstalledLinuxDesktop(const InstalledLinuxDesktop&) = delete;
-  InstalledLinuxDesktop& operator=(const InstalledLinuxDesktop&) = delete;
-
-  std::shared_ptr<platform::Environment> environment = platform::Environment::makeSystemServices();
-  platform::LinuxDesktop desktop;
-  std::shared_ptr<platform::Environment> previous;
-};
+using testsupport::EditorProcess;
+using testsupport::InstalledLinuxDesktop;
+using testsupport::Keyboard;
 
 class DesktopRoads : public ::testing::Test {
  protected:
