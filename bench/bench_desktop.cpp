@@ -50,12 +50,8 @@
 #include "Quellorin/Services/WindowService.h"
 #include "tests/support/TemporaryFolder.h"
 
-// Last: Xlib's macros (None, Bool, Status) would clash with the declarations above.
-#include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
-#include <X11/keysym.h>
-
-extern char** environ;
+// Last: it brings Xlib, whose macros would clash with the declarations above.
+#include "tests/support/LinuxDesktopFixture.h"
 
 namespace {
 
@@ -85,32 +81,12 @@ int waitFor(pid_t pid) {
   return status;
 }
 
-// The real environment with the Linux desktop, installed for the object's life.
-struct InstalledLinuxDesktop {
-  InstalledLinuxDesktop() {
-    environment->userDefaults = platform::UserDefaults::inMemory();
-    environment->alertPresenter = std::make_shared<platform::RecordingAlertPresenter>();
-    desktop = platform::installLinuxDesktop(*environment);
-    previous = platform::Environment::install(environment);
-  }
-  ~InstalledLinuxDesktop() {
-    environment->taskPool->waitUntilIdle();
-    platform::Environment::install(previous);
-  }
-  InstalledLinuxDesktop(const InstalledLinuxDesktop&) = delete;
-  InstalledLinuxDesktop& operator=(const InstalledLinuxDesktop&) = delete;
-
-  std::shared_ptr<platform::Environment> environment = platform::Environment::makeSystemServices();
-  platform::LinuxDesktop desktop;
-  std::shared_ptr<platform::Environment> previous;
-};
+using testsupport::InstalledLinuxDesktop;
 
 // The services of both roads on the installed desktop, and the editor they work on.
 class Desktop {
  public:
   Desktop() {
-    display_ = XOpenDisplay(nullptr);
-    if (display_ == nullptr) throw std::runtime_error("no X display: run under scripts/run-on-desktop");
     windows->setRootViewFactory([seen = captures](const std::string& text, bool, platform::Size) {
       seen->text = text;
       ++seen->count;
@@ -122,7 +98,6 @@ class Desktop {
     stopEditor();
     monitor->removeGlobalMonitor();
     installed.environment->taskPool->waitUntilIdle();
-    XCloseDisplay(display_);
   }
   Desktop(const Desktop&) = delete;
   Desktop& operator=(const Desktop&) = delete;
@@ -155,15 +130,6 @@ class Desktop {
     return text.str();
   }
 
-  // Presses the keys in order, then releases them in reverse order, as a keyboard does.
-  void chord(std::initializer_list<KeySym> keys) {
-    for (const auto key : keys)
-      XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, key), True, CurrentTime);
-    for (auto key = std::rbegin(keys); key != std::rend(keys); ++key)
-      XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, *key), False, CurrentTime);
-    XSync(display_, False);
-  }
-
   // Runs the main queue on this thread until `condition` holds; false after the deadline.
   bool runUntil(const std::function<bool()>& condition) {
     auto& queue = *installed.environment->mainQueue;
@@ -179,6 +145,7 @@ class Desktop {
 
   std::filesystem::path reportFile() const { return folder_ / "editor.txt"; }
 
+  testsupport::Keyboard keyboard;
   InstalledLinuxDesktop installed;
   std::shared_ptr<quellorin::AIService> aiService = std::make_shared<quellorin::AIService>();
   std::shared_ptr<quellorin::TextHandlingService> textHandling =
@@ -209,7 +176,6 @@ class Desktop {
 
   testsupport::TemporaryFolder temporary_{"quellorin-desktop-bench-"};
   std::filesystem::path folder_ = temporary_.path();
-  Display* display_ = nullptr;
   pid_t editor_ = 0;
 };
 
@@ -225,7 +191,7 @@ void BM_ShortcutToCapturedText(benchmark::State& state) {
   for (auto _ : state) {
     const int before = desktop.captures->count;
     const auto begin = std::chrono::steady_clock::now();
-    desktop.chord({XK_Super_L, XK_Shift_L, XK_space});
+    desktop.keyboard.chord({XK_Super_L, XK_Shift_L, XK_space});
     if (!desktop.runUntil([&] { return desktop.captures->count > before; })) {
       state.SkipWithError("the window never opened");
       return;

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "LinuxDesktopFixture.h"
+#include "tests/support/LinuxDesktopFixture.h"
 #include "Quellorin/Assistant/AssistantWindowContent.h"
 #include "Quellorin/Assistant/DatabaseService.h"
 #include "Quellorin/Assistant/MainView.h"

@@ -36,7 +36,7 @@
 #include "tests/support/TemporaryFolder.h"
 
 // Last: it brings Xlib, whose macros would clash with the declarations above.
-#include "LinuxDesktopFixture.h"
+#include "tests/support/LinuxDesktopFixture.h"
 
 namespace quellorin {
 namespace {
